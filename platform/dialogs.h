@@ -1,0 +1,32 @@
+#pragma once
+// Modal dialogs of the desktop. All texts are GBK, as everywhere in the program; the
+// implementation converts at its boundary.
+
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// Button codes returned by messageBox.
+enum class Button { Ok = 0, Cancel = 1, Abort = 2, Retry = 3, Ignore = 4, Yes = 5, No = 6 };
+
+struct OpenFileRequest {
+    std::string title;
+    std::string filter;       // "description|pattern|description|pattern…"
+    int filterIndex = 0;      // 0-based
+    std::string initialDir;
+    std::string fileName;     // preselected name
+    bool keepCurrentDir = false;
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // flags are the message box flags of the program (0 OK, 1 OK/Cancel, …; modality bits).
+    virtual Button messageBox(const std::string& text, const std::string& caption,
+                              unsigned flags) = 0;
+    // The chosen path, or nothing when the operator cancelled.
+    virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
+};
+
+} // namespace platform

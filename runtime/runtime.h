@@ -1,0 +1,56 @@
+#pragma once
+// The runtime's own state: the platform it runs on, the runtime error report, the
+// clean-up routine and the end of the program. One Runtime exists per program (or test);
+// it is passed to whatever needs it, never reached through a global.
+
+#include "platform/platform.h"
+#include "runtime/text.h"
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace runtime {
+
+class Runtime {
+public:
+    explicit Runtime(platform::Platform& platform);
+
+    platform::Platform& platform() const { return platform_; }
+
+    // Shows "运行时出错!" with the optional code and message, then ends the program with -1.
+    // While the report is up, isReportingError() is true and no events are dispatched.
+    [[noreturn]] void raiseError(std::optional<int> code, const Text& message);
+    bool isReportingError() const { return errorCount_ > 0; }
+
+    // Steps run by endProgram before the clean-up routine (the window system destroys its
+    // windows here), in the order they were added.
+    void addEndStep(std::function<void()> step);
+    // The application's clean-up routine, run once when the program ends.
+    void setCleanup(std::function<void()> cleanup);
+    // Ends the program: end steps, clean-up, then the platform's process end.
+    [[noreturn]] void endProgram(int exitCode);
+
+    // The message box service: caption defaults to "信息："; task-modal unless system-modal.
+    int messageBox(const Text& message, unsigned flags, const std::optional<Text>& caption = {});
+    // Sleeps the calling thread through the platform clock; negative counts as 0.
+    void delay(std::int64_t milliseconds);
+    // Dispatches pending messages of the interface thread, then returns.
+    void processMessages();
+
+private:
+    platform::Platform& platform_;
+    std::atomic<int> errorCount_{0};
+    std::mutex endMutex_;
+    std::vector<std::function<void()>> endSteps_;
+    std::function<void()> cleanup_;
+    bool ending_ = false;
+};
+
+// The report text: "运行时出错!", blank line, then "错误代码：" code and a blank line when
+// there is a code, then "错误信息：" message and a line break when there is a message.
+Text runtimeErrorText(std::optional<int> code, const Text& message);
+
+} // namespace runtime

@@ -13,7 +13,7 @@ using Millis = std::int64_t;
 
 // Thrown out of a Clock wait in a thread whose stop was requested; the thread's entry
 // (Clock::startThread) catches it, so cancellation unwinds the thread cleanly.
-struct ThreadCancelled {};
+struct ThreadCancelled { };
 
 // A mutex whose waiters count as blocked for the clock. Use it for locks that may be held
 // across a sleep (a critical section of the application).
@@ -30,8 +30,9 @@ public:
 class CondVar {
 public:
     virtual ~CondVar() = default;
-    virtual bool wait(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready,
-                      Millis timeout = -1) = 0;
+    virtual bool wait(
+        std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready, Millis timeout = -1)
+        = 0;
     virtual void notifyAll() = 0;
 };
 

@@ -12,10 +12,10 @@ enum class Button { Ok = 0, Cancel = 1, Abort = 2, Retry = 3, Ignore = 4, Yes = 
 
 struct OpenFileRequest {
     std::string title;
-    std::string filter;       // "description|pattern|description|pattern…"
-    int filterIndex = 0;      // 0-based
+    std::string filter; // "description|pattern|description|pattern…"
+    int filterIndex = 0; // 0-based
     std::string initialDir;
-    std::string fileName;     // preselected name
+    std::string fileName; // preselected name
     bool keepCurrentDir = false;
 };
 
@@ -23,8 +23,8 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
     // flags are the message box flags of the program (0 OK, 1 OK/Cancel, …; modality bits).
-    virtual Button messageBox(const std::string& text, const std::string& caption,
-                              unsigned flags) = 0;
+    virtual Button messageBox(const std::string& text, const std::string& caption, unsigned flags)
+        = 0;
     // The chosen path, or nothing when the operator cancelled.
     virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
 };

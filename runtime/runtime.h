@@ -42,7 +42,7 @@ public:
 
 private:
     platform::Platform& platform_;
-    std::atomic<int> errorCount_{0};
+    std::atomic<int> errorCount_ { 0 };
     std::mutex endMutex_;
     std::vector<std::function<void()>> endSteps_;
     std::function<void()> cleanup_;

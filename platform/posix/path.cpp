@@ -1,0 +1,17 @@
+#include "platform/posix/path.h"
+
+#include "platform/posix/encoding.h"
+
+namespace platform {
+
+std::string nativePath(std::string_view gbkPath)
+{
+    return gbkToUtf8(gbkPath);
+}
+
+std::string programPath(std::string_view nativePath)
+{
+    return utf8ToGbk(nativePath);
+}
+
+} // namespace platform

@@ -1,0 +1,17 @@
+#pragma once
+// Starting a program when the user logs in: an entry in the desktop's autostart folder.
+
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// $XDG_CONFIG_HOME/autostart, else ~/.config/autostart; nothing when neither is known.
+std::optional<std::string> autostartDirectory();
+
+// Writes <directory>/<name>.desktop that starts target (UTF-8 name, native target path),
+// creating the directory when needed. A "/" in the name becomes "_".
+bool writeAutostartEntry(
+    const std::string& directory, const std::string& name, const std::string& target);
+
+} // namespace platform

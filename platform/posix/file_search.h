@@ -1,0 +1,17 @@
+#pragma once
+// Looks for files the way the program's data expects: "*" and "?" in the last part of the
+// path, names compared without regard to ASCII letter case. Directories match like files.
+// The directory part is taken literally.
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// True when some entry of the directory matches the pattern's last part.
+bool anyFileMatches(const std::string& nativePattern);
+
+// "*" matches any run of characters, "?" exactly one; UTF-8 characters count as one.
+bool wildcardMatch(std::string_view pattern, std::string_view name);
+
+} // namespace platform

@@ -1,0 +1,141 @@
+#include "platform/posix/files.h"
+
+#include <fcntl.h>
+#include <functional>
+#include <vector>
+
+namespace platform {
+namespace {
+
+bool writeAll(FileOps& ops, int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        ssize_t written = ops.write(fd, data, size);
+        if (written <= 0) {
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+std::string directoryOf(const std::string& path)
+{
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string baseNameOf(const std::string& path)
+{
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The rename itself must reach the disk too, or a crash could bring the old name back.
+void syncDirectory(FileOps& ops, const std::string& directory)
+{
+    int fd = ops.open(directory.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ops.fsync(fd);
+        ops.close(fd);
+    }
+}
+
+// Writes a temporary file beside target with fill, then renames it over target.
+bool replaceAtomically(
+    FileOps& ops, const std::string& target, mode_t mode, const std::function<bool(int fd)>& fill)
+{
+    std::string directory = directoryOf(target);
+    std::string temp = directory + "/." + baseNameOf(target) + ".XXXXXX";
+    std::vector<char> name(temp.begin(), temp.end());
+    name.push_back('\0');
+    int fd = ops.makeTemp(name.data());
+    if (fd < 0) {
+        return false;
+    }
+    bool written = fill(fd) && ops.fchmod(fd, mode) == 0 && ops.fsync(fd) == 0;
+    bool closed = ops.close(fd) == 0;
+    if (!written || !closed || ops.rename(name.data(), target.c_str()) != 0) {
+        ops.unlink(name.data());
+        return false;
+    }
+    syncDirectory(ops, directory);
+    return true;
+}
+
+std::optional<mode_t> existingMode(FileOps& ops, const std::string& path)
+{
+    int fd = ops.open(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    struct stat status { };
+    bool known = ops.fstat(fd, &status) == 0;
+    ops.close(fd);
+    return known ? std::optional<mode_t>(status.st_mode & 07777) : std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> readWholeFile(const std::string& path, FileOps& ops)
+{
+    int fd = ops.open(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    struct stat status { };
+    std::optional<std::string> content;
+    if (ops.fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        content.emplace();
+        char buffer[65536];
+        ssize_t n;
+        while ((n = ops.read(fd, buffer, sizeof buffer)) > 0) {
+            content->append(buffer, static_cast<std::size_t>(n));
+        }
+        if (n < 0) {
+            content.reset();
+        }
+    }
+    ops.close(fd);
+    return content;
+}
+
+bool replaceFile(const std::string& path, std::string_view content, FileOps& ops)
+{
+    mode_t mode = existingMode(ops, path).value_or(0644);
+    return replaceAtomically(
+        ops, path, mode, [&](int fd) { return writeAll(ops, fd, content.data(), content.size()); });
+}
+
+bool copyFileReplacing(const std::string& from, const std::string& to, FileOps& ops)
+{
+    int source = ops.open(from.c_str(), O_RDONLY);
+    if (source < 0) {
+        return false;
+    }
+    struct stat status { };
+    bool copied = ops.fstat(source, &status) == 0 && S_ISREG(status.st_mode)
+        && replaceAtomically(ops, to, status.st_mode & 07777, [&](int fd) {
+               char buffer[65536];
+               ssize_t n;
+               while ((n = ops.read(source, buffer, sizeof buffer)) > 0) {
+                   if (!writeAll(ops, fd, buffer, static_cast<std::size_t>(n))) {
+                       return false;
+                   }
+               }
+               return n == 0;
+           });
+    ops.close(source);
+    return copied;
+}
+
+bool deleteFile(const std::string& path, FileOps& ops)
+{
+    return ops.unlink(path.c_str()) == 0;
+}
+
+} // namespace platform

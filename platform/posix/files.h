@@ -1,0 +1,31 @@
+#pragma once
+// Whole-file reading, atomic replacement, copy and delete on native paths.
+//
+// A file is replaced by writing a temporary file beside it, syncing it and renaming it over
+// the target: a reader, or a crash at any moment, sees either the old file or the new one
+// whole, never a mixture.
+
+#include "platform/posix/file_ops.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The whole content of a regular file, or nothing when it cannot be read.
+std::optional<std::string> readWholeFile(const std::string& path, FileOps& ops = systemFileOps());
+
+// Puts content in place of the file at path (created when missing; an existing file keeps
+// its permissions).
+bool replaceFile(const std::string& path, std::string_view content, FileOps& ops = systemFileOps());
+
+// Copies a regular file over to, replacing to atomically; the copy takes the source's
+// permissions.
+bool copyFileReplacing(
+    const std::string& from, const std::string& to, FileOps& ops = systemFileOps());
+
+// Removes a file; false when it is missing or is a directory.
+bool deleteFile(const std::string& path, FileOps& ops = systemFileOps());
+
+} // namespace platform

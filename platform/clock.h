@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace platform {
 
@@ -16,7 +17,8 @@ using Millis = std::int64_t;
 struct ThreadCancelled { };
 
 // A mutex whose waiters count as blocked for the clock. Use it for locks that may be held
-// across a sleep (a critical section of the application).
+// across a sleep (a critical section of the application). Recursive: the owner may lock it
+// again and unlocks it as often. Waiting for it is not interrupted by a stop request.
 class Mutex {
 public:
     virtual ~Mutex() = default;
@@ -43,6 +45,7 @@ public:
     // Cooperative cancellation: the thread's current or next Clock wait throws ThreadCancelled.
     virtual void requestStop() = 0;
     virtual bool finished() const = 0;
+    // Waits until the body has returned. Not from the thread itself.
     virtual void join() = 0;
 };
 

@@ -1,0 +1,21 @@
+#pragma once
+// The real clock: the steady clock for intervals, the system clock for the time of day, and
+// threads whose waits a stop request interrupts. Not for tests that need determinism: those
+// use the headless clock.
+
+#include "platform/clock.h"
+
+namespace platform {
+
+class SystemClock final : public Clock {
+public:
+    Millis now() const override;
+    std::int64_t wallMillis() const override;
+    void sleep(Millis ms) override;
+    std::unique_ptr<Thread> startThread(std::function<void()> body) override;
+    std::unique_ptr<Mutex> makeMutex() override;
+    std::unique_ptr<CondVar> makeCondVar() override;
+    bool stopRequested() const override;
+};
+
+} // namespace platform

@@ -1,0 +1,50 @@
+#include "runtime/files.h"
+
+#include "platform/posix/autostart.h"
+#include "platform/posix/encoding.h"
+#include "platform/posix/file_search.h"
+#include "platform/posix/files.h"
+#include "platform/posix/path.h"
+#include "platform/posix/program_directory.h"
+
+namespace runtime {
+
+bool copyFile(std::string_view from, std::string_view to)
+{
+    return platform::copyFileReplacing(platform::nativePath(from), platform::nativePath(to));
+}
+
+bool deleteFile(std::string_view path)
+{
+    return platform::deleteFile(platform::nativePath(path));
+}
+
+bool fileExists(std::string_view pathPattern)
+{
+    return platform::anyFileMatches(platform::nativePath(pathPattern));
+}
+
+Text programDirectory()
+{
+    auto directory = platform::executableDirectory();
+    return directory ? platform::programPath(*directory) : Text();
+}
+
+bool enterProgramDirectory()
+{
+    auto directory = platform::executableDirectory();
+    return directory && platform::enterDirectory(*directory);
+}
+
+bool registerAutostart(std::string_view name, std::string_view target)
+{
+    if (!fileExists(target)) {
+        return false;
+    }
+    auto directory = platform::autostartDirectory();
+    return directory
+        && platform::writeAutostartEntry(
+            *directory, platform::gbkToUtf8(name), platform::nativePath(target));
+}
+
+} // namespace runtime

@@ -1,0 +1,27 @@
+#pragma once
+// File services on GBK paths: copy, delete, existence by pattern, the program directory
+// and starting a program at logon. Failures show only in the results.
+
+#include "runtime/text.h"
+
+namespace runtime {
+
+// Copies from over to, replacing an existing destination atomically: a crash or a failed
+// write leaves the old destination whole.
+bool copyFile(std::string_view from, std::string_view to);
+bool deleteFile(std::string_view path);
+// True when something matches; the last part of the path may hold "*" and "?", and names
+// match without regard to ASCII letter case. A directory matches too.
+bool fileExists(std::string_view pathPattern);
+
+// The directory of the program file, without a trailing "/"; "" when it cannot be found.
+Text programDirectory();
+// Makes the program directory current, as the program does at start.
+bool enterProgramDirectory();
+
+// Starts target when the user logs in, under the entry name. False, and nothing written,
+// when target does not exist. The registry and start-up folder variants of the command
+// both come here: the desktop has one place for this.
+bool registerAutostart(std::string_view name, std::string_view target);
+
+} // namespace runtime

@@ -1,0 +1,68 @@
+#include "runtime/ini_file.h"
+
+#include "platform/posix/files.h"
+#include "platform/posix/path.h"
+#include "runtime/ini_text.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace runtime {
+namespace {
+
+std::string_view withoutLeadingBlanks(std::string_view text)
+{
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') {
+        text.remove_prefix(1);
+    }
+    return text;
+}
+
+} // namespace
+
+Text readIniEntry(std::string_view fileArgument, std::string_view sectionArgument,
+    std::string_view keyArgument, const std::optional<Text>& defaultValue)
+{
+    std::string_view file = withoutLeadingBlanks(fileArgument);
+    std::string_view section = withoutLeadingBlanks(sectionArgument);
+    std::string_view key = withoutLeadingBlanks(keyArgument);
+    if (file.empty() || section.empty() || key.empty()) {
+        return {};
+    }
+    std::optional<Text> value;
+    if (auto content = platform::readWholeFile(platform::nativePath(file))) {
+        value = findIniValue(*content, section, key);
+    }
+    if (!value) {
+        value = defaultValue.value_or(Text());
+    }
+    if (value->size() > maxIniValueLength) {
+        value->resize(maxIniValueLength);
+    }
+    return *value;
+}
+
+bool writeIniEntry(std::string_view file, std::string_view section, const std::optional<Text>& key,
+    const std::optional<Text>& value)
+{
+    if (file.empty()) {
+        return false;
+    }
+    std::string path = platform::nativePath(file);
+    std::optional<std::string> content = platform::readWholeFile(path);
+    if (!content) {
+        // Only a missing file starts empty; an unreadable one must not be overwritten.
+        struct stat status { };
+        if (lstat(path.c_str(), &status) == 0 || errno != ENOENT) {
+            return false;
+        }
+        content.emplace();
+    }
+    std::optional<Text> edited = editIni(*content, section, key, value);
+    if (!edited) {
+        return false;
+    }
+    return *edited == *content || platform::replaceFile(path, *edited);
+}
+
+} // namespace runtime

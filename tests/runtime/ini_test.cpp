@@ -1,0 +1,137 @@
+#include "runtime/ini_file.h"
+#include "runtime/ini_text.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace runtime {
+namespace {
+
+const std::string handEdited = "; settings of the styles\r\n"
+                               "\r\n"
+                               "[慢四]\r\n"
+                               "音量 = 40000\r\n"
+                               "限时=5   ; minutes\r\n"
+                               "1=1\r\n"
+                               "\r\n"
+                               "  [Cha Cha]\r\n"
+                               "1c=\"3\"\r\n";
+
+TEST(IniText, FindsEntriesLikeThePrivateProfileReader)
+{
+    EXPECT_EQ(findIniValue(handEdited, "慢四", "音量"), "40000");
+    EXPECT_EQ(findIniValue(handEdited, "cha cha", "1C"), "3");
+    EXPECT_EQ(findIniValue(handEdited, "慢四", "限时"), "5   ; minutes");
+    EXPECT_FALSE(findIniValue(handEdited, "慢四", "1c"));
+    EXPECT_FALSE(findIniValue(handEdited, "快四", "音量"));
+    EXPECT_EQ(findIniValue("[a]\nk=v", "a", "k"), "v");
+}
+
+TEST(IniText, CaseFoldingLeavesDoubleByteCharactersAlone)
+{
+    // B0 41 and B0 61 are different characters whose trail bytes are 'A' and 'a'.
+    std::string content = "[s]\r\n\xB0\x41=upper\r\n";
+    EXPECT_EQ(findIniValue(content, "S", "\xB0\x41"), "upper");
+    EXPECT_FALSE(findIniValue(content, "s", "\xB0\x61"));
+}
+
+TEST(IniText, ChangingAValueTouchesOnlyItsLine)
+{
+    std::string expected = handEdited;
+    expected.replace(expected.find("音量 = 40000"), 12, "音量=30000");
+    EXPECT_EQ(editIni(handEdited, "慢四", "音量", "30000"), expected);
+}
+
+TEST(IniText, NewKeyGoesAfterTheLastEntryOfItsSection)
+{
+    std::string expected = handEdited;
+    expected.insert(expected.find("\r\n\r\n  [Cha") + 2, "2=0\r\n");
+    EXPECT_EQ(editIni(handEdited, "慢四", "2", "0"), expected);
+}
+
+TEST(IniText, NewSectionIsAppendedWithTheFilesLineEnd)
+{
+    EXPECT_EQ(editIni(handEdited, "快四", "音量", ""), handEdited + "\r\n[快四]\r\n音量=\r\n");
+    EXPECT_EQ(editIni("[a]\nk=v", "b", "k", "w"), "[a]\nk=v\n\n[b]\nk=w\n");
+    EXPECT_EQ(editIni("", "b", "k", "w"), "[b]\r\nk=w\r\n");
+}
+
+TEST(IniText, MissingValueDeletesTheKeyAndMissingKeyTheSection)
+{
+    std::string withoutKey = handEdited;
+    withoutKey.erase(withoutKey.find("1=1\r\n"), 5);
+    EXPECT_EQ(editIni(handEdited, "慢四", "1", std::nullopt), withoutKey);
+    EXPECT_EQ(editIni(handEdited, "CHA CHA", std::nullopt, std::nullopt),
+        handEdited.substr(0, handEdited.find("  [Cha")));
+    EXPECT_EQ(editIni(handEdited, "快四", std::nullopt, std::nullopt), handEdited);
+}
+
+TEST(IniText, RefusesEditsThatWouldBreakTheLayout)
+{
+    EXPECT_FALSE(editIni(handEdited, "慢四", "k", "two\r\nlines"));
+    EXPECT_FALSE(editIni(handEdited, "a]b", "k", "v"));
+    EXPECT_FALSE(editIni(handEdited, "慢四", "k=", "v"));
+    EXPECT_FALSE(editIni(handEdited, " ", "k", "v"));
+    EXPECT_FALSE(editIni(handEdited, "慢四", "", "v"));
+}
+
+TEST(IniText, MalformedContentReadsAsMissing)
+{
+    std::string junk;
+    for (int i = 0; i < 4096; ++i) {
+        junk.push_back(static_cast<char>((i * 7919) & 0xFF));
+    }
+    std::string content
+        = junk + "\n[s]\nno equals sign\n[broken\n" + std::string(1 << 20, 'x') + "\nk=v\n" + junk;
+    EXPECT_FALSE(findIniValue(content, "s", "no equals sign"));
+    EXPECT_FALSE(findIniValue(content, "broken", "k"));
+    EXPECT_EQ(findIniValue(content, "s", "k"), "v");
+    auto edited = editIni(content, "s", "k", "w");
+    ASSERT_TRUE(edited);
+    EXPECT_EQ(edited->size(), content.size());
+}
+
+class IniFile : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    std::string file = dir.path("ss.dat");
+};
+
+TEST_F(IniFile, FirstWriteCreatesTheFileWithCrLf)
+{
+    EXPECT_EQ(readIniEntry(file, "慢四", "音量", Text("65535")), "65535");
+    EXPECT_TRUE(writeIniEntry(file, "慢四", Text("音量"), Text("20000")));
+    EXPECT_EQ(dir.read("ss.dat"), "[慢四]\r\n音量=20000\r\n");
+    EXPECT_EQ(readIniEntry(file, "慢四", "音量"), "20000");
+}
+
+TEST_F(IniFile, LeadingBlanksAreSkippedAndEmptyNamesReadNothing)
+{
+    dir.write("ss.dat", handEdited);
+    EXPECT_EQ(readIniEntry("\t " + file, "\x01 慢四", "  音量"), "40000");
+    EXPECT_EQ(readIniEntry(file, "慢四", " ", Text("default")), "");
+    EXPECT_EQ(readIniEntry(file, "", "音量", Text("default")), "");
+    EXPECT_EQ(readIniEntry(" ", "慢四", "音量", Text("default")), "");
+}
+
+TEST_F(IniFile, LongValuesAreCut)
+{
+    std::string value(20000, 'v');
+    EXPECT_TRUE(writeIniEntry(file, "s", Text("k"), value));
+    EXPECT_EQ(readIniEntry(file, "s", "k"), value.substr(0, maxIniValueLength));
+}
+
+TEST_F(IniFile, InvalidGbkBytesSurviveAWriteAndRead)
+{
+    Text value = "\x81\x20\xFF\x80\xA1";
+    EXPECT_TRUE(writeIniEntry(file, "s", Text("k"), value));
+    EXPECT_EQ(readIniEntry(file, "s", "k"), value);
+}
+
+TEST_F(IniFile, WriteIntoAMissingDirectoryFails)
+{
+    EXPECT_FALSE(writeIniEntry(dir.path("none/ss.dat"), "s", Text("k"), Text("v")));
+}
+
+} // namespace
+} // namespace runtime

@@ -1,0 +1,73 @@
+#pragma once
+// One open database: its file, the field table and data start read when it was opened, its
+// auxiliary file when it has memo or byte-set fields, and its current record. The record
+// count and next id are never cached: other processes may append at any time, so every
+// operation re-reads them from the header under its lock.
+//
+// Not thread-safe: the registry's caller serialises all commands.
+
+#include "recdb/auxiliary_file.h"
+#include "recdb/layout.h"
+#include "recdb/locked_file.h"
+#include "runtime/value.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace recdb {
+
+struct Field {
+    runtime::Text name;
+    layout::FieldType type;
+    std::int64_t offset; // inside the record
+    std::int64_t width; // stored bytes
+};
+
+enum class ShareMode { Unrestricted = 1, DenyRead = 2, DenyWrite = 3, DenyAll = 4 };
+
+class Database {
+public:
+    // Opens an existing file (its native path) and runs the open checks, repairing the
+    // record count and length unless read-only. The result is 0 or the first failure.
+    static int open(FileSystem& fs, const std::string& nativePath, bool readOnly, ShareMode share,
+        std::unique_ptr<Database>& result);
+
+    const std::vector<Field>& fields() const { return fields_; }
+    // The first field whose name equals name, ignoring case; nullptr when none.
+    const Field* findField(std::string_view name) const;
+
+    // Record count (negative read as 0) and next id from the header.
+    int readCounters(std::int32_t& count, std::int32_t& nextId);
+    // readCounters under the lock of the counters, waiting up to waitMillis when busy.
+    int lockedCounters(std::int32_t& count, std::int32_t& nextId, std::int64_t waitMillis = 0);
+
+    int appendBlank();
+    int markDeleted();
+    int pack();
+    int readField(const Field& field, runtime::Value& value);
+    int writeField(const Field& field, const runtime::Value& value);
+
+    std::int64_t current = 0; // -1 before the first record ... count after the last
+
+private:
+    Database(FileSystem& fs, int fd, bool readOnly);
+    int check(bool readOnly, bool exclusive, const std::string& nativePath);
+    int checkHeader(bool readOnly);
+    int checkFieldTable(const std::vector<unsigned char>& table);
+    std::int64_t recordOffset(std::int64_t index) const { return dataStart_ + index * recordSize_; }
+    int dropDeletedChains(const unsigned char* record);
+
+    FileSystem& fs_;
+    bool readOnly_;
+    LockedFile file_;
+    std::unique_ptr<AuxiliaryFile> aux_;
+    std::int32_t version_ = 0;
+    std::int64_t recordSize_ = 0;
+    std::int64_t dataStart_ = 0;
+    std::vector<Field> fields_;
+};
+
+} // namespace recdb

@@ -1,0 +1,161 @@
+// Reading and writing one field of the current record: the value encodings.
+
+#include "recdb/database.h"
+#include "recdb/error_codes.h"
+#include "recdb/field_values.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace recdb {
+
+using namespace layout;
+using runtime::Value;
+
+namespace {
+
+// The longest prefix of text within width bytes that does not split a multi-byte
+// character (two-byte GBK, four-byte GB18030).
+std::size_t cutAtCharacter(std::string_view text, std::size_t width)
+{
+    std::size_t at = 0;
+    while (at < width && at < text.size()) {
+        auto lead = static_cast<unsigned char>(text[at]);
+        std::size_t unit = 1;
+        if (lead >= 0x81 && lead <= 0xFE && at + 1 < text.size()) {
+            auto second = static_cast<unsigned char>(text[at + 1]);
+            unit = second >= 0x30 && second <= 0x39 ? 4 : 2;
+        }
+        if (at + unit > width)
+            break;
+        at += unit;
+    }
+    return at;
+}
+
+runtime::Text textUpToZero(const char* bytes, std::size_t size)
+{
+    const void* zero = std::memchr(bytes, 0, size);
+    return runtime::Text(bytes, zero ? static_cast<const char*>(zero) - bytes : size);
+}
+
+Value decode(FieldType type, const unsigned char* bytes, std::int64_t width)
+{
+    switch (type) {
+    case FieldType::Byte:
+        return bytes[0];
+    case FieldType::Short:
+        return load<std::int16_t>(bytes);
+    case FieldType::Integer:
+        return load<std::int32_t>(bytes);
+    case FieldType::Long:
+        return load<std::int64_t>(bytes);
+    case FieldType::Single:
+        return load<float>(bytes);
+    case FieldType::Double:
+        return load<double>(bytes);
+    case FieldType::Logical:
+        return bytes[0] != 0;
+    case FieldType::DateTime:
+        return runtime::DateTime { std::clamp(load<double>(bytes), earliestDate, latestDate) };
+    case FieldType::Text:
+        return textUpToZero(reinterpret_cast<const char*>(bytes), std::size_t(width));
+    default:
+        // A routine's address means nothing outside the program that stored it.
+        return runtime::SubProgram {};
+    }
+}
+
+// The stored bytes of a value already converted to the field's type (not for chains).
+void encode(const Field& field, const Value& value, std::vector<unsigned char>& bytes)
+{
+    bytes.assign(static_cast<std::size_t>(field.width), 0);
+    std::visit(
+        [&](const auto& v) {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, runtime::Text>) {
+                std::size_t size
+                    = v.size() < bytes.size() ? v.size() : cutAtCharacter(v, bytes.size());
+                std::memcpy(bytes.data(), v.data(), size);
+            } else if constexpr (std::is_same_v<T, bool>) {
+                bytes[0] = v ? 1 : 0;
+            } else if constexpr (std::is_same_v<T, runtime::DateTime>) {
+                store(bytes.data(), v.days);
+            } else if constexpr (std::is_arithmetic_v<T>) {
+                store(bytes.data(), v);
+            }
+        },
+        value.payload());
+}
+
+} // namespace
+
+int Database::readField(const Field& field, Value& value)
+{
+    value = emptyValueOf(field.type);
+    if (current < 0)
+        return NoCurrentRecord;
+    const std::int64_t start = recordOffset(current);
+    ByteLock lock(file_, start);
+    if (lock.result())
+        return lock.result();
+    std::int64_t length = 0, got = 0;
+    if (int code = file_.length(length))
+        return code;
+    if (start + field.offset >= length)
+        return BadSeek;
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(field.width));
+    if (int code = file_.read(start + field.offset, bytes.data(), field.width, got))
+        return code;
+    if (got < field.width)
+        return FieldReadFailed;
+    if (!isChainType(field.type)) {
+        value = decode(field.type, bytes.data(), field.width);
+        return Ok;
+    }
+    std::string chain;
+    if (int code = aux_->read(load<std::int32_t>(bytes.data()), chain))
+        return code;
+    if (field.type == FieldType::Memo)
+        value = textUpToZero(chain.data(), chain.size());
+    else
+        value = runtime::ByteSet(chain.begin(), chain.end());
+    return Ok;
+}
+
+int Database::writeField(const Field& field, const Value& value)
+{
+    if (current < 0)
+        return NoCurrentRecord;
+    const std::int64_t start = recordOffset(current);
+    const std::int64_t position = start + field.offset;
+    ByteLock lock(file_, start);
+    if (lock.result())
+        return lock.result();
+    std::int64_t length = 0, got = 0;
+    if (int code = file_.length(length))
+        return code;
+    if (position >= length)
+        return NoCurrentRecord;
+    std::vector<unsigned char> bytes;
+    if (!isChainType(field.type)) {
+        encode(field, value, bytes);
+        return file_.write(position, bytes.data(), field.width);
+    }
+    std::int32_t first = 0;
+    if (int code = file_.read(position, &first, sizeof first, got))
+        return code;
+    if (got < std::int64_t(sizeof first))
+        return FieldReadFailed;
+    std::string_view content;
+    if (const auto* text = value.as<runtime::Text>())
+        content = *text;
+    else if (const auto* set = value.as<runtime::ByteSet>())
+        content = { reinterpret_cast<const char*>(set->data()), set->size() };
+    std::int32_t newFirst = 0;
+    if (int code = aux_->write(first, content, newFirst))
+        return code;
+    return file_.write(position, &newFirst, sizeof newFirst);
+}
+
+} // namespace recdb

@@ -1,0 +1,176 @@
+#include "recdb/locked_file.h"
+
+#include "recdb/error_codes.h"
+
+#include <cerrno>
+
+namespace recdb {
+
+namespace {
+
+bool isConflict(int result)
+{
+    return result == -EAGAIN || result == -EACCES;
+}
+
+// File systems without byte-range locks count every lock as granted.
+bool isUnsupported(int result)
+{
+    return result == -EINVAL || result == -EOPNOTSUPP || result == -ENOSYS || result == -ENOLCK;
+}
+
+} // namespace
+
+LockedFile::LockedFile(FileSystem& fs, int fd, bool readOnly)
+    : fs_(fs)
+    , fd_(fd)
+    , readOnly_(readOnly)
+{
+}
+
+LockedFile::~LockedFile()
+{
+    // Closing the description releases every lock it holds.
+    fs_.close(fd_);
+}
+
+int LockedFile::read(std::int64_t offset, void* buffer, std::int64_t size, std::int64_t& bytesRead)
+{
+    bytesRead = 0;
+    std::int64_t result = fs_.readAt(fd_, buffer, size, offset);
+    if (result < 0)
+        return errorFromErrno(static_cast<int>(-result));
+    bytesRead = result;
+    return Ok;
+}
+
+int LockedFile::write(std::int64_t offset, const void* buffer, std::int64_t size)
+{
+    std::int64_t result = fs_.writeAt(fd_, buffer, size, offset);
+    return result < 0 ? errorFromErrno(static_cast<int>(-result)) : Ok;
+}
+
+int LockedFile::length(std::int64_t& result)
+{
+    result = fs_.length(fd_);
+    if (result < 0) {
+        int code = errorFromErrno(static_cast<int>(-result));
+        result = 0;
+        return code;
+    }
+    return Ok;
+}
+
+int LockedFile::setLength(std::int64_t length)
+{
+    int result = fs_.setLength(fd_, length);
+    return result < 0 ? errorFromErrno(-result) : Ok;
+}
+
+int LockedFile::lockByte(std::int64_t offset)
+{
+    if (lockFree_)
+        return Ok;
+    auto held = holds_.find(offset);
+    if (held != holds_.end()) {
+        ++held->second;
+        return Ok;
+    }
+    if (wholeDepth_ == 0) {
+        if (int code = lockRange(offset, 1))
+            return code;
+    }
+    holds_.emplace(offset, 1);
+    return Ok;
+}
+
+int LockedFile::unlockByte(std::int64_t offset)
+{
+    if (lockFree_)
+        return Ok;
+    auto held = holds_.find(offset);
+    if (held == holds_.end())
+        return UnlockFailed;
+    if (--held->second > 0)
+        return Ok;
+    holds_.erase(held);
+    return wholeDepth_ == 0 ? unlockRange(offset, 1) : Ok;
+}
+
+int LockedFile::lockWhole()
+{
+    if (lockFree_)
+        return Ok;
+    if (wholeDepth_ == 0) {
+        int code = forEachGap(
+            [this](std::int64_t from, std::int64_t length) { return lockRange(from, length); });
+        if (code) {
+            // Give back the gaps already taken, keeping the bytes held one by one.
+            forEachGap([this](std::int64_t from, std::int64_t length) {
+                unlockRange(from, length);
+                return Ok;
+            });
+            return code;
+        }
+    }
+    ++wholeDepth_;
+    return Ok;
+}
+
+int LockedFile::unlockWhole()
+{
+    if (lockFree_)
+        return Ok;
+    if (wholeDepth_ == 0)
+        return UnlockFailed;
+    if (--wholeDepth_ > 0)
+        return Ok;
+    return forEachGap(
+        [this](std::int64_t from, std::int64_t length) { return unlockRange(from, length); });
+}
+
+int LockedFile::holdWholeForLife()
+{
+    if (int code = lockWhole())
+        return code;
+    lockFree_ = true;
+    return Ok;
+}
+
+template <typename Action> int LockedFile::forEachGap(Action action)
+{
+    std::int64_t from = 0;
+    for (const auto& [offset, count] : holds_) {
+        (void)count;
+        if (offset > from) {
+            if (int code = action(from, offset - from))
+                return code;
+        }
+        from = offset + 1;
+    }
+    return from < wholeRange ? action(from, wholeRange - from) : Ok;
+}
+
+int LockedFile::lockRange(std::int64_t offset, std::int64_t length)
+{
+    const std::int64_t start = fs_.tickMillis();
+    for (;;) {
+        int result = fs_.lock(fd_, offset, length, readOnly_);
+        if (result == 0 || isUnsupported(result))
+            return Ok;
+        if (!isConflict(result))
+            return LockFailed;
+        std::int64_t now = fs_.tickMillis();
+        if (now - start >= lockWait_)
+            return LockViolation;
+        fs_.sleepMillis(20 + now % 20);
+    }
+}
+
+int LockedFile::unlockRange(std::int64_t offset, std::int64_t length)
+{
+    int result = fs_.unlock(fd_, offset, length);
+    return result == 0 || isUnsupported(result) ? Ok : UnlockFailed;
+}
+
+} // namespace recdb

@@ -1,0 +1,94 @@
+#pragma once
+// One open file of a database (the database file or its auxiliary file) together with the
+// byte-range locks its handle holds. Locks are open-file-description locks, so they belong
+// to this handle alone and closing another descriptor of the same file keeps them.
+//
+// Not for use from several threads at once: the registry's caller serialises commands.
+
+#include "recdb/file_system.h"
+
+#include <cstdint>
+#include <map>
+
+namespace recdb {
+
+class LockedFile {
+public:
+    // Everything up to this offset counts as "the whole file" for locking.
+    static constexpr std::int64_t wholeRange = 0x7FFFFFFF;
+
+    // Takes ownership of fd; a read-only descriptor takes shared locks.
+    LockedFile(FileSystem& fs, int fd, bool readOnly);
+    ~LockedFile();
+    LockedFile(const LockedFile&) = delete;
+    LockedFile& operator=(const LockedFile&) = delete;
+
+    // Reads up to size bytes; bytesRead tells how many came. Returns 0 or a file-layer code.
+    int read(std::int64_t offset, void* buffer, std::int64_t size, std::int64_t& bytesRead);
+    int write(std::int64_t offset, const void* buffer, std::int64_t size);
+    int length(std::int64_t& result);
+    int setLength(std::int64_t length);
+
+    // How long a refused lock is retried, in milliseconds (0: not at all).
+    std::int64_t lockWait() const { return lockWait_; }
+    void setLockWait(std::int64_t milliseconds) { lockWait_ = milliseconds; }
+
+    // One byte, counted: only the first hold and the last release reach the kernel.
+    int lockByte(std::int64_t offset);
+    int unlockByte(std::int64_t offset);
+    // The whole range (open checks, exclusive access), nesting; bytes locked meanwhile are
+    // only recorded.
+    int lockWhole();
+    int unlockWhole();
+    // Holds the whole range until the handle closes and takes no other lock.
+    int holdWholeForLife();
+
+    bool holdsByte(std::int64_t offset) const { return holds_.count(offset) > 0; }
+
+private:
+    int lockRange(std::int64_t offset, std::int64_t length);
+    int unlockRange(std::int64_t offset, std::int64_t length);
+    // The whole range without the bytes held one by one, as separate ranges.
+    template <typename Action> int forEachGap(Action action);
+
+    FileSystem& fs_;
+    int fd_;
+    bool readOnly_;
+    std::int64_t lockWait_ = 0;
+    // offset -> hold count (at least 1) of the single-byte locks.
+    std::map<std::int64_t, int> holds_;
+    int wholeDepth_ = 0;
+    bool lockFree_ = false;
+};
+
+} // namespace recdb
+
+namespace recdb {
+
+// Holds one byte lock of a file for a scope.
+class ByteLock {
+public:
+    ByteLock(LockedFile& file, std::int64_t offset)
+        : file_(file)
+        , offset_(offset)
+        , result_(file.lockByte(offset))
+    {
+    }
+    ~ByteLock()
+    {
+        if (result_ == 0)
+            file_.unlockByte(offset_);
+    }
+    ByteLock(const ByteLock&) = delete;
+    ByteLock& operator=(const ByteLock&) = delete;
+
+    // 0 when the lock is held, else the failure.
+    int result() const { return result_; }
+
+private:
+    LockedFile& file_;
+    std::int64_t offset_;
+    int result_;
+};
+
+} // namespace recdb

@@ -1,0 +1,74 @@
+#pragma once
+// The open databases of a process and the twelve commands the application uses on them.
+// Commands without an alias act on the current database; each command leaves its result
+// code in the calling thread's last error (error_codes.h), and the commands with a logical
+// result return true exactly when that code is 0.
+//
+// The registry has no lock of its own: callers issue all commands from one thread (the
+// interface thread) or serialise them. Other processes stay consistent through the file
+// locks and through re-reading the record count from the file.
+
+#include "recdb/database.h"
+#include "recdb/error_report.h"
+#include "recdb/file_system.h"
+#include "runtime/text.h"
+#include "runtime/value.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace recdb {
+
+class Registry {
+public:
+    using Text = runtime::Text;
+    using Alias = std::optional<Text>; // nothing: the current database
+
+    explicit Registry(ErrorReport& errors, FileSystem& fs = posixFileSystem());
+    ~Registry();
+    Registry(const Registry&) = delete;
+    Registry& operator=(const Registry&) = delete;
+
+    // shareMode: 1 no restriction, 2 others may not read, 3 others may not write, 4 neither.
+    // Passwords and index files are not supported: giving one fails.
+    bool openDatabase(const Text& fileName, const Alias& alias = {}, bool readOnly = false,
+        int shareMode = 1, const std::optional<Text>& password = {},
+        const std::vector<Text>& indexFiles = {});
+    void closeDatabase(const Alias& alias = {});
+    int recordCount();
+    bool appendBlankRecord();
+    void goFirst();
+    bool goLast();
+    bool skip(int count = 1);
+    bool goTo(int recordNumber);
+    bool markDeleted();
+    bool pack();
+    // field: its name (text) or 1-based number (any numeric value).
+    runtime::Value readField(const runtime::Value& field, const Alias& alias = {});
+    bool writeField(const runtime::Value& field, const Alias& alias,
+        const std::optional<runtime::Value>& value);
+
+    std::size_t openCount() const { return open_.size(); }
+
+private:
+    struct Entry {
+        std::unique_ptr<Database> database;
+        std::string nativePath; // resolved
+        Text fullPath; // GBK
+        Text title;
+        Text alias;
+    };
+
+    Entry* find(const Text& name);
+    Entry* current() { return current_ ? &open_[*current_] : nullptr; }
+    const Field* findField(Entry& entry, const runtime::Value& field);
+    bool finish(int code);
+
+    ErrorReport& errors_;
+    FileSystem& fs_;
+    std::vector<Entry> open_; // in the order they were opened
+    std::optional<std::size_t> current_;
+};
+
+} // namespace recdb

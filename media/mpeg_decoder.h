@@ -1,0 +1,40 @@
+#pragma once
+// libmpg123 in feed mode: the reader stage hands it bytes, it hands back one frame of
+// samples at a time in the format the output was opened with. One thread at a time.
+
+#include "media/audio_output.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+struct mpg123_handle_struct;
+
+namespace media {
+
+class MpegDecoder {
+public:
+    // Nothing when libmpg123 refuses the handle or the format.
+    static std::unique_ptr<MpegDecoder> create(const AudioFormat& format);
+    ~MpegDecoder();
+    MpegDecoder(const MpegDecoder&) = delete;
+    MpegDecoder& operator=(const MpegDecoder&) = delete;
+
+    // The most bytes one frame decodes to.
+    std::size_t maxFrameBytes() const;
+
+    bool feed(std::span<const std::uint8_t> bytes);
+
+    enum class Status { frame, needMore, failed };
+    struct Frame {
+        Status status;
+        std::span<const std::uint8_t> samples; // valid until the next call
+    };
+    Frame decodeFrame();
+
+private:
+    explicit MpegDecoder(mpg123_handle_struct* handle);
+    mpg123_handle_struct* handle_;
+};
+
+} // namespace media

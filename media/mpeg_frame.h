@@ -1,0 +1,51 @@
+#pragma once
+// MPEG audio frame headers (layers I-III, MPEG-1, 2 and 2.5) and the Xing header that
+// variable-bit-rate encoders put in the first frame. Pure parsing, no I/O.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace media {
+
+enum class MpegVersion { mpeg1, mpeg2, mpeg25 };
+
+struct FrameHeader {
+    MpegVersion version;
+    int layer; // 1, 2 or 3
+    int bitrateKbps;
+    int sampleRate;
+    bool mono; // channel mode 3
+    bool padded;
+    int frameLength; // bytes, header included
+    int samplesPerFrame; // samples decoded from this frame, per channel
+};
+
+// The 4 bytes at the start of `bytes` as a frame header, or nothing when they are not a
+// valid one (no sync, reserved fields, free format).
+std::optional<FrameHeader> parseFrameHeader(std::span<const std::uint8_t> bytes);
+
+// True when two headers can belong to the same stream; used to confirm a sync candidate.
+bool sameStream(const FrameHeader& a, const FrameHeader& b);
+
+// Offset of the first frame in `bytes` followed by a matching header. When `bytes` ends the
+// stream, a frame that ends exactly at its end needs no successor.
+std::optional<std::size_t> findFirstFrame(std::span<const std::uint8_t> bytes, bool endsStream);
+
+struct XingHeader {
+    std::uint32_t flags = 0;
+    std::uint32_t frameCount = 0; // flag 1
+    std::uint32_t byteCount = 0; // flag 2
+    std::optional<std::array<std::uint8_t, 100>> seekTable; // flag 4
+    std::uint32_t quality = 0; // flag 8
+};
+
+// Offset of the Xing header from the frame start: side-information size plus the header.
+int xingOffset(const FrameHeader& header);
+
+// The Xing header in the frame at the start of `frame`, when there is one.
+std::optional<XingHeader> parseXingHeader(std::span<const std::uint8_t> frame);
+
+} // namespace media

@@ -1,0 +1,66 @@
+#include "media/output_ring.h"
+
+#include <algorithm>
+
+namespace media {
+
+OutputRing::OutputRing(platform::Clock& clock, std::size_t blockCapacity)
+    : blockCapacity_(blockCapacity)
+    , blocks_(std::max<std::size_t>(1, maxBytes / blockCapacity))
+    , changed_(clock.makeCondVar())
+{
+    for (auto& block : blocks_)
+        block.bytes.resize(blockCapacity);
+}
+
+std::span<std::uint8_t> OutputRing::waitForFreeBlock()
+{
+    std::unique_lock lock(mutex_);
+    changed_->wait(lock, [&] { return filled_ - released_ < blocks_.size(); });
+    return at(filled_).bytes;
+}
+
+void OutputRing::commitFilled(std::size_t size)
+{
+    std::lock_guard lock(mutex_);
+    at(filled_).size = size;
+    ++filled_;
+    changed_->notifyAll();
+}
+
+void OutputRing::finish()
+{
+    std::lock_guard lock(mutex_);
+    finished_ = true;
+    changed_->notifyAll();
+}
+
+OutputRing::Next OutputRing::waitForFilledBlock(platform::Millis poll)
+{
+    std::unique_lock lock(mutex_);
+    changed_->wait(
+        lock, [&] { return filled_ > written_ || finished_; }, written_ > released_ ? poll : -1);
+    if (filled_ == written_)
+        return { std::nullopt, finished_ };
+    Block& block = at(written_);
+    return { std::span<const std::uint8_t>(block.bytes.data(), block.size), false };
+}
+
+void OutputRing::markWritten(std::uint64_t endPosition)
+{
+    std::lock_guard lock(mutex_);
+    at(written_).endPosition = endPosition;
+    ++written_;
+}
+
+void OutputRing::releasePlayed(std::uint64_t playedBytes)
+{
+    std::lock_guard lock(mutex_);
+    std::uint64_t before = released_;
+    while (released_ < written_ && at(released_).endPosition <= playedBytes)
+        ++released_;
+    if (released_ != before)
+        changed_->notifyAll();
+}
+
+} // namespace media

@@ -1,0 +1,66 @@
+#pragma once
+// The decoded audio between the decoder and the device: a ring of equal blocks holding at
+// most 512 KiB in all. A block moves free -> filled (decoder) -> written (output stage) ->
+// free again, and only when the device has reported its last byte played.
+
+#include "platform/clock.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace media {
+
+class OutputRing {
+public:
+    static constexpr std::size_t maxBytes = 0x80000;
+
+    // blockCapacity is the most one decoder block can hold; the block count is what fits.
+    OutputRing(platform::Clock& clock, std::size_t blockCapacity);
+
+    std::size_t blockCount() const { return blocks_.size(); }
+    std::size_t blockCapacity() const { return blockCapacity_; }
+
+    // Decoder thread: waits for a free block to fill, then hands it on with its size.
+    std::span<std::uint8_t> waitForFreeBlock();
+    void commitFilled(std::size_t size);
+    // Decoder thread: no more blocks will come.
+    void finish();
+
+    // Output thread: waits for the next filled block. While written blocks await release
+    // the wait ends after `poll`, so the caller can release what the device has played.
+    struct Next {
+        std::optional<std::span<const std::uint8_t>> block;
+        bool finished = false; // finish() was called and every block was handed out
+    };
+    Next waitForFilledBlock(platform::Millis poll);
+    // Output thread: the block from waitForFilledBlock went to the device, its last byte
+    // at `endPosition` in the device's played-bytes count.
+    void markWritten(std::uint64_t endPosition);
+    // Output thread: frees the written blocks the device has played.
+    void releasePlayed(std::uint64_t playedBytes);
+
+private:
+    struct Block {
+        std::vector<std::uint8_t> bytes;
+        std::size_t size = 0;
+        std::uint64_t endPosition = 0;
+    };
+    Block& at(std::uint64_t index) { return blocks_[index % blocks_.size()]; }
+
+    const std::size_t blockCapacity_;
+    std::vector<Block> blocks_;
+    std::unique_ptr<platform::CondVar> changed_;
+    // Guards the counters and finished_. Block bytes belong to whoever the counters say:
+    // [released, written) the device, [written, filled) the output stage, the rest the decoder.
+    std::mutex mutex_;
+    std::uint64_t released_ = 0;
+    std::uint64_t written_ = 0;
+    std::uint64_t filled_ = 0;
+    bool finished_ = false;
+};
+
+} // namespace media

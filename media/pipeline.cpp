@@ -1,0 +1,172 @@
+#include "media/pipeline.h"
+
+#include "media/track_position.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace media {
+namespace {
+
+constexpr std::size_t chunkSize = 16 * 1024;
+constexpr std::size_t chunksAhead = 8;
+constexpr platform::Millis longestPoll = 50;
+
+// How long to let the device play before looking again: a fraction of what it holds.
+platform::Millis pollInterval(const OutputState& state)
+{
+    return std::clamp<platform::Millis>(state.delay / 4, 5, longestPoll);
+}
+
+} // namespace
+
+std::unique_ptr<Pipeline> Pipeline::open(
+    platform::Clock& clock, const std::string& nativePath, const OutputFactory& makeOutput)
+{
+    auto file = TrackFile::open(nativePath);
+    if (!file)
+        return nullptr;
+    const FrameHeader& header = file->info().header;
+    AudioFormat format { header.sampleRate, header.mono ? 1 : 2 };
+    auto decoder = MpegDecoder::create(format);
+    auto output = makeOutput();
+    if (!decoder || !output || !output->open(format))
+        return nullptr;
+    return std::unique_ptr<Pipeline>(
+        new Pipeline(clock, std::move(*file), std::move(output), std::move(decoder)));
+}
+
+Pipeline::Pipeline(platform::Clock& clock, TrackFile file, std::unique_ptr<AudioOutput> output,
+    std::unique_ptr<MpegDecoder> decoder)
+    : clock_(clock)
+    , file_(std::move(file))
+    , output_(std::move(output))
+    , decoder_(std::move(decoder))
+    , chunks_(clock, chunksAhead)
+    , ring_(clock, decoder_->maxFrameBytes())
+{
+}
+
+Pipeline::~Pipeline()
+{
+    for (auto& stage : stages_)
+        stage->requestStop();
+    chunks_.close();
+    for (auto& stage : stages_)
+        stage->join();
+    output_->reset();
+}
+
+void Pipeline::start(
+    std::shared_ptr<NotifyTarget> notify, int startPercent, std::function<void()> ended)
+{
+    notify_ = std::move(notify);
+    ended_ = std::move(ended);
+    const TrackInfo& info = file_.info();
+    std::int64_t offset = info.firstFrame - info.readStart;
+    if (startPercent != 0) {
+        SeekTarget target = seekTarget(info, startPercent);
+        offset = std::max(offset, target.byteOffset);
+        framesPlayed_ = target.framesPlayed;
+    }
+    stages_.push_back(clock_.startThread([this, offset] { readStage(offset); }));
+    stages_.push_back(clock_.startThread([this] { decodeStage(); }));
+    stages_.push_back(clock_.startThread([this] { outputStage(); }));
+}
+
+void Pipeline::pause()
+{
+    output_->pause();
+}
+
+void Pipeline::resume()
+{
+    output_->resume();
+}
+
+void Pipeline::readStage(std::int64_t offset)
+{
+    for (;;) {
+        std::vector<std::uint8_t> chunk(chunkSize);
+        long n = file_.read(offset, chunk.data(), chunk.size());
+        // A read error ends the stream early, like the end of the file.
+        chunk.resize(std::max(0L, n));
+        offset += chunk.size();
+        bool last = chunk.empty();
+        if (!chunks_.push(std::move(chunk)) || last)
+            return;
+    }
+}
+
+void Pipeline::decodeStage()
+{
+    for (;;) {
+        MpegDecoder::Frame frame = decoder_->decodeFrame();
+        if (frame.status == MpegDecoder::Status::failed)
+            break;
+        if (frame.status == MpegDecoder::Status::needMore) {
+            auto chunk = chunks_.pop();
+            if (!chunk || chunk->empty() || !decoder_->feed(*chunk))
+                break;
+            continue;
+        }
+        for (auto rest = frame.samples; !rest.empty();) {
+            auto block = ring_.waitForFreeBlock();
+            std::size_t n = std::min(block.size(), rest.size());
+            std::memcpy(block.data(), rest.data(), n);
+            ring_.commitFilled(n);
+            rest = rest.subspan(n);
+        }
+        ++framesPlayed_;
+        reportProgress();
+    }
+    ring_.finish();
+}
+
+void Pipeline::reportProgress()
+{
+    int percent = progressPercent(framesPlayed_, file_.info().totalFrames);
+    if (notify_ && percent != lastPosted_ && notify_->exists()) {
+        notify_->post(percent);
+        lastPosted_ = percent;
+    }
+}
+
+void Pipeline::outputStage()
+{
+    for (;;) {
+        OutputState state = output_->state();
+        ring_.releasePlayed(state.playedBytes);
+        auto next = ring_.waitForFilledBlock(pollInterval(state));
+        if (next.finished)
+            break;
+        if (next.block) {
+            writeBlock(*next.block);
+            ring_.markWritten(writtenBytes_);
+        }
+    }
+    output_->drain();
+    for (;;) {
+        OutputState state = output_->state();
+        ring_.releasePlayed(state.playedBytes);
+        if (state.queuedBytes == 0)
+            break;
+        clock_.sleep(std::clamp<platform::Millis>(state.delay, 1, longestPoll));
+    }
+    ended_();
+}
+
+void Pipeline::writeBlock(std::span<const std::uint8_t> block)
+{
+    while (!block.empty()) {
+        OutputState state = output_->state();
+        ring_.releasePlayed(state.playedBytes);
+        std::size_t n = output_->write(block);
+        writtenBytes_ += n;
+        block = block.subspan(n);
+        if (!block.empty())
+            clock_.sleep(pollInterval(state));
+    }
+}
+
+} // namespace media

@@ -1,0 +1,56 @@
+#pragma once
+// An MPEG audio track opened for playing: where its audio lies between the tags, what its
+// first frame says, and its totals. Owns the file descriptor; used by one thread at a time.
+//
+// Layout rules, offsets from the start of the file:
+//   0     3   "ID3"          a tag header; only major version 3 is skipped as a tag
+//   3     1   major version
+//   5     1   flags          0x40: extended header (its size is counted in the tag size)
+//   6     4   tag size       7 bits per byte, most significant first, after the 10 bytes
+//   end-128   "TAG" ...      a 128-byte trailer, not audio
+
+#include "media/mpeg_frame.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace media {
+
+struct TrackInfo {
+    std::int64_t fileLength = 0;
+    std::int64_t readStart = 0; // first byte the reader delivers (after a skipped tag)
+    std::int64_t audioLength = 0; // bytes from readStart to the trailer
+    std::int64_t firstFrame = 0; // file offset of the first confirmed frame
+    FrameHeader header {};
+    std::optional<XingHeader> xing;
+    std::int64_t totalFrames = -1; // -1 when there is no audio
+    double durationMs = -1;
+};
+
+class TrackFile {
+public:
+    // Opens a native path; nothing when the file cannot be read or holds no MPEG audio frame.
+    static std::optional<TrackFile> open(const std::string& nativePath);
+
+    TrackFile(TrackFile&& other) noexcept;
+    TrackFile& operator=(TrackFile&&) = delete;
+    ~TrackFile();
+
+    const TrackInfo& info() const { return info_; }
+
+    // Reads audio bytes from `offset` (counted from readStart) on; never returns trailer
+    // bytes. Returns the count read, 0 at the end of the audio, -1 on a read error.
+    long read(std::int64_t offset, std::uint8_t* buffer, std::size_t size) const;
+
+private:
+    TrackFile(int fd, TrackInfo info);
+
+    int fd_;
+    TrackInfo info_;
+};
+
+// Frames and duration from the first frame and the audio length (the Xing frame count wins).
+void computeTotals(TrackInfo& info);
+
+} // namespace media

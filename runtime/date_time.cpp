@@ -130,8 +130,7 @@ DateTime currentTime(const platform::Clock& clock)
     }
     std::int64_t serialDay
         = daysFromCivil(local.tm_year + 1900LL, local.tm_mon + 1, local.tm_mday) + epochDay;
-    double secondOfDay = local.tm_hour * 3600.0 + local.tm_min * 60.0 + std::min(local.tm_sec, 59)
-        + static_cast<double>(millis - floorDiv(millis, 1000) * 1000) / 1000;
+    double secondOfDay = local.tm_hour * 3600.0 + local.tm_min * 60.0 + std::min(local.tm_sec, 59);
     return compose(serialDay, secondOfDay / secondsPerDay);
 }
 

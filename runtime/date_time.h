@@ -41,7 +41,8 @@ CivilTime civilTime(DateTime value);
 // The same day at 00:00:00.
 DateTime datePart(DateTime value);
 
-// Local date and time now, read from the clock's wall time, so a virtual clock sets it.
+// Local date and time now to the whole second, read from the clock's wall time, so a
+// virtual clock sets it.
 DateTime currentTime(const platform::Clock& clock);
 
 enum class IntervalUnit { Years = 1, Quarters, Months, Weeks, Days, Hours, Minutes, Seconds };

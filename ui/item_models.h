@@ -1,0 +1,38 @@
+#pragma once
+// The item models of the list-like units, as operations on a component's state: entries of
+// combo and list boxes, the tree box's items by display index, the list view's rows. These are
+// the commands' and the input's effects; drawing the items is the views' business.
+
+#include "ui/component_state.h"
+
+#include <optional>
+
+namespace ui {
+
+// Selection of any list-like unit: an index outside the items selects nothing (-1).
+void selectIndex(ComponentState& state, std::int32_t index);
+
+// Combo and list boxes.
+std::int32_t addEntry(ComponentState& state, const Text& text, std::int32_t data = 0);
+Text entryText(const ComponentState& state, std::int32_t index); // empty when out of range
+// The first entry that begins with prefix, ASCII letters compared case-insensitively; -1 if none.
+std::int32_t findEntryByPrefix(const ComponentState& state, const Text& prefix);
+void clearEntries(ComponentState& state);
+
+// Tree box. Display order is the depth-first order of all items.
+std::int32_t treeDepth(const ComponentState& state, std::int32_t index); // 0 when invalid
+std::int32_t treeParent(const ComponentState& state, std::int32_t index); // -1 for a root
+Text treeText(const ComponentState& state, std::int32_t index);
+// Adds a last child of parent, or a last root item without one; -1 when parent is invalid.
+std::int32_t addTreeItem(
+    ComponentState& state, std::optional<std::int32_t> parent, const Text& text);
+bool expandTreeItem(ComponentState& state, std::int32_t index);
+// Expands the item's ancestors so that it can be seen; false when the index is invalid.
+bool revealTreeItem(ComponentState& state, std::int32_t index);
+void clearTree(ComponentState& state);
+
+// List view: index below 0 or past the end appends. Returns the row's index.
+std::int32_t insertRow(ComponentState& state, std::int32_t index, const Text& text);
+void clearRows(ComponentState& state);
+
+} // namespace ui

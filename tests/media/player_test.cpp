@@ -1,0 +1,222 @@
+#include "media/player_library.h"
+#include "media/silent_output.h"
+#include "media/track_commands.h"
+#include "platform/headless/headless_clock.h"
+#include "platform/system_clock.h"
+#include "recording_target.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace media {
+namespace {
+
+using test::RecordingTarget;
+using test::track;
+
+PlayerServices silentServices(platform::Clock& clock)
+{
+    return { clock, [&clock] { return std::make_unique<SilentOutput>(clock); } };
+}
+
+// Plays in virtual time on the silent device.
+class PlayerTest : public testing::Test {
+protected:
+    ~PlayerTest() override
+    {
+        commands.stopPlaying();
+        clock.stopAllThreads();
+    }
+
+    // Advances in steps until the track ended; returns the virtual time it took.
+    platform::Millis playToEnd(platform::Millis limit = 20'000)
+    {
+        platform::Millis start = clock.now();
+        while (!target->ended() && clock.now() - start < limit)
+            clock.advance(10);
+        return clock.now() - start;
+    }
+
+    platform::headless::HeadlessClock clock;
+    TrackCommands commands { silentServices(clock) };
+    std::shared_ptr<RecordingTarget> target = std::make_shared<RecordingTarget>();
+};
+
+void expectProgressSequence(const std::vector<int>& posts)
+{
+    ASSERT_FALSE(posts.empty());
+    EXPECT_EQ(posts.back(), 100);
+    for (std::size_t i = 1; i < posts.size(); ++i)
+        EXPECT_LT(posts[i - 1], posts[i]) << "at " << i;
+    for (std::size_t i = 0; i + 1 < posts.size(); ++i)
+        EXPECT_LE(posts[i], 99);
+}
+
+class EveryTrack : public PlayerTest, public testing::WithParamInterface<const char*> { };
+
+TEST_P(EveryTrack, PlaysToASingleHundredInItsDuration)
+{
+    commands.playMusicFile(track(GetParam()), 0, target);
+    EXPECT_EQ(commands.queryPlayState(), 1);
+    platform::Millis took = playToEnd();
+    expectProgressSequence(target->posts());
+    EXPECT_EQ(commands.queryPlayState(), 0);
+    EXPECT_NEAR(double(took), 3000.0, 250.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tracks, EveryTrack,
+    testing::Values("cbr_stereo_44k.mp3", "cbr_mono_44k.mp3", "mpeg2_22k.mp3", "mpeg25_8k.mp3",
+        "vbr_xing.mp3", "vbr_no_xing.mp3", "layer2.mp3", "id3v1.mp3", "id3v23_extended.mp3",
+        "id3v24.mp3"),
+    [](const auto& info) {
+        std::string name = info.param;
+        return name.substr(0, name.find('.'));
+    });
+
+TEST_F(PlayerTest, TruncatedAndShortTracksStillEndOnce)
+{
+    commands.playMusicFile(track("truncated.mp3"), 0, target);
+    EXPECT_NEAR(double(playToEnd()), 1500.0, 150.0);
+    expectProgressSequence(target->posts());
+
+    target = std::make_shared<RecordingTarget>();
+    commands.playMusicFile(track("short.mp3"), 0, target);
+    playToEnd();
+    expectProgressSequence(target->posts());
+}
+
+TEST_F(PlayerTest, UnplayableFilesPostNothing)
+{
+    for (const char* name : { "random.mp3", "empty.mp3", "wave_1500ms.wav", "missing.mp3" }) {
+        commands.playMusicFile(track(name), 0, target);
+        EXPECT_EQ(commands.queryPlayState(), 0) << name;
+        clock.advance(1000);
+    }
+    commands.playMusicFile("", 0, target);
+    EXPECT_EQ(commands.queryPlayState(), 0);
+    EXPECT_TRUE(target->posts().empty());
+}
+
+TEST_F(PlayerTest, PauseHoldsTheTrackUntilResumed)
+{
+    const char* list = "\0";
+    Player* player = CreatePlayer(silentServices(clock), list, 1);
+    RemovePlayer(player);
+
+    std::string names = track("cbr_stereo_44k.mp3") + '\0' + '\0';
+    player = CreatePlayer(silentServices(clock), names.c_str(), 1);
+    NewPlay(player, target, nullptr, 0);
+    clock.advance(1000);
+    SetPauseState(player, 0); // resuming while playing changes nothing
+    EXPECT_EQ(GetPlayState(player), 1);
+    SetPauseState(player, 1);
+    SetPauseState(player, 1);
+    EXPECT_EQ(GetPlayState(player), -1);
+    auto postsAtPause = target->posts();
+    clock.advance(10'000);
+    EXPECT_FALSE(target->ended());
+    // The decoder runs at most one ring ahead of the device.
+    EXPECT_LE(target->posts().back() - postsAtPause.back(), 100 * 3 / 3);
+    SetPauseState(player, 0);
+    EXPECT_EQ(GetPlayState(player), 1);
+    platform::Millis took = playToEnd();
+    EXPECT_NEAR(double(took), 2000.0, 250.0);
+    EXPECT_EQ(GetPlayState(player), 0);
+    RemovePlayer(player);
+}
+
+TEST_F(PlayerTest, StartPercentSeeksAndIsClamped)
+{
+    commands.playMusicFile(track("vbr_xing.mp3"), 50, target);
+    EXPECT_NEAR(double(playToEnd()), 1500.0, 250.0);
+    EXPECT_GE(target->posts().front(), 50);
+    expectProgressSequence(target->posts());
+
+    target = std::make_shared<RecordingTarget>();
+    commands.playMusicFile(track("cbr_stereo_44k.mp3"), 150, target);
+    EXPECT_LT(playToEnd(), 100);
+    EXPECT_EQ(target->posts(), std::vector<int> { 100 });
+
+    target = std::make_shared<RecordingTarget>();
+    commands.playMusicFile(track("cbr_stereo_44k.mp3"), -5, target);
+    EXPECT_NEAR(double(playToEnd()), 3000.0, 250.0);
+}
+
+TEST_F(PlayerTest, LongOptionTextPlaysNothing)
+{
+    commands.playMusicFile(track("cbr_stereo_44k.mp3"), 0, target, std::string(512, 'x'));
+    EXPECT_EQ(commands.queryPlayState(), 0);
+    commands.playMusicFile(track("short.mp3"), 0, target, std::string(511, 'x'));
+    EXPECT_EQ(commands.queryPlayState(), 1);
+}
+
+TEST_F(PlayerTest, VanishedTargetGetsNothingButTheTrackEnds)
+{
+    commands.playMusicFile(track("short.mp3"), 0, target);
+    target->vanish();
+    clock.advance(2000);
+    EXPECT_TRUE(target->posts().empty());
+    EXPECT_EQ(commands.queryPlayState(), 0);
+}
+
+TEST_F(PlayerTest, ListPlaysInOrderTheGivenNumberOfTimes)
+{
+    std::string names = track("short.mp3") + '\0' + track("truncated.mp3") + '\0' + '\0';
+    Player* player = CreatePlayer(silentServices(clock), names.c_str(), 2);
+    NewPlay(player, target, nullptr, 0);
+    clock.advance(10'000);
+    auto posts = target->posts();
+    EXPECT_EQ(std::count(posts.begin(), posts.end(), 100), 4);
+    EXPECT_EQ(GetPlayState(player), 0);
+    clock.advance(5000);
+    EXPECT_EQ(target->posts().size(), posts.size());
+    RemovePlayer(player);
+}
+
+TEST(PlayerEntryPoints, AreFoundByExactNameOnly)
+{
+    EXPECT_EQ(findPlayerEntryPoint<decltype(Play)>("Play"), &Play);
+    EXPECT_EQ(findPlayerEntryPoint<decltype(Play)>("RemovePlayer"), &RemovePlayer);
+    EXPECT_EQ(findPlayerEntryPoint<decltype(Play)>("play"), nullptr);
+    EXPECT_EQ(findPlayerEntryPoint<decltype(CreatePlayer)>("NewPlay"), nullptr);
+    EXPECT_EQ(findPlayerEntryPoint<int(int)>("GetPlayState"), nullptr);
+    // A null player is ignored everywhere.
+    Play(nullptr);
+    NewPlay(nullptr, nullptr, nullptr, 0);
+    SetPauseState(nullptr, 1);
+    EXPECT_EQ(GetPlayState(nullptr), 0);
+    RemovePlayer(nullptr);
+}
+
+// Removal is measured in real time: the interface thread must not wait on the device.
+TEST(PlayerRemoval, TakesUnder50MillisecondsInEveryState)
+{
+    platform::SystemClock clock;
+    auto removalTime = [&](auto&& prepare) {
+        std::string names = track("cbr_stereo_44k.mp3") + '\0' + '\0';
+        Player* player = CreatePlayer(silentServices(clock), names.c_str(), 1);
+        prepare(player);
+        auto start = std::chrono::steady_clock::now();
+        RemovePlayer(player);
+        return std::chrono::steady_clock::now() - start;
+    };
+    using std::chrono::milliseconds;
+    EXPECT_LT(removalTime([](Player*) {}), milliseconds(50));
+    EXPECT_LT(removalTime([](Player* p) { Play(p); }), milliseconds(50));
+    EXPECT_LT(removalTime([&](Player* p) {
+        Play(p);
+        clock.sleep(100);
+    }),
+        milliseconds(50));
+    EXPECT_LT(removalTime([&](Player* p) {
+        Play(p);
+        SetPauseState(p, 1);
+        clock.sleep(100);
+    }),
+        milliseconds(50));
+}
+
+} // namespace
+} // namespace media

@@ -1,7 +1,5 @@
 #include "runtime/date_time.h"
 
-// platform/clock.h names std::unique_lock without including <mutex>.
-#include <mutex>
 
 #include "platform/clock.h"
 

@@ -3,8 +3,6 @@
 // clean-up routine and the end of the program. One Runtime exists per program (or test);
 // it is passed to whatever needs it, never reached through a global.
 
-// platform/clock.h names std::unique_lock without including <mutex>.
-#include <mutex>
 
 #include "platform/platform.h"
 #include "runtime/text.h"

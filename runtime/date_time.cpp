@@ -1,6 +1,5 @@
 #include "runtime/date_time.h"
 
-
 #include "platform/clock.h"
 
 #include <algorithm>

@@ -3,7 +3,6 @@
 // clean-up routine and the end of the program. One Runtime exists per program (or test);
 // it is passed to whatever needs it, never reached through a global.
 
-
 #include "platform/platform.h"
 #include "runtime/text.h"
 

@@ -265,20 +265,24 @@ int AuxiliaryFile::freeChain(Header& header, std::int32_t first)
     while (number > 0) {
         if (length >= header.blockCount())
             return AuxiliaryAccessFailed;
+        const std::int32_t cameFrom = number == first ? 0 : last;
         if (int code = readBlock(number, block))
             return code;
+        // A block that does not link back is not part of this chain (a damaged file):
+        // freeing it could free a live value.
+        if (number != first && block.previous() != cameFrom)
+            return AuxiliaryAccessFailed;
         const std::int32_t next = block.next();
         heldLastBlock = heldLastBlock || number == header.blockCount() - 1;
         block.setContent({});
         if (number == first)
             block.setPrevious(0);
-        if (next <= 0) {
+        if (next <= 0)
             block.setNext(oldHead);
-            last = number;
-        }
         if (int code = writeBlock(number, block))
             return code;
         ++length;
+        last = number;
         number = next;
     }
     if (oldHead > 0) {

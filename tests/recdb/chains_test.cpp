@@ -1,0 +1,118 @@
+// Memo and byte-set chains in the auxiliary file: block use, reuse, the free list and the
+// shrinking tail, and damaged chains.
+
+#include "recdb/error_codes.h"
+#include "recdb/registry.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+namespace recdb::test {
+namespace {
+
+class ChainsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DatabaseImage image({ { "memo", 12, 4 }, { "set", 11, 4 } });
+        image.addRecord(1);
+        image.addRecord(2);
+        writeFile(dir.path("c.dat"), image.bytes());
+        writeFile(dir.path("c.EDT"), AuxImage().bytes());
+        ASSERT_TRUE(registry.openDatabase(dir.path("c.dat"), "c"));
+    }
+
+    Bytes aux() { return readFile(dir.path("c.EDT")); }
+    std::int64_t blockCount() { return getInt(aux(), 16, 4); }
+    std::int64_t freeCount() { return getInt(aux(), 20, 4); }
+    std::int64_t used(std::int64_t block) { return getInt(aux(), std::size_t(block) * 512 + 8, 4); }
+
+    ThrowingReport report;
+    TempDir dir;
+    Registry registry { report };
+};
+
+TEST_F(ChainsTest, ValuesAreCutIntoBlocksOfFiveHundredBytes)
+{
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(1000, 'a')));
+    EXPECT_EQ(blockCount(), 3);
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(1001, 'b')));
+    EXPECT_EQ(blockCount(), 4);
+    EXPECT_EQ(used(3), 1);
+    EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), Text(1001, 'b'));
+    EXPECT_EQ(aux().size(), 4u * 512);
+}
+
+TEST_F(ChainsTest, ShorterValueReusesTheFirstBlockAndShrinksTheFile)
+{
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(1200, 'a')));
+    ASSERT_EQ(aux().size(), 4u * 512);
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text("short")));
+    EXPECT_EQ(aux().size(), 2u * 512);
+    EXPECT_EQ(blockCount(), 2);
+    EXPECT_EQ(freeCount(), 0);
+    EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), "short");
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text()));
+    EXPECT_EQ(getInt(readFile(dir.path("c.dat")), 116 + 144 + 4, 4), 0);
+    EXPECT_EQ(aux().size(), 512u);
+}
+
+TEST_F(ChainsTest, FreedBlocksInTheMiddleAreReusedBeforeTheFileGrows)
+{
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(900, 'a'))); // blocks 1, 2
+    ASSERT_TRUE(registry.writeField(Text("set"), {}, runtime::ByteSet(10, 7))); // block 3
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text())); // frees 1, 2
+    EXPECT_EQ(freeCount(), 2);
+    EXPECT_EQ(blockCount(), 4);
+    ASSERT_TRUE(registry.skip());
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(800, 'c')));
+    EXPECT_EQ(blockCount(), 4);
+    EXPECT_EQ(freeCount(), 0);
+    EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), Text(800, 'c'));
+    registry.goFirst();
+    EXPECT_EQ(*registry.readField(Text("set")).as<runtime::ByteSet>(), runtime::ByteSet(10, 7));
+}
+
+TEST_F(ChainsTest, PackFreesTheChainsOfDroppedRecords)
+{
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(700, 'a')));
+    ASSERT_TRUE(registry.skip());
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(600, 'b')));
+    ASSERT_TRUE(registry.goTo(1));
+    ASSERT_TRUE(registry.markDeleted());
+    ASSERT_TRUE(registry.pack());
+    EXPECT_EQ(registry.recordCount(), 1);
+    EXPECT_EQ(freeCount(), 2);
+    EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), Text(600, 'b'));
+    // The freed blocks serve the next value.
+    ASSERT_TRUE(registry.writeField(Text("set"), {}, runtime::ByteSet(900, 1)));
+    EXPECT_EQ(blockCount(), 5);
+    EXPECT_EQ(freeCount(), 0);
+}
+
+TEST_F(ChainsTest, DamagedChainsGiveAnErrorInsteadOfLooping)
+{
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(1200, 'a')));
+    registry.closeDatabase();
+    Bytes bytes = aux();
+    putInt(bytes, 3 * 512 + 4, 1, 4); // last block points back to the first
+    writeFile(dir.path("c.EDT"), bytes);
+    ASSERT_TRUE(registry.openDatabase(dir.path("c.dat")));
+    EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), "");
+    EXPECT_EQ(lastError(), AuxiliaryAccessFailed);
+    // Freeing the rest of the chain stops where a block does not link back.
+    EXPECT_FALSE(registry.writeField(Text("memo"), {}, Text("x")));
+    EXPECT_EQ(lastError(), AuxiliaryAccessFailed);
+    EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), "x");
+    registry.closeDatabase();
+
+    putInt(bytes, 3 * 512 + 4, 0, 4);
+    putInt(bytes, 2 * 512 + 8, 9999, 4); // used beyond the block
+    writeFile(dir.path("c.EDT"), bytes);
+    ASSERT_TRUE(registry.openDatabase(dir.path("c.dat")));
+    registry.readField(Text("memo"));
+    EXPECT_EQ(lastError(), AuxiliaryAccessFailed);
+}
+
+} // namespace
+} // namespace recdb::test

@@ -1,0 +1,95 @@
+// A failing system call ends in an error code and leaves files that still open.
+
+#include "recdb/error_codes.h"
+#include "recdb/registry.h"
+#include "test_files.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+
+namespace recdb::test {
+namespace {
+
+// The real system calls, except that write number failAt (counted from 1) fails.
+class FailingWrites final : public FileSystem {
+public:
+    FileSystem& real = posixFileSystem();
+    int failAt = 0;
+    int writes = 0;
+    int error = ENOSPC;
+
+    int open(const std::string& p, bool w) override { return real.open(p, w); }
+    int close(int fd) override { return real.close(fd); }
+    std::int64_t readAt(int fd, void* b, std::int64_t s, std::int64_t o) override
+    {
+        return real.readAt(fd, b, s, o);
+    }
+    std::int64_t writeAt(int fd, const void* b, std::int64_t s, std::int64_t o) override
+    {
+        return ++writes == failAt ? -error : real.writeAt(fd, b, s, o);
+    }
+    std::int64_t length(int fd) override { return real.length(fd); }
+    int setLength(int fd, std::int64_t l) override
+    {
+        return ++writes == failAt ? -error : real.setLength(fd, l);
+    }
+    int sync(int fd) override { return real.sync(fd); }
+    int lock(int fd, std::int64_t o, std::int64_t l, bool s) override
+    {
+        return real.lock(fd, o, l, s);
+    }
+    int unlock(int fd, std::int64_t o, std::int64_t l) override { return real.unlock(fd, o, l); }
+    int resolvePath(const std::string& p, std::string& r) override
+    {
+        return real.resolvePath(p, r);
+    }
+    std::int64_t tickMillis() override { return real.tickMillis(); }
+    void sleepMillis(std::int64_t ms) override { real.sleepMillis(ms); }
+};
+
+TEST(FaultTest, EveryFailingWriteOfAWorkloadIsReportedAndTheFilesStillOpen)
+{
+    TempDir dir;
+    ThrowingReport report;
+    DatabaseImage image({ { "name", 10, 16 }, { "memo", 12, 4 } });
+    for (int id = 1; id <= 4; ++id)
+        image.addRecord(id);
+    const Bytes database = image.bytes();
+    const Bytes aux = AuxImage().bytes();
+
+    for (int failAt = 1;; ++failAt) {
+        writeFile(dir.path("f.dat"), database);
+        writeFile(dir.path("f.EDT"), aux);
+        FailingWrites fs;
+        fs.failAt = failAt;
+        fs.error = failAt % 2 ? ENOSPC : EIO;
+        bool allSucceeded = true;
+        {
+            Registry registry(report, fs);
+            ASSERT_TRUE(registry.openDatabase(dir.path("f.dat")));
+            auto step = [&](bool ok) {
+                allSucceeded = allSucceeded && ok;
+                if (!ok) {
+                    EXPECT_EQ(lastError(), fs.error == ENOSPC ? DiskFull : HardwareFault);
+                }
+            };
+            step(registry.appendBlankRecord());
+            step(registry.writeField(Text("name"), {}, Text("new")));
+            step(registry.writeField(Text("memo"), {}, Text(1300, 'm')));
+            step(registry.writeField(Text("memo"), {}, Text("short")));
+            step(registry.goTo(2) && registry.markDeleted());
+            step(registry.pack());
+        }
+        Registry check(report);
+        ASSERT_TRUE(check.openDatabase(dir.path("f.dat"))) << "write " << failAt;
+        int count = check.recordCount();
+        EXPECT_GE(count, 3) << "write " << failAt;
+        if (allSucceeded) {
+            EXPECT_EQ(count, 4);
+            break;
+        }
+    }
+}
+
+} // namespace
+} // namespace recdb::test

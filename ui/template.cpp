@@ -1,6 +1,7 @@
 #include "ui/template.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace ui {
 
@@ -16,6 +17,16 @@ const WindowTemplate* Segment::window(WindowId wanted) const
     auto it = std::find_if(
         windows.begin(), windows.end(), [&](const WindowTemplate& w) { return w.id == wanted; });
     return it == windows.end() ? nullptr : &*it;
+}
+
+ComponentTemplate* WindowTemplate::component(ComponentId wanted)
+{
+    return const_cast<ComponentTemplate*>(std::as_const(*this).component(wanted));
+}
+
+WindowTemplate* Segment::window(WindowId wanted)
+{
+    return const_cast<WindowTemplate*>(std::as_const(*this).window(wanted));
 }
 
 } // namespace ui

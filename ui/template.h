@@ -78,11 +78,13 @@ struct WindowTemplate {
     std::vector<MenuItemTemplate> menuItems;
 
     const ComponentTemplate* component(ComponentId id) const;
+    ComponentTemplate* component(ComponentId id);
 };
 
 struct Segment {
     std::vector<WindowTemplate> windows;
     const WindowTemplate* window(WindowId id) const;
+    WindowTemplate* window(WindowId id);
 };
 
 } // namespace ui

@@ -1,0 +1,43 @@
+#pragma once
+// An event on its way from a control to the application's handler, and the handler table.
+
+#include "ui/ids.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace ui {
+
+struct EventRecord {
+    WindowId window = 0;
+    ComponentId component = 0; // 0: the window's own item
+    std::int32_t event = 0;
+    std::vector<std::int32_t> args;
+    bool hasResult = false; // the handler returned a value
+    std::int32_t result = 0;
+};
+
+// An application handler: the event's arguments in order; a returned value becomes the event's
+// result (nothing for a handler that returns none).
+using Handler = std::function<std::optional<std::int32_t>(std::span<const std::int32_t> args)>;
+// Index = the handler offset the templates store. An empty entry handles nothing.
+using HandlerTable = std::vector<Handler>;
+
+// Window events.
+namespace windowEvent {
+constexpr int created = 0, mayClose = 1, destroying = 2, moved = 3, resized = 4, activated = 5,
+              deactivated = 6, firstActivation = 8, tray = 9, showing = 10, hiding = 11;
+}
+// Events of every visible component.
+namespace commonEvent {
+constexpr int leftDown = -1, leftUp = -2, doubleClick = -3, rightDown = -4, rightUp = -5,
+              mouseMove = -6, focusIn = -7, focusOut = -8, keyDown = -9, keyUp = -10,
+              character = -11, wheel = -12;
+}
+// Menu choices arrive as command ids: this plus the item's position among the window's menu items.
+constexpr int firstMenuCommand = 20000;
+
+} // namespace ui

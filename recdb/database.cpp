@@ -11,7 +11,6 @@ using namespace layout;
 
 Database::Database(FileSystem& fs, int fd, bool readOnly)
     : fs_(fs)
-    , readOnly_(readOnly)
     , file_(fs, fd, readOnly)
 {
 }

@@ -45,6 +45,8 @@ public:
     int lockedCounters(std::int32_t& count, std::int32_t& nextId, std::int64_t waitMillis = 0);
 
     int appendBlank();
+    // The current record's id as stored: negative when the record is marked deleted.
+    int readRecordId(std::int32_t& id);
     int markDeleted();
     int pack();
     int readField(const Field& field, runtime::Value& value);
@@ -59,9 +61,9 @@ private:
     int checkFieldTable(const std::vector<unsigned char>& table);
     std::int64_t recordOffset(std::int64_t index) const { return dataStart_ + index * recordSize_; }
     int dropDeletedChains(const unsigned char* record);
+    int readIdLocked(std::int64_t start, std::int32_t& id);
 
     FileSystem& fs_;
-    bool readOnly_;
     LockedFile file_;
     std::unique_ptr<AuxiliaryFile> aux_;
     std::int32_t version_ = 0;

@@ -81,6 +81,30 @@ int Database::appendBlank()
     return Ok;
 }
 
+int Database::readRecordId(std::int32_t& id)
+{
+    id = 0;
+    if (current < 0)
+        return NoCurrentRecord;
+    const std::int64_t start = recordOffset(current);
+    ByteLock lock(file_, start);
+    if (lock.result())
+        return lock.result();
+    return readIdLocked(start, id);
+}
+
+int Database::readIdLocked(std::int64_t start, std::int32_t& id)
+{
+    std::int64_t length = 0, got = 0;
+    if (int code = file_.length(length))
+        return code;
+    if (start >= length)
+        return NoCurrentRecord;
+    if (int code = file_.read(start, &id, sizeof id, got))
+        return code;
+    return got < std::int64_t(sizeof id) ? RecordReadFailed : Ok;
+}
+
 int Database::markDeleted()
 {
     if (current < 0)
@@ -89,16 +113,9 @@ int Database::markDeleted()
     ByteLock lock(file_, start);
     if (lock.result())
         return lock.result();
-    std::int64_t length = 0, got = 0;
-    if (int code = file_.length(length))
-        return code;
-    if (start >= length)
-        return NoCurrentRecord;
     std::int32_t id = 0;
-    if (int code = file_.read(start, &id, sizeof id, got))
+    if (int code = readIdLocked(start, id))
         return code;
-    if (got < std::int64_t(sizeof id))
-        return RecordReadFailed;
     if (id <= 0)
         return Ok;
     id = -id;

@@ -1,0 +1,158 @@
+// recdb: create, dump, check and append to record databases from the command line.
+// Names and values are typed and shown in UTF-8; the files hold GBK.
+
+#include "database_creator.h"
+#include "value_text.h"
+
+#include "platform/posix/encoding.h"
+#include "platform/posix/path.h"
+#include "recdb/database.h"
+#include "recdb/error_codes.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace recdb;
+
+constexpr int usageExit = 2;
+constexpr int failureExit = 1;
+
+int usage()
+{
+    std::fputs("usage: recdb create FILE NAME:TYPE[:WIDTH]...\n"
+               "       recdb dump FILE\n"
+               "       recdb check FILE\n"
+               "       recdb append FILE [VALUE]...\n"
+               "TYPE: byte short int long single double bool datetime sub text byteset memo "
+               "(or 1-12); WIDTH for text\n",
+        stderr);
+    return usageExit;
+}
+
+int report(int code)
+{
+    std::printf("%d %s\n", code, platform::gbkToUtf8(errorMessage(code)).c_str());
+    return code == Ok ? 0 : failureExit;
+}
+
+std::optional<tool::FieldDefinition> parseField(const std::string& text)
+{
+    std::size_t first = text.find(':');
+    if (first == std::string::npos)
+        return std::nullopt;
+    std::size_t second = text.find(':', first + 1);
+    auto type = tool::parseFieldType(text.substr(first + 1, second - first - 1));
+    if (!type)
+        return std::nullopt;
+    std::int32_t width = 0;
+    if (second != std::string::npos) {
+        try {
+            width = std::stoi(text.substr(second + 1));
+        } catch (const std::exception&) {
+            return std::nullopt;
+        }
+    }
+    return tool::FieldDefinition { platform::utf8ToGbk(text.substr(0, first)), *type, width };
+}
+
+int create(const std::string& path, const std::vector<std::string>& specs)
+{
+    std::vector<tool::FieldDefinition> fields;
+    for (const std::string& spec : specs) {
+        auto field = parseField(spec);
+        if (!field)
+            return usage();
+        fields.push_back(*field);
+    }
+    int code = tool::createDatabase(path, fields);
+    return code ? report(code) : 0;
+}
+
+int open(const std::string& path, bool readOnly, std::unique_ptr<Database>& database)
+{
+    return Database::open(posixFileSystem(), path, readOnly, ShareMode::Unrestricted, database);
+}
+
+int dump(const std::string& path)
+{
+    std::unique_ptr<Database> database;
+    if (int code = open(path, true, database))
+        return report(code);
+    std::int32_t count = 0, nextId = 0;
+    if (int code = database->lockedCounters(count, nextId))
+        return report(code);
+    std::printf("records %d, next id %d\n", count, nextId);
+    for (database->current = 0; database->current < count; ++database->current) {
+        std::int32_t id = 0;
+        if (int code = database->readRecordId(id))
+            return report(code);
+        std::printf("%d%s", id < 0 ? -id : id, id < 0 ? " deleted" : "");
+        for (const Field& field : database->fields()) {
+            runtime::Value value;
+            if (int code = database->readField(field, value))
+                return report(code);
+            std::printf(
+                "\t%s=%s", platform::gbkToUtf8(field.name).c_str(), tool::showValue(value).c_str());
+        }
+        std::printf("\n");
+    }
+    return 0;
+}
+
+int check(const std::string& path)
+{
+    std::unique_ptr<Database> database;
+    return report(open(path, true, database));
+}
+
+int append(const std::string& path, const std::vector<std::string>& values)
+{
+    std::unique_ptr<Database> database;
+    if (int code = open(path, false, database))
+        return report(code);
+    const auto& fields = database->fields();
+    if (values.size() > fields.size())
+        return usage();
+    std::vector<runtime::Value> parsed;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        auto value = tool::parseValue(values[i], fields[i].type);
+        if (!value) {
+            std::fprintf(stderr, "recdb: \"%s\" does not fit field %s\n", values[i].c_str(),
+                platform::gbkToUtf8(fields[i].name).c_str());
+            return usageExit;
+        }
+        parsed.push_back(*value);
+    }
+    if (int code = database->appendBlank())
+        return report(code);
+    for (std::size_t i = 0; i < parsed.size(); ++i) {
+        if (int code = database->writeField(fields[i], parsed[i]))
+            return report(code);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() < 2)
+        return usage();
+    const std::string command = args[0];
+    const std::string path = args[1];
+    const std::vector<std::string> rest(args.begin() + 2, args.end());
+    if (command == "create" && !rest.empty())
+        return create(path, rest);
+    if (command == "dump" && rest.empty())
+        return dump(path);
+    if (command == "check" && rest.empty())
+        return check(path);
+    if (command == "append")
+        return append(path, rest);
+    return usage();
+}

@@ -1,0 +1,44 @@
+#pragma once
+// Dialogs answered from a script instead of by an operator, with a transcript of every
+// message box shown, so a test can both steer and check the program's questions.
+// Answers are consumed in order; when none is left a message box gets its first button
+// (what pressing Enter gives) and the open-file dialog is cancelled.
+
+#include "platform/dialogs.h"
+
+#include <deque>
+#include <mutex>
+#include <vector>
+
+namespace platform::headless {
+
+struct ShownMessageBox {
+    std::string text;
+    std::string caption;
+    unsigned flags;
+    Button answer;
+};
+
+class ScriptedDialogs final : public Dialogs {
+public:
+    void answerNextMessageBox(Button answer);
+    // nullopt: the operator cancels.
+    void answerNextOpenFile(std::optional<std::string> path);
+
+    std::vector<ShownMessageBox> messageBoxes() const;
+    std::vector<OpenFileRequest> openFileRequests() const;
+    // Scripted answers that no dialog has used yet, for tests that expect them all taken.
+    std::size_t unusedAnswers() const;
+
+    Button messageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+    std::optional<std::string> openFile(const OpenFileRequest& request) override;
+
+private:
+    mutable std::mutex mutex_; // a worker thread may report an error by message box
+    std::deque<Button> messageBoxAnswers_;
+    std::deque<std::optional<std::string>> openFileAnswers_;
+    std::vector<ShownMessageBox> messageBoxes_;
+    std::vector<OpenFileRequest> openFileRequests_;
+};
+
+} // namespace platform::headless

@@ -108,6 +108,9 @@ std::optional<runtime::Value> parseValue(const std::string& text, FieldType type
     case FieldType::ByteSet:
         return wrap(parseHex(text));
     case FieldType::SubProgram:
+        // A routine's address means nothing outside its program: only 0 is accepted.
+        if (text == "0")
+            return runtime::Value(runtime::SubProgram {});
         break;
     }
     return std::nullopt;

@@ -161,7 +161,7 @@ bool writeMenu(MenuItemState& m, int number, const Value& value)
 Value WindowSystem::property(WindowId window, ComponentId component, int number)
 {
     const char* error = nullptr;
-    Value result;
+    std::optional<Value> result;
     {
         Lock lock(mutex_);
         LoadedWindow* loaded = findLocked(window);
@@ -177,9 +177,8 @@ Value WindowSystem::property(WindowId window, ComponentId component, int number)
             else
                 result = readCommon(*item, number);
         } else if (const MenuItemState* menu = loaded->menuItem(component)) {
-            auto value = readMenu(*menu, number);
-            error = value ? nullptr : errorText::unknownProperty;
-            result = value.value_or(Value {});
+            result = readMenu(*menu, number);
+            error = result ? nullptr : errorText::unknownProperty;
         } else if (const ComponentState* state = loaded->component(component)) {
             const PropertyInfo* info = units_.find(state->unit)->property(number);
             if (number >= 0 && number < prop::firstUnit)
@@ -193,7 +192,7 @@ Value WindowSystem::property(WindowId window, ComponentId component, int number)
         }
     }
     raiseIf(error);
-    return result;
+    return std::move(*result);
 }
 
 void WindowSystem::setProperty(WindowId window, ComponentId component, int number, Value value)

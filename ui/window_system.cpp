@@ -423,7 +423,9 @@ void WindowSystem::update(WindowId window, ComponentId component,
         Lock lock(mutex_);
         LoadedWindow* loaded = findLocked(window);
         ComponentState* state = loaded ? loaded->component(component) : nullptr;
-        bool fits = state && std::find(units.begin(), units.end(), state->unit) != units.end();
+        bool fits = state
+            && (units.size() == 0
+                || std::find(units.begin(), units.end(), state->unit) != units.end());
         if (fits)
             change(*state);
         else {

@@ -76,7 +76,8 @@ public:
     // Interface thread: the window's view, or nullptr when not loaded.
     WindowView* view(WindowId window);
 
-    // Runs change on a loaded component of one of the given units under the lock, then refreshes
+    // Runs change on a loaded component of one of the given units (any, when none are given)
+    // under the lock, then refreshes
     // the view's property `refresh` (none: no refresh). A missing window or component, or one
     // of another unit, raises "指定窗口或窗口组件不存在或尚未载入".
     void update(WindowId window, ComponentId component, std::initializer_list<UnitType> units,

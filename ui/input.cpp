@@ -1,0 +1,182 @@
+#include "ui/input.h"
+
+#include "ui/item_models.h"
+#include "ui/unit_properties.h"
+
+namespace ui {
+
+void Input::raise(WindowId w, ComponentId c, int event, std::vector<std::int32_t> args)
+{
+    EventRecord record { w, c, event, std::move(args) };
+    core_.raise(record);
+}
+
+UnitType Input::unitOf(WindowId w, ComponentId c) const
+{
+    auto state = core_.component(w, c);
+    return state ? state->unit : 0;
+}
+
+void Input::mouse(WindowId w, ComponentId c, int event, Point at, std::int32_t keyState)
+{
+    if (admits(w, c))
+        raise(w, c, event, { at.x, at.y, keyState });
+}
+
+void Input::click(WindowId w, ComponentId c, Point at)
+{
+    if (!admits(w, c))
+        return;
+    raise(w, c, commonEvent::leftDown, { at.x, at.y, 0 });
+    raise(w, c, commonEvent::leftUp, { at.x, at.y, 0 });
+    UnitType unit = unitOf(w, c);
+    // A handler of the release may have disabled or closed the button.
+    if ((unit == unit::button || unit == unit::superBtn) && admits(w, c))
+        raise(w, c, 0);
+}
+
+void Input::doubleClick(WindowId w, ComponentId c, Point at)
+{
+    if (!admits(w, c))
+        return;
+    raise(w, c, commonEvent::doubleClick, { at.x, at.y, 0 });
+    UnitType unit = unitOf(w, c);
+    if ((unit == unit::listBox || unit == unit::treeBox) && admits(w, c))
+        raise(w, c, 1);
+}
+
+void Input::rightClick(WindowId w, ComponentId c, Point at)
+{
+    if (!admits(w, c))
+        return;
+    raise(w, c, commonEvent::rightDown, { at.x, at.y, 0 });
+    raise(w, c, commonEvent::rightUp, { at.x, at.y, 0 });
+    if (unitOf(w, c) == unit::listView && admits(w, c))
+        raise(w, c, 5);
+}
+
+void Input::rightClickTreeItem(WindowId w, ComponentId tree, std::int32_t index)
+{
+    if (!admits(w, tree) || unitOf(w, tree) != unit::treeBox)
+        return;
+    select(w, tree, index, 1);
+    if (admits(w, tree))
+        raise(w, tree, 6);
+}
+
+void Input::select(WindowId w, ComponentId c, std::int32_t index, std::int32_t how)
+{
+    if (!admits(w, c))
+        return;
+    UnitType unit = unitOf(w, c);
+    int property = unit == unit::listBox ? prop::listBox::selection
+        : unit == unit::comboBox         ? prop::comboBox::selection
+        : unit == unit::treeBox          ? prop::treeBox::selection
+        : unit == unit::listView         ? prop::listView::currentRow
+                                         : -1;
+    if (property < 0)
+        return;
+    bool changed = false;
+    core_.update(w, c, { unit }, property, [&](ComponentState& s) {
+        std::int32_t before = s.selection;
+        selectIndex(s, index);
+        changed = s.selection != before;
+    });
+    if (!changed)
+        return;
+    if (unit == unit::treeBox)
+        raise(w, c, 0, { how });
+    else if (unit != unit::comboBox)
+        raise(w, c, 0);
+}
+
+void Input::typeText(WindowId w, ComponentId c, const Text& text)
+{
+    UnitType unit = unitOf(w, c);
+    if (unit != unit::editBox || !admits(w, c))
+        return;
+    for (std::size_t i = 0; i < text.size();) {
+        // A GBK character is one byte below 0x81, else a lead and a trail byte.
+        std::size_t width
+            = static_cast<unsigned char>(text[i]) >= 0x81 && i + 1 < text.size() ? 2 : 1;
+        std::int32_t code = static_cast<unsigned char>(text[i]);
+        if (width == 2)
+            code = (code << 8) | static_cast<unsigned char>(text[i + 1]);
+        i += width;
+        EventRecord record { w, c, commonEvent::character, { code } };
+        core_.raise(record);
+        if (record.hasResult && record.result == 0)
+            continue;
+        if (record.hasResult)
+            code = record.result;
+        Text typed
+            = code > 0xff ? Text { char(code >> 8), char(code & 0xff) } : Text(1, char(code));
+        core_.update(w, c, { unit::editBox }, prop::editBox::content, [&](ComponentState& s) {
+            s.values[prop::editBox::content] = s.value<Text>(prop::editBox::content) + typed;
+        });
+    }
+}
+
+void Input::key(WindowId w, ComponentId c, bool down, std::int32_t code, std::int32_t keyState)
+{
+    if (admits(w, c))
+        raise(w, c, down ? commonEvent::keyDown : commonEvent::keyUp, { code, keyState });
+}
+
+void Input::focus(WindowId w, ComponentId c, bool gained)
+{
+    if (admits(w, c))
+        raise(w, c, gained ? commonEvent::focusIn : commonEvent::focusOut);
+}
+
+void Input::wheel(WindowId w, ComponentId c, std::int32_t steps, std::int32_t keyState)
+{
+    if (admits(w, c))
+        raise(w, c, commonEvent::wheel, { steps, keyState });
+}
+
+bool Input::requestClose(WindowId w)
+{
+    if (!admits(w, 0))
+        return false;
+    return core_.requestClose(w);
+}
+
+void Input::menuCommand(WindowId w, int commandId)
+{
+    auto menus = core_.menuItems(w);
+    std::size_t position = static_cast<std::size_t>(commandId - firstMenuCommand);
+    if (commandId < firstMenuCommand || position >= menus.size() || menus[position].disabled
+        || !admits(w, 0))
+        return;
+    raise(w, menus[position].id, 0);
+}
+
+void Input::trayEvent(WindowId w, std::int32_t kind)
+{
+    if (admits(w, 0))
+        raise(w, 0, windowEvent::tray, { kind });
+}
+
+void Input::windowGeometry(WindowId w, Geometry geometry)
+{
+    std::optional<Geometry> before;
+    if (auto own = core_.component(w, 0))
+        before = own->geometry;
+    if (!before)
+        return;
+    core_.update(
+        w, 0, { unit::window }, std::nullopt, [&](ComponentState& s) { s.geometry = geometry; });
+    if (geometry.left != before->left || geometry.top != before->top)
+        raise(w, 0, windowEvent::moved);
+    if (geometry.width != before->width || geometry.height != before->height)
+        raise(w, 0, windowEvent::resized);
+}
+
+void Input::activation(WindowId w, bool active)
+{
+    if (core_.isLoaded(w))
+        raise(w, 0, active ? windowEvent::activated : windowEvent::deactivated);
+}
+
+} // namespace ui

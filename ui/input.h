@@ -1,0 +1,65 @@
+#pragma once
+// The one way user actions enter the window system: a view (Qt or headless) reports what the
+// user did and Input updates the core's state and raises the events the action means. Every
+// action passes the component's dispatch point first, which drops it when the window is
+// blocked by a modal window or the component is hidden or disabled. Interface thread only.
+// Not for the program's own changes: those go through properties and Commands, which raise
+// no user events.
+
+#include "ui/window_system.h"
+
+namespace ui {
+
+// Key state of mouse and key events.
+namespace keys {
+constexpr std::int32_t ctrl = 1, shift = 2, alt = 4;
+}
+
+class Input {
+public:
+    explicit Input(WindowSystem& core)
+        : core_(core)
+    {
+    }
+
+    // A mouse event -1 … -6 (commonEvent) at client coordinates.
+    void mouse(WindowId w, ComponentId c, int event, Point at = {}, std::int32_t keyState = 0);
+    // A full left click: press, release and, on buttons, the clicked event.
+    void click(WindowId w, ComponentId c, Point at = {});
+    // Double click: -3, then the unit's double-click event (list box 1, tree box 1).
+    void doubleClick(WindowId w, ComponentId c, Point at = {});
+    // Right click: press and release, then the list view's right-clicked event.
+    void rightClick(WindowId w, ComponentId c, Point at = {});
+    // Right button on a tree item: the item is selected first (tree event 0, by mouse), then
+    // tree event 6.
+    void rightClickTreeItem(WindowId w, ComponentId tree, std::int32_t index);
+    // The user selected an entry, tree item or row (-1: none): the selection changes and the
+    // unit's selection event is raised (list box 0, tree box 0 with how, list view 0).
+    void select(WindowId w, ComponentId c, std::int32_t index, std::int32_t how = 1);
+    // Typing into an edit box or combo box: each character raises -11 first; a result of 0
+    // swallows it, another result replaces it.
+    void typeText(WindowId w, ComponentId c, const Text& text);
+    void key(WindowId w, ComponentId c, bool down, std::int32_t code, std::int32_t keyState = 0);
+    void focus(WindowId w, ComponentId c, bool gained);
+    void wheel(WindowId w, ComponentId c, std::int32_t steps, std::int32_t keyState = 0);
+
+    // The close box or the desktop asks the window to close; true when it closed.
+    bool requestClose(WindowId w);
+    // A pop-up menu entry was chosen (MenuEntry::commandId).
+    void menuCommand(WindowId w, int commandId);
+    // The notification-area icon: 1 left button released, 2 double click, 3 right button.
+    void trayEvent(WindowId w, std::int32_t kind);
+    // The window was moved or resized by the user: new outer geometry, events 3 and 4.
+    void windowGeometry(WindowId w, Geometry geometry);
+    void activation(WindowId w, bool active);
+
+private:
+    // The component's dispatch point; false when the action is dropped.
+    bool admits(WindowId w, ComponentId c) const { return !core_.dropsInput(w, c); }
+    void raise(WindowId w, ComponentId c, int event, std::vector<std::int32_t> args = {});
+    UnitType unitOf(WindowId w, ComponentId c) const;
+
+    WindowSystem& core_;
+};
+
+} // namespace ui

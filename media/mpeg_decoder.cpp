@@ -30,11 +30,6 @@ MpegDecoder::~MpegDecoder()
     mpg123_delete(handle_);
 }
 
-std::size_t MpegDecoder::maxFrameBytes() const
-{
-    return mpg123_outblock(handle_);
-}
-
 bool MpegDecoder::feed(std::span<const std::uint8_t> bytes)
 {
     return mpg123_feed(handle_, bytes.data(), bytes.size()) == MPG123_OK;

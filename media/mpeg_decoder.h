@@ -20,9 +20,6 @@ public:
     MpegDecoder(const MpegDecoder&) = delete;
     MpegDecoder& operator=(const MpegDecoder&) = delete;
 
-    // The most bytes one frame decodes to.
-    std::size_t maxFrameBytes() const;
-
     bool feed(std::span<const std::uint8_t> bytes);
 
     enum class Status { frame, needMore, failed };

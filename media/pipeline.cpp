@@ -18,6 +18,12 @@ platform::Millis pollInterval(const OutputState& state)
     return std::clamp<platform::Millis>(state.delay / 4, 5, longestPoll);
 }
 
+// One frame's samples at the forced output format; a larger decode spans blocks.
+std::size_t blockCapacity(const TrackInfo& info)
+{
+    return 1152 * (info.header.mono ? 1 : 2) * 2;
+}
+
 } // namespace
 
 std::unique_ptr<Pipeline> Pipeline::open(
@@ -43,7 +49,7 @@ Pipeline::Pipeline(platform::Clock& clock, TrackFile file, std::unique_ptr<Audio
     , output_(std::move(output))
     , decoder_(std::move(decoder))
     , chunks_(clock, chunksAhead)
-    , ring_(clock, decoder_->maxFrameBytes())
+    , ring_(clock, blockCapacity(file_.info()))
 {
 }
 

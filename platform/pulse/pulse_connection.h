@@ -1,0 +1,55 @@
+#pragma once
+// A connection to the PulseAudio server on its own event thread. Everything that touches
+// the context or its streams holds the loop lock (Lock below); callbacks run with it held
+// and wake waiters through signal(). Never hold a lock of ours that a callback needs.
+
+#include <pulse/pulseaudio.h>
+
+#include <memory>
+
+namespace platform::pulse {
+
+class PulseConnection {
+public:
+    // Nothing when no server answers.
+    static std::unique_ptr<PulseConnection> connect(const char* clientName);
+    ~PulseConnection();
+    PulseConnection(const PulseConnection&) = delete;
+    PulseConnection& operator=(const PulseConnection&) = delete;
+
+    pa_context* context() const { return context_; }
+
+    class Lock {
+    public:
+        explicit Lock(const PulseConnection& c)
+            : loop_(c.loop_)
+        {
+            pa_threaded_mainloop_lock(loop_);
+        }
+        ~Lock() { pa_threaded_mainloop_unlock(loop_); }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+
+    private:
+        pa_threaded_mainloop* loop_;
+    };
+
+    // With the lock held: waits for the next signal().
+    void wait() const { pa_threaded_mainloop_wait(loop_); }
+    // From a callback: wakes the waiters.
+    void signal() const { pa_threaded_mainloop_signal(loop_, 0); }
+    // With the lock held: waits until the operation is done, then releases it; false when
+    // there was no operation (the request failed at once).
+    bool waitFor(pa_operation* operation) const;
+    // Success callbacks that only wake the waiters (userdata: the connection).
+    static void signalSuccess(pa_stream*, int, void* self);
+    static void signalContextSuccess(pa_context*, int, void* self);
+
+private:
+    PulseConnection(pa_threaded_mainloop* loop, pa_context* context);
+
+    pa_threaded_mainloop* loop_;
+    pa_context* context_;
+};
+
+} // namespace platform::pulse

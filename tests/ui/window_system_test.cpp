@@ -85,8 +85,9 @@ TEST_F(CoreTest, EveryUnitPropertyRoundTripsThroughTheLoadedComponent)
             Value written = p.type == PropertyType::Logical ? Value(!std::get<bool>(p.initial))
                 : p.type == PropertyType::Text              ? Value(Text("新值"))
                 : p.type == PropertyType::Bytes             ? Value(Bytes { 7, 0, 7 })
-                : p.type == PropertyType::Font              ? Value(Font { 14, 700 })
-                                                            : Value(std::int32_t(42));
+                : p.type == PropertyType::Font
+                ? Value(Font { 14, 700, false, false, false, 134, "" })
+                : Value(std::int32_t(42));
             set(c.id, p.number, written);
             EXPECT_EQ(get(c.id, p.number), written) << "property " << p.number;
         }

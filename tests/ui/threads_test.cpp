@@ -1,0 +1,119 @@
+#include "core_fixture.h"
+#include "ui/threads.h"
+#include "ui/unit_properties.h"
+
+#include <atomic>
+
+namespace ui::test {
+namespace {
+
+constexpr ComponentId lamp = 0x16010bf6, button = 0x16010bfd;
+
+class ThreadsTest : public CoreTest {
+public:
+    void SetUp() override
+    {
+        start({ window(mainId, mainOwn, {},
+            { component(lamp, unit::label),
+                component(button, unit::superBtn, {}, { { 0, 0 } }) }) });
+        core->loadStartWindow(mainId);
+    }
+    std::int32_t colour() { return std::get<std::int32_t>(get(lamp, prop::label::backColour)); }
+
+    Threads threads { headless.clock() };
+};
+
+TEST_F(ThreadsTest, SectionsAreRegisteredAndDeletedOnce)
+{
+    std::int32_t section = threads.createSection();
+    threads.enterSection(section);
+    threads.enterSection(section); // a thread may enter its own section again
+    threads.leaveSection(section);
+    threads.leaveSection(section);
+    EXPECT_TRUE(threads.deleteSection(section));
+    EXPECT_FALSE(threads.deleteSection(section));
+    threads.enterSection(section); // deleted: ignored, does not block
+    threads.leaveSection(section);
+    threads.enterSection(12345); // never created
+    threads.leaveSection(12345);
+    EXPECT_FALSE(threads.endThread(12345));
+}
+
+// Two light-style workers serialised by a section never interleave their channels, and a
+// worker waiting to enter is not stranded when the section is deleted meanwhile.
+TEST_F(ThreadsTest, SectionSerialisesWorkersAndSurvivesDeletion)
+{
+    std::int32_t section = threads.createSection();
+    std::vector<int> order;
+    std::mutex orderMutex;
+    auto worker = [&](std::int32_t id) {
+        threads.enterSection(section);
+        for (int step = 0; step < 3; ++step) {
+            headless.clock().sleep(50);
+            std::lock_guard lock(orderMutex);
+            order.push_back(id);
+        }
+        threads.leaveSection(section);
+    };
+    ASSERT_TRUE(threads.startThread(worker, 1));
+    ASSERT_TRUE(threads.startThread(worker, 2));
+    headless.advance(60);
+    EXPECT_TRUE(threads.deleteSection(section));
+    headless.advance(1000);
+    EXPECT_EQ(order, (std::vector<int> { 1, 1, 1, 2, 2, 2 }));
+}
+
+TEST_F(ThreadsTest, EndedThreadStopsAtItsNextWaitAndWritesNoMore)
+{
+    std::int32_t handle = 0;
+    std::atomic<int> writes = 0;
+    ASSERT_TRUE(threads.startThread(
+        [&](std::int32_t) {
+            for (;;) {
+                set(lamp, prop::label::backColour, std::int32_t(255));
+                ++writes;
+                headless.clock().sleep(100);
+            }
+        },
+        std::nullopt, &handle));
+    headless.advance(250);
+    EXPECT_EQ(writes, 3);
+    EXPECT_TRUE(threads.endThread(handle));
+    headless.advance(1000);
+    EXPECT_EQ(writes, 3);
+    EXPECT_TRUE(threads.endThread(handle)); // a finished thread's handle is still valid
+    EXPECT_TRUE(threads.startThread([](std::int32_t) {})); // without a handle variable
+}
+
+// A light program writing indicator colours while the interface thread handles clicks and
+// reads the same label: run under the thread sanitizer.
+TEST_F(ThreadsTest, WorkerWritesColoursWhileTheInterfaceHandlesClicks)
+{
+    std::atomic<int> toggles = 0;
+    ASSERT_TRUE(threads.startThread([&](std::int32_t) {
+        for (int i = 0; i < 200; ++i) {
+            set(lamp, prop::label::backColour, std::int32_t(i % 2 ? 0 : 255));
+            ++toggles;
+            if (i % 20 == 0)
+                headless.clock().sleep(1);
+        }
+    }));
+    int clicks = 0;
+    for (int i = 0; i < 50; ++i) {
+        input->click(mainId, button);
+        std::int32_t seen = colour();
+        EXPECT_TRUE(seen == 0 || seen == 255 || seen == buttonFaceColour);
+        headless.advance(1);
+        ++clicks;
+    }
+    headless.advance(100);
+    EXPECT_EQ(toggles, 200);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "h0()"), clicks);
+    EXPECT_EQ(colour(), 0);
+    // The refreshes the worker posted reached the view on the interface thread.
+    auto t = views.transcript();
+    EXPECT_NE(std::find(t.begin(), t.end(), "0x52010001 refresh 0x16010bf6 17"), t.end());
+}
+
+} // namespace
+} // namespace ui::test

@@ -1,0 +1,44 @@
+#pragma once
+// A master volume without a sound server, for the headless platform: it keeps the values
+// it is given, remembers when each was set on the clock, and tells its listener. Tests
+// read the history to check a fade in virtual time.
+
+#include "media/mixer.h"
+#include "platform/clock.h"
+
+#include <mutex>
+
+namespace media {
+
+class SimulatedMixer : public Mixer {
+public:
+    struct Change {
+        platform::Millis at;
+        std::vector<std::int64_t> values;
+    };
+
+    SimulatedMixer(platform::Clock& clock, int channels = 2, bool hasMute = true);
+
+    bool hasVolume() const override { return true; }
+    bool hasMute() const override { return hasMute_; }
+    int channelCount() const override { return channels_; }
+    std::optional<std::vector<std::int64_t>> volumes() override;
+    bool setVolumes(const std::vector<std::int64_t>& values) override;
+    void setChangeListener(std::function<void(Control)> listener) override;
+
+    std::vector<Change> history() const;
+
+private:
+    platform::Clock& clock_;
+    const int channels_;
+    const bool hasMute_;
+    mutable std::mutex mutex_; // guards the fields below
+    std::vector<std::int64_t> values_;
+    std::vector<Change> history_;
+    std::function<void(Control)> listener_;
+};
+
+// A factory whose mixers all share one simulated state, as one sound card would.
+MixerFactory simulatedMixerFactory(std::shared_ptr<SimulatedMixer> mixer);
+
+} // namespace media

@@ -1,0 +1,101 @@
+// ListView: a report view with the template's column headers and widths, rows of one text,
+// single selection. The current row is -1 when none is selected.
+
+#include "platform/qt/colours.h"
+#include "platform/qt/controls/controls.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/qt_text.h"
+
+#include "ui/unit_properties.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+
+namespace platform::qt {
+
+namespace {
+
+namespace p = ui::prop::listView;
+
+class ListViewControl final : public Control {
+public:
+    ListViewControl(const ControlContext& context, QWidget* parent)
+        : Control(context, new QTreeWidget(parent))
+    {
+        auto* view = static_cast<QTreeWidget*>(widget());
+        view->setRootIsDecorated(false);
+        view->setItemsExpandable(false);
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        QObject::connect(view, &QTreeWidget::currentItemChanged, view,
+            [context, view](QTreeWidgetItem* current) {
+                context.input().select(context.window, context.component,
+                    current ? view->indexOfTopLevelItem(current) : -1);
+            });
+        QObject::connect(view, &QTreeWidget::itemDoubleClicked, view,
+            [context] { context.input().doubleClick(context.window, context.component); });
+        QObject::connect(
+            view, &QWidget::customContextMenuRequested, view, [context](const QPoint& at) {
+                context.input().rightClick(context.window, context.component, { at.x(), at.y() });
+            });
+    }
+
+    QWidget* inputSurface() const override
+    {
+        return static_cast<QTreeWidget*>(widget())->viewport();
+    }
+    unsigned ownEvents() const override { return ownEvent::doubleClick | ownEvent::rightButton; }
+
+protected:
+    int selectionProperty() const override { return p::currentRow; }
+
+    void applyLook(const ui::ComponentState& s) override
+    {
+        auto* view = static_cast<QTreeWidget*>(widget());
+        view->setFrameShape(
+            s.value<std::int32_t>(p::borderStyle) == 0 ? QFrame::NoFrame : QFrame::StyledPanel);
+        QPalette palette = view->palette();
+        palette.setColor(QPalette::Text, toQColor(s.value<std::int32_t>(p::textColour)));
+        palette.setColor(QPalette::Base, toQColor(s.value<std::int32_t>(p::backColour)));
+        view->setPalette(palette);
+        view->setFont(toQFont(s.value<ui::Font>(p::font)));
+    }
+
+    void applyItems(const ui::ComponentState& s) override
+    {
+        auto* view = static_cast<QTreeWidget*>(widget());
+        QSignalBlocker quiet(view);
+        view->clear();
+        QStringList headers;
+        for (const auto& column : s.columns)
+            headers << fromGbk(column.header);
+        view->setColumnCount(std::max<int>(1, int(headers.size())));
+        view->setHeaderLabels(headers);
+        view->setHeaderHidden(headers.isEmpty());
+        for (int i = 0; i < int(s.columns.size()); ++i)
+            view->header()->resizeSection(i, s.columns[i].width);
+        for (const auto& row : s.rows)
+            view->addTopLevelItem(new QTreeWidgetItem(QStringList { fromGbk(row) }));
+    }
+
+    void applySelection(const ui::ComponentState& s) override
+    {
+        auto* view = static_cast<QTreeWidget*>(widget());
+        QSignalBlocker quiet(view);
+        QTreeWidgetItem* item = view->topLevelItem(s.selection);
+        view->setCurrentItem(item);
+        if (!item)
+            view->clearSelection();
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Control> makeListView(const ControlContext& context, QWidget* parent)
+{
+    return std::make_unique<ListViewControl>(context, parent);
+}
+
+} // namespace platform::qt

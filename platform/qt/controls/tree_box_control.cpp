@@ -1,0 +1,164 @@
+// TreeBox: items addressed by their display index (depth-first order of all items). A right
+// button press on an item selects it before the item's right-button event; a double click
+// selects the item under the pointer before the double-click event.
+
+#include "platform/qt/colours.h"
+#include "platform/qt/controls/controls.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/qt_text.h"
+
+#include "ui/unit_properties.h"
+
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+
+namespace platform::qt {
+
+namespace {
+
+namespace p = ui::prop::treeBox;
+
+// The display index of an item: its position in depth-first order.
+std::int32_t displayIndex(QTreeWidget& tree, const QTreeWidgetItem* wanted)
+{
+    std::int32_t index = 0;
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it, ++index)
+        if (*it == wanted)
+            return index;
+    return -1;
+}
+
+QTreeWidgetItem* itemAt(QTreeWidget& tree, std::int32_t wanted)
+{
+    std::int32_t index = 0;
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it, ++index)
+        if (index == wanted)
+            return *it;
+    return nullptr;
+}
+
+class TreeWidget final : public QTreeWidget {
+public:
+    TreeWidget(const ControlContext& context, QWidget* parent)
+        : QTreeWidget(parent)
+        , context_(context)
+    {
+    }
+
+    // How the user changed the selection: 0 keyboard, 1 mouse.
+    std::int32_t how = 1;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        how = 1;
+        QTreeWidgetItem* item = itemAt(event->position().toPoint());
+        if (event->button() == Qt::RightButton && item) {
+            const ControlContext context = context_;
+            const std::int32_t index = displayIndex(*this, item);
+            context.input().rightClickTreeItem(context.window, context.component, index);
+            return;
+        }
+        QTreeWidget::mousePressEvent(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        how = 0;
+        QTreeWidget::keyPressEvent(event);
+    }
+
+private:
+    const ControlContext context_;
+};
+
+class TreeBoxControl final : public Control {
+public:
+    TreeBoxControl(const ControlContext& context, QWidget* parent)
+        : Control(context, new TreeWidget(context, parent))
+    {
+        auto* tree = static_cast<TreeWidget*>(widget());
+        tree->setHeaderHidden(true);
+        tree->setSelectionMode(QAbstractItemView::SingleSelection);
+        tree->setExpandsOnDoubleClick(false);
+        QObject::connect(tree, &QTreeWidget::currentItemChanged, tree,
+            [context, tree](QTreeWidgetItem* current) {
+                context.input().select(context.window, context.component,
+                    current ? displayIndex(*tree, current) : -1, tree->how);
+            });
+        QObject::connect(tree, &QTreeWidget::itemDoubleClicked, tree,
+            [context] { context.input().doubleClick(context.window, context.component); });
+    }
+
+    QWidget* inputSurface() const override
+    {
+        return static_cast<QTreeWidget*>(widget())->viewport();
+    }
+    unsigned ownEvents() const override { return ownEvent::doubleClick; }
+
+    void ensureVisible(std::int32_t index)
+    {
+        auto* tree = static_cast<QTreeWidget*>(widget());
+        if (QTreeWidgetItem* item = itemAt(*tree, index))
+            tree->scrollToItem(item);
+    }
+
+protected:
+    int selectionProperty() const override { return p::selection; }
+
+    void applyLook(const ui::ComponentState& s) override
+    {
+        auto* tree = static_cast<QTreeWidget*>(widget());
+        tree->setFrameShape(
+            s.value<std::int32_t>(p::borderStyle) == 0 ? QFrame::NoFrame : QFrame::StyledPanel);
+        QPalette palette = tree->palette();
+        palette.setColor(QPalette::Text, toQColor(s.value<std::int32_t>(p::textColour)));
+        palette.setColor(QPalette::Base, toQColor(s.value<std::int32_t>(p::backColour)));
+        tree->setPalette(palette);
+        tree->setFont(toQFont(s.value<ui::Font>(p::font)));
+    }
+
+    void applyItems(const ui::ComponentState& s) override
+    {
+        auto* tree = static_cast<QTreeWidget*>(widget());
+        QSignalBlocker quiet(tree);
+        tree->clear();
+        // The last item seen at each depth is the parent of the next item one level deeper.
+        std::vector<QTreeWidgetItem*> path;
+        for (const auto& item : s.tree) {
+            const std::size_t depth = static_cast<std::size_t>(std::max(item.depth, 1));
+            path.resize(std::min(path.size(), depth - 1));
+            auto* node
+                = path.empty() ? new QTreeWidgetItem(tree) : new QTreeWidgetItem(path.back());
+            node->setText(0, fromGbk(item.text));
+            path.push_back(node);
+        }
+        std::int32_t index = 0;
+        for (QTreeWidgetItemIterator it(tree); *it; ++it, ++index)
+            (*it)->setExpanded(s.tree[static_cast<std::size_t>(index)].expanded);
+    }
+
+    void applySelection(const ui::ComponentState& s) override
+    {
+        auto* tree = static_cast<QTreeWidget*>(widget());
+        QSignalBlocker quiet(tree);
+        QTreeWidgetItem* item = itemAt(*tree, s.selection);
+        tree->setCurrentItem(item);
+        if (!item)
+            tree->clearSelection();
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Control> makeTreeBox(const ControlContext& context, QWidget* parent)
+{
+    return std::make_unique<TreeBoxControl>(context, parent);
+}
+
+void ensureTreeItemVisible(Control& tree, std::int32_t index)
+{
+    static_cast<TreeBoxControl&>(tree).ensureVisible(index);
+}
+
+} // namespace platform::qt

@@ -1,0 +1,23 @@
+#include "platform/qt/qt_view_factory.h"
+
+#include "platform/qt/window_view.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace platform::qt {
+
+std::unique_ptr<ui::WindowView> QtViewFactory::createView(
+    ui::WindowSystem& core, ui::WindowId window)
+{
+    return std::make_unique<WindowView>(core, window);
+}
+
+ui::Point QtViewFactory::screenSize() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize size = screen ? screen->geometry().size() : QSize(1024, 768);
+    return { size.width(), size.height() };
+}
+
+} // namespace platform::qt

@@ -1,0 +1,30 @@
+#pragma once
+// The top-level widget of a loaded window. It turns the desktop's close requests, moves,
+// activation and minimizing into ui::Input calls; the core decides what follows.
+
+#include "ui/input.h"
+
+#include <QWidget>
+
+namespace platform::qt {
+
+// What the window frame adds to the client area: the template sizes are outer sizes.
+QSize frameExtra(std::int32_t borderStyle);
+
+class TopLevelWidget final : public QWidget {
+public:
+    TopLevelWidget(ui::WindowSystem& core, ui::WindowId window);
+
+    std::int32_t borderStyle = 2;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    ui::WindowSystem& core_;
+    const ui::WindowId window_;
+};
+
+} // namespace platform::qt

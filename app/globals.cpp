@@ -1,0 +1,31 @@
+#include "app/globals.h"
+
+namespace app {
+namespace {
+
+void release(Text& text)
+{
+    Text().swap(text);
+}
+
+} // namespace
+
+void initGlobals(Globals& globals)
+{
+    globals = Globals {};
+}
+
+void releaseGlobals(Globals& globals)
+{
+    release(globals.currentTrackPath);
+    globals.currentStyle.set({});
+    std::vector<Text>().swap(globals.playQueue);
+    release(globals.appliedStyle);
+    release(globals.chosenStyle);
+    for (Text& state : globals.channelState)
+        release(state);
+    release(globals.scheduledHourText);
+    release(globals.scheduledMinuteText);
+}
+
+} // namespace app

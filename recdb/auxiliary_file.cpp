@@ -22,7 +22,8 @@ struct AuxiliaryFile::Block {
     {
         store(&bytes[blockUsedOffset], static_cast<std::int32_t>(piece.size()));
         std::memset(&bytes[blockDataOffset], 0, blockCapacity);
-        std::memcpy(&bytes[blockDataOffset], piece.data(), piece.size());
+        if (!piece.empty())
+            std::memcpy(&bytes[blockDataOffset], piece.data(), piece.size());
     }
 };
 

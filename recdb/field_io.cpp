@@ -99,14 +99,13 @@ int Database::readField(const Field& field, Value& value)
     ByteLock lock(file_, start);
     if (lock.result())
         return lock.result();
-    std::int64_t length = 0, got = 0;
-    if (int code = file_.length(length))
-        return code;
-    if (start + field.offset >= length)
-        return BadSeek;
     std::vector<unsigned char> bytes(static_cast<std::size_t>(field.width));
+    std::int64_t got = 0;
     if (int code = file_.read(start + field.offset, bytes.data(), field.width, got))
         return code;
+    // Nothing at all comes back only from at or beyond the end of the file.
+    if (got == 0)
+        return BadSeek;
     if (got < field.width)
         return FieldReadFailed;
     if (!isChainType(field.type)) {

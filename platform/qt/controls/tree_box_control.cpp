@@ -62,6 +62,13 @@ protected:
         }
         QTreeWidget::mousePressEvent(event);
     }
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        QTreeWidget::mouseDoubleClickEvent(event);
+        const QPoint at = event->position().toPoint();
+        const ControlContext context = context_;
+        context.input().doubleClick(context.window, context.component, { at.x(), at.y() });
+    }
     void keyPressEvent(QKeyEvent* event) override
     {
         how = 0;

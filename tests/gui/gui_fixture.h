@@ -1,0 +1,103 @@
+#pragma once
+// The window system on the real Qt platform (offscreen in tests), with handlers that log their
+// calls, and helpers that wait for the interface thread the way an operator would.
+
+#include "tests/ui/template_builder.h"
+
+#include "platform/qt/qt_platform.h"
+#include "platform/qt/qt_view_factory.h"
+#include "platform/qt/window_view.h"
+#include "runtime/runtime.h"
+#include "ui/commands.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+namespace gui::test {
+
+using namespace ui;
+using namespace ui::test;
+
+// One application object for the whole binary, made on the test thread.
+inline QApplication& application()
+{
+    static int argc = 1;
+    static char name[] = "gui_tests";
+    static char* argv[] = { name, nullptr };
+    static QApplication app(argc, argv);
+    return app;
+}
+
+// Lets the interface thread deliver what is queued, until done() or the timeout.
+inline bool settle(const std::function<bool()>& done, int timeoutMs = 2000)
+{
+    return QTest::qWaitFor(done, timeoutMs);
+}
+
+// A base, so that the application exists before any member of the fixture is made.
+struct ApplicationFirst {
+    ApplicationFirst() { application(); }
+};
+
+class GuiTest : public ::testing::Test, private ApplicationFirst {
+protected:
+    ~GuiTest() override
+    {
+        core.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Handler i logs "h<i>(args)", runs actions[i] and returns results[i] when set.
+    HandlerTable handlers(std::size_t count)
+    {
+        HandlerTable table;
+        for (std::size_t i = 0; i < count; ++i)
+            table.push_back([this, i](std::span<const std::int32_t> args) {
+                std::string call = "h" + std::to_string(i) + "(";
+                for (std::size_t a = 0; a < args.size(); ++a)
+                    call += (a ? "," : "") + std::to_string(args[a]);
+                calls.push_back(call + ")");
+                if (auto action = actions.find(i); action != actions.end())
+                    action->second();
+                auto result = results.find(i);
+                return result == results.end() ? std::optional<std::int32_t> {} : result->second;
+            });
+        return table;
+    }
+
+    void load(WindowTemplate window, std::size_t handlerCount = 16)
+    {
+        windowId = window.id;
+        core = std::make_unique<WindowSystem>(runtime, views, handlers(handlerCount));
+        commands = std::make_unique<Commands>(*core);
+        core->readTemplates(ui::test::segmentBytes({ std::move(window) }));
+        ASSERT_TRUE(core->loadWindow(windowId, false));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(top()));
+    }
+
+    platform::qt::WindowView& view() const
+    {
+        return static_cast<platform::qt::WindowView&>(*core->view(windowId));
+    }
+    QWidget* top() const { return view().widget(); }
+    QWidget* widgetOf(ComponentId component) const { return view().controlWidget(component); }
+
+    platform::qt::QtPlatform qt;
+    platform::Platform platform = qt.platform();
+    runtime::Runtime runtime { platform };
+    platform::qt::QtViewFactory views;
+    std::unique_ptr<WindowSystem> core;
+    std::unique_ptr<Commands> commands;
+    WindowId windowId = 0;
+    std::vector<std::string> calls;
+    std::map<std::size_t, std::int32_t> results;
+    std::map<std::size_t, std::function<void()>> actions;
+};
+
+} // namespace gui::test

@@ -10,9 +10,9 @@
 
 namespace platform::qt {
 
-QStringList nameFilters(const std::string& filterUtf8)
+QStringList nameFilters(const std::string& filter)
 {
-    const QStringList parts = QString::fromStdString(filterUtf8).split(u'|');
+    const QStringList parts = fromGbk(filter).split(u'|');
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1].trimmed();
@@ -32,7 +32,7 @@ std::optional<std::string> QtDialogs::openFile(const OpenFileRequest& request)
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         // The description usually repeats its patterns already.
         dialog.setOption(QFileDialog::HideNameFilterDetails);
-        const QStringList filters = nameFilters(gbkToUtf8(request.filter));
+        const QStringList filters = nameFilters(request.filter);
         if (!filters.isEmpty()) {
             dialog.setNameFilters(filters);
             if (request.filterIndex >= 0 && request.filterIndex < filters.size())

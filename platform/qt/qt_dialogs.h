@@ -20,6 +20,6 @@ public:
 
 // "description|pattern|description|pattern…" as Qt name filters; patterns separated by ';'
 // become Qt's space-separated list. A trailing description without a pattern is dropped.
-QStringList nameFilters(const std::string& filterUtf8);
+QStringList nameFilters(const std::string& filter);
 
 } // namespace platform::qt

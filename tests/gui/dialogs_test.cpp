@@ -1,0 +1,92 @@
+// Message boxes answered by a click or by closing them, and the file filter conversion.
+
+#include "gui_fixture.h"
+
+#include "platform/qt/qt_dialogs.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <thread>
+
+namespace gui::test {
+namespace {
+
+using platform::Button;
+
+struct Answer {
+    unsigned flags;
+    const char16_t* press; // the button's caption, or nullptr to close the box with Escape
+    Button expected;
+};
+
+class MessageBoxTest : public ::testing::TestWithParam<Answer>, private ApplicationFirst { };
+
+TEST_P(MessageBoxTest, ReturnsTheCodeOfTheAnswer)
+{
+    const Answer answer = GetParam();
+    QString caption, text;
+    QStringList buttons;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        text = box->text();
+        for (QAbstractButton* b : box->buttons())
+            buttons << b->text();
+        if (!answer.press) {
+            QTest::keyClick(box, Qt::Key_Escape);
+            return;
+        }
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == QString::fromUtf16(answer.press))
+                QTest::mouseClick(b, Qt::LeftButton);
+    });
+    platform::qt::QtDialogs dialogs;
+    EXPECT_EQ(dialogs.messageBox("删除该场次？", "注意：", answer.flags), answer.expected);
+    EXPECT_EQ(caption, QStringLiteral(u"注意："));
+    EXPECT_EQ(text, QStringLiteral(u"删除该场次？"));
+    if (answer.press) {
+        EXPECT_TRUE(buttons.contains(QString::fromUtf16(answer.press)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, MessageBoxTest,
+    ::testing::Values(Answer { 0, u"确定", Button::Ok }, Answer { 1, u"确定", Button::Ok },
+        Answer { 1, u"取消", Button::Cancel }, Answer { 0x2001, u"取消", Button::Cancel },
+        Answer { 4, u"否", Button::No }, Answer { 3, u"是", Button::Yes },
+        Answer { 2, u"重试", Button::Retry },
+        // Closing never confirms.
+        Answer { 1, nullptr, Button::Cancel }, Answer { 0, nullptr, Button::Ok }));
+
+TEST(MessageBoxFromWorker, RunsOnTheInterfaceThread)
+{
+    application();
+    QTimer::singleShot(50, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->thread(), QApplication::instance()->thread());
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    platform::qt::QtDialogs dialogs;
+    std::optional<Button> answer;
+    std::thread worker([&] { answer = dialogs.messageBox("x", "y", 1); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, 5000));
+    worker.join();
+    EXPECT_EQ(answer, Button::Cancel);
+}
+
+TEST(FileFilter, PairsBecomeQtNameFilters)
+{
+    using platform::qt::nameFilters;
+    EXPECT_EQ(nameFilters("MP3文件(*.mp3)|*.mp3"),
+        QStringList { QStringLiteral("MP3文件(*.mp3) (*.mp3)") });
+    EXPECT_EQ(nameFilters("声音|*.mp3;*.wav|全部|*.*|"),
+        (QStringList { QStringLiteral("声音 (*.mp3 *.wav)"), QStringLiteral("全部 (*.*)") }));
+    EXPECT_TRUE(nameFilters("").isEmpty());
+    EXPECT_TRUE(nameFilters("no pattern").isEmpty());
+}
+
+} // namespace
+} // namespace gui::test

@@ -1,0 +1,85 @@
+// Pictures from file contents and the template fonts on this desktop.
+
+#include "gui_fixture.h"
+
+#include "platform/qt/fonts.h"
+#include "platform/qt/pictures.h"
+
+#include <QBuffer>
+#include <QFontInfo>
+
+#include <fstream>
+#include <iterator>
+
+namespace gui::test {
+namespace {
+
+using namespace platform::qt;
+
+Bytes art(const char* name)
+{
+    std::ifstream in(std::string(DANCEHALL_ART_DIR) + "/" + name, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+Bytes jpegOf(const QImage& image)
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", 95);
+    return Bytes(data.begin(), data.end());
+}
+
+class PictureTest : public ::testing::Test, private ApplicationFirst { };
+
+TEST_F(PictureTest, JpegDecodesWithItsColours)
+{
+    QImage source(40, 20, QImage::Format_RGB32);
+    source.fill(QColor(200, 30, 30));
+    const QImage decoded = decodePicture(jpegOf(source));
+    ASSERT_EQ(decoded.size(), QSize(40, 20));
+    const QColor middle = decoded.pixelColor(20, 10);
+    EXPECT_NEAR(middle.red(), 200, 8);
+    EXPECT_NEAR(middle.green(), 30, 8);
+    EXPECT_NEAR(middle.blue(), 30, 8);
+}
+
+TEST_F(PictureTest, DamagedDataGivesNoPictureOrAPartialOne)
+{
+    Bytes jpeg = jpegOf(QImage(64, 64, QImage::Format_RGB32));
+    EXPECT_TRUE(decodeJpeg({ 0xff, 0xd8, 0xff, 0x00, 0x01 }).isNull());
+    Bytes truncated(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(jpeg.size() / 2));
+    EXPECT_EQ(decodePicture(truncated).size(), QSize(64, 64)) << "libjpeg fills what is missing";
+    Bytes garbage(jpeg.begin(), jpeg.begin() + 20);
+    garbage.resize(400, 0x5a);
+    EXPECT_TRUE(decodeJpeg(garbage).isNull());
+    EXPECT_TRUE(decodePicture({}).isNull());
+    EXPECT_TRUE(decodePicture({ 'G', 'I', 'F', '8' }).isNull());
+}
+
+TEST_F(PictureTest, ArtworkFormatsDecode)
+{
+    EXPECT_EQ(decodePicture(art("btn_normal.gif")).size(), QSize(90, 20));
+    EXPECT_EQ(decodePicture(art("knob.bmp")).size(), QSize(30, 8));
+    const QIcon icon = decodeIcon(art("dancehall.ico"));
+    EXPECT_GE(icon.availableSizes().size(), 5);
+}
+
+TEST_F(PictureTest, TemplateFacesMapToInstalledCjkFonts)
+{
+    const QFont kai = toQFont({ -29, 400, false, false, false, 134, "楷体_GB2312" });
+    EXPECT_EQ(QFontInfo(kai).family(), QStringLiteral("AR PL UKai CN"));
+    EXPECT_EQ(kai.pixelSize(), 29);
+
+    const QFont song = toQFont({ -19, 700, false, false, false, 134, "宋体" });
+    EXPECT_EQ(QFontInfo(song).family(), QStringLiteral("WenQuanYi Zen Hei"));
+    EXPECT_EQ(song.pixelSize(), 19);
+    EXPECT_TRUE(song.bold());
+
+    EXPECT_EQ(QFontInfo(toQFont({})).family(), QStringLiteral("WenQuanYi Zen Hei"));
+    EXPECT_EQ(toQFont({}).pixelSize(), 12);
+}
+
+} // namespace
+} // namespace gui::test

@@ -13,7 +13,7 @@ constexpr PropertyType commonTypes[]
 
 // The value converted to the property's type, or nothing when it does not fit. Logicals
 // also take integers, normalised to 0 or 1.
-std::optional<Value> fitted(PropertyType type, Value value)
+std::optional<Value> fitted(PropertyType type, const Value& value)
 {
     switch (type) {
     case PropertyType::Integer:
@@ -195,7 +195,8 @@ Value WindowSystem::property(WindowId window, ComponentId component, int number)
     return std::move(*result);
 }
 
-void WindowSystem::setProperty(WindowId window, ComponentId component, int number, Value value)
+void WindowSystem::setProperty(
+    WindowId window, ComponentId component, int number, const Value& value)
 {
     // A thread asked to stop ends here rather than write after its cancellation.
     if (loop().clock().stopRequested())
@@ -211,9 +212,8 @@ void WindowSystem::setProperty(WindowId window, ComponentId component, int numbe
             ComponentTemplate* item = !tmpl ? nullptr
                 : component == 0            ? &tmpl->components.front()
                                             : tmpl->component(component);
-            auto fits = number >= 0 && number < prop::firstUnit
-                ? fitted(commonTypes[number], std::move(value))
-                : std::nullopt;
+            auto fits = number >= 0 && number < prop::firstUnit ? fitted(commonTypes[number], value)
+                                                                : std::nullopt;
             if (!item)
                 error = errorText::windowNotLoadedForAccess;
             else if (number < 0 || number >= prop::firstUnit)
@@ -230,8 +230,7 @@ void WindowSystem::setProperty(WindowId window, ComponentId component, int numbe
             if (!readMenu(*menu, number))
                 error = errorText::unknownProperty;
             else if (!writeMenu(*menu, number,
-                         fitted(number == 0 ? PropertyType::Text : PropertyType::Logical,
-                             std::move(value))
+                         fitted(number == 0 ? PropertyType::Text : PropertyType::Logical, value)
                              .value_or(Value {})))
                 error = errorText::wrongPropertyType;
             refreshed = component;
@@ -239,8 +238,8 @@ void WindowSystem::setProperty(WindowId window, ComponentId component, int numbe
             refreshed = state->id;
             const PropertyInfo* info = units_.find(state->unit)->property(number);
             bool common = number >= 0 && number < prop::firstUnit;
-            auto fits = common ? fitted(commonTypes[number], std::move(value))
-                : info         ? fitted(info->type, std::move(value))
+            auto fits = common ? fitted(commonTypes[number], value)
+                : info         ? fitted(info->type, value)
                                : std::nullopt;
             if (!common && !info)
                 error = errorText::unknownProperty;

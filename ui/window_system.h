@@ -61,7 +61,7 @@ public:
 
     // Property access by number; element index -1 (the program passes no other).
     Value property(WindowId window, ComponentId component, int number);
-    void setProperty(WindowId window, ComponentId component, int number, Value value);
+    void setProperty(WindowId window, ComponentId component, int number, const Value& value);
 
     // Raises the event: finds the source, calls the bound handler, stores its result.
     void raise(EventRecord& record);

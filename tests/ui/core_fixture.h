@@ -62,9 +62,9 @@ public:
     {
         return core->property(w, c, number);
     }
-    void set(ComponentId c, int number, Value v, WindowId w = mainId)
+    void set(ComponentId c, int number, const Value& v, WindowId w = mainId)
     {
-        core->setProperty(w, c, number, std::move(v));
+        core->setProperty(w, c, number, v);
     }
 
     platform::headless::HeadlessPlatform headless;

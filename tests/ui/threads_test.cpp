@@ -4,6 +4,10 @@
 
 #include <atomic>
 
+// GCC 12 with sanitizers reports std::variant copies inlined into these lambdas as maybe
+// uninitialized; the values are initialised (and the address sanitizer would catch it if not).
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
 namespace ui::test {
 namespace {
 
@@ -19,6 +23,7 @@ public:
         core->loadStartWindow(mainId);
     }
     std::int32_t colour() { return std::get<std::int32_t>(get(lamp, prop::label::backColour)); }
+    void light(bool on) { set(lamp, prop::label::backColour, std::int32_t(on ? 255 : 0)); }
 
     Threads threads { headless.clock() };
 };
@@ -60,7 +65,9 @@ TEST_F(ThreadsTest, SectionSerialisesWorkersAndSurvivesDeletion)
     headless.advance(60);
     EXPECT_TRUE(threads.deleteSection(section));
     headless.advance(1000);
-    EXPECT_EQ(order, (std::vector<int> { 1, 1, 1, 2, 2, 2 }));
+    // Whichever entered first ran all its steps before the other began.
+    EXPECT_TRUE(order == (std::vector<int> { 1, 1, 1, 2, 2, 2 })
+        || order == (std::vector<int> { 2, 2, 2, 1, 1, 1 }));
 }
 
 TEST_F(ThreadsTest, EndedThreadStopsAtItsNextWaitAndWritesNoMore)
@@ -70,7 +77,7 @@ TEST_F(ThreadsTest, EndedThreadStopsAtItsNextWaitAndWritesNoMore)
     ASSERT_TRUE(threads.startThread(
         [&](std::int32_t) {
             for (;;) {
-                set(lamp, prop::label::backColour, std::int32_t(255));
+                light(true);
                 ++writes;
                 headless.clock().sleep(100);
             }
@@ -92,7 +99,7 @@ TEST_F(ThreadsTest, WorkerWritesColoursWhileTheInterfaceHandlesClicks)
     std::atomic<int> toggles = 0;
     ASSERT_TRUE(threads.startThread([&](std::int32_t) {
         for (int i = 0; i < 200; ++i) {
-            set(lamp, prop::label::backColour, std::int32_t(i % 2 ? 0 : 255));
+            light(i % 2 == 0);
             ++toggles;
             if (i % 20 == 0)
                 headless.clock().sleep(1);

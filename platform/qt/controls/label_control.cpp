@@ -31,7 +31,9 @@ protected:
         QPainter painter(this);
         painter.fillRect(rect(), backColour);
         const QRect area = contentsRect().adjusted(1, 0, -1, 0);
-        const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+        // Only captions with line breaks take several lines; a long one is cut at the edge.
+        const int flags
+            = Qt::AlignLeft | Qt::AlignVCenter | (caption.contains(u'\n') ? Qt::TextWordWrap : 0);
         if (shadowed) {
             painter.setPen(textColour.darker(300));
             painter.drawText(area.translated(1, 1), flags, caption);

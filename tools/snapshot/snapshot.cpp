@@ -1,0 +1,158 @@
+// snapshot: renders windows to PNG files, as they look right after loading, with no
+// application behind them (no handler runs). Works on any Qt platform that can draw,
+// including offscreen and Xvfb.
+//
+//   snapshot OUTDIR [--segment FILE] [WINDOW-ID...]
+//
+// Writes OUTDIR/<window id in hex>.png for every window given (all windows when none), from
+// the program's own templates or from a segment file. The picture has the window's outer
+// size: the client area inside a plain drawn frame and caption.
+
+#include "platform/qt/fonts.h"
+#include "platform/qt/pictures.h"
+#include "platform/qt/qt_event_loop.h"
+#include "platform/qt/qt_process.h"
+#include "platform/qt/qt_text.h"
+#include "platform/qt/qt_view_factory.h"
+#include "platform/qt/top_level_widget.h"
+#include "platform/qt/window_view.h"
+#include "runtime/runtime.h"
+#include "ui/segment_reader.h"
+#include "ui/templates/segment.h"
+#include "ui/unit_properties.h"
+#include "ui/window_system.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLinearGradient>
+#include <QPainter>
+
+#include <iostream>
+
+namespace {
+
+using namespace platform::qt;
+
+// Room for every handler offset a segment can hold; none of them does anything here.
+constexpr std::size_t handlerSlots = 1 << 16;
+
+// A tool has no operator: messages go to the terminal and nothing is confirmed.
+class ConsoleDialogs final : public platform::Dialogs {
+public:
+    platform::Button messageBox(const std::string& text, const std::string&, unsigned) override
+    {
+        std::cerr << platform::gbkToUtf8(text) << '\n';
+        return platform::Button::Cancel;
+    }
+    std::optional<std::string> openFile(const platform::OpenFileRequest&) override { return {}; }
+};
+
+// The client area inside a classic frame with the caption bar.
+QImage framed(const QImage& client, const ui::ComponentState& own)
+{
+    namespace p = ui::prop::window;
+    const QSize extra = frameExtra(own.value<std::int32_t>(p::borderStyle));
+    if (extra.isEmpty())
+        return client;
+    QImage outer(client.size() + extra, QImage::Format_RGB32);
+    outer.fill(QColor(212, 208, 200));
+    QPainter painter(&outer);
+    const int side = extra.width() / 2;
+    const QRect caption(side, side, outer.width() - 2 * side, extra.height() - 2 * side);
+    QLinearGradient shade(caption.topLeft(), caption.topRight());
+    shade.setColorAt(0, QColor(10, 36, 106));
+    shade.setColorAt(1, QColor(166, 202, 240));
+    painter.fillRect(caption, shade);
+    const QIcon icon = decodeIcon(own.value<ui::Bytes>(p::icon));
+    int textLeft = caption.left() + 3;
+    if (!icon.isNull()) {
+        icon.paint(&painter, QRect(textLeft, caption.top() + 1, 16, 16));
+        textLeft += 19;
+    }
+    QFont font = defaultFont();
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(caption.adjusted(textLeft - caption.left(), 0, 0, 0),
+        Qt::AlignLeft | Qt::AlignVCenter, fromGbk(own.value<ui::Text>(p::caption)));
+    painter.drawImage(side, side + caption.height(), client);
+    painter.setPen(QColor(64, 64, 64));
+    painter.drawRect(outer.rect().adjusted(0, 0, -1, -1));
+    return outer;
+}
+
+int usage()
+{
+    std::cerr << "usage: snapshot OUTDIR [--segment FILE] [WINDOW-ID...]\n"
+                 "  writes OUTDIR/<id>.png for each window (ids in hex, e.g. 0x52010001)\n";
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2)
+        return usage();
+    int next = 2;
+    QByteArray data;
+    std::span<const std::uint8_t> segment = templates::segment();
+    if (argc > 3 && std::string(argv[2]) == "--segment") {
+        QFile file(QString::fromLocal8Bit(argv[3]));
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::cerr << "snapshot: cannot read " << argv[3] << '\n';
+            return 1;
+        }
+        data = file.readAll();
+        segment = { reinterpret_cast<const std::uint8_t*>(data.data()),
+            static_cast<std::size_t>(data.size()) };
+        next = 4;
+    }
+
+    std::vector<ui::WindowId> windows;
+    for (int i = next; i < argc; ++i)
+        windows.push_back(static_cast<ui::WindowId>(std::stoul(argv[i], nullptr, 16)));
+    if (windows.empty()) {
+        try {
+            for (const auto& window :
+                ui::readSegment(segment, ui::UnitRegistry::builtin(), handlerSlots).windows)
+                windows.push_back(window.id);
+        } catch (const ui::TemplateFormatError& error) {
+            std::cerr << "snapshot: " << error.what() << '\n';
+            return 1;
+        }
+    }
+
+    QtEventLoop loop;
+    ConsoleDialogs dialogs;
+    QtProcess process;
+    platform::Platform platform { loop, dialogs, process };
+    runtime::Runtime runtime(platform);
+    QtViewFactory views;
+    ui::WindowSystem core(runtime, views, ui::HandlerTable(handlerSlots));
+    core.readTemplates(segment);
+    QDir out(QString::fromLocal8Bit(argv[1]));
+    out.mkpath(QStringLiteral("."));
+
+    int failures = 0;
+    for (ui::WindowId id : windows) {
+        const QString name = QStringLiteral("%1.png").arg(id, 8, 16, QLatin1Char('0'));
+        if (!core.loadWindow(id, false)) {
+            std::cerr << "snapshot: no window " << name.toStdString() << '\n';
+            ++failures;
+            continue;
+        }
+        auto& view = static_cast<WindowView&>(*core.view(id));
+        view.widget()->show(); // a window that starts hidden is still worth a picture
+        loop.processPending();
+        const QImage picture = framed(view.widget()->grab().toImage(), *core.component(id, 0));
+        if (!picture.save(out.filePath(name))) {
+            std::cerr << "snapshot: cannot write " << out.filePath(name).toStdString() << '\n';
+            ++failures;
+        }
+        core.close(id, 0);
+    }
+    return failures == 0 ? 0 : 1;
+}

@@ -72,7 +72,6 @@ void QtEventLoop::stopTimer(TimerId id)
 
 void QtEventLoop::processPending()
 {
-    QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
 }
 

@@ -5,6 +5,7 @@
 
 #include "ui/unit_properties.h"
 
+#include <QListWidget>
 #include <QMenu>
 #include <QTimer>
 #include <QTreeWidget>
@@ -22,11 +23,14 @@ constexpr ComponentId playButton = 0x16010052;
 constexpr ComponentId tree = 0x16010053;
 constexpr ComponentId lamp = 0x16010054;
 constexpr ComponentId nameEdit = 0x16010055;
+constexpr ComponentId showList = 0x16010056;
+constexpr ComponentId styleList = 0x16010057;
 constexpr ComponentId trayMenu = 0x26010060;
 
 // Handler numbers.
 constexpr int onMayClose = 0, onClicked = 1, onTreeDoubleClick = 2, onTreeRightDown = 3, onShow = 4,
-              onQuit = 5, onTreeSelect = 6;
+              onQuit = 5, onTreeSelect = 6, onRowChanged = 7, onRowRightClick = 8,
+              onEntryChanged = 9, onEntryDoubleClick = 10;
 
 Bytes artwork(const char* name)
 {
@@ -48,8 +52,14 @@ WindowTemplate testWindowTemplate()
     auto light = withValues(component(lamp, unit::label, { 20, 60, 24, 24 }),
         { { prop::label::caption, Text("1") }, { prop::label::backColour, 0 } });
     auto edit = component(nameEdit, unit::editBox, { 20, 100, 80, 20 });
+    auto shows = withValues(component(showList, unit::listView, { 330, 20, 160, 120 },
+                                { { 0, onRowChanged }, { 5, onRowRightClick } }),
+        {});
+    shows.block.columns = { { "列表", 150 } };
+    auto styles = component(styleList, unit::listBox, { 330, 150, 160, 100 },
+        { { 0, onEntryChanged }, { 1, onEntryDoubleClick } });
     return window(testWindow, ownItem, { { windowEvent::mayClose, onMayClose } },
-        { button, slotTree, light, edit },
+        { button, slotTree, light, edit, shows, styles },
         { menuItem(trayMenu, "托盘", 0), menuItem(0x26010061, "显示", 1, onShow),
             menuItem(0x26010062, "退出", 1, onQuit) });
 }
@@ -119,6 +129,45 @@ TEST_F(WindowControlsTest, ProgramSelectionShowsWithoutRaisingEvents)
     core->setProperty(windowId, tree, prop::treeBox::selection, -1);
     EXPECT_EQ(treeWidget().currentItem(), nullptr);
     EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(WindowControlsTest, ListViewRightClickActsOnTheRowItSelected)
+{
+    for (const char* name : { "周五场", "周六场" })
+        commands->listViewInsert(windowId, showList, std::nullopt, name);
+    auto& view = static_cast<QTreeWidget&>(*widgetOf(showList));
+    ASSERT_EQ(view.headerItem()->text(0), QStringLiteral("列表"));
+    std::int32_t rowAtEvent = -2;
+    actions[onRowRightClick] = [&] {
+        rowAtEvent = std::get<std::int32_t>(
+            core->property(windowId, showList, prop::listView::currentRow));
+    };
+    EXPECT_EQ(
+        std::get<std::int32_t>(core->property(windowId, showList, prop::listView::currentRow)), -1);
+
+    const QPoint row = view.visualItemRect(view.topLevelItem(1)).center();
+    QTest::mousePress(view.viewport(), Qt::RightButton, {}, row);
+    QTest::mouseRelease(view.viewport(), Qt::RightButton, {}, row);
+    EXPECT_EQ(rowAtEvent, 1);
+    EXPECT_EQ(calls, (std::vector<std::string> { "h7()", "h8()" }));
+}
+
+TEST_F(WindowControlsTest, ListBoxUserSelectionAndDoubleClickRaiseItsEvents)
+{
+    for (const char* style : { "慢四", "快三", "伦巴" })
+        commands->listAddItem(windowId, styleList, style);
+    auto& list = static_cast<QListWidget&>(*widgetOf(styleList));
+    ASSERT_EQ(list.count(), 3);
+
+    core->setProperty(windowId, styleList, prop::listBox::selection, 0);
+    EXPECT_TRUE(calls.empty()) << "the program's selection raises no event";
+    EXPECT_EQ(list.currentRow(), 0);
+
+    QTest::mouseDClick(
+        list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.item(2)).center());
+    EXPECT_EQ(calls, (std::vector<std::string> { "h9()", "h10()" }));
+    EXPECT_EQ(
+        std::get<std::int32_t>(core->property(windowId, styleList, prop::listBox::selection)), 2);
 }
 
 TEST_F(WindowControlsTest, PopupMenuChoiceReachesTheEntrysHandler)

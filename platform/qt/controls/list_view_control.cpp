@@ -1,5 +1,6 @@
 // ListView: a report view with the template's column headers and widths, rows of one text,
-// single selection. The current row is -1 when none is selected.
+// single selection. The current row is -1 when none is selected. A double click is the
+// common event −3, anywhere in the view.
 
 #include "platform/qt/colours.h"
 #include "platform/qt/controls/controls.h"
@@ -19,26 +20,44 @@ namespace {
 
 namespace p = ui::prop::listView;
 
+// Reports right clicks itself, at the release like the desktop's list view: the press has
+// selected the row by then.
+class RowView final : public QTreeWidget {
+public:
+    RowView(const ControlContext& context, QWidget* parent)
+        : QTreeWidget(parent)
+        , context_(context)
+    {
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        QTreeWidget::mouseReleaseEvent(event);
+        if (event->button() != Qt::RightButton)
+            return;
+        const QPoint at = event->position().toPoint();
+        const ControlContext context = context_;
+        context.input().rightClick(context.window, context.component, { at.x(), at.y() });
+    }
+
+private:
+    const ControlContext context_;
+};
+
 class ListViewControl final : public Control {
 public:
     ListViewControl(const ControlContext& context, QWidget* parent)
-        : Control(context, new QTreeWidget(parent))
+        : Control(context, new RowView(context, parent))
     {
         auto* view = static_cast<QTreeWidget*>(widget());
         view->setRootIsDecorated(false);
         view->setItemsExpandable(false);
         view->setSelectionMode(QAbstractItemView::SingleSelection);
-        view->setContextMenuPolicy(Qt::CustomContextMenu);
         QObject::connect(view, &QTreeWidget::currentItemChanged, view,
             [context, view](QTreeWidgetItem* current) {
                 context.input().select(context.window, context.component,
                     current ? view->indexOfTopLevelItem(current) : -1);
-            });
-        QObject::connect(view, &QTreeWidget::itemDoubleClicked, view,
-            [context] { context.input().doubleClick(context.window, context.component); });
-        QObject::connect(
-            view, &QWidget::customContextMenuRequested, view, [context](const QPoint& at) {
-                context.input().rightClick(context.window, context.component, { at.x(), at.y() });
             });
     }
 
@@ -46,7 +65,7 @@ public:
     {
         return static_cast<QTreeWidget*>(widget())->viewport();
     }
-    unsigned ownEvents() const override { return ownEvent::doubleClick | ownEvent::rightButton; }
+    unsigned ownEvents() const override { return ownEvent::rightButton; }
 
 protected:
     int selectionProperty() const override { return p::currentRow; }

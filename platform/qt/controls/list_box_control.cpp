@@ -49,8 +49,6 @@ public:
         // The program's own selections are made with signals blocked, so this is the user.
         QObject::connect(list, &QListWidget::currentRowChanged, list,
             [context](int row) { context.input().select(context.window, context.component, row); });
-        QObject::connect(list, &QListWidget::itemDoubleClicked, list,
-            [context] { context.input().doubleClick(context.window, context.component); });
     }
 
     QWidget* inputSurface() const override

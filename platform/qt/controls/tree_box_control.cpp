@@ -93,8 +93,6 @@ public:
                 context.input().select(context.window, context.component,
                     current ? displayIndex(*tree, current) : -1, tree->how);
             });
-        QObject::connect(tree, &QTreeWidget::itemDoubleClicked, tree,
-            [context] { context.input().doubleClick(context.window, context.component); });
     }
 
     QWidget* inputSurface() const override

@@ -25,7 +25,8 @@ void OutputRing::commitFilled(std::size_t size)
     std::lock_guard lock(mutex_);
     at(filled_).size = size;
     ++filled_;
-    changed_->notifyAll();
+    if (enoughFilledLocked())
+        changed_->notifyAll();
 }
 
 void OutputRing::finish()
@@ -38,12 +39,18 @@ void OutputRing::finish()
 OutputRing::Next OutputRing::waitForFilledBlock(platform::Millis poll)
 {
     std::unique_lock lock(mutex_);
-    changed_->wait(
-        lock, [&] { return filled_ > written_ || finished_; }, written_ > released_ ? poll : -1);
+    if (filled_ == written_)
+        changed_->wait(
+            lock, [&] { return enoughFilledLocked(); }, poll);
     if (filled_ == written_)
         return { std::nullopt, finished_ };
     Block& block = at(written_);
     return { std::span<const std::uint8_t>(block.bytes.data(), block.size), false };
+}
+
+bool OutputRing::enoughFilledLocked() const
+{
+    return filled_ - written_ >= batchBlocks || finished_ || filled_ - released_ == blocks_.size();
 }
 
 void OutputRing::markWritten(std::uint64_t endPosition)

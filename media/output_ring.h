@@ -30,8 +30,8 @@ public:
     // Decoder thread: no more blocks will come.
     void finish();
 
-    // Output thread: waits for the next filled block. While written blocks await release
-    // the wait ends after `poll`, so the caller can release what the device has played.
+    // Output thread: the next filled block. When there is none it waits for a batch of
+    // them, the end, or `poll` to pass, so the caller can release what the device played.
     struct Next {
         std::optional<std::span<const std::uint8_t>> block;
         bool finished = false; // finish() was called and every block was handed out
@@ -50,6 +50,10 @@ private:
         std::uint64_t endPosition = 0;
     };
     Block& at(std::uint64_t index) { return blocks_[index % blocks_.size()]; }
+    // Worth waking the output thread for: handing blocks over one by one costs two thread
+    // switches per frame. Needs mutex_.
+    bool enoughFilledLocked() const;
+    static constexpr std::uint64_t batchBlocks = 8;
 
     const std::size_t blockCapacity_;
     std::vector<Block> blocks_;

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Makes a 5-minute track and a 10 MB VBR track without a Xing header, then prints our
+# timings beside mpg123's on the same files. Run through scripts/with-test-env to get
+# the real-time figures on the test sink:
+#   scripts/with-test-env bench/media/compare.sh BUILD_DIR
+set -euo pipefail
+build=${1:-build}
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+
+sox -n -r 44100 -c 2 -b 16 "$dir/tone.wav" synth 300 sine 200-4000 sine 440 gain -6
+lame --quiet -b 192 "$dir/tone.wav" "$dir/five_minutes.mp3"
+sox -n -r 44100 -c 2 -b 16 "$dir/noise.wav" synth 450 pinknoise gain -6
+lame --quiet -V 0 -t "$dir/noise.wav" "$dir/vbr_10mb.mp3"
+ls -l "$dir"/*.mp3 | awk '{ print $5, $9 }'
+
+echo "== mpg123 -t (decode only)"
+start=$(date +%s%N)
+mpg123 -q -t "$dir/five_minutes.mp3"
+echo "mpg123 -t:                            $(( ($(date +%s%N) - start) / 1000000 )) ms"
+echo "== ours"
+"$build/bench/media/media_bench" "$dir/five_minutes.mp3" "$dir/vbr_10mb.mp3" "${PLAY_SECONDS:-20}"

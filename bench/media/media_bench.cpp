@@ -1,0 +1,169 @@
+// Timings of the track player and the length measurement, printed for compare.sh, which
+// puts them beside mpg123 on the same files.
+//
+//   media_bench DECODE_FILE LENGTH_FILE [PLAY_SECONDS]
+
+#include "media/media_player.h"
+#include "media/track_commands.h"
+#include "platform/pulse/pulse_output.h"
+#include "platform/system_clock.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+double millisSince(Steady::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Steady::now() - start).count();
+}
+
+double cpuSeconds()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// A device that hears everything the moment it is written, so decoding runs flat out;
+// it notes when the first sample arrived.
+class UnpacedOutput : public media::AudioOutput {
+public:
+    bool open(const media::AudioFormat&) override { return true; }
+    std::size_t write(std::span<const std::uint8_t> bytes) override
+    {
+        if (written_ == 0)
+            firstWrite = Steady::now();
+        written_ += bytes.size();
+        return bytes.size();
+    }
+    void pause() override { }
+    void resume() override { }
+    void reset() override { }
+    void drain() override { }
+    media::OutputState state() override { return { 1 << 20, 0, 0, false, written_ }; }
+
+    Steady::time_point firstWrite;
+
+private:
+    std::atomic<std::uint64_t> written_ = 0;
+};
+
+// Marks the first write to a real device.
+class TimedOutput : public media::AudioOutput {
+public:
+    TimedOutput(std::unique_ptr<media::AudioOutput> device, Steady::time_point* firstWrite)
+        : device_(std::move(device))
+        , firstWrite_(firstWrite)
+    {
+    }
+    bool open(const media::AudioFormat& format) override { return device_->open(format); }
+    std::size_t write(std::span<const std::uint8_t> bytes) override
+    {
+        if (!wrote_.exchange(true))
+            *firstWrite_ = Steady::now();
+        return device_->write(bytes);
+    }
+    void pause() override { device_->pause(); }
+    void resume() override { device_->resume(); }
+    void reset() override { device_->reset(); }
+    void drain() override { device_->drain(); }
+    media::OutputState state() override { return device_->state(); }
+
+private:
+    std::unique_ptr<media::AudioOutput> device_;
+    Steady::time_point* firstWrite_;
+    std::atomic<bool> wrote_ = false;
+};
+
+class EndTarget : public media::NotifyTarget {
+public:
+    bool exists() const override { return true; }
+    void post(int percent) override { ended = ended || percent == 100; }
+    std::atomic<bool> ended = false;
+};
+
+void decodeUnpaced(platform::Clock& clock, const char* file)
+{
+    UnpacedOutput* output = nullptr;
+    media::TrackCommands commands({ clock, [&] {
+                                       auto o = std::make_unique<UnpacedOutput>();
+                                       output = o.get();
+                                       return o;
+                                   } });
+    auto target = std::make_shared<EndTarget>();
+    auto start = Steady::now();
+    commands.playMusicFile(file, 0, target);
+    if (commands.queryPlayState() != 1) {
+        std::fprintf(stderr, "media_bench: %s cannot be played\n", file);
+        std::exit(1);
+    }
+    while (!target->ended)
+        clock.sleep(1);
+    std::printf("decode through the pipeline, unpaced: %8.1f ms\n", millisSince(start));
+}
+
+void playToSink(platform::Clock& clock, const char* file, int seconds)
+{
+    media::OutputFactory pulse = platform::pulse::pulseOutputFactory();
+    if (!pulse) {
+        std::printf("no sound server: skipping the real-time figures\n");
+        return;
+    }
+    Steady::time_point firstWrite;
+    media::TrackCommands commands(
+        { clock, [&] { return std::make_unique<TimedOutput>(pulse(), &firstWrite); } });
+    auto start = Steady::now();
+    commands.playMusicFile(file);
+    while (firstWrite == Steady::time_point())
+        clock.sleep(1);
+    std::printf("play command to first sample:         %8.1f ms\n",
+        std::chrono::duration<double, std::milli>(firstWrite - start).count());
+    clock.sleep(1000); // past the start-up
+    double cpuBefore = cpuSeconds();
+    clock.sleep(seconds * 1000);
+    double cpu = cpuSeconds() - cpuBefore;
+    std::printf("CPU per minute of playback:           %8.2f %% of one core (%.2f s in %d s)\n",
+        100.0 * cpu / seconds, cpu, seconds);
+}
+
+void measureLength(const char* file)
+{
+    media::MediaControl control;
+    media::MediaPlayer player(control);
+    std::vector<double> times;
+    int seconds = 0;
+    for (int i = 0; i < 11; ++i) {
+        auto start = Steady::now();
+        player.openMedia(file);
+        seconds = player.mediaLength();
+        player.closeMedia();
+        times.push_back(millisSince(start));
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("MediaLength (median of 11):           %8.1f ms (%d s)\n", times[5], seconds);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: media_bench DECODE_FILE LENGTH_FILE [PLAY_SECONDS]\n");
+        return 2;
+    }
+    platform::SystemClock clock;
+    decodeUnpaced(clock, argv[1]);
+    measureLength(argv[2]);
+    playToSink(clock, argv[1], argc > 3 ? std::atoi(argv[3]) : 20);
+    return 0;
+}

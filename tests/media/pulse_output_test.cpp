@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace media {
 namespace {
 
@@ -66,6 +68,22 @@ TEST_F(PulseOutputTest, PauseIsSilentAndResumeCarriesOn)
     auto peaks = recorder.peaks();
     EXPECT_NEAR(MonitorRecorder::longestSilenceMillis(peaks), 1000, 150);
     EXPECT_NEAR(MonitorRecorder::heardMillis(peaks), 4000, 200);
+}
+
+TEST_F(PulseOutputTest, StopIsQuickAndSilent)
+{
+    MonitorRecorder recorder;
+    ASSERT_TRUE(recorder.waitUntilRecording());
+    TrackCommands commands({ clock, makeOutput });
+    commands.playMusicFile(test::track("cbr_stereo_44k.mp3"));
+    clock.sleep(500);
+    auto start = std::chrono::steady_clock::now();
+    commands.stopPlaying();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+    clock.sleep(1000);
+    recorder.stop();
+    // What the sink had already taken may still sound, but not the rest of the track.
+    EXPECT_LT(MonitorRecorder::heardMillis(recorder.peaks()), 1200);
 }
 
 } // namespace

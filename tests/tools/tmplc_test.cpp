@@ -209,6 +209,8 @@ TEST(TemplateSource, WindowsMissingIdsOrSharingSerialsAreRejected)
         "a.tmpl:1: the window has no item id (item 0x0601xxxx)");
     EXPECT_EQ(errorOf({ { "a.tmpl", "Label 甲 0x16010160\n" } }),
         "a.tmpl:1: the file must start with its window");
+    EXPECT_EQ(errorOf({ { "a.tmpl", "window Main-Window 0x52010100\n" } }),
+        "a.tmpl:1: 'Main-Window' cannot name a namespace of the id header");
     EXPECT_NE(errorOf({ { "a.tmpl", header },
                           { "b.tmpl",
                               "window B 0x52010200\n"

@@ -4,6 +4,7 @@
 
 #include "ui/unit_info.h"
 
+#include <cstdio>
 #include <map>
 
 namespace tmplc {

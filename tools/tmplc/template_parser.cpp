@@ -7,6 +7,8 @@
 #include "platform/posix/encoding.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 
 namespace tmplc {
 namespace {
@@ -16,6 +18,17 @@ using Tokens = std::span<const Token>;
 namespace kind {
 constexpr std::uint32_t window = 0x52, windowItem = 0x06, component = 0x16, menuItem = 0x26,
                         secondId = 0x19;
+}
+
+// Names become C++ identifiers of the id header; letters beyond ASCII (Chinese names) are
+// identifier characters there.
+bool isIdentifier(const std::string& name)
+{
+    return !name.empty() && !(name[0] >= '0' && name[0] <= '9')
+        && std::all_of(name.begin(), name.end(), [](char c) {
+               return std::isalnum(static_cast<unsigned char>(c)) || c == '_'
+                   || static_cast<unsigned char>(c) >= 0x80;
+           });
 }
 
 class Parser {
@@ -94,6 +107,8 @@ private:
         expectArguments(tokens, 3, 3, "window <Name> <WindowId>");
         if (!result_.name.empty())
             fail("a file describes one window");
+        if (!isIdentifier(tokens[1].text))
+            fail("'" + tokens[1].text + "' cannot name a namespace of the id header");
         result_.name = tokens[1].text;
         result_.tmpl.id = id(tokens[2], kind::window);
         ui::ComponentTemplate own;
@@ -173,12 +188,7 @@ private:
 
     void addName(const std::string& name, std::uint32_t id)
     {
-        bool identifier = !name.empty() && !(name[0] >= '0' && name[0] <= '9')
-            && std::all_of(name.begin(), name.end(), [](char c) {
-                   return std::isalnum(static_cast<unsigned char>(c)) || c == '_'
-                       || static_cast<unsigned char>(c) >= 0x80;
-               });
-        if (!identifier || name == "window" || name == "self")
+        if (!isIdentifier(name) || name == "window" || name == "self")
             fail("'" + name + "' cannot name a constant of the id header");
         for (const NamedItem& item : result_.items)
             if (item.name == name)

@@ -76,9 +76,9 @@ void computeTotals(TrackInfo& info)
         info.totalFrames = info.xing->frameCount;
     else
         info.totalFrames = info.audioLength / info.header.frameLength;
-    // Milliseconds per frame: 1152 or 576 samples at the sample rate.
-    double frameDuration = (info.header.version == MpegVersion::mpeg1 ? 1152000.0 : 576000.0)
-        / info.header.sampleRate;
+    // The frame's own sample count: 384 for layer I, where a version-wide 1152 would
+    // triple the duration.
+    double frameDuration = info.header.samplesPerFrame * 1000.0 / info.header.sampleRate;
     info.durationMs = info.totalFrames * frameDuration;
 }
 

@@ -1,8 +1,12 @@
 #include "media/media_length.h"
 #include "media/media_player.h"
+#include "media/mpeg_frame.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
 
 namespace media {
 namespace {
@@ -154,6 +158,37 @@ TEST(MediaControlCommands, SyntaxAndAliases)
     EXPECT_EQ(control.send("close "), MediaControlError::badSyntax);
     EXPECT_EQ(control.send("close a"), MediaControlError::none);
     EXPECT_EQ(control.send("close a"), MediaControlError::unknownAlias);
+}
+
+} // namespace
+} // namespace media
+
+namespace media {
+namespace {
+
+// Every prefix and a spread of single-byte changes of a real track: nothing may read past
+// the bytes it was given (the sanitizer build checks), and a prefix never grows longer.
+TEST(DamagedInput, IsMeasuredWithinItsBytes)
+{
+    std::ifstream in(test::track("vbr_xing.mp3"), std::ios::binary);
+    std::vector<std::uint8_t> file(std::istreambuf_iterator<char>(in), {});
+    ASSERT_GT(file.size(), 4096u);
+    std::int64_t whole = *mpegLengthMillis(file);
+    for (std::size_t n = 0; n < 4096; ++n) {
+        std::vector<std::uint8_t> prefix(file.begin(), file.begin() + n);
+        auto length = mpegLengthMillis(prefix);
+        if (length && !parseXingHeader(prefix)) {
+            EXPECT_LE(*length, whole);
+        }
+        findFirstFrame(prefix, true);
+    }
+    for (std::size_t at = 0; at < 2048; ++at) {
+        auto damaged = file;
+        damaged[at] ^= 0x5A;
+        mpegLengthMillis(damaged);
+        waveLengthMillis(damaged);
+        parseXingHeader(std::span(damaged).subspan(at));
+    }
 }
 
 } // namespace

@@ -24,14 +24,15 @@ namespace gui::test {
 using namespace ui;
 using namespace ui::test;
 
-// One application object for the whole binary, made on the test thread.
+// One application object for the whole binary, made on the test thread. It is never
+// destroyed: at exit Qt's own statics may already be gone.
 inline QApplication& application()
 {
     static int argc = 1;
     static char name[] = "gui_tests";
     static char* argv[] = { name, nullptr };
-    static QApplication app(argc, argv);
-    return app;
+    static auto* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // Lets the interface thread deliver what is queued, until done() or the timeout.

@@ -47,7 +47,7 @@ void TopLevelWidget::moveEvent(QMoveEvent*)
 
 void TopLevelWidget::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::WindowStateChange) {
+    if (event->type() == QEvent::WindowStateChange && core_.isLoaded(window_)) {
         const std::int32_t state = isMinimized() ? 2 : isMaximized() ? 3 : 0;
         // Keeps the core's window state true to what the user did; reading it reports this.
         if (std::get<std::int32_t>(core_.property(window_, 0, ui::prop::window::state)) != state)

@@ -21,6 +21,12 @@ struct Answer {
     Button expected;
 };
 
+void PrintTo(const Answer& answer, std::ostream* out)
+{
+    *out << "flags " << answer.flags << (answer.press ? ", a button" : ", closed") << " -> "
+         << static_cast<int>(answer.expected);
+}
+
 class MessageBoxTest : public ::testing::TestWithParam<Answer>, private ApplicationFirst { };
 
 TEST_P(MessageBoxTest, ReturnsTheCodeOfTheAnswer)

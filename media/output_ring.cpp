@@ -50,7 +50,9 @@ OutputRing::Next OutputRing::waitForFilledBlock(platform::Millis poll)
 
 bool OutputRing::enoughFilledLocked() const
 {
-    return filled_ - written_ >= batchBlocks || finished_ || filled_ - released_ == blocks_.size();
+    std::uint64_t waiting = filled_ - written_;
+    bool ringFull = filled_ - released_ == blocks_.size();
+    return finished_ || waiting >= batchBlocks || (waiting > 0 && ringFull);
 }
 
 void OutputRing::markWritten(std::uint64_t endPosition)

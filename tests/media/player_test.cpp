@@ -159,6 +159,17 @@ TEST_F(PlayerTest, NewPlayOnAPausedTrackReplacesIt)
     EXPECT_EQ(std::count(posts.begin(), posts.end(), 100), 1);
 }
 
+// A device that takes more than the ring holds leaves every block written and waiting to be
+// heard; the output stage must then sleep, not spin (a spinning thread stalls the clock).
+TEST_F(PlayerTest, DeviceLargerThanTheRingIsWaitedFor)
+{
+    PlayerServices services { clock,
+        [this] { return std::make_unique<SilentOutput>(clock, 5000); } };
+    TrackCommands bigDevice(services);
+    bigDevice.playMusicFile(track("cbr_stereo_44k.mp3"), 0, target);
+    EXPECT_NEAR(double(playToEnd()), 3000.0, 250.0);
+}
+
 TEST_F(PlayerTest, LongOptionTextPlaysNothing)
 {
     commands.playMusicFile(track("cbr_stereo_44k.mp3"), 0, target, std::string(512, 'x'));

@@ -72,12 +72,13 @@ protected:
         return table;
     }
 
-    void load(WindowTemplate window, std::size_t handlerCount = 16)
+    // Reads the windows' templates and loads the first of them.
+    void load(std::vector<WindowTemplate> windows, std::size_t handlerCount = 16)
     {
-        windowId = window.id;
+        windowId = windows.front().id;
         core = std::make_unique<WindowSystem>(runtime, views, handlers(handlerCount));
         commands = std::make_unique<Commands>(*core);
-        core->readTemplates(ui::test::segmentBytes({ std::move(window) }));
+        core->readTemplates(ui::test::segmentBytes(std::move(windows)));
         ASSERT_TRUE(core->loadWindow(windowId, false));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(top()));
     }

@@ -37,15 +37,7 @@ std::vector<WindowTemplate> windows()
 
 class WindowBehaviourTest : public GuiTest {
 protected:
-    void SetUp() override
-    {
-        windowId = owner;
-        core = std::make_unique<WindowSystem>(runtime, views, handlers(8));
-        commands = std::make_unique<Commands>(*core);
-        core->readTemplates(ui::test::segmentBytes(windows()));
-        ASSERT_TRUE(core->loadWindow(owner, false));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(top()));
-    }
+    void SetUp() override { load(windows()); }
 };
 
 TEST_F(WindowBehaviourTest, TemplateSizeIsTheOuterSizeWithCaptionAndButtons)

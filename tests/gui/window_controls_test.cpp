@@ -66,7 +66,7 @@ WindowTemplate testWindowTemplate()
 
 class WindowControlsTest : public GuiTest {
 protected:
-    void SetUp() override { load(testWindowTemplate()); }
+    void SetUp() override { load({ testWindowTemplate() }); }
 
     QTreeWidget& treeWidget() const { return static_cast<QTreeWidget&>(*widgetOf(tree)); }
 

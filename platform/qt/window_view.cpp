@@ -133,7 +133,7 @@ void WindowView::renderWindow(const ui::ComponentState& own, int property)
         top_->setVisible(own.visible);
         return;
     case ui::prop::disabled:
-        top_->setEnabled(!own.disabled);
+        top_->setEnabled(!own.disabled && !blocked_);
         return;
     case p::state:
         switch (own.value<std::int32_t>(p::state)) {

@@ -48,6 +48,8 @@ private:
     CommonEvents* commonEvents_;
     std::map<ui::ComponentId, std::unique_ptr<Control>> controls_;
     QPointer<QSystemTrayIcon> tray_;
+    // A modal window of the program is open over this one.
+    bool blocked_ = false;
 };
 
 } // namespace platform::qt

@@ -13,21 +13,21 @@ namespace platform::qt {
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonChoice {
     Button code;
     const char* caption;
     QMessageBox::ButtonRole role;
 };
 
-constexpr ButtonSpec ok { Button::Ok, "确定", QMessageBox::AcceptRole };
-constexpr ButtonSpec cancel { Button::Cancel, "取消", QMessageBox::RejectRole };
-constexpr ButtonSpec abort { Button::Abort, "中止", QMessageBox::RejectRole };
-constexpr ButtonSpec retry { Button::Retry, "重试", QMessageBox::AcceptRole };
-constexpr ButtonSpec ignore { Button::Ignore, "忽略", QMessageBox::AcceptRole };
-constexpr ButtonSpec yes { Button::Yes, "是", QMessageBox::YesRole };
-constexpr ButtonSpec no { Button::No, "否", QMessageBox::NoRole };
+constexpr ButtonChoice ok { Button::Ok, "确定", QMessageBox::AcceptRole };
+constexpr ButtonChoice cancel { Button::Cancel, "取消", QMessageBox::RejectRole };
+constexpr ButtonChoice abort { Button::Abort, "中止", QMessageBox::RejectRole };
+constexpr ButtonChoice retry { Button::Retry, "重试", QMessageBox::AcceptRole };
+constexpr ButtonChoice ignore { Button::Ignore, "忽略", QMessageBox::AcceptRole };
+constexpr ButtonChoice yes { Button::Yes, "是", QMessageBox::YesRole };
+constexpr ButtonChoice no { Button::No, "否", QMessageBox::NoRole };
 
-std::vector<ButtonSpec> buttonSet(unsigned flags)
+std::vector<ButtonChoice> buttonSet(unsigned flags)
 {
     switch (flags & 0xf) {
     case 1:
@@ -46,7 +46,7 @@ std::vector<ButtonSpec> buttonSet(unsigned flags)
 }
 
 // What closing the box answers: see QtDialogs::messageBox.
-Button closeAnswer(const std::vector<ButtonSpec>& buttons)
+Button closeAnswer(const std::vector<ButtonChoice>& buttons)
 {
     for (const auto& b : buttons)
         if (b.code == Button::Cancel)
@@ -87,7 +87,7 @@ Button QtDialogs::messageBox(const std::string& text, const std::string& caption
         box.setWindowModality(Qt::ApplicationModal);
         if (flags & systemModal)
             box.setWindowFlag(Qt::WindowStaysOnTopHint);
-        const std::vector<ButtonSpec> specs = buttonSet(flags);
+        const std::vector<ButtonChoice> specs = buttonSet(flags);
         std::vector<QPushButton*> buttons;
         for (const auto& spec : specs)
             buttons.push_back(box.addButton(QString::fromUtf8(spec.caption), spec.role));

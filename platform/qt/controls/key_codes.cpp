@@ -10,7 +10,7 @@ std::int32_t virtualKeyCode(const QKeyEvent& event)
 {
     const int key = event.key();
     if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        return key; // the same ASCII codes
+        return key; // Qt uses the ASCII codes too
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
         return 0x70 + (key - Qt::Key_F1);
     static const std::map<int, std::int32_t> named {

@@ -1,6 +1,6 @@
 #pragma once
-// Keys and modifiers as the program's key events carry them: virtual-key codes of the
-// original desktop and the key state 1 Ctrl, 2 Shift, 4 Alt.
+// Keys and modifiers as the program's key events carry them: letters and digits as ASCII,
+// F1 as 0x70, the arrows 0x25 to 0x28 and so on, and the key state 1 Ctrl, 2 Shift, 4 Alt.
 
 #include <QKeyEvent>
 
@@ -8,7 +8,7 @@
 
 namespace platform::qt {
 
-// 0 for a key without a virtual-key code.
+// 0 for a key the program has no code for.
 std::int32_t virtualKeyCode(const QKeyEvent& event);
 std::int32_t keyState(Qt::KeyboardModifiers modifiers);
 

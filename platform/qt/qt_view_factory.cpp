@@ -10,7 +10,14 @@ namespace platform::qt {
 std::unique_ptr<ui::WindowView> QtViewFactory::createView(
     ui::WindowSystem& core, ui::WindowId window)
 {
-    return std::make_unique<WindowView>(core, window);
+    auto view = std::make_unique<WindowView>(core, window);
+    QWidget* top = view->widget();
+    top->createWinId();
+    if (owner_)
+        top->windowHandle()->setTransientParent(owner_);
+    else
+        owner_ = top->windowHandle();
+    return view;
 }
 
 ui::Point QtViewFactory::screenSize() const

@@ -7,6 +7,7 @@
 
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 namespace gui::test {
 namespace {
@@ -52,13 +53,14 @@ TEST_F(WindowBehaviourTest, TemplateSizeIsTheOuterSizeWithCaptionAndButtons)
 
 TEST_F(WindowBehaviourTest, ModalWindowBlocksItsOwnerUntilItCloses)
 {
-    bool ownerBlocked = false;
+    bool ownerBlocked = false, staysAboveOwner = false;
     QPoint dialogCentre;
     QSize screen;
     actions[onOpen] = [&] {
         QTimer::singleShot(0, [&] {
             QWidget* shown = static_cast<platform::qt::WindowView*>(core->view(dialog))->widget();
             ownerBlocked = !top()->isEnabled();
+            staysAboveOwner = shown->windowHandle()->transientParent() == top()->windowHandle();
             dialogCentre = shown->frameGeometry().center();
             screen = shown->screen()->geometry().size();
             shown->close();
@@ -67,6 +69,7 @@ TEST_F(WindowBehaviourTest, ModalWindowBlocksItsOwnerUntilItCloses)
     };
     QTest::mouseClick(static_cast<QPushButton*>(widgetOf(openButton)), Qt::LeftButton);
     EXPECT_TRUE(ownerBlocked);
+    EXPECT_TRUE(staysAboveOwner);
     EXPECT_FALSE(core->isLoaded(dialog));
     EXPECT_TRUE(top()->isEnabled());
     EXPECT_NEAR(dialogCentre.x(), screen.width() / 2, 15) << "state 1 centres the window";

@@ -37,6 +37,11 @@ constexpr int leftDown = -1, leftUp = -2, doubleClick = -3, rightDown = -4, righ
               mouseMove = -6, focusIn = -7, focusOut = -8, keyDown = -9, keyUp = -10,
               character = -11, wheel = -12;
 }
+// Events of the tree box.
+namespace treeEvent {
+constexpr int selectionChanged = 0, doubleClicked = 1, expanding = 4, collapsing = 5,
+              rightButton = 6;
+}
 // Menu choices arrive as command ids: this plus the item's position among the window's menu items.
 constexpr int firstMenuCommand = 20000;
 

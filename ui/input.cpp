@@ -3,6 +3,8 @@
 #include "ui/item_models.h"
 #include "ui/unit_properties.h"
 
+#include <algorithm>
+
 namespace ui {
 
 void Input::raise(WindowId w, ComponentId c, int event, std::vector<std::int32_t> args)
@@ -61,7 +63,7 @@ void Input::rightClickTreeItem(WindowId w, ComponentId tree, std::int32_t index)
         return;
     select(w, tree, index, 1);
     if (admits(w, tree))
-        raise(w, tree, 6);
+        raise(w, tree, treeEvent::rightButton);
 }
 
 void Input::select(WindowId w, ComponentId c, std::int32_t index, std::int32_t how)
@@ -90,12 +92,14 @@ void Input::select(WindowId w, ComponentId c, std::int32_t index, std::int32_t h
         raise(w, c, 0);
 }
 
-void Input::typeText(WindowId w, ComponentId c, const Text& text)
+void Input::typeText(WindowId w, ComponentId c, const Text& text, std::optional<TextRange> at)
 {
-    UnitType unit = unitOf(w, c);
-    if (unit != unit::editBox || !admits(w, c))
+    if (unitOf(w, c) != unit::editBox)
         return;
     for (std::size_t i = 0; i < text.size();) {
+        // A handler of the previous character may have disabled the box or closed the window.
+        if (!admits(w, c))
+            return;
         // A GBK character is one byte below 0x81, else a lead and a trail byte.
         std::size_t width
             = static_cast<unsigned char>(text[i]) >= 0x81 && i + 1 < text.size() ? 2 : 1;
@@ -105,16 +109,32 @@ void Input::typeText(WindowId w, ComponentId c, const Text& text)
         i += width;
         EventRecord record { w, c, commonEvent::character, { code } };
         core_.raise(record);
-        if (record.hasResult && record.result == 0)
+        if ((record.hasResult && record.result == 0) || !core_.component(w, c))
             continue;
         if (record.hasResult)
             code = record.result;
         Text typed
             = code > 0xff ? Text { char(code >> 8), char(code & 0xff) } : Text(1, char(code));
         core_.update(w, c, { unit::editBox }, prop::editBox::content, [&](ComponentState& s) {
-            s.values[prop::editBox::content] = s.value<Text>(prop::editBox::content) + typed;
+            Text content = s.value<Text>(prop::editBox::content);
+            // The handler may have rewritten the content: the place is kept inside it.
+            std::size_t start = at ? std::min(at->start, content.size()) : content.size();
+            std::size_t length = at ? std::min(at->length, content.size() - start) : 0;
+            content.replace(start, length, typed);
+            s.values[prop::editBox::content] = std::move(content);
+            if (at)
+                *at = { start + typed.size(), 0 };
         });
     }
+}
+
+bool Input::editText(WindowId w, ComponentId c, const Text& content)
+{
+    if (unitOf(w, c) != unit::editBox || !admits(w, c))
+        return false;
+    core_.update(w, c, { unit::editBox }, prop::editBox::content,
+        [&](ComponentState& s) { s.values[prop::editBox::content] = content; });
+    return true;
 }
 
 void Input::key(WindowId w, ComponentId c, bool down, std::int32_t code, std::int32_t keyState)
@@ -173,10 +193,53 @@ void Input::windowGeometry(WindowId w, Geometry geometry)
         raise(w, 0, windowEvent::resized);
 }
 
+void Input::windowState(WindowId w, std::int32_t state)
+{
+    if (!core_.isLoaded(w))
+        return;
+    // Only minimized and maximized are states the window is in; anything else is normal.
+    const std::int32_t now = state == 2 || state == 3 ? state : 0;
+    bool changed = false;
+    // The view already shows the state it reports: no refresh.
+    core_.update(w, 0, { unit::window }, std::nullopt, [&](ComponentState& s) {
+        std::int32_t before = s.value<std::int32_t>(prop::window::state);
+        changed = now != (before == 2 || before == 3 ? before : 0);
+        if (changed)
+            s.values[prop::window::state] = now;
+    });
+    if (changed && admits(w, 0))
+        raise(w, 0, windowEvent::resized);
+}
+
 void Input::activation(WindowId w, bool active)
 {
-    if (core_.isLoaded(w))
-        raise(w, 0, active ? windowEvent::activated : windowEvent::deactivated);
+    core_.setActive(w, active);
+}
+
+bool Input::expandTreeItem(WindowId w, ComponentId tree, std::int32_t index, bool expanded)
+{
+    constexpr int itemsChanged = -1;
+    auto before = core_.component(w, tree);
+    if (!before || before->unit != unit::treeBox)
+        return false;
+    const bool valid = index >= 0 && index < static_cast<std::int32_t>(before->tree.size());
+    bool applied = false;
+    if (valid && before->tree[index].expanded != expanded && admits(w, tree)) {
+        EventRecord record { w, tree, expanded ? treeEvent::expanding : treeEvent::collapsing,
+            { index } };
+        core_.raise(record);
+        const bool cancelled = record.hasResult && record.result == 0;
+        if (!core_.component(w, tree))
+            return false;
+        core_.update(w, tree, { unit::treeBox }, std::nullopt, [&](ComponentState& s) {
+            // A handler that changed the items has left nothing for the user's action.
+            if (!cancelled && s.tree == before->tree)
+                applied = ui::expandTreeItem(s, index, expanded);
+        });
+    }
+    // Whatever the view did on its own, it shows the core's items again.
+    core_.update(w, tree, { unit::treeBox }, itemsChanged, [](ComponentState&) {});
+    return applied;
 }
 
 } // namespace ui

@@ -10,6 +10,12 @@
 
 namespace ui {
 
+// A stretch of an edit box's content, in bytes: the selection, or an empty one at the cursor.
+struct TextRange {
+    std::size_t start = 0;
+    std::size_t length = 0;
+};
+
 // Key state of mouse and key events.
 namespace keys {
 constexpr std::int32_t ctrl = 1, shift = 2, alt = 4;
@@ -36,9 +42,15 @@ public:
     // The user selected an entry, tree item or row (-1: none): the selection changes and the
     // unit's selection event is raised (list box 0, tree box 0 with how, list view 0).
     void select(WindowId w, ComponentId c, std::int32_t index, std::int32_t how = 1);
-    // Typing into an edit box or combo box: each character raises -11 first; a result of 0
-    // swallows it, another result replaces it.
-    void typeText(WindowId w, ComponentId c, const Text& text);
+    // Typing into an edit box: each character raises -11 first; a result of 0 swallows it,
+    // another result replaces it. A kept character takes the place of `at` (none: it goes at
+    // the end) and the next one follows it.
+    void typeText(
+        WindowId w, ComponentId c, const Text& text, std::optional<TextRange> at = std::nullopt);
+    // Any other change the user made to an edit box's content (deleting, pasting, cutting,
+    // undoing). An edit box has no event for it, so this raises none. False when the change
+    // was dropped: the view should show the core's content again.
+    bool editText(WindowId w, ComponentId c, const Text& content);
     void key(WindowId w, ComponentId c, bool down, std::int32_t code, std::int32_t keyState = 0);
     void focus(WindowId w, ComponentId c, bool gained);
     void wheel(WindowId w, ComponentId c, std::int32_t steps, std::int32_t keyState = 0);
@@ -51,7 +63,16 @@ public:
     void trayEvent(WindowId w, std::int32_t kind);
     // The window was moved or resized by the user: new outer geometry, events 3 and 4.
     void windowGeometry(WindowId w, Geometry geometry);
+    // The user minimized (2), maximized (3) or restored (0) the window. The core keeps the
+    // state, which property 18 then reads, and raises size changed (4): the client area
+    // changed size. Only the event is dropped when the window takes no input.
+    void windowState(WindowId w, std::int32_t state);
+    // The window became the desktop's active window, or stopped being it.
     void activation(WindowId w, bool active);
+    // The user expanded or collapsed a tree item: event 4 (expand) or 5 (collapse) with its
+    // index, where a false result cancels. The core keeps the item's flag, so rebuilding the
+    // items keeps it, and has the view show its items again. True when the flag changed.
+    bool expandTreeItem(WindowId w, ComponentId tree, std::int32_t index, bool expanded);
 
 private:
     // The component's dispatch point; false when the action is dropped.

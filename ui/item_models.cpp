@@ -114,11 +114,11 @@ std::int32_t addTreeItem(
     return static_cast<std::int32_t>(at);
 }
 
-bool expandTreeItem(ComponentState& state, std::int32_t index)
+bool expandTreeItem(ComponentState& state, std::int32_t index, bool expanded)
 {
     if (!validTreeIndex(state, index))
         return false;
-    state.tree[index].expanded = true;
+    state.tree[index].expanded = expanded;
     return true;
 }
 

@@ -26,7 +26,8 @@ Text treeText(const ComponentState& state, std::int32_t index);
 // Adds a last child of parent, or a last root item without one; -1 when parent is invalid.
 std::int32_t addTreeItem(
     ComponentState& state, std::optional<std::int32_t> parent, const Text& text);
-bool expandTreeItem(ComponentState& state, std::int32_t index);
+// Expands (or collapses) the item; false when the index is invalid.
+bool expandTreeItem(ComponentState& state, std::int32_t index, bool expanded = true);
 // Expands the item's ancestors so that it can be seen; false when the index is invalid.
 bool revealTreeItem(ComponentState& state, std::int32_t index);
 void clearTree(ComponentState& state);

@@ -22,6 +22,7 @@ struct LoadedWindow {
     std::map<ComponentId, std::pair<platform::TimerId, std::int32_t>> timers;
     int blockedBy = 0; // modal windows open over this one
     bool activatedOnce = false;
+    bool active = false; // the last activation raised, so a repeated report raises nothing
     // Set when the window is destroyed; a modal loop waits for it.
     std::shared_ptr<bool> closed = std::make_shared<bool>(false);
 

@@ -184,11 +184,9 @@ bool WindowSystem::loadWindow(WindowId id, bool modal)
     raiseWindowEvent(id, windowEvent::showing);
     if (WindowView* shown = this->view(id))
         shown->show();
-    bool first = false;
     std::optional<ComponentId> focus;
     lock.lock();
     if (LoadedWindow* loaded = findLocked(id)) {
-        first = !std::exchange(loaded->activatedOnce, true);
         const ComponentState* best = nullptr;
         for (const auto& c : loaded->components)
             if (c.takesFocus && c.visible && !c.disabled && c.unit != unit::window
@@ -198,9 +196,7 @@ bool WindowSystem::loadWindow(WindowId id, bool modal)
             focus = best->id;
     }
     lock.unlock();
-    if (first)
-        raiseWindowEvent(id, windowEvent::firstActivation);
-    raiseWindowEvent(id, windowEvent::activated);
+    setActive(id, true);
     if (focus)
         if (WindowView* shown = this->view(id))
             shown->setFocus(*focus);
@@ -211,6 +207,22 @@ bool WindowSystem::loadWindow(WindowId id, bool modal)
         setBlocked(id, -1);
     }
     return true;
+}
+
+void WindowSystem::setActive(WindowId window, bool active)
+{
+    bool first = false;
+    {
+        Lock lock(mutex_);
+        LoadedWindow* loaded = findLocked(window);
+        if (!loaded || loaded->active == active)
+            return;
+        loaded->active = active;
+        first = active && !std::exchange(loaded->activatedOnce, true);
+    }
+    if (first)
+        raiseWindowEvent(window, windowEvent::firstActivation);
+    raiseWindowEvent(window, active ? windowEvent::activated : windowEvent::deactivated);
 }
 
 void WindowSystem::setBlocked(WindowId except, int delta)

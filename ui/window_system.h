@@ -58,6 +58,10 @@ public:
     // returns false. True when the window closed.
     bool requestClose(WindowId window);
     bool isLoaded(WindowId window) const;
+    // The window became the active window (first activation 8 the first time, then 5) or
+    // stopped being it (6). Loading activates the window and the desktop may report the same
+    // activation again: what is already true raises nothing.
+    void setActive(WindowId window, bool active);
 
     // Property access by number; element index -1 (the program passes no other).
     Value property(WindowId window, ComponentId component, int number);

@@ -1,7 +1,5 @@
 #include "platform/qt/top_level_widget.h"
 
-#include "ui/unit_properties.h"
-
 #include <QCloseEvent>
 #include <QTimer>
 
@@ -47,15 +45,12 @@ void TopLevelWidget::moveEvent(QMoveEvent*)
 
 void TopLevelWidget::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::WindowStateChange && core_.isLoaded(window_)) {
-        const std::int32_t state = isMinimized() ? 2 : isMaximized() ? 3 : 0;
-        // Keeps the core's window state true to what the user did; reading it reports this.
-        if (std::get<std::int32_t>(core_.property(window_, 0, ui::prop::window::state)) != state)
-            core_.setProperty(window_, 0, ui::prop::window::state, state);
-    } else if (event->type() == QEvent::ActivationChange) {
-        ui::Input(core_).activation(window_, isActiveWindow());
-    }
     QWidget::changeEvent(event);
+    // Last: a handler of what follows may close the window.
+    if (event->type() == QEvent::WindowStateChange)
+        ui::Input(core_).windowState(window_, isMinimized() ? 2 : isMaximized() ? 3 : 0);
+    else if (event->type() == QEvent::ActivationChange)
+        ui::Input(core_).activation(window_, isActiveWindow());
 }
 
 } // namespace platform::qt

@@ -1,6 +1,6 @@
-// EditBox: one line of text. Characters typed at the end go through the core, which raises
-// the character event (−11) that may replace or swallow them; other edits (deleting, pasting,
-// typing inside the text) are edited here and handed to the core as the new content.
+// EditBox: one line of text. Typed characters, wherever the cursor is, go through the core,
+// which raises the character event (−11) that may replace or swallow them; other edits
+// (deleting, pasting, cutting) are made here and handed to the core as the new content.
 
 #include "platform/qt/colours.h"
 #include "platform/qt/controls/controls.h"
@@ -9,8 +9,10 @@
 
 #include "ui/unit_properties.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 
 namespace platform::qt {
 
@@ -32,15 +34,47 @@ protected:
         const QString typed = event->text();
         const bool printable = !typed.isEmpty() && typed.front().isPrint()
             && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-        if (printable && cursorPosition() == text().size() && !hasSelectedText()) {
-            event->accept();
-            context_.input().typeText(context_.window, context_.component, toGbk(typed));
+        if (!printable) {
+            QLineEdit::keyPressEvent(event);
             return;
         }
-        QLineEdit::keyPressEvent(event);
+        event->accept();
+        type(typed);
+    }
+
+    // Text committed by an input method is typed too; the composition shown before it is the
+    // line's own business.
+    void inputMethodEvent(QInputMethodEvent* event) override
+    {
+        if (event->commitString().isEmpty() || event->replacementLength() != 0) {
+            QLineEdit::inputMethodEvent(event);
+            return;
+        }
+        QInputMethodEvent composing(event->preeditString(), event->attributes());
+        QPointer<EditLine> alive(this);
+        type(event->commitString());
+        if (alive)
+            QLineEdit::inputMethodEvent(&composing);
     }
 
 private:
+    // Hands typed text to the core for the selection or the cursor, then puts the cursor
+    // after what the core kept.
+    void type(const QString& typed)
+    {
+        const QString before = text();
+        const int start = hasSelectedText() ? selectionStart() : cursorPosition();
+        const int end = hasSelectedText() ? selectionEnd() : start;
+        const QString behind = before.mid(end);
+        const ui::TextRange at { toGbk(before.left(start)).size(),
+            toGbk(before.mid(start, end - start)).size() };
+        QPointer<EditLine> alive(this);
+        context_.input().typeText(context_.window, context_.component, toGbk(typed), at);
+        // A handler may have closed the window, or rewritten the text behind the cursor.
+        if (alive && text() != before && text().endsWith(behind))
+            setCursorPosition(text().size() - behind.size());
+    }
+
     const ControlContext context_;
 };
 
@@ -50,8 +84,12 @@ public:
         : Control(context, new EditLine(context, parent))
     {
         auto* edit = static_cast<QLineEdit*>(widget());
-        QObject::connect(edit, &QLineEdit::textEdited, edit, [context](const QString& text) {
-            context.core->setProperty(context.window, context.component, p::content, toGbk(text));
+        QObject::connect(edit, &QLineEdit::textEdited, edit, [context, edit](const QString& text) {
+            if (context.input().editText(context.window, context.component, toGbk(text)))
+                return;
+            // Dropped, so no handler ran: the box shows the core's content again.
+            if (auto state = context.core->component(context.window, context.component))
+                edit->setText(fromGbk(state->value<ui::Text>(p::content)));
         });
     }
 

@@ -1,6 +1,7 @@
 // TreeBox: items addressed by their display index (depth-first order of all items). A right
 // button press on an item selects it before the item's right-button event; a double click
-// selects the item under the pointer before the double-click event.
+// selects the item under the pointer before the double-click event. The user's expanding and
+// collapsing goes to the core, which may cancel it and then has the items shown again.
 
 #include "platform/qt/colours.h"
 #include "platform/qt/controls/controls.h"
@@ -27,6 +28,39 @@ std::int32_t displayIndex(QTreeWidget& tree, const QTreeWidgetItem* wanted)
         if (*it == wanted)
             return index;
     return -1;
+}
+
+int depthOf(const QTreeWidgetItem* item)
+{
+    int depth = 1;
+    for (; item->parent(); item = item->parent())
+        ++depth;
+    return depth;
+}
+
+// True when the tree shows exactly these items, expanded or not.
+bool showsItems(QTreeWidget& tree, const std::vector<ui::TreeItem>& items)
+{
+    std::size_t index = 0;
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it, ++index)
+        if (index == items.size() || depthOf(*it) != items[index].depth
+            || toGbk((*it)->text(0)) != items[index].text)
+            return false;
+    return index == items.size();
+}
+
+void rebuild(QTreeWidget& tree, const std::vector<ui::TreeItem>& items)
+{
+    tree.clear();
+    // The last item seen at each depth is the parent of the next item one level deeper.
+    std::vector<QTreeWidgetItem*> path;
+    for (const auto& item : items) {
+        const std::size_t depth = static_cast<std::size_t>(std::max(item.depth, 1));
+        path.resize(std::min(path.size(), depth - 1));
+        auto* node = path.empty() ? new QTreeWidgetItem(&tree) : new QTreeWidgetItem(path.back());
+        node->setText(0, fromGbk(item.text));
+        path.push_back(node);
+    }
 }
 
 QTreeWidgetItem* itemAt(QTreeWidget& tree, std::int32_t wanted)
@@ -93,6 +127,16 @@ public:
                 context.input().select(context.window, context.component,
                     current ? displayIndex(*tree, current) : -1, tree->how);
             });
+        QObject::connect(
+            tree, &QTreeWidget::itemExpanded, tree, [context, tree](QTreeWidgetItem* item) {
+                context.input().expandTreeItem(
+                    context.window, context.component, displayIndex(*tree, item), true);
+            });
+        QObject::connect(
+            tree, &QTreeWidget::itemCollapsed, tree, [context, tree](QTreeWidgetItem* item) {
+                context.input().expandTreeItem(
+                    context.window, context.component, displayIndex(*tree, item), false);
+            });
     }
 
     QWidget* inputSurface() const override
@@ -127,17 +171,9 @@ protected:
     {
         auto* tree = static_cast<QTreeWidget*>(widget());
         QSignalBlocker quiet(tree);
-        tree->clear();
-        // The last item seen at each depth is the parent of the next item one level deeper.
-        std::vector<QTreeWidgetItem*> path;
-        for (const auto& item : s.tree) {
-            const std::size_t depth = static_cast<std::size_t>(std::max(item.depth, 1));
-            path.resize(std::min(path.size(), depth - 1));
-            auto* node
-                = path.empty() ? new QTreeWidgetItem(tree) : new QTreeWidgetItem(path.back());
-            node->setText(0, fromGbk(item.text));
-            path.push_back(node);
-        }
+        // Items that are already shown stay, and with them the scroll position.
+        if (!showsItems(*tree, s.tree))
+            rebuild(*tree, s.tree);
         std::int32_t index = 0;
         for (QTreeWidgetItemIterator it(tree); *it; ++it, ++index)
             (*it)->setExpanded(s.tree[static_cast<std::size_t>(index)].expanded);

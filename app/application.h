@@ -1,10 +1,13 @@
 #pragma once
-// The application: the runtime it runs on, its window system with the handler table bound
-// to it, and its globals. Handlers receive it and reach everything through it.
+// The application: the runtime it runs on, its program directory, its globals, the record
+// database commands, and its window system with the handler table bound to it. Handlers
+// receive it and reach everything through it.
 
 #include "app/globals.h"
 
+#include "recdb/registry.h"
 #include "runtime/runtime.h"
+#include "runtime/text.h"
 #include "ui/window_system.h"
 
 namespace app {
@@ -16,7 +19,11 @@ public:
     Application& operator=(const Application&) = delete;
 
     runtime::Runtime& runtime;
+    // Where the data files live, without a trailing "/"; tests point it at a scratch copy.
+    runtime::Text programDirectory;
     Globals globals;
+    recdb::RuntimeErrorReport databaseErrors;
+    recdb::Registry databases;
     ui::WindowSystem windows;
 };
 

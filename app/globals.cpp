@@ -20,6 +20,7 @@ void releaseGlobals(Globals& globals)
     release(globals.currentTrackPath);
     globals.currentStyle.set({});
     std::vector<Text>().swap(globals.playQueue);
+    std::vector<std::int32_t>().swap(globals.playQueueRecords);
     release(globals.appliedStyle);
     release(globals.chosenStyle);
     for (Text& state : globals.channelState)

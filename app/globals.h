@@ -52,6 +52,9 @@ struct Globals {
     SharedText currentStyle; // style of the current track
     std::int32_t lightLock = 0; // critical section serialising style light applications
     std::vector<Text> playQueue; // track paths of the current show, in record order
+    // The record of each playQueue entry: slots without a track make the two numberings
+    // differ, and the tree and the current style follow records, not queue positions.
+    std::vector<std::int32_t> playQueueRecords;
     double scheduledOpening = 0; // date-time of day of a scheduled opening
     std::int32_t openingPending = 0; // 1 while a scheduled opening is more than 30 s away
     std::int32_t appliedTrackNumber = 0; // track whose style settings were last applied

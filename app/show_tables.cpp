@@ -1,0 +1,100 @@
+#include "app/show_tables.h"
+
+#include "app/application.h"
+
+#include "runtime/files.h"
+#include "runtime/text_edit.h"
+
+#include <string>
+
+namespace app {
+namespace {
+
+constexpr int typeMismatchCode = 5;
+constexpr char typeMismatch[] = "数据或数组类型不匹配";
+
+} // namespace
+
+OpenTable::OpenTable(Application& app, const TableName& table)
+    : app_(app)
+    , alias_(table.alias)
+    , open_(app.databases.openDatabase(dataFilePath(app, table.file), Text(table.alias)))
+{
+}
+
+OpenTable::~OpenTable()
+{
+    if (open_)
+        app_.databases.closeDatabase(Text(alias_));
+}
+
+Text OpenTable::readText(const char* field)
+{
+    runtime::Value value = app_.databases.readField(Text(field), Text(alias_));
+    const Text* text = value.as<Text>();
+    if (!text)
+        app_.runtime.raiseError(typeMismatchCode, typeMismatch);
+    return *text;
+}
+
+Text dataFilePath(const Application& app, std::string_view name)
+{
+    return runtime::concatText(app.programDirectory, "/", name);
+}
+
+std::vector<Slot> readCurrentShow(Application& app)
+{
+    std::vector<Slot> slots;
+    OpenTable table(app, tables::currentShow);
+    if (!table.isOpen())
+        return slots;
+    app.databases.goFirst();
+    const int count = app.databases.recordCount();
+    for (int k = 1; k <= count; ++k) {
+        Slot slot;
+        slot.number = table.readText(fields::number);
+        slot.style = table.readText(fields::style);
+        slot.title = table.readText(fields::title);
+        slot.path = table.readText(fields::path);
+        slots.push_back(std::move(slot));
+        app.databases.skip();
+    }
+    return slots;
+}
+
+bool renumberRecords(recdb::Registry& databases)
+{
+    databases.goFirst();
+    const int count = databases.recordCount();
+    for (int k = 1; k <= count; ++k) {
+        if (!databases.writeField(Text(fields::number), {}, Text(std::to_string(k))))
+            return false;
+        databases.skip();
+    }
+    return true;
+}
+
+Text showFileName(const Application& app, std::string_view showName)
+{
+    return dataFilePath(
+        app, runtime::concatText("lb/", runtime::removeAllSpaces(showName), ".dat"));
+}
+
+bool saveShowFile(const Application& app, std::string_view showName)
+{
+    return runtime::copyFile(
+        dataFilePath(app, tables::currentShow.file), showFileName(app, showName));
+}
+
+bool loadShowFile(const Application& app, std::string_view showName)
+{
+    return runtime::copyFile(
+        showFileName(app, showName), dataFilePath(app, tables::currentShow.file));
+}
+
+bool deleteShowFile(const Application& app, std::string_view fileTitle)
+{
+    return runtime::deleteFile(dataFilePath(app, runtime::concatText("lb/", fileTitle, ".dat")));
+}
+
+} // namespace app

@@ -62,6 +62,8 @@ private:
     std::int64_t recordOffset(std::int64_t index) const { return dataStart_ + index * recordSize_; }
     int dropDeletedChains(const unsigned char* record);
     int readIdLocked(std::int64_t start, std::int32_t& id);
+    // readField without the empty value on failure.
+    int readStored(const Field& field, runtime::Value& value);
 
     FileSystem& fs_;
     LockedFile file_;
@@ -70,6 +72,7 @@ private:
     std::int64_t recordSize_ = 0;
     std::int64_t dataStart_ = 0;
     std::vector<Field> fields_;
+    std::vector<unsigned char> fieldBytes_; // a field's stored bytes while it is read
 };
 
 } // namespace recdb

@@ -92,16 +92,27 @@ void encode(const Field& field, const Value& value, std::vector<unsigned char>& 
 
 int Database::readField(const Field& field, Value& value)
 {
-    value = emptyValueOf(field.type);
+    int code = readStored(field, value);
+    if (code)
+        value = emptyValueOf(field.type);
+    return code;
+}
+
+int Database::readStored(const Field& field, Value& value)
+{
     if (current < 0)
         return NoCurrentRecord;
     const std::int64_t start = recordOffset(current);
     ByteLock lock(file_, start);
     if (lock.result())
         return lock.result();
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(field.width));
+    // Scratch space only, grown to the widest field read: every read fills it afresh
+    // under the record lock.
+    if (fieldBytes_.size() < static_cast<std::size_t>(field.width))
+        fieldBytes_.resize(static_cast<std::size_t>(field.width));
+    unsigned char* bytes = fieldBytes_.data();
     std::int64_t got = 0;
-    if (int code = file_.read(start + field.offset, bytes.data(), field.width, got))
+    if (int code = file_.read(start + field.offset, bytes, field.width, got))
         return code;
     // Nothing at all comes back only from at or beyond the end of the file.
     if (got == 0)
@@ -109,11 +120,11 @@ int Database::readField(const Field& field, Value& value)
     if (got < field.width)
         return FieldReadFailed;
     if (!isChainType(field.type)) {
-        value = decode(field.type, bytes.data(), field.width);
+        value = decode(field.type, bytes, field.width);
         return Ok;
     }
     std::string chain;
-    if (int code = aux_->read(load<std::int32_t>(bytes.data()), chain))
+    if (int code = aux_->read(load<std::int32_t>(bytes), chain))
         return code;
     if (field.type == FieldType::Memo)
         value = textUpToZero(chain.data(), chain.size());

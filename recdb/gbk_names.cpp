@@ -45,6 +45,9 @@ bool equalIgnoringCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
+    // Identical bytes are equal in any case; most names are given as they are stored.
+    if (a == b)
+        return true;
     for (std::size_t i = 0; i < a.size(); ++i) {
         auto x = static_cast<unsigned char>(a[i]);
         auto y = static_cast<unsigned char>(b[i]);

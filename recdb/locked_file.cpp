@@ -2,6 +2,7 @@
 
 #include "recdb/error_codes.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace recdb {
@@ -17,6 +18,13 @@ bool isConflict(int result)
 bool isUnsupported(int result)
 {
     return result == -EINVAL || result == -EOPNOTSUPP || result == -ENOSYS || result == -ENOLCK;
+}
+
+// The first entry of the lock table at or after offset.
+template <typename Holds> auto firstHoldFrom(Holds& holds, std::int64_t offset)
+{
+    return std::lower_bound(holds.begin(), holds.end(), offset,
+        [](const auto& hold, std::int64_t key) { return hold.first < key; });
 }
 
 } // namespace
@@ -67,20 +75,26 @@ int LockedFile::setLength(std::int64_t length)
     return result < 0 ? errorFromErrno(-result) : Ok;
 }
 
+bool LockedFile::holdsByte(std::int64_t offset) const
+{
+    auto at = firstHoldFrom(holds_, offset);
+    return at != holds_.end() && at->first == offset;
+}
+
 int LockedFile::lockByte(std::int64_t offset)
 {
     if (lockFree_)
         return Ok;
-    auto held = holds_.find(offset);
-    if (held != holds_.end()) {
-        ++held->second;
+    auto at = firstHoldFrom(holds_, offset);
+    if (at != holds_.end() && at->first == offset) {
+        ++at->second;
         return Ok;
     }
     if (wholeDepth_ == 0) {
         if (int code = lockRange(offset, 1))
             return code;
     }
-    holds_.emplace(offset, 1);
+    holds_.emplace(at, offset, 1);
     return Ok;
 }
 
@@ -88,8 +102,8 @@ int LockedFile::unlockByte(std::int64_t offset)
 {
     if (lockFree_)
         return Ok;
-    auto held = holds_.find(offset);
-    if (held == holds_.end())
+    auto held = firstHoldFrom(holds_, offset);
+    if (held == holds_.end() || held->first != offset)
         return UnlockFailed;
     if (--held->second > 0)
         return Ok;
@@ -153,7 +167,9 @@ template <typename Action> int LockedFile::forEachGap(Action action)
 
 int LockedFile::lockRange(std::int64_t offset, std::int64_t length)
 {
-    const std::int64_t start = fs_.tickMillis();
+    // The wait is timed from the first refusal, so a granted lock costs no clock reading.
+    bool refused = false;
+    std::int64_t start = 0;
     for (;;) {
         int result = fs_.lock(fd_, offset, length, readOnly_);
         if (result == 0 || isUnsupported(result))
@@ -161,6 +177,9 @@ int LockedFile::lockRange(std::int64_t offset, std::int64_t length)
         if (!isConflict(result))
             return LockFailed;
         std::int64_t now = fs_.tickMillis();
+        if (!refused)
+            start = now;
+        refused = true;
         if (now - start >= lockWait_)
             return LockViolation;
         fs_.sleepMillis(20 + now % 20);

@@ -8,7 +8,8 @@
 #include "recdb/file_system.h"
 
 #include <cstdint>
-#include <map>
+#include <utility>
+#include <vector>
 
 namespace recdb {
 
@@ -43,9 +44,13 @@ public:
     // Holds the whole range until the handle closes and takes no other lock.
     int holdWholeForLife();
 
-    bool holdsByte(std::int64_t offset) const { return holds_.count(offset) > 0; }
+    bool holdsByte(std::int64_t offset) const;
 
 private:
+    // (offset, hold count at least 1) of the single-byte locks, sorted by offset. A handle
+    // holds only a few at a time, so a flat table saves a heap node per lock.
+    using Holds = std::vector<std::pair<std::int64_t, int>>;
+
     int lockRange(std::int64_t offset, std::int64_t length);
     int unlockRange(std::int64_t offset, std::int64_t length);
     // The whole range without the bytes held one by one, as separate ranges.
@@ -55,8 +60,7 @@ private:
     int fd_;
     bool readOnly_;
     std::int64_t lockWait_ = 0;
-    // offset -> hold count (at least 1) of the single-byte locks.
-    std::map<std::int64_t, int> holds_;
+    Holds holds_;
     int wholeDepth_ = 0;
     bool lockFree_ = false;
 };

@@ -1,11 +1,14 @@
 // The record database's everyday workloads beside the same work on SQLite: refreshing a
 // 1,000-slot show (open, first, count, read four fields per record, skip, close),
 // appending 1,000 slots, and packing 10,000 records of which half are marked deleted.
+// ShowRefreshSystemCalls makes only the lock, read and unlock calls a refresh must make,
+// to show how much of RecdbShowRefresh is the kernel's.
 
 #include "../../tools/recdb/database_creator.h"
 #include "recdb/registry.h"
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -75,6 +78,50 @@ void RecdbShowRefresh(benchmark::State& state)
     }
 }
 BENCHMARK(RecdbShowRefresh)->Unit(benchmark::kMillisecond);
+
+void lockOneByte(int fd, short type, off_t offset)
+{
+    struct flock request { };
+    request.l_type = type;
+    request.l_whence = SEEK_SET;
+    request.l_start = offset;
+    request.l_len = 1;
+    if (::fcntl(fd, F_OFD_SETLK, &request) < 0)
+        throw std::runtime_error("lock refused");
+}
+
+// Per record: each of the four fields read under its own record lock, then the counters
+// read under theirs, as every read and skip must.
+void ShowRefreshSystemCalls(benchmark::State& state)
+{
+    Scratch scratch;
+    NoReport report;
+    recdb::Registry registry(report);
+    const std::string path = scratch.path("show.dat");
+    createShow(path);
+    registry.openDatabase(path, "dqqf");
+    appendSlots(registry, 1000);
+    registry.closeDatabase();
+    const off_t dataStart = 116 + 4 * 72, recordSize = 4 + 16 + 64 + 256 + 1024;
+    const off_t offsets[] = { 4, 20, 84, 340 }, widths[] = { 16, 64, 256, 1024 };
+    char bytes[1024];
+    for (auto _ : state) {
+        const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+        for (int k = 0; k < 1000; ++k) {
+            const off_t start = dataStart + k * recordSize;
+            for (int field = 0; field < 4; ++field) {
+                lockOneByte(fd, F_WRLCK, start);
+                benchmark::DoNotOptimize(::pread(fd, bytes, widths[field], start + offsets[field]));
+                lockOneByte(fd, F_UNLCK, start);
+            }
+            lockOneByte(fd, F_WRLCK, 16);
+            benchmark::DoNotOptimize(::pread(fd, bytes, 8, 16));
+            lockOneByte(fd, F_UNLCK, 16);
+        }
+        ::close(fd);
+    }
+}
+BENCHMARK(ShowRefreshSystemCalls)->Unit(benchmark::kMillisecond);
 
 void RecdbAppend1000(benchmark::State& state)
 {

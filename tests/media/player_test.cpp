@@ -180,8 +180,9 @@ TEST_F(PlayerTest, LongOptionTextPlaysNothing)
 
 TEST_F(PlayerTest, VanishedTargetGetsNothingButTheTrackEnds)
 {
-    commands.playMusicFile(track("short.mp3"), 0, target);
+    // Gone before the first post: the player threads run as soon as the command starts them.
     target->vanish();
+    commands.playMusicFile(track("short.mp3"), 0, target);
     clock.advance(2000);
     EXPECT_TRUE(target->posts().empty());
     EXPECT_EQ(commands.queryPlayState(), 0);

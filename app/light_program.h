@@ -1,0 +1,30 @@
+#pragma once
+// The light program of the main window's sixteen-channel indicator panel. A channel exists
+// only as the background colour of its label: 255 (red) lit, 0 (black) dark; nothing else
+// records it and nothing reads it back. Every step waits 50 ms before it draws, on whatever
+// thread runs it, so a full panel change is visibly stepwise.
+
+namespace app {
+
+class Application;
+
+// Channel n = 1 … 16 after the 50 ms wait.
+void lightOn(Application& app, int channel);
+void lightOff(Application& app, int channel);
+// Channels 1 … 16 in order, about 800 ms.
+void allLightsOn(Application& app);
+void allLightsOff(Application& app);
+
+// The track-start steps, on the interface thread: first end the previous track's switch-off
+// sequence, then set currentStyle, then start the lights of that style.
+void stopTrackLights(Application& app);
+// Starts applyStyleLights detached and runLightProgram with its handle in trackLightThread.
+void startTrackLights(Application& app);
+
+// Thread bodies. Under lightLock: the style's "1" … "16" states, channel by channel.
+void applyStyleLights(Application& app);
+// After 5 s, each channel with a "nc" delay goes dark after that many seconds, channel 1
+// first. Takes no lock, so ending it at any wait leaves nothing held.
+void runLightProgram(Application& app);
+
+} // namespace app

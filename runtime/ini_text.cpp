@@ -142,6 +142,20 @@ std::string_view lineEndOf(std::string_view content)
     return newline > 0 && content[newline - 1] == '\r' ? "\r\n" : "\n";
 }
 
+// Ends the last line before more are added. A CR left at the end of a file cut short is
+// completed, not doubled: "x\r\r\n" would read as the line "x\r".
+void endLastLine(Text& result, std::string_view lineEnd)
+{
+    if (!result.empty() && result.back() == '\n') {
+        return;
+    }
+    if (!result.empty() && result.back() == '\r' && lineEnd == "\r\n") {
+        result += '\n';
+    } else {
+        result += lineEnd;
+    }
+}
+
 } // namespace
 
 std::optional<Text> findIniValue(
@@ -193,9 +207,9 @@ std::optional<Text> editIni(std::string_view content, std::string_view sectionAr
             if (!entry || !sameName(entry->key, *key)) {
                 continue;
             }
-            // The first entry takes the value; later ones of the same name would only hide
-            // a removal, so they go.
-            if (value && !replacedLine) {
+            // The first entry of the first section takes the value, as reads look only
+            // there; later ones of the same name would only hide a removal, so they go.
+            if (value && !replacedLine && first == ranges.front().first) {
                 replacedLine = i;
             } else {
                 removed[i] = true;
@@ -214,6 +228,9 @@ std::optional<Text> editIni(std::string_view content, std::string_view sectionAr
     }
 
     Text entryLine = key && value ? concatText(*key, "=", *value) : Text();
+    if (sectionName(entryLine)) {
+        return std::nullopt; // "[a" = "b]" would read back as a section header
+    }
     Text result;
     result.reserve(content.size() + entryLine.size() + section.size() + 8);
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -229,15 +246,13 @@ std::optional<Text> editIni(std::string_view content, std::string_view sectionAr
             result += content.substr(line.begin, line.end - line.begin);
         }
         if (insertAfter == i) {
-            if (result.empty() || result.back() != '\n') {
-                result += lineEnd;
-            }
+            endLastLine(result, lineEnd);
             result += entryLine + lineEnd;
         }
     }
     if (key && value && ranges.empty()) {
-        if (!result.empty() && result.back() != '\n') {
-            result += lineEnd;
+        if (!result.empty()) {
+            endLastLine(result, lineEnd);
         }
         if (!result.empty() && !trimmed(lines.back().text).empty()) {
             result += lineEnd; // a blank line before a new section, as the file reads best

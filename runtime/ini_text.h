@@ -20,7 +20,8 @@ std::optional<Text> findIniValue(
 
 // The content after setting section/key to value. No value removes the key, no key removes
 // the section. Nothing when an edit would break the layout: an empty name, a line break
-// in any argument, "]" in the section name, "=" in the key.
+// in any argument, "]" in the section name, "=" in the key, or a key and value whose line
+// would read as a section header ("[a" and "b]").
 std::optional<Text> editIni(std::string_view content, std::string_view section,
     const std::optional<Text>& key, const std::optional<Text>& value);
 

@@ -75,6 +75,31 @@ TEST(IniText, RefusesEditsThatWouldBreakTheLayout)
     EXPECT_FALSE(editIni(handEdited, "慢四", "", "v"));
 }
 
+TEST(IniText, RefusesAnEntryThatWouldReadAsASectionHeader)
+{
+    EXPECT_FALSE(editIni("[s]\r\n", "s", "[a", "b]"));
+    EXPECT_FALSE(editIni("[s]\r\n", "s", " [t]", ""));
+    EXPECT_EQ(editIni("[s]\r\n", "s", "a]", "[b"), "[s]\r\na]=[b\r\n");
+}
+
+TEST(IniText, DuplicateSectionsAreWrittenWhereTheyAreRead)
+{
+    // Reads use the first section of a name; a key only the second one holds must not take
+    // the new value there, where no read finds it.
+    std::string content = "[s]\nx=1\n[t]\n[S]\nk=2\n";
+    auto edited = editIni(content, "s", "k", "3");
+    EXPECT_EQ(edited, "[s]\nx=1\nk=3\n[t]\n[S]\n");
+    EXPECT_EQ(findIniValue(*edited, "s", "k"), "3");
+    EXPECT_EQ(editIni("[s]\nk=1\n[s]\nk=2\n", "s", "k", "3"), "[s]\nk=3\n[s]\n");
+}
+
+TEST(IniText, ALoneCarriageReturnAtTheEndIsCompletedNotDoubled)
+{
+    EXPECT_EQ(editIni("[s]\r\nk=1\r", "t", "k", "2"), "[s]\r\nk=1\r\n\r\n[t]\r\nk=2\r\n");
+    EXPECT_EQ(editIni("[s]\r\nk=1\r", "s", "j", "2"), "[s]\r\nk=1\r\nj=2\r\n");
+    EXPECT_EQ(editIni("[s]\nk=1\r", "s", "j", "2"), "[s]\nk=1\r\nj=2\n");
+}
+
 TEST(IniText, MalformedContentReadsAsMissing)
 {
     std::string junk;

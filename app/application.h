@@ -1,20 +1,31 @@
 #pragma once
 // The application: the runtime it runs on, its program directory, its globals, the record
-// database commands, and its window system with the handler table bound to it. Handlers
-// receive it and reach everything through it.
+// database commands, its window system with the handler table bound to it, the threads and
+// critical sections, the system volume and the single-instance lock. Handlers receive it
+// and reach everything through it.
 
 #include "app/globals.h"
+#include "app/single_instance.h"
 
+#include "media/system_volume.h"
+#include "media/track_commands.h"
 #include "recdb/registry.h"
 #include "runtime/runtime.h"
 #include "runtime/text.h"
+#include "ui/threads.h"
 #include "ui/window_system.h"
 
 namespace app {
 
 class Application {
 public:
-    Application(runtime::Runtime& runtime, ui::ViewFactory& views);
+    // mixers: where the system volume finds the master volume; by default none answers, so
+    // opening the volume fails as it would without a sound server. outputs: where tracks
+    // are heard; by default a silent device paced by the platform clock.
+    Application(
+        runtime::Runtime& runtime, ui::ViewFactory& views,
+        media::MixerFactory mixers = [] { return std::unique_ptr<media::Mixer>(); },
+        media::OutputFactory outputs = {});
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
@@ -25,6 +36,11 @@ public:
     recdb::RuntimeErrorReport databaseErrors;
     recdb::Registry databases;
     ui::WindowSystem windows;
+    ui::Threads threads;
+    media::SystemVolume systemVolume; // the main window's 系统音量1
+    SingleInstance instance;
+    // Declared after the windows: a player still running posts to them until it goes.
+    media::TrackCommands trackPlayer;
 };
 
 } // namespace app

@@ -1,0 +1,97 @@
+// The main window's small handlers: the tray icon and its menu, the show list's menu, the
+// clock line and the vendor link.
+
+#include "app/application.h"
+#include "app/handler_table.h"
+
+#include "runtime/conversions.h"
+#include "runtime/date_time.h"
+#include "ui/commands.h"
+#include "ui/templates/window_ids.h"
+#include "ui/unit_properties.h"
+
+namespace app::handlers {
+namespace {
+
+using namespace ids::MainWindow;
+
+constexpr int visible = 5;
+constexpr int normalState = 0;
+constexpr int toTop = 1;
+constexpr char vendorAddress[] = "http://www.velorn.example/";
+
+namespace tray {
+constexpr std::int32_t leftClick = 1, doubleClick = 2, rightClick = 3;
+}
+
+void setMainWindowVisible(Application& app, bool shown)
+{
+    app.windows.setProperty(window, self, visible, shown);
+}
+
+void restoreMainWindow(Application& app)
+{
+    app.windows.setProperty(window, self, ui::prop::window::state, normalState);
+    setMainWindowVisible(app, true);
+}
+
+} // namespace
+
+HandlerResult trayIconEvent(Application& app, HandlerArgs args)
+{
+    ui::Commands commands(app.windows);
+    switch (args.empty() ? 0 : args[0]) {
+    case tray::rightClick:
+        commands.trayPopupMenu(window, 托盘);
+        break;
+    case tray::leftClick:
+        restoreMainWindow(app);
+        commands.setZOrder(window, toTop);
+        app.windows.setProperty(window, self, ui::prop::window::maxButton, true);
+        break;
+    case tray::doubleClick:
+        restoreMainWindow(app);
+        break;
+    default:
+        commands.setZOrder(window, toTop);
+    }
+    return std::nullopt;
+}
+
+HandlerResult showMainWindow(Application& app, HandlerArgs)
+{
+    setMainWindowVisible(app, true);
+    return std::nullopt;
+}
+
+HandlerResult hideMainWindow(Application& app, HandlerArgs)
+{
+    setMainWindowVisible(app, false);
+    return std::nullopt;
+}
+
+// The menu deletes the selected show, so it is offered only while a show is selected.
+HandlerResult showListMenu(Application& app, HandlerArgs)
+{
+    auto row = std::get<std::int32_t>(
+        app.windows.property(window, 超级列表框1, ui::prop::listView::currentRow));
+    if (row != -1)
+        ui::Commands(app.windows).popupMenu(window, 列表组);
+    return std::nullopt;
+}
+
+HandlerResult openVendorLink(Application& app, HandlerArgs)
+{
+    app.windows.setProperty(
+        window, 超级链接框1, ui::prop::hyperLinker::address, Text(vendorAddress));
+    return std::nullopt;
+}
+
+HandlerResult showClock(Application& app, HandlerArgs)
+{
+    Text now = runtime::dateTimeText(runtime::currentTime(app.runtime.platform().clock()));
+    app.windows.setProperty(window, 标签3, ui::prop::label::caption, now);
+    return std::nullopt;
+}
+
+} // namespace app::handlers

@@ -1,0 +1,18 @@
+#pragma once
+// The list of saved shows on the main window (超级列表框1): one row "*  <name>" per show file
+// in the folder "lb", in the order the file system lists them.
+
+#include "runtime/text.h"
+
+namespace app {
+
+class Application;
+
+// Rebuilds the list from the show files; after a show is saved or deleted too.
+void fillShowList(Application& app);
+
+// The show name of a row: its text without the three-byte "*  " prefix, "" when the row
+// is no longer than that or does not exist.
+runtime::Text showNameOfRow(Application& app, std::int32_t row);
+
+} // namespace app

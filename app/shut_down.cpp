@@ -1,0 +1,47 @@
+// Closing the main window: the ordered end of the program, with a notice on screen for five
+// seconds while it goes.
+
+#include "app/application.h"
+#include "app/handler_table.h"
+#include "app/show_tables.h"
+
+#include "runtime/files.h"
+#include "ui/commands.h"
+#include "ui/templates/window_ids.h"
+
+namespace app::handlers {
+namespace {
+
+constexpr int visible = 5;
+constexpr int closingNoticeMillis = 5000;
+
+} // namespace
+
+// The close never goes on: the program ends here.
+HandlerResult shutDown(Application& app, HandlerArgs)
+{
+    using namespace ids::MainWindow;
+    ui::Commands commands(app.windows);
+    app.threads.deleteSection(app.globals.lightLock);
+    commands.loadWindow(ids::ClosingNotice::window, true);
+    commands.setTrayIcon(window, {}, {});
+    // Written only when the companion program is there to start.
+    runtime::registerAutostart("舞厅播放器", dataFilePath(app, "播放器.exe"));
+    app.runtime.endProgram(0);
+}
+
+// Runs before the notice's modal loop does, and closes the notice itself, which ends the
+// modal load in the shutdown sequence.
+HandlerResult showClosingNotice(Application& app, HandlerArgs)
+{
+    using namespace ids;
+    ui::Commands commands(app.windows);
+    commands.closePort(MainWindow::window, MainWindow::端口1);
+    app.windows.setProperty(MainWindow::window, MainWindow::self, visible, false);
+    app.windows.setProperty(ClosingNotice::window, ClosingNotice::self, visible, true);
+    app.runtime.delay(closingNoticeMillis);
+    commands.close(ClosingNotice::window, 0);
+    return std::nullopt;
+}
+
+} // namespace app::handlers

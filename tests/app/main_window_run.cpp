@@ -1,0 +1,104 @@
+#include "tests/app/main_window_run.h"
+
+#include "app/globals.h"
+#include "ui/templates/segment.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+
+#include <unistd.h>
+
+namespace app::test {
+namespace {
+
+fs::path scratchDirectory()
+{
+    static int serial = 0;
+    return fs::temp_directory_path()
+        / ("main_window_" + std::to_string(::getpid()) + "_" + std::to_string(++serial));
+}
+
+} // namespace
+
+MainWindowRun::MainWindowRun()
+    : directory(scratchDirectory())
+{
+    fs::create_directories(directory / "lb");
+    for (const char* table : { "dqqf.dat", "dqqfls.dat", "qfsz.dat" })
+        fs::copy_file(fs::path(DANCEHALL_DIST) / table, directory / table);
+    application.programDirectory = directory.string();
+    setenv("XDG_RUNTIME_DIR", directory.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (directory / "config").c_str(), 1);
+    setenv("TZ", "UTC0", 1);
+    tzset();
+}
+
+MainWindowRun::~MainWindowRun()
+{
+    fs::remove_all(directory);
+}
+
+void MainWindowRun::start()
+{
+    application.windows.readTemplates(templates::segment());
+    initGlobals(application.globals);
+    runtime.setCleanup([this] {
+        windowsLoadedAtRelease = application.windows.isLoaded(ids::MainWindow::window);
+        releaseGlobals(application.globals);
+        globalsReleased = true;
+    });
+    application.windows.loadStartWindow(ids::MainWindow::window);
+}
+
+void MainWindowRun::writeCurrentShow(const std::vector<Slot>& slots)
+{
+    fs::copy_file(fs::path(DANCEHALL_DIST) / "dqqf.dat", directory / "dqqf.dat",
+        fs::copy_options::overwrite_existing);
+    recdb::Registry& db = application.databases;
+    ASSERT_TRUE(db.openDatabase((directory / "dqqf.dat").string(), Text("dqqf")));
+    for (const Slot& slot : slots) {
+        ASSERT_TRUE(db.appendBlankRecord());
+        db.writeField(Text(fields::number), {}, slot.number);
+        db.writeField(Text(fields::style), {}, slot.style);
+        db.writeField(Text(fields::title), {}, slot.title);
+        db.writeField(Text(fields::path), {}, slot.path);
+    }
+    db.closeDatabase(Text("dqqf"));
+}
+
+void MainWindowRun::saveShow(const fs::path& fileName, const std::vector<Slot>& slots)
+{
+    writeCurrentShow(slots);
+    fs::copy_file(directory / "dqqf.dat", directory / "lb" / fileName);
+    fs::copy_file(fs::path(DANCEHALL_DIST) / "dqqf.dat", directory / "dqqf.dat",
+        fs::copy_options::overwrite_existing);
+}
+
+ui::Value MainWindowRun::mainProperty(ui::ComponentId component, int number)
+{
+    return application.windows.property(ids::MainWindow::window, component, number);
+}
+
+std::vector<Text> MainWindowRun::showRows()
+{
+    return application.windows.component(ids::MainWindow::window, ids::MainWindow::超级列表框1)
+        ->rows;
+}
+
+std::vector<std::string> MainWindowRun::messageTexts()
+{
+    std::vector<std::string> texts;
+    for (const auto& box : headless.dialogs().messageBoxes())
+        texts.push_back(box.text);
+    return texts;
+}
+
+std::string MainWindowRun::contents(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return { std::istreambuf_iterator<char>(in), {} };
+}
+
+} // namespace app::test

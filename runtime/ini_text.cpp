@@ -70,6 +70,22 @@ bool sameName(std::string_view a, std::string_view b)
     return true;
 }
 
+// Offset of the first "]" in text. The trail byte of a double-byte character may be 0x5D
+// and is then part of the character, not a bracket.
+std::size_t closingBracket(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (c == ']') {
+            return i;
+        }
+        if (c >= 0x81 && c <= 0xFE) {
+            ++i;
+        }
+    }
+    return std::string_view::npos;
+}
+
 // The name of a section header line, or nothing for any other line.
 std::optional<std::string_view> sectionName(std::string_view line)
 {
@@ -77,11 +93,11 @@ std::optional<std::string_view> sectionName(std::string_view line)
     if (line.empty() || line.front() != '[') {
         return std::nullopt;
     }
-    std::size_t close = line.find(']');
+    std::size_t close = closingBracket(line.substr(1));
     if (close == std::string_view::npos) {
         return std::nullopt;
     }
-    return trimmed(line.substr(1, close - 1));
+    return trimmed(line.substr(1, close));
 }
 
 struct Entry {
@@ -183,7 +199,10 @@ std::optional<Text> editIni(std::string_view content, std::string_view sectionAr
     if (keyArgument) {
         key = trimmed(*keyArgument);
     }
-    if (section.empty() || hasLineBreak(section) || section.find(']') != std::string_view::npos
+    // The header must read back as the name: no "]" inside, and no lead byte at the end
+    // that would take the closing "]" as its trail byte.
+    Text header = concatText("[", section, "]");
+    if (section.empty() || hasLineBreak(section) || sectionName(header) != section
         || (key && (key->empty() || hasLineBreak(*key) || key->find('=') != std::string_view::npos))
         || (value && hasLineBreak(*value))) {
         return std::nullopt;
@@ -257,7 +276,7 @@ std::optional<Text> editIni(std::string_view content, std::string_view sectionAr
         if (!result.empty() && !trimmed(lines.back().text).empty()) {
             result += lineEnd; // a blank line before a new section, as the file reads best
         }
-        result += concatText("[", section, "]", lineEnd, entryLine, lineEnd);
+        result += concatText(header, lineEnd, entryLine, lineEnd);
     }
     return result;
 }

@@ -4,9 +4,9 @@
 //
 // Layout: "[section]" lines open sections, "key=value" lines inside them hold entries.
 // Names are compared without surrounding blanks and without regard to ASCII letter case
-// (the bytes of double-byte characters compare exactly). A value loses its surrounding
-// blanks and one pair of enclosing quotes. Lines end in CR LF or LF. Any other line is
-// kept but means nothing.
+// (the bytes of double-byte characters compare exactly; a trail byte 0x5D is no "]").
+// A value loses its surrounding blanks and one pair of enclosing quotes. Lines end in
+// CR LF or LF. Any other line is kept but means nothing.
 
 #include "runtime/text.h"
 

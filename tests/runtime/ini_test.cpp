@@ -35,6 +35,19 @@ TEST(IniText, CaseFoldingLeavesDoubleByteCharactersAlone)
     EXPECT_FALSE(findIniValue(content, "s", "\xB0\x61"));
 }
 
+TEST(IniText, BracketBytesInsideDoubleByteCharactersCloseNoSection)
+{
+    // B0 5D is one character whose trail byte is "]"; the name is both bytes.
+    std::string name = "\xB0\x5D";
+    EXPECT_EQ(findIniValue("[" + name + "]\r\nk=v\r\n", name, "k"), "v");
+    EXPECT_FALSE(findIniValue("[" + name + "]\r\nk=v\r\n", "\xB0", "k"));
+    auto written = editIni("", name, "k", "w");
+    EXPECT_EQ(written, "[" + name + "]\r\nk=w\r\n");
+    EXPECT_EQ(findIniValue(*written, name, "k"), "w");
+    EXPECT_FALSE(editIni("", "\xB0]]", "k", "w"));
+    EXPECT_FALSE(editIni("", "s\xB0", "k", "w")); // its "]" would be the trail byte
+}
+
 TEST(IniText, ChangingAValueTouchesOnlyItsLine)
 {
     std::string expected = handEdited;

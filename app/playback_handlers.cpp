@@ -1,0 +1,51 @@
+// The main window's transport buttons, the double-click on the slot tree and the track
+// player's progress feedback on 标签1.
+
+#include "app/handler_table.h"
+#include "app/playback.h"
+
+namespace app::handlers {
+
+HandlerResult trackProgress(Application& app, HandlerArgs args)
+{
+    followProgress(app, args.empty() ? 0 : args[0]);
+    return 0;
+}
+
+HandlerResult play(Application& app, HandlerArgs)
+{
+    playShow(app);
+    return std::nullopt;
+}
+
+HandlerResult pause(Application& app, HandlerArgs)
+{
+    pausePlayback(app);
+    return std::nullopt;
+}
+
+HandlerResult stop(Application& app, HandlerArgs)
+{
+    stopPlayback(app);
+    return std::nullopt;
+}
+
+HandlerResult previousTrack(Application& app, HandlerArgs)
+{
+    goToPreviousTrack(app);
+    return std::nullopt;
+}
+
+HandlerResult nextTrack(Application& app, HandlerArgs)
+{
+    goToNextTrack(app);
+    return std::nullopt;
+}
+
+HandlerResult changeTrack(Application& app, HandlerArgs)
+{
+    changeToSelectedTrack(app);
+    return std::nullopt;
+}
+
+} // namespace app::handlers

@@ -1,0 +1,278 @@
+// The light program on the headless platform in virtual time: a style's states applied in
+// 50 ms steps, the switch-off sequence, track changes ending the previous sequence, the lock
+// between overlapping applications, and the light test window.
+
+#include "app/application.h"
+#include "app/light_program.h"
+#include "app/style_settings_file.h"
+#include "ui/headless/recording_views.h"
+#include "ui/input.h"
+#include "ui/templates/segment.h"
+#include "ui/templates/window_ids.h"
+#include "ui/unit_properties.h"
+
+#include "platform/headless/headless_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+namespace app::test {
+namespace {
+
+namespace fs = std::filesystem;
+namespace MainWindow = ids::MainWindow;
+namespace LightTestWindow = ids::LightTestWindow;
+
+constexpr std::int32_t lit = 255;
+constexpr std::int32_t dark = 0;
+// A colour no step writes, to tell an untouched indicator from one switched off.
+constexpr std::int32_t untouched = ui::rgb(1, 2, 3);
+
+constexpr std::array<ui::ComponentId, channelCount> indicators { MainWindow::标签4,
+    MainWindow::标签5, MainWindow::标签6, MainWindow::标签7, MainWindow::标签8, MainWindow::标签9,
+    MainWindow::标签10, MainWindow::标签11, MainWindow::标签12, MainWindow::标签13,
+    MainWindow::标签14, MainWindow::标签15, MainWindow::标签16, MainWindow::标签17,
+    MainWindow::标签18, MainWindow::标签19 };
+
+// The scratch program directory, made before the application so that the single-instance
+// lock of the main window's start-up lands there too.
+struct ScratchDirectory {
+    ScratchDirectory()
+    {
+        fs::create_directories(path / "lb");
+        for (const char* table : { "dqqf.dat", "dqqfls.dat", "qfsz.dat" })
+            fs::copy_file(fs::path(DANCEHALL_DIST) / table, path / table);
+        ::setenv("XDG_RUNTIME_DIR", path.c_str(), 1);
+    }
+    ~ScratchDirectory() { fs::remove_all(path); }
+
+    const fs::path path
+        = fs::temp_directory_path() / ("light_program_" + std::to_string(::getpid()));
+};
+
+class LightProgram : public ::testing::Test {
+protected:
+    LightProgram()
+    {
+        application.programDirectory = scratch.path.string();
+        application.windows.readTemplates(templates::segment());
+        application.windows.loadWindow(MainWindow::window, false);
+        application.globals.lightLock = application.threads.createSection();
+        for (ui::ComponentId indicator : indicators)
+            application.windows.setProperty(
+                MainWindow::window, indicator, ui::prop::label::backColour, untouched);
+    }
+
+    void setStyle(const char* style, const std::map<std::string, std::string>& keys)
+    {
+        for (const auto& [key, value] : keys)
+            ASSERT_TRUE(writeStyleValue(application, style, key, value));
+    }
+    void setAllChannels(const char* style, const char* state)
+    {
+        for (int channel = 1; channel <= channelCount; ++channel)
+            ASSERT_TRUE(writeStyleValue(application, style, channelKey(channel), state));
+    }
+
+    // The track-start order of the sequencer.
+    void startTrack(const char* style)
+    {
+        stopTrackLights(application);
+        application.globals.currentStyle.set(style);
+        startTrackLights(application);
+    }
+
+    std::int32_t colour(int channel)
+    {
+        return std::get<std::int32_t>(application.windows.property(
+            MainWindow::window, indicators.at(channel - 1), ui::prop::label::backColour));
+    }
+    std::vector<std::int32_t> colours()
+    {
+        std::vector<std::int32_t> all;
+        for (int channel = 1; channel <= channelCount; ++channel)
+            all.push_back(colour(channel));
+        return all;
+    }
+
+    ScratchDirectory scratch;
+    platform::headless::HeadlessPlatform headless;
+    platform::Platform platform = headless.platform();
+    runtime::Runtime runtime { platform };
+    ui::headless::RecordingViews views;
+    Application application { runtime, views };
+    ui::Input input { application.windows };
+};
+
+TEST_F(LightProgram, AppliesLitAndDarkChannelsOneStepEveryFiftyMilliseconds)
+{
+    setStyle("慢四", { { "1", "1" }, { "2", "0" }, { "3", "x" }, { "4", "1" } });
+
+    startTrack("慢四");
+
+    headless.advance(49);
+    EXPECT_EQ(colour(1), untouched);
+    headless.advance(1);
+    EXPECT_EQ(colour(1), lit);
+    EXPECT_EQ(colour(2), untouched);
+    headless.advance(50);
+    EXPECT_EQ(colour(2), dark);
+    // Channel 3's value is neither state: it is skipped without a wait.
+    headless.advance(50);
+    EXPECT_EQ(colour(3), untouched);
+    EXPECT_EQ(colour(4), lit);
+
+    headless.advance(60'000);
+    std::vector<std::int32_t> expected(channelCount, untouched);
+    expected[0] = lit;
+    expected[1] = dark;
+    expected[3] = lit;
+    EXPECT_EQ(colours(), expected);
+}
+
+TEST_F(LightProgram, SwitchesOffAfterFiveSecondsAndTheAddedUpDelays)
+{
+    setStyle(
+        "快四", { { "1c", "10" }, { "2c", "" }, { "3c", "5" }, { "4c", "abc" }, { "5c", "-3" } });
+
+    startTrack("快四");
+
+    // Channel 1: 5 s + 10 s + one step.
+    headless.advance(15'049);
+    EXPECT_EQ(colour(1), untouched);
+    headless.advance(1);
+    EXPECT_EQ(colour(1), dark);
+    // Channel 3: another 5 s and a step; channel 2 has no delay and is passed over.
+    headless.advance(5'049);
+    EXPECT_EQ(colour(3), untouched);
+    headless.advance(1);
+    EXPECT_EQ(colour(3), dark);
+    // A delay that is not a number, or negative, waits nothing.
+    headless.advance(50);
+    EXPECT_EQ(colour(4), dark);
+    EXPECT_EQ(colour(5), untouched);
+    headless.advance(50);
+    EXPECT_EQ(colour(5), dark);
+
+    headless.advance(60'000);
+    std::vector<std::int32_t> expected(channelCount, untouched);
+    for (int channel : { 1, 3, 4, 5 })
+        expected[channel - 1] = dark;
+    EXPECT_EQ(colours(), expected);
+}
+
+TEST_F(LightProgram, ATrackChangeEndsThePreviousSequenceWhereverItIs)
+{
+    setStyle("慢四", { { "1c", "0" }, { "2c", "10" } });
+    setStyle("探戈", { { "3c", "1" } });
+
+    // Still in its first 5 s: the first sequence switches nothing, the new one starts over.
+    startTrack("慢四");
+    headless.advance(3'000);
+    startTrack("探戈");
+    headless.advance(6'049);
+    EXPECT_EQ(colour(3), untouched);
+    headless.advance(1);
+    EXPECT_EQ(colour(3), dark);
+    EXPECT_EQ(colour(1), untouched);
+
+    // Part way: channel 1 went dark, channel 2's 10 s wait is cut off.
+    startTrack("慢四");
+    headless.advance(6'000);
+    EXPECT_EQ(colour(1), dark);
+    startTrack("");
+    headless.advance(60'000);
+    EXPECT_EQ(colour(2), untouched);
+}
+
+TEST_F(LightProgram, OverlappingApplicationsRunOneAfterTheOther)
+{
+    setAllChannels("慢四", "1");
+    setAllChannels("快四", "0");
+
+    startTrack("慢四");
+    headless.advance(100);
+    startTrack("快四");
+
+    // The second run waits for the lock: the first one finishes all sixteen channels.
+    headless.advance(700);
+    EXPECT_EQ(colours(), std::vector<std::int32_t>(channelCount, lit));
+    headless.advance(50);
+    EXPECT_EQ(colour(1), dark);
+    EXPECT_EQ(colour(2), lit);
+    headless.advance(750);
+    EXPECT_EQ(colours(), std::vector<std::int32_t>(channelCount, dark));
+}
+
+TEST_F(LightProgram, ADeletedLockNoLongerHoldsRunsBack)
+{
+    setAllChannels("慢四", "1");
+    setAllChannels("快四", "0");
+
+    startTrack("慢四");
+    headless.advance(100);
+    // Shutdown deletes the lock while the first run holds it.
+    EXPECT_TRUE(application.threads.deleteSection(application.globals.lightLock));
+    startTrack("快四");
+    headless.advance(50);
+    EXPECT_EQ(colour(1), dark);
+
+    // The first run still ends (its leave is harmless) and a later run enters nothing.
+    headless.advance(2'000);
+    startTrack("慢四");
+    headless.advance(800);
+    EXPECT_EQ(colours(), std::vector<std::int32_t>(channelCount, lit));
+}
+
+TEST_F(LightProgram, TestWindowSwitchesEachChannelByHandOnTheInterfaceThread)
+{
+    std::vector<std::string> faults;
+    platform::Millis allOffTook = 0;
+    platform::Millis allOnTook = 0;
+    headless.loop().post([&] { input.click(MainWindow::window, MainWindow::灯光调试按钮); });
+    headless.loop().post([&] {
+        if (!application.windows.isLoaded(LightTestWindow::window))
+            faults.push_back("test window not open");
+        // The off button of channel n is 0x16010b7b + 2 (16 - n); its on button the next id.
+        for (int channel = 1; channel <= channelCount; ++channel) {
+            const ui::ComponentId off = 0x16010b7b + 2 * (16 - channel);
+            const platform::Millis before = headless.clock().now();
+            input.click(LightTestWindow::window, off + 1);
+            if (headless.clock().now() - before != 50 || colour(channel) != lit)
+                faults.push_back("on " + std::to_string(channel));
+            for (int other = 1; other <= channelCount; ++other) {
+                if (other != channel && colour(other) != untouched)
+                    faults.push_back(
+                        "on " + std::to_string(channel) + " touched " + std::to_string(other));
+            }
+            input.click(LightTestWindow::window, off);
+            if (colour(channel) != dark)
+                faults.push_back("off " + std::to_string(channel));
+            application.windows.setProperty(MainWindow::window, indicators.at(channel - 1),
+                ui::prop::label::backColour, untouched);
+        }
+        platform::Millis before = headless.clock().now();
+        input.click(LightTestWindow::window, LightTestWindow::超级按钮全灭);
+        allOffTook = headless.clock().now() - before;
+        if (colours() != std::vector<std::int32_t>(channelCount, dark))
+            faults.push_back("all off");
+        before = headless.clock().now();
+        input.click(LightTestWindow::window, LightTestWindow::超级按钮全亮);
+        allOnTook = headless.clock().now() - before;
+        input.requestClose(LightTestWindow::window);
+    });
+
+    headless.advance(10'000);
+
+    EXPECT_EQ(faults, std::vector<std::string>());
+    EXPECT_EQ(allOffTook, 800);
+    EXPECT_EQ(allOnTook, 800);
+    EXPECT_EQ(colours(), std::vector<std::int32_t>(channelCount, lit));
+    EXPECT_FALSE(application.windows.isLoaded(LightTestWindow::window));
+}
+
+} // namespace
+} // namespace app::test

@@ -30,8 +30,9 @@ HandlerResult shutDown(Application& app, HandlerArgs)
     app.runtime.endProgram(0);
 }
 
-// Runs before the notice's modal loop does, and closes the notice itself, which ends the
-// modal load in the shutdown sequence.
+// Runs before the notice's modal loop does and has the notice closed as the loop's first
+// work, which ends the modal load in the shutdown sequence. Closed from the loop, not here:
+// the window system still raises the notice's moved and resized events after this one.
 HandlerResult showClosingNotice(Application& app, HandlerArgs)
 {
     using namespace ids;
@@ -40,7 +41,10 @@ HandlerResult showClosingNotice(Application& app, HandlerArgs)
     app.windows.setProperty(MainWindow::window, MainWindow::self, visible, false);
     app.windows.setProperty(ClosingNotice::window, ClosingNotice::self, visible, true);
     app.runtime.delay(closingNoticeMillis);
-    commands.close(ClosingNotice::window, 0);
+    app.windows.loop().post([&app] {
+        if (app.windows.isLoaded(ClosingNotice::window))
+            app.windows.close(ClosingNotice::window, 0);
+    });
     return std::nullopt;
 }
 

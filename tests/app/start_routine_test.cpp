@@ -9,13 +9,31 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
+#include <unistd.h>
+
 namespace app::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr ui::WindowId mainWindow = 0x52010001;
 
 class StartRoutine : public ::testing::Test {
 protected:
+    // The program takes its single-instance lock: a private place keeps a running copy of the
+    // program, or another test, from holding it.
+    StartRoutine()
+    {
+        fs::create_directories(lockDirectory);
+        setenv("XDG_RUNTIME_DIR", lockDirectory.c_str(), 1);
+    }
+    ~StartRoutine() override { fs::remove_all(lockDirectory); }
+
+    const fs::path lockDirectory
+        = fs::temp_directory_path() / ("start_routine_" + std::to_string(::getpid()));
     platform::headless::HeadlessPlatform headless;
     platform::Platform platform = headless.platform();
     runtime::Runtime runtime { platform };

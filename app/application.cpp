@@ -2,12 +2,23 @@
 
 #include "app/handler_table.h"
 
+#include "media/silent_output.h"
 #include "runtime/files.h"
 
 namespace app {
+namespace {
 
-Application::Application(
-    runtime::Runtime& runtime, ui::ViewFactory& views, media::MixerFactory mixers)
+media::PlayerServices playerServices(platform::Clock& clock, media::OutputFactory outputs)
+{
+    if (!outputs)
+        outputs = [&clock] { return std::make_unique<media::SilentOutput>(clock); };
+    return { clock, std::move(outputs) };
+}
+
+} // namespace
+
+Application::Application(runtime::Runtime& runtime, ui::ViewFactory& views,
+    media::MixerFactory mixers, media::OutputFactory outputs)
     : runtime(runtime)
     , programDirectory(runtime::programDirectory())
     , databaseErrors(runtime)
@@ -16,6 +27,7 @@ Application::Application(
     , threads(runtime.platform().clock())
     // The window system's system volume unit raises no events, so its changes go nowhere.
     , systemVolume(std::move(mixers), [](media::SystemVolume::Event) {})
+    , trackPlayer(playerServices(runtime.platform().clock(), std::move(outputs)))
 {
 }
 

@@ -8,6 +8,7 @@
 #include "app/single_instance.h"
 
 #include "media/system_volume.h"
+#include "media/track_commands.h"
 #include "recdb/registry.h"
 #include "runtime/runtime.h"
 #include "runtime/text.h"
@@ -19,10 +20,12 @@ namespace app {
 class Application {
 public:
     // mixers: where the system volume finds the master volume; by default none answers, so
-    // opening the volume fails as it would without a sound server.
+    // opening the volume fails as it would without a sound server. outputs: where tracks
+    // are heard; by default a silent device paced by the platform clock.
     Application(
         runtime::Runtime& runtime, ui::ViewFactory& views,
-        media::MixerFactory mixers = [] { return std::unique_ptr<media::Mixer>(); });
+        media::MixerFactory mixers = [] { return std::unique_ptr<media::Mixer>(); },
+        media::OutputFactory outputs = {});
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
@@ -36,6 +39,8 @@ public:
     ui::Threads threads;
     media::SystemVolume systemVolume; // the main window's 系统音量1
     SingleInstance instance;
+    // Declared after the windows: a player still running posts to them until it goes.
+    media::TrackCommands trackPlayer;
 };
 
 } // namespace app

@@ -5,6 +5,7 @@
 #include "app/start_routine.h"
 
 #include "platform/pulse/pulse_mixer.h"
+#include "platform/pulse/pulse_output.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_view_factory.h"
 #include "runtime/files.h"
@@ -42,6 +43,8 @@ int main(int argc, char** argv)
     runtime::Runtime runtime(platform);
     runtime::enterProgramDirectory();
     platform::qt::QtViewFactory views;
-    app::Application application(runtime, views, platform::pulse::pulseMixerFactory());
+    // Without a sound server the application's default silent device keeps the show going.
+    app::Application application(runtime, views, platform::pulse::pulseMixerFactory(),
+        platform::pulse::pulseOutputFactory());
     return app::runStartRoutine(application);
 }

@@ -1,20 +1,15 @@
-// Fuzz harness for the template segment reader, built with GCC and run by CTest.
-//   segment_fuzz DIR [ROUNDS]   every seed file in DIR, then ROUNDS seeded mutations of each
-//   segment_fuzz FILE           one input (for an external fuzzer driving the harness)
-//   segment_fuzz --write-seeds DIR   writes the seed corpus
+// Fuzz harness for the template segment reader, built with GCC and run by CTest; the command
+// line is the shared one of fuzz_driver.h, plus `--write-seeds DIR` to remake the seed corpus.
 // An input must either read or fail with TemplateFormatError; a segment that reads must write
 // and read back to the same bytes. Anything else (a crash, another exception) fails.
 
+#include "fuzz_driver.h"
 #include "template_builder.h"
 #include "ui/byte_io.h"
 #include "ui/segment_reader.h"
 #include "ui/unit_properties.h"
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 
 namespace {
 
@@ -35,58 +30,6 @@ bool check(const Bytes& input)
     }
     Bytes again = writeSegment(segment, units);
     return writeSegment(readSegment(again, units, handlerCount), units) == again;
-}
-
-// Deterministic: the same seed gives the same mutations on every machine.
-struct Random {
-    std::uint64_t state;
-    std::uint32_t next()
-    {
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        return static_cast<std::uint32_t>(state);
-    }
-    std::size_t below(std::size_t n) { return n == 0 ? 0 : next() % n; }
-};
-
-Bytes mutate(Bytes data, Random& random)
-{
-    static const std::uint32_t interesting[]
-        = { 0, 1, 2, 4, 8, 60, 0x7f, 0xff, 0xffff, 0x7fffffff, 0x80000000, 0xfffffffe, 0xffffffff };
-    int steps = 1 + random.below(4);
-    for (int step = 0; step < steps && !data.empty(); ++step) {
-        std::size_t at = random.below(data.size());
-        switch (random.below(5)) {
-        case 0:
-            data[at] ^= std::uint8_t(1u << random.below(8));
-            break;
-        case 1:
-            data[at] = std::uint8_t(random.next());
-            break;
-        case 2: {
-            std::uint32_t v = interesting[random.below(std::size(interesting))];
-            for (std::size_t i = 0; i < 4 && at + i < data.size(); ++i)
-                data[at + i] = std::uint8_t(v >> (8 * i));
-            break;
-        }
-        case 3:
-            data.resize(at);
-            break;
-        default: {
-            std::size_t length = random.below(std::min<std::size_t>(64, data.size() - at));
-            Bytes chunk(data.begin() + at, data.begin() + at + length);
-            data.insert(data.begin() + random.below(data.size()), chunk.begin(), chunk.end());
-        }
-        }
-    }
-    return data;
-}
-
-Bytes readFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 std::vector<std::pair<std::string, Bytes>> seeds()
@@ -123,40 +66,11 @@ std::vector<std::pair<std::string, Bytes>> seeds()
 int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--write-seeds") {
-        for (const auto& [name, bytes] : seeds()) {
-            std::ofstream out(fs::path(argv[2]) / name, std::ios::binary);
-            out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        }
+        for (const auto& [name, bytes] : seeds())
+            fuzz::writeFile(fs::path(argv[2]) / name, bytes);
         return 0;
     }
-    if (argc < 2) {
-        std::cerr << "usage: segment_fuzz DIR [ROUNDS] | FILE | --write-seeds DIR\n";
-        return 2;
-    }
-    fs::path input = argv[1];
-    if (!fs::is_directory(input))
-        return check(readFile(input)) ? 0 : 1;
-
-    long rounds = argc > 2 ? std::stol(argv[2]) : 2000;
-    std::vector<fs::path> files(fs::directory_iterator(input), {});
-    std::sort(files.begin(), files.end());
-    int failures = 0;
-    for (const auto& file : files) {
-        Bytes seed = readFile(file);
-        if (!check(seed)) {
-            std::cerr << file << ": seed fails\n";
-            ++failures;
-        }
-        Random random { 0x9e3779b97f4a7c15ull ^ seed.size() };
-        for (long round = 0; round < rounds; ++round) {
-            Bytes mutated = mutate(seed, random);
-            if (!check(mutated)) {
-                std::cerr << file << ": mutation " << round << " does not round-trip\n";
-                ++failures;
-            }
-        }
-    }
-    std::cout << files.size() << " seeds, " << rounds << " mutations each, " << failures
-              << " failures\n";
-    return failures == 0 && !files.empty() ? 0 : 1;
+    // Segment fields are dwords: edge-case integers land on dword boundaries.
+    return fuzz::runHarness(argc, argv, "ui_segment_fuzz", { .alignment = 4 },
+        [](const Bytes& input) { return check(input); });
 }

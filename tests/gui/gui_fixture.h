@@ -2,6 +2,7 @@
 // The window system on the real Qt platform (offscreen in tests), with handlers that log their
 // calls, and helpers that wait for the interface thread the way an operator would.
 
+#include "tests/ui/recording_handlers.h"
 #include "tests/ui/template_builder.h"
 
 #include "platform/qt/qt_platform.h"
@@ -46,7 +47,7 @@ struct ApplicationFirst {
     ApplicationFirst() { application(); }
 };
 
-class GuiTest : public ::testing::Test, private ApplicationFirst {
+class GuiTest : public ::testing::Test, private ApplicationFirst, public RecordingHandlers {
 protected:
     ~GuiTest() override
     {
@@ -54,29 +55,11 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // Handler i logs "h<i>(args)", runs actions[i] and returns results[i] when set.
-    HandlerTable handlers(std::size_t count)
-    {
-        HandlerTable table;
-        for (std::size_t i = 0; i < count; ++i)
-            table.push_back([this, i](std::span<const std::int32_t> args) {
-                std::string call = "h" + std::to_string(i) + "(";
-                for (std::size_t a = 0; a < args.size(); ++a)
-                    call += (a ? "," : "") + std::to_string(args[a]);
-                calls.push_back(call + ")");
-                if (auto action = actions.find(i); action != actions.end())
-                    action->second();
-                auto result = results.find(i);
-                return result == results.end() ? std::optional<std::int32_t> {} : result->second;
-            });
-        return table;
-    }
-
     // Reads the windows' templates and loads the first of them.
     void load(std::vector<WindowTemplate> windows, std::size_t handlerCount = 16)
     {
         windowId = windows.front().id;
-        core = std::make_unique<WindowSystem>(runtime, views, handlers(handlerCount));
+        core = std::make_unique<WindowSystem>(runtime, views, recordingTable(handlerCount));
         commands = std::make_unique<Commands>(*core);
         core->readTemplates(ui::test::segmentBytes(std::move(windows)));
         ASSERT_TRUE(core->loadWindow(windowId, false));
@@ -97,9 +80,6 @@ protected:
     std::unique_ptr<WindowSystem> core;
     std::unique_ptr<Commands> commands;
     WindowId windowId = 0;
-    std::vector<std::string> calls;
-    std::map<std::size_t, std::int32_t> results;
-    std::map<std::size_t, std::function<void()>> actions;
 };
 
 } // namespace gui::test

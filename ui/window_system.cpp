@@ -177,11 +177,13 @@ bool WindowSystem::loadWindow(WindowId id, bool modal)
 
     for (ComponentId timer : timers)
         applyTimer(id, timer);
-    for (int event : { windowEvent::created, windowEvent::moved, windowEvent::resized })
+    // A handler may close the window it is loading; the events after that have no window.
+    for (int event :
+        { windowEvent::created, windowEvent::moved, windowEvent::resized, windowEvent::showing }) {
         raiseWindowEvent(id, event);
-    if (*closed)
-        return true;
-    raiseWindowEvent(id, windowEvent::showing);
+        if (*closed)
+            return true;
+    }
     if (WindowView* shown = this->view(id))
         shown->show();
     std::optional<ComponentId> focus;

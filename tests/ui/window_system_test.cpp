@@ -66,6 +66,16 @@ TEST_F(CoreTest, LoadingRaisesCreatedMovedResizedThenShowsCentredWithFocusAndTim
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "h13()"), 2);
 }
 
+TEST_F(CoreTest, AWindowClosedByItsCreatedHandlerRaisesNothingMore)
+{
+    start({ mainWindow() });
+    actions[0] = [this] { commands->close(mainId, 0); };
+    core->loadStartWindow(mainId);
+    EXPECT_EQ(calls, (std::vector<std::string> { "h0()" }));
+    EXPECT_FALSE(core->isLoaded(mainId));
+    EXPECT_FALSE(runtime.isReportingError());
+}
+
 TEST_F(CoreTest, EveryUnitPropertyRoundTripsThroughTheLoadedComponent)
 {
     std::vector<ComponentTemplate> items;

@@ -1,0 +1,203 @@
+// The main window's show commands: loading, deleting, starting and saving shows, and giving a
+// slot of the slot tree its track file.
+
+#include "app/application.h"
+#include "app/handler_table.h"
+#include "app/playback.h"
+#include "app/show_list.h"
+#include "app/show_tables.h"
+#include "app/show_views.h"
+#include "app/slot_text.h"
+
+#include "platform/dialogs.h"
+#include "ui/commands.h"
+#include "ui/templates/window_ids.h"
+#include "ui/unit_properties.h"
+
+namespace app::handlers {
+namespace {
+
+namespace main = ids::MainWindow;
+namespace saveDialog = ids::SaveShowDialog;
+
+constexpr char unsavedShow[] = "新建场次";
+constexpr char trackFilter[] = "MP3文件(*.mp3)|*.mp3";
+constexpr unsigned okCancel = 1;
+constexpr int trackItemDepth = 2;
+
+Text showCaption(Application& app)
+{
+    return std::get<Text>(
+        app.windows.property(main::window, main::标签场次, ui::prop::label::caption));
+}
+
+void setShowCaption(Application& app, const Text& caption)
+{
+    app.windows.setProperty(main::window, main::标签场次, ui::prop::label::caption, caption);
+}
+
+std::int32_t currentShowRow(Application& app)
+{
+    return std::get<std::int32_t>(
+        app.windows.property(main::window, main::超级列表框1, ui::prop::listView::currentRow));
+}
+
+void selectShowRow(Application& app, std::int32_t row)
+{
+    app.windows.setProperty(main::window, main::超级列表框1, ui::prop::listView::currentRow, row);
+}
+
+// Gives the slot whose heading is `heading` its track. The path is taken back when the title
+// cannot be written, so a slot never holds a path without a title.
+bool writeTrackOfSlot(Application& app, const Text& heading, const Text& path)
+{
+    OpenTable table(app, tables::currentShow);
+    if (!table.isOpen())
+        return false;
+    recdb::Registry& db = app.databases;
+    db.goFirst();
+    const int count = db.recordCount();
+    for (int k = 1; k <= count; ++k, db.skip()) {
+        if (slotHeading(table.readText(fields::number), table.readText(fields::style)) != heading)
+            continue;
+        const Text oldPath = table.readText(fields::path);
+        if (!db.writeField(Text(fields::path), {}, path))
+            continue;
+        if (db.writeField(Text(fields::title), {}, trackTitleFromPath(path))) {
+            app.runtime.messageBox("添加成功！", 0);
+            return true;
+        }
+        db.writeField(Text(fields::path), {}, oldPath);
+    }
+    return false;
+}
+
+} // namespace
+
+// The caption follows the table: when the show's file cannot be copied in, the table still
+// holds the previous show, and a caption naming the other one would later have its file
+// overwritten with that content.
+HandlerResult loadShow(Application& app, HandlerArgs)
+{
+    const std::int32_t row = currentShowRow(app);
+    if (row == -1)
+        return 0;
+    stopPlayback(app);
+    const Text name = showNameOfRow(app, row);
+    if (loadShowFile(app, name))
+        setShowCaption(app, name);
+    refreshShowView(app);
+    return 0;
+}
+
+HandlerResult deleteShow(Application& app, HandlerArgs)
+{
+    const std::int32_t row = currentShowRow(app);
+    if (row == -1)
+        return std::nullopt;
+    if (app.runtime.messageBox("您确定要删除本场次吗？", okCancel, Text("注意："))
+        != static_cast<int>(platform::Button::Ok))
+        return std::nullopt;
+    deleteShowFile(app, showNameOfRow(app, row));
+    if (row + 1 < ui::Commands(app.windows).listViewCount(main::window, main::超级列表框1))
+        selectShowRow(app, row + 1);
+    setShowCaption(app, showNameOfRow(app, row + 1));
+    fillShowList(app);
+    selectShowRow(app, 0);
+    loadShow(app, {});
+    return std::nullopt;
+}
+
+HandlerResult newShow(Application& app, HandlerArgs)
+{
+    setShowCaption(app, unsavedShow);
+    {
+        OpenTable table(app, tables::currentShow);
+        if (table.isOpen()) {
+            recdb::Registry& db = app.databases;
+            db.goFirst();
+            const int count = db.recordCount();
+            for (int k = 1; k <= count; ++k, db.skip())
+                db.markDeleted();
+            db.pack();
+        }
+    }
+    refreshShowView(app);
+    stopPlayback(app);
+    return std::nullopt;
+}
+
+HandlerResult openSaveShowDialog(Application& app, HandlerArgs)
+{
+    app.windows.loadWindow(saveDialog::window, true);
+    return std::nullopt;
+}
+
+HandlerResult focusShowName(Application& app, HandlerArgs)
+{
+    ui::Commands(app.windows).setFocus(saveDialog::window, saveDialog::编辑框1);
+    return std::nullopt;
+}
+
+HandlerResult saveShowAs(Application& app, HandlerArgs)
+{
+    const Text name = std::get<Text>(
+        app.windows.property(saveDialog::window, saveDialog::编辑框1, ui::prop::editBox::content));
+    if (name.empty()) {
+        app.runtime.messageBox("列表名称不能为空", 0);
+        return std::nullopt;
+    }
+    if (!saveShowFile(app, name)) {
+        app.runtime.messageBox("保存播放列表失败！", 0);
+        return std::nullopt;
+    }
+    app.runtime.messageBox("保存播放列表成功！", 0);
+    fillShowList(app);
+    setShowCaption(app, name);
+    refreshShowView(app);
+    app.windows.close(saveDialog::window, 0);
+    return std::nullopt;
+}
+
+HandlerResult closeSaveShowDialog(Application& app, HandlerArgs)
+{
+    app.windows.close(saveDialog::window, 0);
+    return std::nullopt;
+}
+
+HandlerResult chooseTrackFile(Application& app, HandlerArgs)
+{
+    namespace dialog = ui::prop::commonDlg;
+    ui::WindowSystem& windows = app.windows;
+    ui::Commands commands(windows);
+    const ui::Value selected
+        = windows.property(main::window, main::树型框1, ui::prop::treeBox::selection);
+    const auto* item = std::get_if<std::int32_t>(&selected);
+    if (!item || *item < 0
+        || commands.treeDepth(main::window, main::树型框1, *item) != trackItemDepth)
+        return std::nullopt;
+    const std::int32_t trackItem = *item;
+
+    windows.setProperty(main::window, main::通用对话框2, dialog::filter, Text(trackFilter));
+    windows.setProperty(main::window, main::通用对话框2, dialog::keepDirectory, true);
+    if (!commands.openDialog(main::window, main::通用对话框2))
+        return std::nullopt;
+    const Text path
+        = std::get<Text>(windows.property(main::window, main::通用对话框2, dialog::fileName));
+    const Text heading = commands.treeItemText(
+        main::window, main::树型框1, commands.treeParent(main::window, main::树型框1, trackItem));
+
+    if (!writeTrackOfSlot(app, heading, path))
+        return std::nullopt;
+    const Text show = showCaption(app);
+    if (show == unsavedShow)
+        windows.loadWindow(saveDialog::window, true);
+    else
+        saveShowFile(app, show);
+    refreshShowView(app);
+    windows.setProperty(main::window, main::树型框1, ui::prop::treeBox::selection, trackItem);
+    commands.treeEnsureVisible(main::window, main::树型框1, trackItem + 1);
+    return std::nullopt;
+}
+
+} // namespace app::handlers

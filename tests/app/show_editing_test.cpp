@@ -1,0 +1,238 @@
+// Editing shows from the main window: saving under a name, loading, starting a new show,
+// deleting a saved one and giving a slot its track file.
+
+#include "tests/app/main_window_run.h"
+
+#include "app/show_tables.h"
+#include "app/show_views.h"
+#include "ui/unit_properties.h"
+
+namespace app::test {
+namespace {
+
+using namespace ids::MainWindow;
+namespace saveDialog = ids::SaveShowDialog;
+
+const std::vector<Slot> saturday { { "1", "慢四", "月光", "/m/月光.mp3" },
+    { "2", "探戈", "", "" } };
+const std::vector<Slot> sunday { { "1", "快四", "晚风", "/m/晚风.mp3" } };
+
+class ShowEditing : public MainWindowRun {
+protected:
+    Text caption() { return std::get<Text>(mainProperty(标签场次, ui::prop::label::caption)); }
+    std::vector<ui::TreeItem> tree()
+    {
+        return application.windows.component(window, 树型框1)->tree;
+    }
+    // The operator types a name into the save dialog once it is open and clicks a button.
+    void answerSaveDialog(const Text& name, ui::ComponentId button)
+    {
+        headless.loop().post([this, name, button] {
+            input.typeText(saveDialog::window, saveDialog::编辑框1, name);
+            input.click(saveDialog::window, button);
+        });
+    }
+    void saveAs(const Text& name)
+    {
+        answerSaveDialog(name, saveDialog::按钮1);
+        input.click(window, 另存列表按钮);
+    }
+    void chooseFromLastMenu(const Text& entryCaption)
+    {
+        const std::vector<ui::headless::ShownMenu> menus = views.menus();
+        ASSERT_FALSE(menus.empty());
+        for (const ui::MenuEntry& entry : menus.back().entries)
+            if (entry.caption == entryCaption)
+                return input.menuCommand(window, entry.commandId);
+        FAIL() << "no menu entry";
+    }
+    void loadRow(std::int32_t row)
+    {
+        application.windows.setProperty(window, 超级列表框1, ui::prop::listView::currentRow, row);
+        input.doubleClick(window, 超级列表框1);
+    }
+};
+
+TEST_F(ShowEditing, ASavedShowLoadsBackByteForByteUnderItsNameWithoutSpaces)
+{
+    writeCurrentShow(saturday);
+    start();
+    const std::string saved = contents(directory / "dqqf.dat");
+
+    saveAs("周 末");
+
+    EXPECT_FALSE(application.windows.isLoaded(saveDialog::window));
+    EXPECT_EQ(messageTexts(), std::vector<std::string> { "保存播放列表成功！" });
+    EXPECT_EQ(contents(directory / "lb" / u8"周末.dat"), saved);
+    EXPECT_EQ(showRows(), std::vector<Text> { "*  周末" });
+    EXPECT_EQ(caption(), "周 末");
+
+    input.click(window, 新建列表按钮);
+    EXPECT_EQ(caption(), "新建场次");
+    EXPECT_TRUE(tree().empty());
+    EXPECT_TRUE(application.globals.playQueue.empty());
+    EXPECT_TRUE(readCurrentShow(application).empty());
+
+    loadRow(0);
+    EXPECT_EQ(contents(directory / "dqqf.dat"), saved);
+    EXPECT_EQ(caption(), "周末");
+    EXPECT_EQ(tree().size(), 4u);
+    EXPECT_EQ(application.globals.playQueue, std::vector<Text> { "/m/月光.mp3" });
+    EXPECT_EQ(application.databases.openCount(), 0u);
+}
+
+TEST_F(ShowEditing, AnEmptyNameIsRefusedAndTheDialogStaysUntilNotSaving)
+{
+    start();
+    headless.loop().post([this] { input.click(saveDialog::window, saveDialog::按钮1); });
+    headless.loop().post([this] {
+        EXPECT_TRUE(application.windows.isLoaded(saveDialog::window));
+        input.click(saveDialog::window, saveDialog::按钮2);
+    });
+    input.click(window, 另存列表按钮);
+
+    EXPECT_EQ(messageTexts(), std::vector<std::string> { "列表名称不能为空" });
+    EXPECT_FALSE(application.windows.isLoaded(saveDialog::window));
+    EXPECT_TRUE(fs::is_empty(directory / "lb"));
+}
+
+TEST_F(ShowEditing, AFailedSaveIsReportedAndKeepsTheDialogOpen)
+{
+    start();
+    fs::remove_all(directory / "lb");
+    answerSaveDialog("周末", saveDialog::按钮1);
+    headless.loop().post([this] {
+        EXPECT_TRUE(application.windows.isLoaded(saveDialog::window));
+        input.click(saveDialog::window, saveDialog::按钮2);
+    });
+    input.click(window, 另存列表按钮);
+
+    EXPECT_EQ(messageTexts(), std::vector<std::string> { "保存播放列表失败！" });
+    EXPECT_EQ(caption(), "");
+}
+
+// A show whose file cannot be copied in is not named: the table still holds the previous
+// show, and a caption naming another would have that show's file overwritten at the next edit.
+TEST_F(ShowEditing, ALoadThatFailsKeepsTheCaptionOfTheShowInTheTable)
+{
+    saveShow(u8"周六.dat", saturday);
+    saveShow(u8"周 日.dat", sunday);
+    start();
+    const std::int32_t spaced = showRows()[0] == "*  周 日" ? 0 : 1;
+    loadRow(1 - spaced);
+    const std::string before = contents(directory / "dqqf.dat");
+
+    loadRow(spaced);
+
+    EXPECT_EQ(caption(), "周六");
+    EXPECT_EQ(contents(directory / "dqqf.dat"), before);
+}
+
+TEST_F(ShowEditing, DeletingAsksFirstAndThenLoadsTheFirstRemainingShow)
+{
+    saveShow(u8"周六.dat", saturday);
+    saveShow(u8"周日.dat", sunday);
+    start();
+    const Text first = showRows()[0].substr(3);
+    const Text other = showRows()[1].substr(3);
+    const fs::path firstFile = directory / "lb" / (first == "周六" ? u8"周六.dat" : u8"周日.dat");
+    const fs::path otherFile = directory / "lb" / (other == "周六" ? u8"周六.dat" : u8"周日.dat");
+
+    input.rightClick(window, 超级列表框1);
+    headless.dialogs().answerNextMessageBox(platform::Button::Cancel);
+    chooseFromLastMenu("删除");
+    EXPECT_TRUE(fs::exists(firstFile));
+    EXPECT_EQ(showRows().size(), 2u);
+
+    input.rightClick(window, 超级列表框1);
+    headless.dialogs().answerNextMessageBox(platform::Button::Ok);
+    chooseFromLastMenu("删除");
+
+    auto boxes = headless.dialogs().messageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, Text("您确定要删除本场次吗？"));
+    EXPECT_EQ(boxes[1].caption, Text("注意："));
+    EXPECT_EQ(boxes[1].flags & 0xfu, 1u);
+    EXPECT_FALSE(fs::exists(firstFile));
+    EXPECT_EQ(showRows(), std::vector<Text> { "*  " + other });
+    EXPECT_EQ(caption(), other);
+    EXPECT_EQ(contents(directory / "dqqf.dat"), contents(otherFile));
+}
+
+TEST_F(ShowEditing, DeletingTheOnlyShowEmptiesListAndCaptionButKeepsTheTable)
+{
+    saveShow(u8"周六.dat", saturday);
+    start();
+    const std::string before = contents(directory / "dqqf.dat");
+
+    input.rightClick(window, 超级列表框1);
+    headless.dialogs().answerNextMessageBox(platform::Button::Ok);
+    chooseFromLastMenu("删除");
+
+    EXPECT_TRUE(showRows().empty());
+    EXPECT_EQ(caption(), "");
+    EXPECT_EQ(contents(directory / "dqqf.dat"), before);
+    EXPECT_EQ(tree().size(), 4u);
+}
+
+TEST_F(ShowEditing, AChosenTrackFileFillsTheSlotAndIsSavedWithTheShow)
+{
+    saveShow(u8"周六.dat", saturday);
+    start();
+    headless.dialogs().answerNextOpenFile("/music/night.mp3");
+
+    input.rightClickTreeItem(window, 树型框1, 3);
+
+    ASSERT_EQ(headless.dialogs().openFileRequests().size(), 1u);
+    EXPECT_EQ(headless.dialogs().openFileRequests()[0].filter, Text("MP3文件(*.mp3)|*.mp3"));
+    EXPECT_TRUE(headless.dialogs().openFileRequests()[0].keepCurrentDir);
+    EXPECT_EQ(messageTexts(), std::vector<std::string> { "添加成功！" });
+    std::vector<Slot> slots = readCurrentShow(application);
+    ASSERT_EQ(slots.size(), 2u);
+    EXPECT_EQ(slots[1].title, "night");
+    EXPECT_EQ(slots[1].path, "/music/night.mp3");
+    EXPECT_EQ(slots[0].path, "/m/月光.mp3");
+    EXPECT_EQ(contents(directory / "lb" / u8"周六.dat"), contents(directory / "dqqf.dat"));
+    EXPECT_EQ(tree()[3].text, "night");
+    EXPECT_EQ(std::get<std::int32_t>(mainProperty(树型框1, ui::prop::treeBox::selection)), 3);
+    EXPECT_EQ(
+        application.globals.playQueue, (std::vector<Text> { "/m/月光.mp3", "/music/night.mp3" }));
+    EXPECT_EQ(application.databases.openCount(), 0u);
+}
+
+TEST_F(ShowEditing, NoFileIsAskedForOnAHeadingAndACancelChangesNothing)
+{
+    saveShow(u8"周六.dat", saturday);
+    start();
+    const std::string before = contents(directory / "dqqf.dat");
+
+    input.rightClickTreeItem(window, 树型框1, 2);
+    EXPECT_TRUE(headless.dialogs().openFileRequests().empty());
+
+    input.rightClickTreeItem(window, 树型框1, 3);
+    EXPECT_EQ(headless.dialogs().openFileRequests().size(), 1u);
+    EXPECT_TRUE(messageTexts().empty());
+    EXPECT_EQ(contents(directory / "dqqf.dat"), before);
+}
+
+TEST_F(ShowEditing, ATrackForAnUnsavedShowOffersToSaveItAndMayStayUnsaved)
+{
+    writeCurrentShow(saturday);
+    start();
+    input.click(window, 新建列表按钮);
+    writeCurrentShow(saturday);
+    refreshShowView(application);
+    headless.dialogs().answerNextOpenFile("/music/night.mp3");
+    answerSaveDialog("", saveDialog::按钮2);
+
+    input.rightClickTreeItem(window, 树型框1, 3);
+
+    EXPECT_EQ(messageTexts(), std::vector<std::string> { "添加成功！" });
+    EXPECT_FALSE(application.windows.isLoaded(saveDialog::window));
+    EXPECT_EQ(caption(), "新建场次");
+    EXPECT_TRUE(fs::is_empty(directory / "lb"));
+    EXPECT_EQ(tree()[3].text, "night");
+}
+
+} // namespace
+} // namespace app::test

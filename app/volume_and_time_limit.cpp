@@ -1,0 +1,155 @@
+// The handlers of the main window's status timer (时钟1), time-limit timer (时钟2) and
+// fade-in timer (时钟4), and the fade-out they share with the scheduled opening.
+
+#include "app/volume_and_time_limit.h"
+
+#include "app/application.h"
+#include "app/handler_table.h"
+#include "app/playback.h"
+#include "app/style_settings_file.h"
+
+#include "media/media_control.h"
+#include "media/media_player.h"
+#include "runtime/conversions.h"
+#include "ui/templates/window_ids.h"
+#include "ui/unit_properties.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace app {
+namespace {
+
+using namespace ids::MainWindow;
+
+constexpr int fadeOutPasses = 60;
+constexpr int fadeOutDecrement = 1000;
+constexpr int fadeOutFloor = 2200;
+constexpr int fadeInIncrement = 200;
+constexpr double fadeInCeiling = 65000;
+constexpr std::int64_t timeLimitFadeOutStep = 420;
+constexpr std::int64_t minuteMillis = 60'000;
+// A track must outlast its limit by this much to be cut; the fade starts this long before it.
+constexpr std::int64_t limitMargin = 20'000;
+constexpr std::int64_t fadeOutLead = 25'000;
+
+void setTimer(Application& app, ui::ComponentId timer, std::int32_t interval)
+{
+    app.windows.setProperty(window, timer, ui::prop::timer::interval, interval);
+}
+
+void setCaption(Application& app, ui::ComponentId label, const Text& caption)
+{
+    app.windows.setProperty(window, label, ui::prop::label::caption, caption);
+}
+
+std::int32_t integerOf(const Text& text)
+{
+    return runtime::toInteger(runtime::Value(text));
+}
+
+// Whole seconds of the track, 0 when it cannot be measured; the main window's media player
+// component opens it only for this and closes it again.
+std::int64_t trackSeconds(const Text& path)
+{
+    media::MediaControl control;
+    media::MediaPlayer player(control);
+    player.openMedia(path);
+    const std::int64_t seconds = player.mediaLength();
+    player.closeMedia();
+    return seconds;
+}
+
+// Arms or disarms 时钟2 for a track limited to `minutes`. Counted in 64 bits: a limit of many
+// thousand minutes would overflow the interval and arm a timer that fires at once.
+void armTimeLimit(Application& app, std::int32_t minutes)
+{
+    const std::int64_t limit = minutes * minuteMillis;
+    if (trackSeconds(app.globals.currentTrackPath) * 1000 < limit + limitMargin) {
+        setTimer(app, 时钟2, 0);
+        return;
+    }
+    const std::int64_t interval
+        = std::min<std::int64_t>(limit - fadeOutLead, std::numeric_limits<std::int32_t>::max());
+    setTimer(app, 时钟2, static_cast<std::int32_t>(interval));
+}
+
+} // namespace
+
+void fadeOutMasterVolume(Application& app, std::int64_t stepMillis)
+{
+    for (int pass = 1; pass <= fadeOutPasses; ++pass) {
+        // A closed volume leaves both at 0, which ends the fade after its first pass.
+        int left = 0;
+        int right = 0;
+        app.systemVolume.getSystemVolume(left, right);
+        // The component clamps a value below 0 to silence.
+        app.systemVolume.setSystemVolume(left - fadeOutDecrement, right - fadeOutDecrement);
+        if (left < fadeOutFloor && right < fadeOutFloor)
+            return;
+        app.runtime.delay(stepMillis);
+        app.runtime.processMessages();
+    }
+}
+
+namespace handlers {
+
+HandlerResult refreshStyleStatus(Application& app, HandlerArgs)
+{
+    Globals& globals = app.globals;
+    if (app.trackPlayer.queryPlayState() != 1
+        || globals.currentTrackNumber == globals.appliedTrackNumber)
+        return std::nullopt;
+
+    const Text style = globals.currentStyle.get();
+    setCaption(app, 标签当前风格, style);
+
+    const Text volume = readStyleValue(app, style, styleKeys::volume);
+    globals.volumeFactor = volume.empty() ? 1.0F : static_cast<float>(integerOf(volume)) / 100;
+    setCaption(app, 标签当前音量, volume + "%");
+
+    const Text limit = readStyleValue(app, style, styleKeys::timeLimit);
+    if (limit != styleKeys::noTimeLimit && !limit.empty()) {
+        armTimeLimit(app, integerOf(limit));
+        setCaption(app, 标签限时时间, limit + "分钟");
+    } else {
+        setCaption(app, 标签限时时间, styleKeys::noTimeLimit);
+        setTimer(app, 时钟2, 0);
+    }
+
+    globals.appliedStyle = style;
+    globals.appliedTrackNumber = globals.currentTrackNumber;
+    return std::nullopt;
+}
+
+HandlerResult timeLimitFadeOut(Application& app, HandlerArgs)
+{
+    // Another style took over before the limit came; its own status refresh re-arms the timer.
+    if (app.globals.appliedStyle != app.globals.currentStyle.get())
+        return std::nullopt;
+    fadeOutMasterVolume(app, timeLimitFadeOutStep);
+    goToNextTrack(app);
+    return std::nullopt;
+}
+
+HandlerResult fadeInTick(Application& app, HandlerArgs)
+{
+    Globals& globals = app.globals;
+    const int level = globals.fadeInStep * fadeInIncrement;
+    app.systemVolume.setSystemVolume(level, level);
+    int left = 0;
+    int right = 0;
+    app.systemVolume.getSystemVolume(left, right);
+    const double target = static_cast<double>(globals.volumeFactor) * fadeInCeiling;
+    if (left > target || right > target) {
+        setTimer(app, 时钟4, 0);
+        globals.fadeInStep = 0;
+        return std::nullopt;
+    }
+    ++globals.fadeInStep;
+    app.runtime.processMessages();
+    return std::nullopt;
+}
+
+} // namespace handlers
+} // namespace app

@@ -1,0 +1,149 @@
+#pragma once
+// A main window on the headless platform with a simulated master volume and real tracks
+// played on the silent device in virtual time, for the timers that act on the volume.
+
+#include "app/application.h"
+#include "app/show_tables.h"
+#include "app/show_views.h"
+#include "app/style_settings_file.h"
+#include "media/media_length.h"
+#include "media/simulated_mixer.h"
+#include "ui/headless/recording_views.h"
+#include "ui/input.h"
+#include "ui/templates/segment.h"
+#include "ui/templates/window_ids.h"
+#include "ui/unit_properties.h"
+
+#include "platform/headless/headless_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace app::test {
+
+namespace fs = std::filesystem;
+namespace MainWindow = ids::MainWindow;
+
+struct StyledTrack {
+    const char* style;
+    const char* file;
+};
+
+class TimedShow : public ::testing::Test {
+protected:
+    // 2024-01-01 00:00 UTC; the tests read local time as UTC.
+    static constexpr std::int64_t midnight = 1'704'067'200'000;
+
+    TimedShow()
+    {
+        setenv("TZ", "UTC0", 1);
+        tzset();
+        fs::create_directories(directory / "lb");
+        for (const char* table : { "dqqf.dat", "dqqfls.dat", "qfsz.dat" })
+            fs::copy_file(fs::path(DANCEHALL_DIST) / table, directory / table);
+        // About 120 s and 75 s: around a one-minute limit plus its 20 s margin.
+        writeRepeated("long.mp3", 40);
+        writeRepeated("medium.mp3", 25);
+        application.programDirectory = directory.string();
+        application.windows.readTemplates(templates::segment());
+        application.windows.loadWindow(MainWindow::window, false);
+    }
+    ~TimedShow() override
+    {
+        application.trackPlayer.stopPlaying();
+        headless.clock().stopAllThreads();
+        fs::remove_all(directory);
+    }
+
+    void writeRepeated(const char* name, int copies)
+    {
+        std::ofstream out(directory / name, std::ios::binary);
+        for (int copy = 0; copy < copies; ++copy)
+            out << std::ifstream(fs::path(MEDIA_TEST_DATA) / "cbr_stereo_44k.mp3", std::ios::binary)
+                       .rdbuf();
+    }
+    std::int64_t lengthMillis(const char* name) const
+    {
+        return media::mediaLengthMillis((directory / name).string()).value_or(0);
+    }
+
+    void writeShow(const std::vector<StyledTrack>& tracks)
+    {
+        // The start-up copied the first saved show over the current one; start from empty.
+        fs::copy_file(fs::path(DANCEHALL_DIST) / "dqqf.dat", directory / "dqqf.dat",
+            fs::copy_options::overwrite_existing);
+        recdb::Registry& db = application.databases;
+        ASSERT_TRUE(db.openDatabase((directory / "dqqf.dat").string(), Text("dqqf")));
+        int number = 0;
+        for (const StyledTrack& track : tracks) {
+            ASSERT_TRUE(db.appendBlankRecord());
+            db.writeField(Text(fields::number), {}, std::to_string(++number));
+            db.writeField(Text(fields::style), {}, Text(track.style));
+            db.writeField(Text(fields::title), {}, Text(track.file));
+            db.writeField(Text(fields::path), {}, (directory / track.file).string());
+        }
+        db.closeDatabase(Text("dqqf"));
+        refreshShowView(application);
+    }
+    void setStyle(const char* style, const char* volume, const char* limit)
+    {
+        if (*volume) {
+            ASSERT_TRUE(writeStyleValue(application, style, styleKeys::volume, volume));
+        }
+        if (*limit) {
+            ASSERT_TRUE(writeStyleValue(application, style, styleKeys::timeLimit, limit));
+        }
+    }
+
+    void advance(platform::Millis ms) { headless.advance(ms); }
+    platform::Millis now() { return headless.clock().now(); }
+    void click(ui::ComponentId button) { input.click(MainWindow::window, button); }
+    std::int32_t trackNumber() const { return application.globals.currentTrackNumber; }
+
+    ui::Value property(ui::WindowId w, ui::ComponentId c, int number)
+    {
+        return application.windows.property(w, c, number);
+    }
+    Text caption(ui::ComponentId label)
+    {
+        return std::get<Text>(property(MainWindow::window, label, ui::prop::label::caption));
+    }
+    std::int32_t interval(ui::ComponentId timer)
+    {
+        return std::get<std::int32_t>(
+            property(MainWindow::window, timer, ui::prop::timer::interval));
+    }
+    bool visible(ui::ComponentId c)
+    {
+        return std::get<bool>(property(MainWindow::window, c, ui::prop::visible));
+    }
+
+    // The master volume's changes from `since` on, one value per change (both channels
+    // always move together here).
+    std::vector<media::SimulatedMixer::Change> volumeChanges(platform::Millis since)
+    {
+        std::vector<media::SimulatedMixer::Change> changes;
+        for (const auto& change : mixer->history())
+            if (change.at >= since)
+                changes.push_back(change);
+        return changes;
+    }
+
+    const fs::path directory
+        = fs::temp_directory_path() / ("timed_show_" + std::to_string(::getpid()));
+    platform::headless::HeadlessPlatform headless { midnight };
+    platform::Platform platform = headless.platform();
+    runtime::Runtime runtime { platform };
+    ui::headless::RecordingViews views;
+    std::shared_ptr<media::SimulatedMixer> mixer
+        = std::make_shared<media::SimulatedMixer>(headless.clock());
+    Application application { runtime, views, media::simulatedMixerFactory(mixer) };
+    ui::Input input { application.windows };
+};
+
+} // namespace app::test

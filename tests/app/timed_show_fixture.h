@@ -50,6 +50,10 @@ protected:
         writeRepeated("long.mp3", 40);
         writeRepeated("medium.mp3", 25);
         application.programDirectory = directory.string();
+        // The main window's start-up takes the single-instance lock: tests running side by
+        // side must not share it.
+        setenv("XDG_RUNTIME_DIR", directory.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (directory / "config").c_str(), 1);
         application.windows.readTemplates(templates::segment());
         application.windows.loadWindow(MainWindow::window, false);
     }

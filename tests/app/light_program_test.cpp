@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "app/light_program.h"
 #include "app/style_settings_file.h"
+#include "private_session.h"
 #include "ui/headless/recording_views.h"
 #include "ui/input.h"
 #include "ui/templates/segment.h"
@@ -58,6 +59,7 @@ protected:
     LightProgram()
     {
         application.programDirectory = scratch.path.string();
+        usePrivateSession(scratch.path);
         application.windows.readTemplates(templates::segment());
         application.windows.loadWindow(MainWindow::window, false);
         application.globals.lightLock = application.threads.createSection();

@@ -1,4 +1,5 @@
 #include "tests/app/main_window_run.h"
+#include "private_session.h"
 
 #include "app/globals.h"
 #include "ui/templates/segment.h"
@@ -29,8 +30,7 @@ MainWindowRun::MainWindowRun()
     for (const char* table : { "dqqf.dat", "dqqfls.dat", "qfsz.dat" })
         fs::copy_file(fs::path(DANCEHALL_DIST) / table, directory / table);
     application.programDirectory = directory.string();
-    setenv("XDG_RUNTIME_DIR", directory.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (directory / "config").c_str(), 1);
+    usePrivateSession(directory);
     setenv("TZ", "UTC0", 1);
     tzset();
 }

@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
+#include "private_session.h"
 #include "ui/headless/recording_views.h"
 #include "ui/input.h"
 #include "ui/templates/segment.h"
@@ -50,6 +51,7 @@ protected:
             longTrack << std::ifstream(directory / "cbr_stereo_44k.mp3", std::ios::binary).rdbuf();
         longTrack.close();
         application.programDirectory = directory.string();
+        usePrivateSession(directory);
         application.windows.readTemplates(templates::segment());
         application.windows.loadWindow(window, false);
     }

@@ -5,6 +5,7 @@
 #include "app/show_tables.h"
 #include "app/show_views.h"
 #include "app/slot_text.h"
+#include "private_session.h"
 #include "ui/headless/recording_views.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
@@ -38,10 +39,7 @@ protected:
         for (const char* table : { "dqqf.dat", "dqqfls.dat", "qfsz.dat" })
             fs::copy_file(fs::path(DANCEHALL_DIST) / table, directory / table);
         application.programDirectory = directory.string();
-        // The main window's start-up takes the single-instance lock: tests running side by
-        // side must not share it.
-        setenv("XDG_RUNTIME_DIR", directory.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (directory / "config").c_str(), 1);
+        usePrivateSession(directory);
         application.windows.readTemplates(templates::segment());
         application.windows.loadWindow(ids::MainWindow::window, false);
     }

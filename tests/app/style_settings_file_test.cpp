@@ -3,6 +3,7 @@
 
 #include "app/application.h"
 #include "app/style_settings_file.h"
+#include "private_session.h"
 #include "ui/headless/recording_views.h"
 
 #include "platform/headless/headless_platform.h"
@@ -24,6 +25,7 @@ protected:
     {
         fs::create_directories(directory);
         application.programDirectory = directory.string();
+        usePrivateSession(directory);
     }
     ~StyleSettingsFile() override { fs::remove_all(directory); }
 

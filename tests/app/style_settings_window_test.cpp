@@ -4,6 +4,7 @@
 
 #include "app/application.h"
 #include "app/style_settings_file.h"
+#include "private_session.h"
 #include "ui/commands.h"
 #include "ui/headless/recording_views.h"
 #include "ui/input.h"
@@ -82,6 +83,7 @@ protected:
     StyleSettingsWindow()
     {
         application.programDirectory = scratch.path.string();
+        usePrivateSession(scratch.path);
         application.windows.readTemplates(templates::segment());
     }
 

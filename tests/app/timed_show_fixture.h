@@ -8,6 +8,7 @@
 #include "app/style_settings_file.h"
 #include "media/media_length.h"
 #include "media/simulated_mixer.h"
+#include "private_session.h"
 #include "ui/headless/recording_views.h"
 #include "ui/input.h"
 #include "ui/templates/segment.h"
@@ -50,10 +51,7 @@ protected:
         writeRepeated("long.mp3", 40);
         writeRepeated("medium.mp3", 25);
         application.programDirectory = directory.string();
-        // The main window's start-up takes the single-instance lock: tests running side by
-        // side must not share it.
-        setenv("XDG_RUNTIME_DIR", directory.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (directory / "config").c_str(), 1);
+        usePrivateSession(directory);
         application.windows.readTemplates(templates::segment());
         application.windows.loadWindow(MainWindow::window, false);
     }

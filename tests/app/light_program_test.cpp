@@ -38,28 +38,11 @@ constexpr std::array<ui::ComponentId, channelCount> indicators { MainWindow::标
     MainWindow::标签14, MainWindow::标签15, MainWindow::标签16, MainWindow::标签17,
     MainWindow::标签18, MainWindow::标签19 };
 
-// The scratch program directory, made before the application so that the single-instance
-// lock of the main window's start-up lands there too.
-struct ScratchDirectory {
-    ScratchDirectory()
-    {
-        fs::create_directories(path / "lb");
-        for (const char* table : { "dqqf.dat", "dqqfls.dat", "qfsz.dat" })
-            fs::copy_file(fs::path(DANCEHALL_DIST) / table, path / table);
-        ::setenv("XDG_RUNTIME_DIR", path.c_str(), 1);
-    }
-    ~ScratchDirectory() { fs::remove_all(path); }
-
-    const fs::path path
-        = fs::temp_directory_path() / ("light_program_" + std::to_string(::getpid()));
-};
-
 class LightProgram : public ::testing::Test {
 protected:
     LightProgram()
     {
         application.programDirectory = scratch.path.string();
-        usePrivateSession(scratch.path);
         application.windows.readTemplates(templates::segment());
         application.windows.loadWindow(MainWindow::window, false);
         application.globals.lightLock = application.threads.createSection();
@@ -100,7 +83,8 @@ protected:
         return all;
     }
 
-    ScratchDirectory scratch;
+    // Made before the application, so the main window's start-up locks inside it.
+    ScratchProgramDirectory scratch { "light_program" };
     platform::headless::HeadlessPlatform headless;
     platform::Platform platform = headless.platform();
     runtime::Runtime runtime { platform };

@@ -5,6 +5,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+
+#include <unistd.h>
 
 namespace app::test {
 
@@ -13,5 +16,21 @@ inline void usePrivateSession(const std::filesystem::path& directory)
     setenv("XDG_RUNTIME_DIR", directory.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (directory / "config").c_str(), 1);
 }
+
+// A scratch program directory with the installation tables and the private session above,
+// removed again at the end of the test.
+struct ScratchProgramDirectory {
+    explicit ScratchProgramDirectory(const std::string& name)
+        : path(std::filesystem::temp_directory_path() / (name + "_" + std::to_string(::getpid())))
+    {
+        std::filesystem::create_directories(path / "lb");
+        for (const char* table : { "dqqf.dat", "dqqfls.dat", "qfsz.dat" })
+            std::filesystem::copy_file(std::filesystem::path(DANCEHALL_DIST) / table, path / table);
+        usePrivateSession(path);
+    }
+    ~ScratchProgramDirectory() { std::filesystem::remove_all(path); }
+
+    const std::filesystem::path path;
+};
 
 } // namespace app::test

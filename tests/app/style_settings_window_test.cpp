@@ -64,26 +64,11 @@ Keys allOf(const std::string& value)
     return keys;
 }
 
-struct ScratchDirectory {
-    ScratchDirectory()
-    {
-        fs::create_directories(path / "lb");
-        for (const char* table : { "dqqf.dat", "dqqfls.dat", "qfsz.dat" })
-            fs::copy_file(fs::path(DANCEHALL_DIST) / table, path / table);
-        ::setenv("XDG_RUNTIME_DIR", path.c_str(), 1);
-    }
-    ~ScratchDirectory() { fs::remove_all(path); }
-
-    const fs::path path
-        = fs::temp_directory_path() / ("style_settings_window_" + std::to_string(::getpid()));
-};
-
 class StyleSettingsWindow : public ::testing::Test {
 protected:
     StyleSettingsWindow()
     {
         application.programDirectory = scratch.path.string();
-        usePrivateSession(scratch.path);
         application.windows.readTemplates(templates::segment());
     }
 
@@ -152,7 +137,8 @@ protected:
         return shown;
     }
 
-    ScratchDirectory scratch;
+    // Made before the application, so the main window's start-up locks inside it.
+    ScratchProgramDirectory scratch { "style_settings_window" };
     platform::headless::HeadlessPlatform headless;
     platform::Platform platform = headless.platform();
     runtime::Runtime runtime { platform };

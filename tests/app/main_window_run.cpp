@@ -16,9 +16,7 @@ namespace {
 
 fs::path scratchDirectory()
 {
-    static int serial = 0;
-    return fs::temp_directory_path()
-        / ("main_window_" + std::to_string(::getpid()) + "_" + std::to_string(++serial));
+    return makeScratchDirectory("main_window");
 }
 
 } // namespace

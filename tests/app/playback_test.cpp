@@ -162,8 +162,7 @@ protected:
         return shown;
     }
 
-    const fs::path directory
-        = fs::temp_directory_path() / ("playback_" + std::to_string(::getpid()));
+    const fs::path directory = makeScratchDirectory("playback");
     platform::headless::HeadlessPlatform headless;
     platform::Platform platform = headless.platform();
     runtime::Runtime runtime { platform };

@@ -5,11 +5,19 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
-#include <unistd.h>
-
 namespace app::test {
+
+// A new, empty directory under the temp folder: never one left behind by an earlier run.
+inline std::filesystem::path makeScratchDirectory(const std::string& name)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / (name + "_XXXXXX")).string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a scratch directory for " + name);
+    return pattern;
+}
 
 inline void usePrivateSession(const std::filesystem::path& directory)
 {
@@ -21,7 +29,7 @@ inline void usePrivateSession(const std::filesystem::path& directory)
 // removed again at the end of the test.
 struct ScratchProgramDirectory {
     explicit ScratchProgramDirectory(const std::string& name)
-        : path(std::filesystem::temp_directory_path() / (name + "_" + std::to_string(::getpid())))
+        : path(makeScratchDirectory(name))
     {
         std::filesystem::create_directories(path / "lb");
         for (const char* table : { "dqqf.dat", "dqqfls.dat", "qfsz.dat" })

@@ -65,8 +65,7 @@ protected:
             ->tree;
     }
 
-    const fs::path directory
-        = fs::temp_directory_path() / ("show_tables_" + std::to_string(::getpid()));
+    const fs::path directory = makeScratchDirectory("show_tables");
     platform::headless::HeadlessPlatform headless;
     platform::Platform platform = headless.platform();
     runtime::Runtime runtime { platform };

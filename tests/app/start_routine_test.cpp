@@ -3,6 +3,7 @@
 
 #include "app/application.h"
 #include "app/start_routine.h"
+#include "private_session.h"
 #include "ui/headless/recording_views.h"
 
 #include "platform/headless/headless_platform.h"
@@ -32,8 +33,7 @@ protected:
     }
     ~StartRoutine() override { fs::remove_all(lockDirectory); }
 
-    const fs::path lockDirectory
-        = fs::temp_directory_path() / ("start_routine_" + std::to_string(::getpid()));
+    const fs::path lockDirectory = makeScratchDirectory("start_routine");
     platform::headless::HeadlessPlatform headless;
     platform::Platform platform = headless.platform();
     runtime::Runtime runtime { platform };

@@ -39,8 +39,7 @@ protected:
         std::ofstream(directory / "ss.dat", std::ios::binary) << text;
     }
 
-    const fs::path directory
-        = fs::temp_directory_path() / ("style_settings_" + std::to_string(::getpid()));
+    const fs::path directory = makeScratchDirectory("style_settings");
     platform::headless::HeadlessPlatform headless;
     platform::Platform platform = headless.platform();
     runtime::Runtime runtime { platform };

@@ -136,8 +136,7 @@ protected:
         return changes;
     }
 
-    const fs::path directory
-        = fs::temp_directory_path() / ("timed_show_" + std::to_string(::getpid()));
+    const fs::path directory = makeScratchDirectory("timed_show");
     platform::headless::HeadlessPlatform headless { midnight };
     platform::Platform platform = headless.platform();
     runtime::Runtime runtime { platform };

@@ -7,6 +7,7 @@
 #include "app/show_tables.h"
 #include "app/show_views.h"
 
+#include "platform/posix/path.h"
 #include "ui/commands.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
@@ -14,7 +15,7 @@
 namespace app::handlers {
 namespace {
 
-constexpr char instanceName[] = "mqv4471206";
+constexpr int lockFailedExitCode = 1;
 constexpr char trayTip[] = "Velorn舞厅灯光控制系统";
 constexpr int visible = 5;
 
@@ -26,9 +27,17 @@ HandlerResult startUp(Application& app, HandlerArgs)
     ui::WindowSystem& windows = app.windows;
     ui::Commands commands(windows);
 
-    if (app.instance.anotherHolds(instanceName)) {
+    switch (app.instance.take(platform::nativePath(app.programDirectory))) {
+    case SingleInstance::Outcome::taken:
+        break;
+    case SingleInstance::Outcome::held:
         app.runtime.messageBox("本软件已运行！", 0);
         app.runtime.endProgram(0);
+    case SingleInstance::Outcome::failed:
+        app.runtime.messageBox(runtime::concatText("无法锁定数据文件夹 ", app.programDirectory,
+                                   "（", app.instance.failure(), "），程序不能启动！"),
+            0);
+        app.runtime.endProgram(lockFailedExitCode);
     }
 
     fillShowList(app);

@@ -1,5 +1,6 @@
 #include "platform/posix/files.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <functional>
 #include <vector>
@@ -67,16 +68,19 @@ bool replaceAtomically(
     return true;
 }
 
-std::optional<mode_t> existingMode(FileOps& ops, const std::string& path)
+// What a replacement of path may do: nothing when path exists but may not be written (a
+// read-only file stays as it is, as writing into it would), else the mode the new file
+// takes (the old file's, or the given one for a new file).
+std::optional<mode_t> replacementMode(FileOps& ops, const std::string& path, mode_t newFileMode)
 {
-    int fd = ops.open(path.c_str(), O_RDONLY);
+    int fd = ops.open(path.c_str(), O_WRONLY | O_NONBLOCK);
     if (fd < 0) {
-        return std::nullopt;
+        return errno == ENOENT ? std::optional<mode_t>(newFileMode) : std::nullopt;
     }
     struct stat status { };
-    bool known = ops.fstat(fd, &status) == 0;
+    bool regular = ops.fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
     ops.close(fd);
-    return known ? std::optional<mode_t>(status.st_mode & 07777) : std::nullopt;
+    return regular ? std::optional<mode_t>(status.st_mode & 07777) : std::nullopt;
 }
 
 } // namespace
@@ -106,9 +110,10 @@ std::optional<std::string> readWholeFile(const std::string& path, FileOps& ops)
 
 bool replaceFile(const std::string& path, std::string_view content, FileOps& ops)
 {
-    mode_t mode = existingMode(ops, path).value_or(0644);
-    return replaceAtomically(
-        ops, path, mode, [&](int fd) { return writeAll(ops, fd, content.data(), content.size()); });
+    std::optional<mode_t> mode = replacementMode(ops, path, 0644);
+    return mode && replaceAtomically(ops, path, *mode, [&](int fd) {
+        return writeAll(ops, fd, content.data(), content.size());
+    });
 }
 
 bool copyFileReplacing(const std::string& from, const std::string& to, FileOps& ops)
@@ -118,8 +123,10 @@ bool copyFileReplacing(const std::string& from, const std::string& to, FileOps& 
         return false;
     }
     struct stat status { };
+    std::optional<mode_t> mode;
     bool copied = ops.fstat(source, &status) == 0 && S_ISREG(status.st_mode)
-        && replaceAtomically(ops, to, status.st_mode & 07777, [&](int fd) {
+        && (mode = replacementMode(ops, to, status.st_mode & 07777))
+        && replaceAtomically(ops, to, *mode, [&](int fd) {
                char buffer[65536];
                ssize_t n;
                while ((n = ops.read(source, buffer, sizeof buffer)) > 0) {

@@ -2,6 +2,7 @@
 // thing the operator does.
 
 #include "app/application.h"
+#include "app/hall_repair.h"
 #include "app/handler_table.h"
 #include "app/show_list.h"
 #include "app/show_tables.h"
@@ -40,12 +41,15 @@ HandlerResult startUp(Application& app, HandlerArgs)
         app.runtime.endProgram(lockFailedExitCode);
     }
 
+    // Only now, with the hall to ourselves: what a crash left is no save in progress.
+    removeCrashLeftovers(app);
     fillShowList(app);
     windows.setProperty(window, 超级列表框1, ui::prop::listView::currentRow, 0);
     windows.setProperty(window, 标签场次, ui::prop::label::caption, showNameOfRow(app, 0));
     // The caption is read back: the file is named after what the label shows.
     Text showName = std::get<Text>(windows.property(window, 标签场次, ui::prop::label::caption));
-    loadShowFile(app, showName);
+    loadCheckedShow(app, showName);
+    repairCurrentShow(app);
     refreshShowView(app);
 
     app.globals.lightLock = app.threads.createSection();

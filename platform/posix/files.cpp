@@ -1,5 +1,7 @@
 #include "platform/posix/files.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <fcntl.h>
 #include <functional>
@@ -7,6 +9,8 @@
 
 namespace platform {
 namespace {
+
+constexpr std::string_view temporarySuffix = ".XXXXXX";
 
 bool writeAll(FileOps& ops, int fd, const char* data, std::size_t size)
 {
@@ -51,7 +55,7 @@ bool replaceAtomically(
     FileOps& ops, const std::string& target, mode_t mode, const std::function<bool(int fd)>& fill)
 {
     std::string directory = directoryOf(target);
-    std::string temp = directory + "/." + baseNameOf(target) + ".XXXXXX";
+    std::string temp = directory + "/." + baseNameOf(target) + std::string(temporarySuffix);
     std::vector<char> name(temp.begin(), temp.end());
     name.push_back('\0');
     int fd = ops.makeTemp(name.data());
@@ -143,6 +147,23 @@ bool copyFileReplacing(const std::string& from, const std::string& to, FileOps& 
 bool deleteFile(const std::string& path, FileOps& ops)
 {
     return ops.unlink(path.c_str()) == 0;
+}
+
+bool isReplacementLeftover(std::string_view name, std::string_view targetSuffix)
+{
+    const std::size_t random = temporarySuffix.size() - 1;
+    if (name.size() < 1 + targetSuffix.size() + temporarySuffix.size() || name.front() != '.')
+        return false;
+    const std::string_view target = name.substr(1, name.size() - 1 - temporarySuffix.size());
+    const std::string_view tail = name.substr(name.size() - temporarySuffix.size());
+    if (tail.front() != '.')
+        return false;
+    for (char c : tail.substr(1, random))
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            return false;
+    const std::string_view ending = target.substr(target.size() - targetSuffix.size());
+    return std::equal(ending.begin(), ending.end(), targetSuffix.begin(), targetSuffix.end(),
+        [](char a, char b) { return std::tolower(a) == std::tolower(b); });
 }
 
 } // namespace platform

@@ -30,4 +30,8 @@ bool copyFileReplacing(
 // Removes a file; false when it is missing or is a directory.
 bool deleteFile(const std::string& path, FileOps& ops = systemFileOps());
 
+// True for the temporary file a replacement of a file whose name ends in targetSuffix
+// (".dat", any case) writes first: what a crash in the middle of it leaves behind.
+bool isReplacementLeftover(std::string_view name, std::string_view targetSuffix);
+
 } // namespace platform

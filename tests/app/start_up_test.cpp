@@ -57,6 +57,81 @@ TEST_F(StartUp, AShowNamedInGbkBytesOnDiskListsAndLoads)
     EXPECT_EQ(application.windows.component(window, 树型框1)->tree.size(), 4u);
 }
 
+// A damaged saved show must not replace a good current show.
+TEST_F(StartUp, ADamagedSavedShowIsNamedAndTheCurrentShowKept)
+{
+    writeCurrentShow(sunday);
+    const std::string good = contents(directory / "dqqf.dat");
+    for (const std::string& damage : { std::string("garbage"), good.substr(0, 60) }) {
+        std::ofstream(directory / "lb" / u8"周六.dat", std::ios::binary | std::ios::trunc)
+            << damage;
+    }
+    std::string truncated = contents(directory / "lb" / u8"周六.dat");
+
+    start();
+
+    ASSERT_EQ(messageTexts().size(), 1u);
+    EXPECT_EQ(messageTexts()[0],
+        "场次文件 lb/周六.dat 已损坏（指定文件不是数据库文件），未载入，当前播放列表保持不变。");
+    EXPECT_EQ(contents(directory / "dqqf.dat"), good);
+    EXPECT_EQ(contents(directory / "lb" / u8"周六.dat"), truncated); // only read
+    EXPECT_EQ(application.windows.component(window, 树型框1)->tree.size(), 4u);
+    EXPECT_EQ(application.databases.openCount(), 0u);
+}
+
+TEST_F(StartUp, ATableWithoutTheSlotFieldsIsNotLoaded)
+{
+    fs::copy_file(directory / "qfsz.dat", directory / "lb" / u8"周六.dat");
+    const std::string before = contents(directory / "dqqf.dat");
+
+    start();
+
+    ASSERT_EQ(messageTexts().size(), 1u);
+    EXPECT_NE(messageTexts()[0].find("缺少文本字段“序号”"), std::string::npos);
+    EXPECT_EQ(contents(directory / "dqqf.dat"), before);
+}
+
+TEST_F(StartUp, ADamagedCurrentShowIsNamed)
+{
+    std::ofstream(directory / "dqqf.dat", std::ios::binary | std::ios::trunc) << "WEDB";
+
+    start();
+
+    ASSERT_EQ(messageTexts().size(), 1u);
+    EXPECT_EQ(messageTexts()[0],
+        "播放列表文件 dqqf.dat 已损坏（指定文件不是数据库文件），请重新载入一个已保存的场次。");
+    EXPECT_TRUE(application.windows.component(window, 树型框1)->tree.empty());
+}
+
+// What a crash in the middle of an edit leaves: a deleted slot not packed, numbers with a
+// gap, temporary files of saves.
+TEST_F(StartUp, CrashLeftoversAreMended)
+{
+    writeCurrentShow({ { "1", "慢四", "月光", "/m/月光.mp3" }, { "2", "快四", "", "" },
+        { "4", "探戈", "晚风", "/m/晚风.mp3" } });
+    recdb::Registry& db = application.databases;
+    ASSERT_TRUE(db.openDatabase((directory / "dqqf.dat").string(), Text("dqqf")));
+    ASSERT_TRUE(db.goTo(2));
+    ASSERT_TRUE(db.markDeleted());
+    db.closeDatabase(Text("dqqf"));
+    for (const char* leftover : { ".dqqf.dat.a1B2c3", ".ss.dat.Zz9900", "lb/.周六.dat.x0X0x0" })
+        std::ofstream(directory / fs::u8path(leftover)) << "half";
+    for (const char* kept : { ".dancehall.lock", "lb/.周六.dat.old", ".notes.XXXXXX" })
+        std::ofstream(directory / fs::u8path(kept)) << "kept";
+
+    start();
+
+    EXPECT_TRUE(messageTexts().empty());
+    std::vector<ui::TreeItem> tree = application.windows.component(window, 树型框1)->tree;
+    ASSERT_EQ(tree.size(), 4u);
+    EXPECT_EQ(tree[0].text, "1  慢四");
+    EXPECT_EQ(tree[2].text, "2  探戈");
+    for (const char* leftover : { ".dqqf.dat.a1B2c3", ".ss.dat.Zz9900", "lb/.周六.dat.x0X0x0" })
+        EXPECT_FALSE(fs::exists(directory / fs::u8path(leftover))) << leftover;
+    for (const char* kept : { ".dancehall.lock", "lb/.周六.dat.old", ".notes.XXXXXX" })
+        EXPECT_TRUE(fs::exists(directory / fs::u8path(kept))) << kept;
+}
+
 TEST_F(StartUp, LeavesTheWindowShownWithTrayLockVolumeAndTimersSet)
 {
     start();

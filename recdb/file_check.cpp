@@ -58,7 +58,8 @@ CheckResult checkDatabaseFile(const std::string& nativePath, FileSystem& fs)
     for (std::int32_t block : freeList)
         if (auto owner = owners.find(block); owner != owners.end())
             return { AuxiliaryDamaged,
-                runtime::concatText("空闲块链中的", blockPlace(block), "属于", recordPlace(owner->second)) };
+                runtime::concatText(
+                    "空闲块链中的", blockPlace(block), "属于", recordPlace(owner->second)) };
     return {};
 }
 

@@ -2,6 +2,7 @@
 // shrinking tail, and damaged chains.
 
 #include "recdb/error_codes.h"
+#include "recdb/file_check.h"
 #include "recdb/registry.h"
 #include "test_files.h"
 
@@ -142,6 +143,38 @@ TEST_F(ChainsTest, AFreeListPointingAtALiveBlockIsNeverTaken)
     EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), Text(100, 'b'));
     registry.goFirst();
     EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), Text(600, 'a'));
+}
+
+// The check reads every chain and walks the free list: a free list that reaches a block of a
+// live value, or loops, is damage even where every value still reads.
+TEST_F(ChainsTest, TheCheckFindsAFreeListThatReachesALiveBlockOrLoops)
+{
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(600, 'a'))); // blocks 1, 2
+    ASSERT_TRUE(registry.writeField(Text("set"), {}, runtime::ByteSet(10, 7))); // block 3
+    ASSERT_TRUE(registry.writeField(Text("set"), {}, runtime::ByteSet(20, 8))); // 4; 3 freed
+    registry.closeDatabase();
+    ASSERT_EQ(checkDatabaseFile(dir.path("c.dat")).code, Ok);
+    const Bytes good = aux();
+
+    Bytes bytes = good;
+    putInt(bytes, 3 * 512 + 4, 2, 4); // the free block 3 goes on to the live block 2
+    putInt(bytes, 20, 2, 4);
+    writeFile(dir.path("c.EDT"), bytes);
+    CheckResult result = checkDatabaseFile(dir.path("c.dat"));
+    EXPECT_EQ(result.code, AuxiliaryDamaged);
+
+    bytes = good;
+    putInt(bytes, 3 * 512 + 4, 3, 4); // the free block 3 follows itself
+    writeFile(dir.path("c.EDT"), bytes);
+    EXPECT_EQ(checkDatabaseFile(dir.path("c.dat")).code, AuxiliaryDamaged);
+
+    bytes = good;
+    putInt(bytes, 4 * 512 + 4, 1, 4); // the live block 4 runs on into the other record's chain
+    writeFile(dir.path("c.EDT"), bytes);
+    result = checkDatabaseFile(dir.path("c.dat"));
+    EXPECT_NE(result.code, Ok);
+    EXPECT_EQ(result.where, "第 1 条记录");
+    EXPECT_EQ(aux(), bytes); // only read
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include "runtime/text.h"
 
+#include <optional>
+
 namespace runtime {
 
 // Copies from over to, replacing an existing destination atomically: a crash or a failed
@@ -13,6 +15,9 @@ bool deleteFile(std::string_view path);
 // True when something matches; the last part of the path may hold "*" and "?", and names
 // match without regard to ASCII letter case. A directory matches too.
 bool fileExists(std::string_view pathPattern);
+// The path of what fileExists finds, so a caller opens the very file that was found (it may
+// differ from the pattern in letter case); nothing when fileExists is false.
+std::optional<Text> findFile(std::string_view pathPattern);
 
 // The directory of the program file, without a trailing "/"; "" when it cannot be found.
 Text programDirectory();

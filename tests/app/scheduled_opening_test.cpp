@@ -120,15 +120,15 @@ TEST_F(ScheduledOpening, FadesOutAndMovesTheShowOnWithin30sOfTheTime)
     // Checks at 20:27:39, 20:28:19 and 20:28:59 find the time more than 30 s away, so the
     // track that ends meanwhile is repeated.
     advance(40'000);
-    EXPECT_EQ(application.globals.openingPending, 1);
+    EXPECT_TRUE(application.globals.opening.pending);
     advance(100'000);
-    EXPECT_EQ(application.globals.openingPending, 1);
+    EXPECT_TRUE(application.globals.opening.pending);
     ASSERT_GT(now(), lengthMillis("long.mp3"));
     EXPECT_EQ(trackNumber(), 1);
 
     // At 20:29:39, 21 s before, the music fades for 60 × 500 ms and the next track starts.
     advance(20'000);
-    EXPECT_EQ(application.globals.openingPending, 0);
+    EXPECT_FALSE(application.globals.opening.pending);
     expectIdle();
     EXPECT_EQ(trackNumber(), 2);
     EXPECT_EQ(application.trackPlayer.queryPlayState(), 1);
@@ -144,12 +144,12 @@ TEST_F(ScheduledOpening, CancelStopsTheChecksAndNoLongerHoldsTheShow)
 {
     ASSERT_TRUE(schedule(20, 30, 20 * hour + 20 * minute));
     advance(40'000);
-    EXPECT_EQ(application.globals.openingPending, 1);
+    EXPECT_TRUE(application.globals.opening.pending);
 
     click(取消定时开场按钮);
     expectIdle();
     // Left set, it would keep repeating each track at its end.
-    EXPECT_EQ(application.globals.openingPending, 0);
+    EXPECT_FALSE(application.globals.opening.pending);
     setTimeOfDay(20 * hour + 30 * minute);
     advance(120'000);
     EXPECT_TRUE(visible(定时开场按钮1));

@@ -3,6 +3,7 @@
 // played on the silent device in virtual time, for the timers that act on the volume.
 
 #include "app/application.h"
+#include "app/playback.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
 #include "app/style_settings_file.h"
@@ -105,7 +106,7 @@ protected:
     void advance(platform::Millis ms) { headless.advance(ms); }
     platform::Millis now() { return headless.clock().now(); }
     void click(ui::ComponentId button) { input.click(MainWindow::window, button); }
-    std::int32_t trackNumber() const { return application.globals.currentTrackNumber; }
+    std::int32_t trackNumber() const { return currentTrackNumber(application); }
 
     ui::Value property(ui::WindowId w, ui::ComponentId c, int number)
     {

@@ -42,7 +42,7 @@ TEST_F(FadeIn, RampsFromSilenceBy200Every100MsUntilPastTheStyleVolume)
     }
     // 52,200 is the first level above 80 % of 65,000: about 26.2 s after the start.
     EXPECT_EQ(interval(时钟4), 0);
-    EXPECT_EQ(application.globals.fadeInStep, 0);
+    EXPECT_EQ(application.globals.fades.fadeInStep, 0);
 }
 
 TEST_F(FadeIn, StatusLabelsShowTheStyleOnceItsTrackPlays)
@@ -68,8 +68,9 @@ TEST_F(FadeIn, StatusLabelsShowTheStyleOnceItsTrackPlays)
     EXPECT_EQ(caption(标签当前音量), "%");
     EXPECT_EQ(caption(标签限时时间), "1分钟");
     EXPECT_FLOAT_EQ(application.globals.volumeFactor, 1.0F);
-    EXPECT_EQ(application.globals.appliedStyle, "探戈");
-    EXPECT_EQ(application.globals.appliedTrackNumber, 2);
+    EXPECT_EQ(application.globals.styleStatus.appliedStyle, "探戈");
+    EXPECT_EQ(application.globals.styleStatus.appliedTrackSerial,
+        application.globals.playing.trackSerial);
 }
 
 TEST_F(TimeLimit, FadesOutBy1000Every420MsThenStartsTheNextTrack)
@@ -103,7 +104,8 @@ TEST_F(TimeLimit, FadesOutBy1000Every420MsThenStartsTheNextTrack)
     EXPECT_EQ(times.front(), 37'000);
     EXPECT_EQ(times.back() - times.front(), 59 * 420);
     // The new track disarmed the limit until its own status refresh arms it anew.
-    EXPECT_EQ(application.globals.appliedTrackNumber, 2);
+    EXPECT_EQ(application.globals.styleStatus.appliedTrackSerial,
+        application.globals.playing.trackSerial);
     EXPECT_EQ(interval(时钟2), 35'000);
 }
 

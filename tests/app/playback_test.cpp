@@ -433,5 +433,123 @@ TEST_F(Playback, MissingFilesAnsweredWithOkWrapAfterTheLastTrack)
     expectPlaying(1, 1, "月光");
 }
 
+TEST_F(Playback, AtStartPlayIsShownAndPauseHidden)
+{
+    EXPECT_TRUE(visible(播放按钮));
+    EXPECT_FALSE(visible(暂停按钮));
+}
+
+TEST_F(Playback, TheFadeInStopsWhenTheVolumeCannotBeSet)
+{
+    writeThreeTrackShow(); // this fixture's system volume never opens
+    click(播放按钮);
+    advance(1000);
+    EXPECT_EQ(integer(时钟4, ui::prop::timer::interval), 0);
+}
+
+class EditWhilePlaying : public Playback {
+protected:
+    // Runs until the player stops, noting each track that started.
+    std::vector<Text> playedUntilStopped()
+    {
+        std::vector<Text> played { application.globals.playing.path };
+        for (int step = 0; step < 3000 && state() != 0; ++step) {
+            advance(10);
+            if (application.globals.playing.path != played.back())
+                played.push_back(application.globals.playing.path);
+        }
+        return played;
+    }
+};
+
+TEST_F(EditWhilePlaying, FillingAnEarlierSlotKeepsTheShowOnThePlayingTrack)
+{
+    writeShow({ { "1", "慢四", "", "" }, { "2", "探戈", "晚风", track("cbr_mono_44k.mp3") },
+        { "3", "华尔兹", "远方", track("mpeg2_22k.mp3") } });
+    click(播放按钮);
+    advance(1000);
+    writeShow({ { "1", "慢四", "月光", track("cbr_stereo_44k.mp3") },
+        { "2", "探戈", "晚风", track("cbr_mono_44k.mp3") },
+        { "3", "华尔兹", "远方", track("mpeg2_22k.mp3") } });
+    EXPECT_EQ(number(), 2);
+    EXPECT_EQ(playedUntilStopped(),
+        (std::vector<Text> { track("cbr_mono_44k.mp3"), track("mpeg2_22k.mp3") }));
+}
+
+TEST_F(EditWhilePlaying, DeletingAnEarlierSlotOrThePlayingOneSkipsNothing)
+{
+    writeShow({ { "1", "慢四", "月光", track("cbr_stereo_44k.mp3") },
+        { "2", "探戈", "晚风", track("cbr_mono_44k.mp3") },
+        { "3", "华尔兹", "远方", track("mpeg2_22k.mp3") } });
+    click(播放按钮);
+    click(下一首按钮);
+    advance(1000);
+    writeShow({ { "1", "探戈", "晚风", track("cbr_mono_44k.mp3") },
+        { "2", "华尔兹", "远方", track("mpeg2_22k.mp3") } });
+    EXPECT_EQ(playedUntilStopped(),
+        (std::vector<Text> { track("cbr_mono_44k.mp3"), track("mpeg2_22k.mp3") }));
+
+    // The slot of the playing track goes: the one that took its place comes next.
+    click(播放按钮);
+    advance(1000);
+    writeShow({ { "1", "华尔兹", "远方", track("mpeg2_22k.mp3") } });
+    EXPECT_EQ(playedUntilStopped(),
+        (std::vector<Text> { track("cbr_mono_44k.mp3"), track("mpeg2_22k.mp3") }));
+}
+
+TEST_F(Playback, TheFileFoundIsTheFilePlayedAndOneThatCannotPlayIsAskedAbout)
+{
+    for (const char* name : { "random.mp3", "empty.mp3" })
+        fs::copy_file(fs::path(MEDIA_TEST_DATA) / name, directory / name);
+    // The show names the first track in other letters than the disc.
+    writeShow({ { "1", "慢四", "月光", track("CBR_Stereo_44K.MP3") },
+        { "2", "探戈", "噪音", track("random.mp3") }, { "3", "探戈", "空", track("empty.mp3") },
+        { "4", "华尔兹", "远方", track("mpeg2_22k.mp3") } });
+    click(播放按钮);
+    expectPlaying(1, 1, "月光");
+    advance(1000);
+    EXPECT_GT(bar(), 0); // it really plays
+
+    headless.dialogs().answerNextMessageBox(platform::Button::Ok);
+    headless.dialogs().answerNextMessageBox(platform::Button::Ok);
+    click(下一首按钮);
+    EXPECT_EQ(missingTrackDialogs().size(), 2u);
+    expectPlaying(4, 7, "远方");
+
+    headless.dialogs().answerNextMessageBox(platform::Button::Cancel);
+    input.select(window, 树型框1, 3);
+    input.doubleClick(window, 树型框1);
+    EXPECT_EQ(missingTrackDialogs().size(), 3u);
+    advance(100);
+    expectStopped();
+}
+
+TEST_F(Playback, AResumeKeepsThePausedTracksStyleWhateverIsSelected)
+{
+    writeThreeTrackShow();
+    click(播放按钮);
+    click(下一首按钮);
+    advance(500);
+    click(暂停按钮);
+    input.select(window, 树型框1, 7); // 华尔兹's track
+    click(播放按钮);
+    EXPECT_EQ(application.globals.currentStyle.get(), "探戈");
+    EXPECT_EQ(number(), 2);
+}
+
+TEST_F(Playback, ReportsOfAReplacedPlayerAreDropped)
+{
+    writeThreeTrackShow();
+    click(播放按钮);
+    const std::int32_t first = application.globals.playing.playerSerial;
+    click(下一首按钮);
+    const std::int32_t second = application.globals.playing.playerSerial;
+    doubleClickItem(5);
+    for (const std::int32_t stale : { first, second })
+        application.windows.postFeedback(window, 标签1, 100, stale);
+    advance(10);
+    expectPlaying(2, 5, "晚风");
+}
+
 } // namespace
 } // namespace app::test

@@ -156,5 +156,40 @@ TEST_F(ScheduledOpening, CancelStopsTheChecksAndNoLongerHoldsTheShow)
     EXPECT_EQ(trackNumber(), 0);
 }
 
+// Confirmed at 20:26:59 for 20:30, the check 160 s later fires (see above).
+constexpr platform::Millis checkFiresAfter = 160'000;
+
+TEST_F(ScheduledOpening, ATrackEndingDuringTheFadeMovesTheShowOnByOneTrackOnly)
+{
+    writeShow({ { "慢四", "medium.mp3" }, { "探戈", "long.mp3" }, { "华尔兹", "long.mp3" } });
+    ASSERT_TRUE(schedule(20, 30, 20 * hour + 26 * minute + 59 * second));
+    const platform::Millis fires = confirmedAt + checkFiresAfter;
+    // Started so that it ends 10 s into the 30 s fade.
+    advanceTo(fires + 10'000 - lengthMillis("medium.mp3"));
+    click(播放按钮);
+    advanceTo(fires + 40'000);
+    EXPECT_EQ(trackNumber(), 2);
+    EXPECT_EQ(state(), 1);
+}
+
+TEST_F(ScheduledOpening, EndsAFadeInStillRunningAndFadesFromWhereItWas)
+{
+    writeShow({ { "慢四", "long.mp3" }, { "探戈", "long.mp3" } });
+    ASSERT_TRUE(schedule(20, 30, 20 * hour + 26 * minute + 59 * second));
+    const platform::Millis fires = confirmedAt + checkFiresAfter;
+    advanceTo(fires - 10'000);
+    click(播放按钮); // its fade-in is at about 20,000 when the opening comes
+    advanceTo(fires + 30'000);
+
+    const platform::Millis fall = firstFall(fires - 9000);
+    EXPECT_NEAR(fall, fires, 100);
+    const auto fade = volumeChanges(fall);
+    ASSERT_FALSE(fade.empty());
+    EXPECT_LT(fade.front().values[0], 20'000);
+    EXPECT_GT(fade.front().values[0], 17'000);
+    EXPECT_TRUE(neverRises(fall, fall + 9000)); // 500 ms per 1000 down to the floor
+    EXPECT_EQ(trackNumber(), 2);
+}
+
 } // namespace
 } // namespace app::test

@@ -73,6 +73,40 @@ TEST_F(FadeIn, StatusLabelsShowTheStyleOnceItsTrackPlays)
         application.globals.playing.trackSerial);
 }
 
+TEST_F(FadeIn, ANewTrackIsHeardFromSilenceNotAtTheLastTracksVolume)
+{
+    writeShow({ { "慢四", "long.mp3" }, { "慢四", "long.mp3" } });
+    click(播放按钮);
+    advance(40'000);
+    ASSERT_EQ(volumeChanges(0).back().values[0], 65'200);
+
+    for (const ui::ComponentId button : { 下一首按钮, 上一首按钮 }) {
+        const platform::Millis clicked = now();
+        click(button);
+        const auto changes = volumeChanges(clicked);
+        ASSERT_FALSE(changes.empty());
+        EXPECT_EQ(changes.front().at, clicked); // before the player's first sound
+        EXPECT_EQ(changes.front().values[0], 0);
+        advance(40'000);
+    }
+}
+
+TEST_F(FadeIn, AVolumeAbove100IsHeldAt100AndTheRampEnds)
+{
+    setStyle("慢四", "150", "无限时");
+    writeShow({ { "慢四", "long.mp3" } });
+    click(播放按钮);
+    advance(40'000);
+    EXPECT_EQ(caption(标签当前音量), "100%");
+    EXPECT_EQ(interval(时钟4), 0);
+    EXPECT_EQ(volumeChanges(0).back().values[0], 65'200);
+
+    // The operator's lower volume stays.
+    application.systemVolume.setSystemVolume(30'000, 30'000);
+    advance(5000);
+    EXPECT_EQ(volumeChanges(0).back().values[0], 30'000);
+}
+
 TEST_F(TimeLimit, FadesOutBy1000Every420MsThenStartsTheNextTrack)
 {
     ASSERT_GE(lengthMillis("long.mp3"), 80'000);

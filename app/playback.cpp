@@ -5,6 +5,7 @@
 #include "app/show_views.h"
 #include "app/slot_text.h"
 #include "app/track_notifier.h"
+#include "app/volume_and_time_limit.h"
 
 #include "media/media_control.h"
 #include "media/media_player.h"
@@ -273,6 +274,7 @@ void followProgress(Application& app, std::int32_t percent, std::int32_t serial)
     if (percent != 100) {
         playing.heldPercent = percent;
         refreshPlayStatus(app);
+        applyStyleStatus(app);
         return;
     }
     setTimer(app, 时钟2, 0);

@@ -111,15 +111,13 @@ bool fadeOutMasterVolume(Application& app, std::int64_t stepMillis)
     return !fades.fadeOutOvertaken;
 }
 
-namespace handlers {
-
-HandlerResult refreshStyleStatus(Application& app, HandlerArgs)
+void applyStyleStatus(Application& app)
 {
     Globals& globals = app.globals;
     StyleStatus& status = globals.styleStatus;
     if (app.trackPlayer.queryPlayState() != 1
         || globals.playing.trackSerial == status.appliedTrackSerial)
-        return std::nullopt;
+        return;
 
     const Text style = globals.currentStyle.get();
     setCaption(app, 标签当前风格, style);
@@ -142,6 +140,13 @@ HandlerResult refreshStyleStatus(Application& app, HandlerArgs)
 
     status.appliedStyle = style;
     status.appliedTrackSerial = globals.playing.trackSerial;
+}
+
+namespace handlers {
+
+HandlerResult refreshStyleStatus(Application& app, HandlerArgs)
+{
+    applyStyleStatus(app);
     return std::nullopt;
 }
 

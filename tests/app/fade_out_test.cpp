@@ -9,7 +9,8 @@ namespace {
 
 using namespace MainWindow;
 
-constexpr platform::Millis limitFadeStart = 37'000; // status applied at 2 s, armed for 35 s
+// The status is applied at the track's first report, right at its start; armed for 35 s.
+constexpr platform::Millis limitFadeStart = 35'000;
 constexpr platform::Millis limitFadeLength = 60 * 420;
 
 class LimitFade : public TimedShow {
@@ -76,7 +77,7 @@ TEST_F(LimitFade, WithNoTrackAfterThePlayingOneTheFadeEndsInStop)
 }
 
 // Paused after 30 s for 10 s: the fade-in restarts at the resume and is still rising when
-// the rest of the limit (7 s) runs out.
+// the rest of the limit (5 s) runs out.
 TEST_F(LimitFade, CutsAFadeInShortAndCountsOnlyPlayedTime)
 {
     threeLongTracks();
@@ -87,15 +88,15 @@ TEST_F(LimitFade, CutsAFadeInShortAndCountsOnlyPlayedTime)
     EXPECT_EQ(interval(时钟2), 0);
     advanceTo(start + 40'000);
     click(播放按钮);
-    EXPECT_EQ(interval(时钟2), 7000);
+    EXPECT_EQ(interval(时钟2), 5000);
 
     advanceTo(start + 80'000);
     const platform::Millis cut = firstFall(start + 40'001);
     EXPECT_NEAR(cut, start + limitFadeStart + 10'000, 100);
     const auto atCut = volumeChanges(cut);
     ASSERT_FALSE(atCut.empty());
-    EXPECT_LT(atCut.front().values[0], 20'000); // the fade-in had reached about 14,000
-    EXPECT_TRUE(neverRises(cut, cut + 5000)); // down to the floor in about 5.5 s
+    EXPECT_LT(atCut.front().values[0], 11'000); // the fade-in had reached about 10,000
+    EXPECT_TRUE(neverRises(cut, cut + 3000)); // down to the floor in about 3.4 s
     EXPECT_EQ(trackNumber(), 2);
 }
 
@@ -117,10 +118,10 @@ TEST_F(LimitFade, StartsAgainForEachStartOfATrackButNotForAResume)
     EXPECT_EQ(interval(时钟2), 0);
     advanceTo(start + 32'000);
     EXPECT_EQ(interval(时钟2), 35'000);
-    advanceTo(start + 66'000);
+    advanceTo(start + 64'000);
     EXPECT_EQ(firstFall(start + 30'001), -1);
     EXPECT_EQ(trackNumber(), 1);
-    advanceTo(start + 68'000);
+    advanceTo(start + 66'000);
     EXPECT_NE(firstFall(start + 30'001), -1);
 }
 

@@ -53,6 +53,9 @@ protected:
         setStyle("快四", "150", "1"); // above 100: held at 100
         setStyle("探戈", "60", "无限时");
         // 华尔兹 has no settings at all: full volume, no limit.
+        // Half-rate mono tracks decode several times faster: eight hours stay short.
+        writeLight("long.mp3", 95 * second);
+        writeLight("medium.mp3", 70 * second);
         fs::copy_file(fs::path(MEDIA_TEST_DATA) / "random.mp3", directory / "noise.mp3");
         const char* styles[] = { "慢四", "探戈", "快四", "华尔兹" };
         for (int k = 1; k <= 40; ++k) {
@@ -65,6 +68,15 @@ protected:
         slots[6].file = "missing.mp3";
         slots[12].file = "noise.mp3";
         slots[19].file.reset(); // filled while the show plays
+    }
+
+    void writeLight(const char* name, platform::Millis atLeast)
+    {
+        const fs::path one = fs::path(MEDIA_TEST_DATA) / "mpeg2_22k.mp3";
+        const platform::Millis each = media::mediaLengthMillis(one.string()).value_or(1000);
+        std::ofstream out(directory / name, std::ios::binary | std::ios::trunc);
+        for (platform::Millis length = 0; length < atLeast; length += each)
+            out << std::ifstream(one, std::ios::binary).rdbuf();
     }
 
     void writeSlots()

@@ -92,8 +92,8 @@ void chooseQueuePosition(Application& app, std::int32_t position)
     playing.record = queue.recordAt(position);
     playing.path = queue.pathAt(position);
     ui::Commands commands(app.windows);
-    playing.style
-        = styleFromHeading(commands.treeItemText(window, 树型框1, trackItemOfRecord(playing.record) - 1));
+    playing.style = styleFromHeading(
+        commands.treeItemText(window, 树型框1, trackItemOfRecord(playing.record) - 1));
     app.windows.setProperty(
         window, 树型框1, ui::prop::treeBox::selection, trackItemOfRecord(playing.record));
     playing.heldPercent = 0;
@@ -316,10 +316,10 @@ void refreshPlayStatus(Application& app)
         const QueueView queue = queueOf(app);
         const std::int32_t position = queue.positionOf(app.globals.playing);
         setCaption(app, 标签2,
-            position == 0 ? Text()
-                          : ui::Commands(app.windows)
-                                .treeItemText(window, 树型框1,
-                                    trackItemOfRecord(queue.recordAt(position))));
+            position == 0
+                ? Text()
+                : ui::Commands(app.windows)
+                      .treeItemText(window, 树型框1, trackItemOfRecord(queue.recordAt(position))));
         break;
     }
     case paused:

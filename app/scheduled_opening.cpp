@@ -98,8 +98,8 @@ HandlerResult confirmOpening(Application& app, HandlerArgs)
     opening.hourText = hour;
     opening.minuteText = minute;
 
-    const double minutes = runtime::timeInterval(runtime::DateTime { opening.time },
-        current, static_cast<int>(runtime::IntervalUnit::Minutes));
+    const double minutes = runtime::timeInterval(runtime::DateTime { opening.time }, current,
+        static_cast<int>(runtime::IntervalUnit::Minutes));
     if (minutes < leastMinutesAhead) {
         app.runtime.messageBox(tooSoonText, 0);
         return std::nullopt;

@@ -61,8 +61,8 @@ protected:
         for (int k = 1; k <= 40; ++k) {
             const std::string style = styles[k % 4];
             const std::string file = "slot" + std::to_string(k) + ".mp3";
-            fs::create_symlink(directory / (limited(style) ? "long.mp3" : "medium.mp3"),
-                directory / file);
+            fs::create_symlink(
+                directory / (limited(style) ? "long.mp3" : "medium.mp3"), directory / file);
             slots.push_back({ style, file });
         }
         slots[6].file = "missing.mp3";
@@ -214,8 +214,8 @@ protected:
     {
         application.globals.opening.time
             = runtime::currentTime(headless.clock()).days + double(ahead) / (24 * hour);
-        application.windows.setProperty(MainWindow::window, 时钟5, ui::prop::timer::interval,
-            std::int32_t { 40'000 });
+        application.windows.setProperty(
+            MainWindow::window, 时钟5, ui::prop::timer::interval, std::int32_t { 40'000 });
     }
 
     static std::int64_t statusField(const char* name)

@@ -166,8 +166,8 @@ TEST_F(ShowEditing, DeletingAnotherSavedShowKeepsTheCurrentUnsavedShowPlaying)
     start();
     input.click(window, 新建列表按钮);
     const Text unsaved = caption();
-    writeCurrentShow({ { "1", "慢四", "月光",
-        (fs::path(MEDIA_TEST_DATA) / "cbr_stereo_44k.mp3").string() } });
+    writeCurrentShow(
+        { { "1", "慢四", "月光", (fs::path(MEDIA_TEST_DATA) / "cbr_stereo_44k.mp3").string() } });
     refreshShowView(application);
     const std::string table = contents(directory / "dqqf.dat");
     input.click(window, 播放按钮);

@@ -110,10 +110,9 @@ protected:
             });
             // Halfway through the notice: the loop runs, so the notice can paint.
             at(closeAt + 2500, [this, started, closeAt] {
-                noticeShownWhileLoopRan
-                    = headless.clock().now() - started < closeAt + 2600
-                    && std::get<bool>(application.windows.property(ids::ClosingNotice::window,
-                        ids::ClosingNotice::self, windowVisible));
+                noticeShownWhileLoopRan = headless.clock().now() - started < closeAt + 2600
+                    && std::get<bool>(application.windows.property(
+                        ids::ClosingNotice::window, ids::ClosingNotice::self, windowVisible));
             });
         });
         runtime.addEndStep([this] { endedAt = headless.clock().now(); });

@@ -152,6 +152,24 @@ TEST_F(ShutDownWhilePlaying, EndsInFiveSecondsDuringATimeLimitFade)
     EXPECT_NEAR(endedAt - closedAt, 5000, 200);
 }
 
+TEST_F(ShutDownWhilePlaying, ATimeLimitDueDuringTheNoticeDoesNotAct)
+{
+    ASSERT_TRUE(writeStyleValue(application, "探戈", styleKeys::timeLimit, "1"));
+    writeCurrentShow(
+        { { "1", "探戈", "长", track("long.mp3") }, { "2", "探戈", "长", track("long.mp3") } });
+    std::vector<std::int64_t> volumesAtEnd;
+    runtime.addEndStep([this, &volumesAtEnd] {
+        for (const auto& change : mixer->history())
+            volumesAtEnd.push_back(change.values[0]);
+    });
+
+    EXPECT_EQ(playAndCloseAt(33'000), 0); // the limit is due at 35 s
+
+    EXPECT_NEAR(endedAt - closedAt, 5000, 200);
+    ASSERT_FALSE(volumesAtEnd.empty());
+    EXPECT_EQ(volumesAtEnd.back(), 65'200); // no fade-out began
+}
+
 TEST_F(ShutDownWhilePlaying, EndsInFiveSecondsWithTheShowStoppedByATimeLimitFade)
 {
     ASSERT_TRUE(writeStyleValue(application, "探戈", styleKeys::timeLimit, "1"));

@@ -249,7 +249,7 @@ TEST_F(Evening, EightHoursRunThemselvesAndEndCleanly)
 
     runUntil(start + hour);
     const std::int64_t threadsAfterFirstHour = statusField("Threads:");
-    const std::int64_t memoryAfterFirstHour = statusField("VmRSS:");
+    [[maybe_unused]] const std::int64_t memoryAfterFirstHour = statusField("VmRSS:");
     pauseFor(15 * minute);
 
     runUntil(start + 2 * hour);
@@ -278,7 +278,9 @@ TEST_F(Evening, EightHoursRunThemselvesAndEndCleanly)
 
     // Nothing piles up: light threads, player threads, memory.
     EXPECT_LE(statusField("Threads:"), threadsAfterFirstHour + 2);
+#ifndef __SANITIZE_ADDRESS__ // its quarantine keeps freed memory; it finds leaks itself
     EXPECT_LT(statusField("VmRSS:") - memoryAfterFirstHour, 16 * 1024);
+#endif
     EXPECT_LE(application.threads.keptThreadCount(), 2u);
 
     const platform::Millis closedAt = now();

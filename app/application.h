@@ -5,6 +5,7 @@
 // and reach everything through it.
 
 #include "app/globals.h"
+#include "app/light_test_steps.h"
 #include "app/single_instance.h"
 
 #include "media/system_volume.h"
@@ -26,6 +27,8 @@ public:
         runtime::Runtime& runtime, ui::ViewFactory& views,
         media::MixerFactory mixers = [] { return std::unique_ptr<media::Mixer>(); },
         media::OutputFactory outputs = {});
+    // Ends the light test's worker first: it draws on the windows.
+    ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
@@ -41,6 +44,7 @@ public:
     SingleInstance instance;
     // Declared after the windows: a player still running posts to them until it goes.
     media::TrackCommands trackPlayer;
+    LightTestSteps lightTestSteps;
 };
 
 } // namespace app

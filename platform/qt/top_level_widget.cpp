@@ -27,9 +27,13 @@ TopLevelWidget::TopLevelWidget(ui::WindowSystem& core, ui::WindowId window)
 
 void TopLevelWidget::closeEvent(QCloseEvent* event)
 {
-    // The may-close handler decides. It may destroy this widget, which must not happen
-    // inside one of its own events: ask once this event is over.
+    // The may-close handler decides.
     event->ignore();
+    requestClose();
+}
+
+void TopLevelWidget::requestClose()
+{
     QTimer::singleShot(
         0, this, [core = &core_, window = window_] { ui::Input(*core).requestClose(window); });
 }

@@ -17,6 +17,10 @@ public:
 
     std::int32_t borderStyle = 2;
 
+    // Asks the core to close the window once the event being delivered is over: the
+    // may-close handler may destroy this widget.
+    void requestClose();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;

@@ -266,6 +266,7 @@ std::vector<ExpectedBinding> bindings()
         { styleSettingsWindow, 0x16010a8c, 0, "saveStyleSettings" },
         { lightTestWindow, 0x16010b9c, 0, "allLightsOff" },
         { lightTestWindow, 0x16010b9b, 0, "allLightsOn" },
+        { lightTestWindow, 0, 0, "placeLightTestWindow" },
         { styleEditorWindow, 0, 0, "prepareStyleEditor" },
         { styleEditorWindow, 0, 2, "storeEditedShow" },
         { styleEditorWindow, 0x160111dd, 5, "showSlotMenu" },

@@ -49,6 +49,15 @@ TEST_F(Housekeeping, TheTrayMenuHidesAndShowsTheWindow)
     input.trayEvent(window, 3);
     choose("显示");
     EXPECT_TRUE(visible());
+
+    // Minimised, 显示 restores it too and brings it in front.
+    input.windowState(window, 2);
+    const std::size_t raised = zOrderCalls();
+    input.trayEvent(window, 3);
+    choose("显示");
+    EXPECT_EQ(state(), 0);
+    EXPECT_TRUE(visible());
+    EXPECT_EQ(zOrderCalls(), raised + 1);
 }
 
 TEST_F(Housekeeping, TrayClicksRestoreTheWindow)

@@ -3,9 +3,14 @@
 #include "gui_fixture.h"
 
 #include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_platform.h"
 
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <thread>
@@ -81,6 +86,62 @@ TEST(MessageBoxFromWorker, RunsOnTheInterfaceThread)
     EXPECT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, 5000));
     worker.join();
     EXPECT_EQ(answer, Button::Cancel);
+}
+
+// Latin letters left once the accelerator marks ("(&O)", "&") are taken out: none in a text
+// that is Chinese.
+bool readsChinese(QString text)
+{
+    text.remove(QRegularExpression(QStringLiteral("\\(&\\w\\)|&")));
+    return !text.isEmpty() && !text.contains(QRegularExpression(QStringLiteral("[A-Za-z]")))
+        && text.contains(QRegularExpression(QStringLiteral("[\\x{4e00}-\\x{9fff}]")));
+}
+
+TEST(OpenFileDialog, SpeaksChineseEvenForAFileThatIsNotThere)
+{
+    application();
+    platform::qt::QtPlatform qt; // installs Qt's own Chinese texts
+    QTemporaryDir folder;
+    QStringList labels, notFound;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        for (auto label : { QFileDialog::LookIn, QFileDialog::FileName, QFileDialog::FileType,
+                 QFileDialog::Accept, QFileDialog::Reject })
+            labels << dialog->labelText(label);
+        for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+            if (!button->text().isEmpty())
+                labels << button->text();
+        // A name that is not there: the dialog says so in a box of its own, then stays.
+        QTimer::singleShot(300, dialog, [&, dialog] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                notFound << box->text();
+                for (QAbstractButton* b : box->buttons())
+                    notFound << b->text();
+                box->accept();
+            }
+            QTimer::singleShot(0, dialog, &QDialog::reject);
+        });
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QStringLiteral(u"没有这首.mp3"));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    platform::qt::QtDialogs dialogs;
+    platform::OpenFileRequest request;
+    request.filter = "MP3文件(*.mp3)|*.mp3";
+    request.initialDir = folder.path().toStdString();
+    EXPECT_EQ(dialogs.openFile(request), std::nullopt);
+
+    ASSERT_GE(labels.size(), 5);
+    for (const QString& text : labels)
+        EXPECT_TRUE(readsChinese(text)) << text.toStdString();
+    ASSERT_FALSE(notFound.isEmpty()) << "no message for the missing file";
+    for (const QString& text : notFound) {
+        QString withoutName = text;
+        withoutName.remove(QStringLiteral(u"没有这首.mp3"));
+        EXPECT_TRUE(readsChinese(withoutName)) << text.toStdString();
+    }
 }
 
 TEST(FileFilter, PairsBecomeQtNameFilters)

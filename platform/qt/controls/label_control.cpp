@@ -31,9 +31,11 @@ protected:
         QPainter painter(this);
         painter.fillRect(rect(), backColour);
         const QRect area = contentsRect().adjusted(1, 0, -1, 0);
-        // Only captions with line breaks take several lines; a long one is cut at the edge.
-        const int flags
-            = Qt::AlignLeft | Qt::AlignVCenter | (caption.contains(u'\n') ? Qt::TextWordWrap : 0);
+        // Only captions with line breaks take several lines. A long one is cut at the label's
+        // edge, not at the text area inside it: a caption that fills its label exactly (a
+        // full-width colon last) keeps its last character.
+        const int flags = Qt::AlignLeft | Qt::AlignVCenter
+            | (caption.contains(u'\n') ? Qt::TextWordWrap : Qt::TextDontClip);
         if (shadowed) {
             painter.setPen(textColour.darker(300));
             painter.drawText(area.translated(1, 1), flags, caption);

@@ -155,10 +155,10 @@ void Input::wheel(WindowId w, ComponentId c, std::int32_t steps, std::int32_t ke
         raise(w, c, commonEvent::wheel, { steps, keyState });
 }
 
+// Even while a modal window of the program blocks it: the operator closing the main window
+// from its frame must end the program whatever dialog is open.
 bool Input::requestClose(WindowId w)
 {
-    if (!admits(w, 0))
-        return false;
     return core_.requestClose(w);
 }
 

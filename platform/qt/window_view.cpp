@@ -225,7 +225,9 @@ void WindowView::popupMenu(
     }
     QPoint where = at ? QPoint(at->x, at->y) : QCursor::pos() + QPoint(3, 3);
     if (tray) {
-        if (top_->isVisible()) {
+        // A minimised window stays minimised: activating it would have the window manager
+        // restore it and take the focus from the menu about to open.
+        if (top_->isVisible() && !top_->isMinimized()) {
             top_->raise();
             top_->activateWindow();
         }

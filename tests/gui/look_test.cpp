@@ -18,7 +18,7 @@ namespace {
 
 constexpr WindowId lookWindow = 0x52010120;
 constexpr ComponentId ownItem = 0x06010121, showLabel = 0x16010122, secondsBox = 0x16010123,
-                      calendar = 0x16010124;
+                      calendar = 0x16010124, nameLabel = 0x16010125;
 
 WindowTemplate lookWindowTemplate(const char* caption)
 {
@@ -29,10 +29,13 @@ WindowTemplate lookWindowTemplate(const char* caption)
         { { prop::label::caption, Text(caption) }, { prop::label::font, song },
             { prop::label::textColour, rgb(0, 96, 192) },
             { prop::label::backColour, rgb(255, 255, 255) } });
+    // The show's name in its box, overlapping the caption's last cell as in the main window.
+    auto name = withValues(component(nameLabel, unit::label, { 10 + 84, 10, 226, 24 }),
+        { { prop::label::borderStyle, 5 }, { prop::label::backColour, rgb(255, 255, 255) } });
     auto box = withValues(component(secondsBox, unit::editBox, { 10, 50, 48, 24 }),
         { { prop::editBox::backColour, rgb(255, 255, 255) } });
     auto month = component(calendar, unit::monthCalendar, { 10, 90, 312, 167 });
-    return window(lookWindow, ownItem, {}, { label, box, month });
+    return window(lookWindow, ownItem, {}, { label, name, box, month });
 }
 
 // Sets the local time zone for the program's clock (TZ as POSIX writes it) and back at the end.
@@ -99,15 +102,16 @@ protected:
 TEST_F(LookTest, CaptionFillingItsLabelShowsItsLastCharacter)
 {
     load({ lookWindowTemplate("当前场次：") });
-    const QImage whole = grab(showLabel);
+    const QImage whole = top()->grab().toImage();
     core->setProperty(lookWindow, showLabel, prop::label::caption, Text("当前场次"));
-    const QImage withoutColon = grab(showLabel);
+    const QImage withoutColon = top()->grab().toImage();
     ASSERT_EQ(whole.size(), withoutColon.size());
+    // Where the colon shows: after the fourth character, left of the name's box.
     int colonPixels = 0;
-    for (int y = 0; y < whole.height(); ++y)
-        for (int x = 4 * 19 - 2; x < whole.width(); ++x)
+    for (int y = 10; y < 10 + 24; ++y)
+        for (int x = 10 + 4 * 18; x < 10 + 84; ++x)
             colonPixels += whole.pixel(x, y) != withoutColon.pixel(x, y);
-    EXPECT_GE(colonPixels, 4) << "the full-width colon at the label's right edge is not drawn";
+    EXPECT_GE(colonPixels, 4) << "the full-width colon at the label's right edge is not seen";
 }
 
 TEST_F(LookTest, DisabledBoxShowsTheGreyFaceInsteadOfItsWhite)

@@ -5,6 +5,7 @@
 #include "desktop_environment.h"
 #include "program_run.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
@@ -21,7 +22,7 @@
 namespace gui::desktop {
 namespace {
 
-enum class State { Stopped, Playing, DialogOpen };
+enum class State { Stopped, Playing, DialogOpen, FileDialogOpen };
 
 const char* name(State state)
 {
@@ -30,8 +31,10 @@ const char* name(State state)
         return "stopped";
     case State::Playing:
         return "playing";
-    default:
+    case State::DialogOpen:
         return "with a dialog open";
+    default:
+        return "with the file dialog open";
     }
 }
 
@@ -104,16 +107,43 @@ protected:
         for (int slot = 1; slot <= 10; ++slot) {
             QProcess tool;
             tool.start(RECDB_TOOL_PATH,
-                { table, QString::number(slot), QStringLiteral(u"慢四"), "track", TRACK_PATH });
+                { "append", table, QString::number(slot), QStringLiteral(u"慢四"), "track",
+                    TRACK_PATH });
             ASSERT_TRUE(tool.waitForFinished(10'000));
             ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
         }
     }
 
     // A point of the main window's client area.
-    void clickInMain(WindowId main, QPoint at)
+    void clickInMain(WindowId main, QPoint at, int button = 1)
     {
-        desktop->click(desktop->client(main).topLeft() + at);
+        desktop->click(desktop->client(main).topLeft() + at, button);
+    }
+
+    // A managed window of the program on the screen other than the main window.
+    bool otherWindowShown(const ProgramRun& program, WindowId main)
+    {
+        for (WindowId w : desktop->windowsOf(program.pid())) {
+            if (w == main)
+                continue;
+            const QString info = desktop->tool("xwininfo", { "-id", QString::number(w) });
+            if (info.contains("IsViewable") && info.contains("Override Redirect State: no"))
+                return true;
+        }
+        return false;
+    }
+
+    // Streams of the program on the private sound server, or nothing without one.
+    static std::optional<int> playingStreams()
+    {
+        if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+            return std::nullopt;
+        QProcess pactl;
+        pactl.start("pactl", { "list", "short", "sink-inputs" });
+        pactl.waitForFinished(5'000);
+        return QString::fromUtf8(pactl.readAllStandardOutput())
+            .split('\n', Qt::SkipEmptyParts)
+            .size();
     }
 };
 
@@ -124,7 +154,7 @@ TEST_P(ClosingTest, NoticeShowsItsTextAndTheProcessEndsAfterFiveSeconds)
     ASSERT_FALSE(expected.isNull()) << "the snapshot tool did not draw the notice";
 
     std::unique_ptr<ProgramRun> program;
-    if (state == State::Playing) {
+    if (state == State::Playing || state == State::FileDialogOpen) {
         program = std::make_unique<ProgramRun>(*desktop, writeShowWithTrack);
     } else {
         program = std::make_unique<ProgramRun>(*desktop);
@@ -133,7 +163,21 @@ TEST_P(ClosingTest, NoticeShowsItsTextAndTheProcessEndsAfterFiveSeconds)
     if (state == State::Playing) {
         // 播放 at 14,124 in 分组框3 at 8,16; the track plays within a second.
         clickInMain(main, { 8 + 14 + 37, 16 + 124 + 10 });
-        QThread::msleep(1'500);
+        const auto streams = [] { return playingStreams().value_or(1) > 0; };
+        if (!waitFor(streams, 5'000)) {
+            const QString saved = QDir::temp().filePath("closing-not-playing.png");
+            QGuiApplication::primaryScreen()->grabWindow(0).save(saved);
+            FAIL() << "the track does not play; the screen is in " << saved.toStdString();
+        }
+    } else if (state == State::FileDialogOpen) {
+        // The right button on the first slot of 树型框1 (at 24,53 in 分组框6 at 208,27 in
+        // 分组框4 at 344,16) asks for a file in the desktop's file dialog.
+        clickInMain(main, { 344 + 208 + 24 + 30, 16 + 27 + 53 + 8 }, 3);
+        if (!waitFor([&] { return otherWindowShown(*program, main); }, 10'000)) {
+            const QString saved = QDir::temp().filePath("closing-no-file-dialog.png");
+            QGuiApplication::primaryScreen()->grabWindow(0).save(saved);
+            FAIL() << "no file dialog; the screen is in " << saved.toStdString();
+        }
     } else if (state == State::DialogOpen) {
         // 设 置 at 67,279 in 分组框3 opens the style settings window over the main window.
         clickInMain(main, { 8 + 67 + 37, 16 + 279 + 10 });
@@ -155,18 +199,25 @@ TEST_P(ClosingTest, NoticeShowsItsTextAndTheProcessEndsAfterFiveSeconds)
         << program->errors().toStdString();
     // The notice's text, once the notice has been painted, on a grab of the screen.
     double bestDifference = 1;
+    QImage shown;
     waitFor(
         [&] {
             const QRect client = desktop->client(*notice);
-            const QImage shown = QGuiApplication::primaryScreen()
-                                     ->grabWindow(0, client.x() + 16, client.y() + 40, 344, 80)
-                                     .toImage()
-                                     .convertToFormat(QImage::Format_RGB32);
+            shown = QGuiApplication::primaryScreen()
+                        ->grabWindow(0, client.x() + 16, client.y() + 40, 344, 80)
+                        .toImage()
+                        .convertToFormat(QImage::Format_RGB32);
             bestDifference = std::min(bestDifference, differing(shown, expected));
             return bestDifference < 0.02;
         },
         3'000);
-    EXPECT_LT(bestDifference, 0.02) << "the notice's text is not on the screen";
+    if (bestDifference >= 0.02) {
+        const QString saved = QDir::temp().filePath("closing-notice-%1.png");
+        shown.save(saved.arg("shown"));
+        expected.save(saved.arg("expected"));
+        ADD_FAILURE() << "the notice's text is not on the screen; see "
+                      << saved.arg("{shown,expected}").toStdString();
+    }
 
     ASSERT_TRUE(program->process().waitForFinished(10'000)) << "the process did not end";
     const qint64 took = sinceRequest.elapsed();
@@ -177,7 +228,8 @@ TEST_P(ClosingTest, NoticeShowsItsTextAndTheProcessEndsAfterFiveSeconds)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryState, ClosingTest,
-    ::testing::Values(State::Stopped, State::Playing, State::DialogOpen), [](const auto& info) {
+    ::testing::Values(
+        State::Stopped, State::Playing, State::DialogOpen, State::FileDialogOpen), [](const auto& info) {
         std::string text = name(info.param);
         for (char& c : text)
             if (c == ' ')

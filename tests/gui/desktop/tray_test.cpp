@@ -41,15 +41,19 @@ protected:
     }
 
     // Right-clicks the icon and picks entry 0 (显示) or 1 (隐藏) of its menu.
-    bool chooseFromTrayMenu(ProgramRun& program, int entry)
+    ::testing::AssertionResult chooseFromTrayMenu(ProgramRun& program, int entry)
     {
         desktop->click(icon().center(), 3);
         std::optional<WindowId> menu;
         if (!waitFor([&] { return (menu = program.popupMenu()).has_value(); }, 5'000))
-            return false;
+            return ::testing::AssertionFailure() << "no menu after a right click on the icon";
         const QRect r = desktop->client(*menu);
         desktop->click({ r.center().x(), r.top() + r.height() * (1 + 2 * entry) / 4 });
-        return waitFor([&] { return !program.popupMenu(); }, 5'000);
+        if (!waitFor([&] { return !program.popupMenu(); }, 5'000))
+            return ::testing::AssertionFailure() << "the menu stayed open after a click on entry "
+                                                 << entry << " at " << r.center().x() << ","
+                                                 << r.top() + r.height() * (1 + 2 * entry) / 4;
+        return ::testing::AssertionSuccess();
     }
 
     // The main window as the program has it now: a restore may give it a new frame.

@@ -219,7 +219,9 @@ std::optional<QRect> XDesktop::trayIcon() const
 
 void XDesktop::click(QPoint at, int button, int count) const
 {
-    xdotool({ "mousemove", "--sync", QString::number(at.x()), QString::number(at.y()) });
+    // Not "--sync": it waits for a motion that never comes when the pointer is there already.
+    xdotool({ "mousemove", QString::number(at.x()), QString::number(at.y()) });
+    QThread::msleep(50);
     xdotool(
         { "click", "--repeat", QString::number(count), "--delay", "120", QString::number(button) });
 }

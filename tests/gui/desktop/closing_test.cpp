@@ -24,6 +24,10 @@ namespace {
 
 enum class State { Stopped, Playing, DialogOpen, FileDialogOpen };
 
+// The first slot's track in 树型框1 (at 24,53 in 分组框6 at 208,27 in 分组框4 at 344,16), on
+// the line under its heading, in the main window's client area.
+constexpr QPoint firstTrack { 344 + 208 + 24 + 57, 16 + 27 + 53 + 25 };
+
 const char* name(State state)
 {
     switch (state) {
@@ -161,8 +165,8 @@ TEST_P(ClosingTest, NoticeShowsItsTextAndTheProcessEndsAfterFiveSeconds)
     }
     const WindowId main = program->mainWindow();
     if (state == State::Playing) {
-        // 播放 at 14,124 in 分组框3 at 8,16; the track plays within a second.
-        clickInMain(main, { 8 + 14 + 37, 16 + 124 + 10 });
+        // A double click on a slot's track plays it.
+        desktop->click(desktop->client(main).topLeft() + firstTrack, 1, 2);
         const auto streams = [] { return playingStreams().value_or(1) > 0; };
         if (!waitFor(streams, 5'000)) {
             const QString saved = QDir::temp().filePath("closing-not-playing.png");
@@ -170,9 +174,8 @@ TEST_P(ClosingTest, NoticeShowsItsTextAndTheProcessEndsAfterFiveSeconds)
             FAIL() << "the track does not play; the screen is in " << saved.toStdString();
         }
     } else if (state == State::FileDialogOpen) {
-        // The right button on the first slot of 树型框1 (at 24,53 in 分组框6 at 208,27 in
-        // 分组框4 at 344,16) asks for a file in the desktop's file dialog.
-        clickInMain(main, { 344 + 208 + 24 + 30, 16 + 27 + 53 + 8 }, 3);
+        // The right button on a slot's track asks for another file in the file dialog.
+        clickInMain(main, firstTrack, 3);
         if (!waitFor([&] { return otherWindowShown(*program, main); }, 10'000)) {
             const QString saved = QDir::temp().filePath("closing-no-file-dialog.png");
             QGuiApplication::primaryScreen()->grabWindow(0).save(saved);
@@ -228,8 +231,8 @@ TEST_P(ClosingTest, NoticeShowsItsTextAndTheProcessEndsAfterFiveSeconds)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryState, ClosingTest,
-    ::testing::Values(
-        State::Stopped, State::Playing, State::DialogOpen, State::FileDialogOpen), [](const auto& info) {
+    ::testing::Values(State::Stopped, State::Playing, State::DialogOpen, State::FileDialogOpen),
+    [](const auto& info) {
         std::string text = name(info.param);
         for (char& c : text)
             if (c == ' ')

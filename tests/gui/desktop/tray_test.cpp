@@ -50,9 +50,9 @@ protected:
         const QRect r = desktop->client(*menu);
         desktop->click({ r.center().x(), r.top() + r.height() * (1 + 2 * entry) / 4 });
         if (!waitFor([&] { return !program.popupMenu(); }, 5'000))
-            return ::testing::AssertionFailure() << "the menu stayed open after a click on entry "
-                                                 << entry << " at " << r.center().x() << ","
-                                                 << r.top() + r.height() * (1 + 2 * entry) / 4;
+            return ::testing::AssertionFailure()
+                << "the menu stayed open after a click on entry " << entry << " at "
+                << r.center().x() << "," << r.top() + r.height() * (1 + 2 * entry) / 4;
         return ::testing::AssertionSuccess();
     }
 

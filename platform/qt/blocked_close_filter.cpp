@@ -3,6 +3,7 @@
 #include "platform/qt/top_level_widget.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QWindow>
 
@@ -61,6 +62,10 @@ bool BlockedCloseFilter::nativeEventFilter(const QByteArray& eventType, void* me
         const QWindow* modal = QGuiApplication::modalWindow();
         if (!modal || modal == top->windowHandle())
             return false; // not blocked: Qt delivers the close as usual
+        // The desktop's dialogs go first, answered as if closed (which never confirms), so that
+        // nothing of theirs stays over what the close shows next.
+        while (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
         top->requestClose();
         return true;
     }

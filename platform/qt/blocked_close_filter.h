@@ -1,8 +1,9 @@
 #pragma once
-// The desktop's close request for a window that a modal window of the program blocks. Qt
-// drops such a request, so closing the main window through the window manager while a dialog
-// is open would do nothing; the program's may-close handler hears it instead, as it does for
-// any other close. On X only; elsewhere it lets every event through.
+// The desktop's close request for a window that one of the desktop's own dialogs (message box,
+// file dialog) blocks. Qt drops such a request, so closing the main window through the window
+// manager while such a dialog is open would do nothing. Here the dialogs are dismissed as if
+// closed and the program's may-close handler hears the request, as it does for any other
+// close. On X only; elsewhere it lets every event through.
 
 #include <QAbstractNativeEventFilter>
 

@@ -199,7 +199,7 @@ TEST_P(ClosingTest, NoticeShowsItsTextAndTheProcessEndsAfterFiveSeconds)
             notice = program->window(QStringLiteral(u"舞厅专版"), 0);
             return notice && desktop->viewable(*notice);
         },
-        4'000))
+        5'000))
         << "no closing notice on the screen; the program "
         << (program->process().state() == QProcess::NotRunning ? "has ended" : "runs") << "\n"
         << program->errors().toStdString();

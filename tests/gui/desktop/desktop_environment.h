@@ -8,9 +8,11 @@
 
 namespace gui::desktop {
 
-// The desktop, or nullptr with the reason in skipReason().
+// The desktop, or nullptr with the reason in skipReason(); desktopFailed() when Xvfb is there
+// but the desktop did not come up, which fails the tests instead of skipping them.
 XDesktop* sharedDesktop();
 const QString& skipReason();
+bool desktopFailed();
 
 // A test on the shared desktop; skips when there is none.
 class DesktopTest : public ::testing::Test {
@@ -18,6 +20,8 @@ protected:
     void SetUp() override
     {
         desktop = sharedDesktop();
+        if (!desktop && desktopFailed())
+            FAIL() << skipReason().toStdString();
         if (!desktop)
             GTEST_SKIP() << skipReason().toStdString();
     }

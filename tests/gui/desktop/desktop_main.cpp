@@ -14,6 +14,7 @@ namespace {
 
 std::unique_ptr<XDesktop> desktop;
 QString reason;
+bool failing = false;
 
 } // namespace
 
@@ -25,6 +26,11 @@ XDesktop* sharedDesktop()
 const QString& skipReason()
 {
     return reason;
+}
+
+bool desktopFailed()
+{
+    return failing;
 }
 
 } // namespace gui::desktop
@@ -40,7 +46,13 @@ int main(int argc, char** argv)
         reason = *missing;
         return RUN_ALL_TESTS();
     }
-    desktop = std::make_unique<XDesktop>();
+    try {
+        desktop = std::make_unique<XDesktop>();
+    } catch (const std::exception& error) {
+        reason = QString("the desktop did not come up: %1").arg(error.what());
+        failing = true;
+        return RUN_ALL_TESTS();
+    }
     setenv("DISPLAY", desktop->display().toUtf8().constData(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     unsetenv("DBUS_SESSION_BUS_ADDRESS");

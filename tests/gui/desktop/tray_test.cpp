@@ -62,14 +62,23 @@ protected:
         return program.window(QStringLiteral(u"舞厅专用播放器"), 2'000);
     }
 
-    bool restored(ProgramRun& program)
+    ::testing::AssertionResult restored(ProgramRun& program)
     {
-        return waitFor(
+        std::optional<WindowId> main;
+        bool seen = false, onTop = false;
+        waitFor(
             [&] {
-                const auto main = mainWindow(program);
-                return main && desktop->viewable(*main) && desktop->onTop(*main);
+                main = mainWindow(program);
+                seen = main && desktop->viewable(*main);
+                onTop = seen && desktop->onTop(*main);
+                return onTop;
             },
-            5'000);
+            10'000);
+        if (onTop)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << (!main ? "no main window"
+                       : seen                          ? "the window is not on top"
+                                                       : "the window is not shown");
     }
 };
 

@@ -77,12 +77,13 @@ XDesktop::XDesktop(QSize screen)
             { display_, "-screen", "0",
                 QString("%1x%2x24").arg(screen.width()).arg(screen.height()), "-nolisten", "tcp" });
         const QString socket = QString("/tmp/.X11-unix/X%1").arg(n);
+        // A server that lost the race for the display to another one ends at once.
         if (waitFor(
                 [&] {
                     return QFileInfo::exists(socket) || server->state() == QProcess::NotRunning;
                 },
                 10'000)
-            && server->state() == QProcess::Running)
+            && !server->waitForFinished(300) && server->state() == QProcess::Running)
             break;
         processes_.clear();
         display_.clear();

@@ -28,6 +28,7 @@ Application::Application(runtime::Runtime& runtime, ui::ViewFactory& views,
     // The window system's system volume unit raises no events, so its changes go nowhere.
     , systemVolume(std::move(mixers), [](media::SystemVolume::Event) {})
     , trackPlayer(playerServices(runtime.platform().clock(), std::move(outputs)))
+    , durations(runtime.platform().loop)
 {
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/globals.h"
 #include "app/single_instance.h"
+#include "app/track_durations.h"
 
 #include "media/system_volume.h"
 #include "media/track_commands.h"
@@ -41,6 +42,8 @@ public:
     SingleInstance instance;
     // Declared after the windows: a player still running posts to them until it goes.
     media::TrackCommands trackPlayer;
+    // Last: its worker posts to the loop until it is stopped.
+    TrackDurations durations;
 };
 
 } // namespace app

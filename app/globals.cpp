@@ -27,6 +27,7 @@ void releaseGlobals(Globals& globals)
         release(state);
     release(globals.scheduledHourText);
     release(globals.scheduledMinuteText);
+    release(globals.showNameSource);
 }
 
 } // namespace app

@@ -44,6 +44,9 @@ private:
     Text text_;
 };
 
+// What the show-name dialog (SaveShowDialog) is open for.
+enum class ShowNamePurpose { saveAs, rename, duplicate };
+
 struct Globals {
     Text currentTrackPath; // full path of the track being played
     std::int32_t currentTrackNumber = 0; // 1-based position in playQueue
@@ -63,6 +66,8 @@ struct Globals {
     Text chosenStyle; // style picked in the style chooser
     std::array<Text, 16> channelState; // "0" dark, "1" lit, per channel of the settings window
     Text scheduledHourText, scheduledMinuteText;
+    ShowNamePurpose showNamePurpose = ShowNamePurpose::saveAs;
+    Text showNameSource; // the saved show being renamed or duplicated, as the show list names it
 };
 
 // Puts every global at its initial value, the play queue empty.

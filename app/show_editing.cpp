@@ -3,11 +3,14 @@
 
 #include "app/application.h"
 #include "app/handler_table.h"
+#include "app/last_show.h"
 #include "app/playback.h"
 #include "app/show_list.h"
+#include "app/show_names.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
 #include "app/slot_text.h"
+#include "app/unsaved_show.h"
 
 #include "platform/dialogs.h"
 #include "ui/commands.h"
@@ -72,28 +75,36 @@ bool writeTrackOfSlot(Application& app, const Text& heading, const Text& path)
     return false;
 }
 
-} // namespace
-
 // The caption follows the table: when the show's file cannot be copied in, the table still
 // holds the previous show, and a caption naming the other one would later have its file
 // overwritten with that content.
-HandlerResult loadShow(Application& app, HandlerArgs)
+void loadSelectedShow(Application& app)
 {
     const std::int32_t row = currentShowRow(app);
     if (row == -1)
-        return 0;
+        return;
     stopPlayback(app);
     const Text name = showNameOfRow(app, row);
-    if (loadShowFile(app, name))
+    if (loadShowFile(app, name)) {
         setShowCaption(app, name);
+        rememberCurrentShow(app);
+    }
     refreshShowView(app);
+}
+
+} // namespace
+
+HandlerResult loadShow(Application& app, HandlerArgs)
+{
+    if (currentShowRow(app) != -1 && mayDiscardCurrentShow(app))
+        loadSelectedShow(app);
     return 0;
 }
 
 HandlerResult deleteShow(Application& app, HandlerArgs)
 {
     const std::int32_t row = currentShowRow(app);
-    if (row == -1)
+    if (row == -1 || !mayDiscardCurrentShow(app))
         return std::nullopt;
     if (app.runtime.messageBox("您确定要删除本场次吗？", okCancel, Text("注意："))
         != static_cast<int>(platform::Button::Ok))
@@ -104,13 +115,16 @@ HandlerResult deleteShow(Application& app, HandlerArgs)
     setShowCaption(app, showNameOfRow(app, row + 1));
     fillShowList(app);
     selectShowRow(app, 0);
-    loadShow(app, {});
+    loadSelectedShow(app);
     return std::nullopt;
 }
 
 HandlerResult newShow(Application& app, HandlerArgs)
 {
+    if (!mayDiscardCurrentShow(app))
+        return std::nullopt;
     setShowCaption(app, unsavedShow);
+    rememberCurrentShow(app);
     {
         OpenTable table(app, tables::currentShow);
         if (table.isOpen()) {
@@ -135,6 +149,7 @@ HandlerResult openSaveShowDialog(Application& app, HandlerArgs)
 
 HandlerResult focusShowName(Application& app, HandlerArgs)
 {
+    prepareShowNameDialog(app);
     ui::Commands(app.windows).setFocus(saveDialog::window, saveDialog::编辑框1);
     return std::nullopt;
 }
@@ -147,6 +162,12 @@ HandlerResult saveShowAs(Application& app, HandlerArgs)
         app.runtime.messageBox("列表名称不能为空", 0);
         return std::nullopt;
     }
+    if (app.globals.showNamePurpose != ShowNamePurpose::saveAs) {
+        nameSavedShow(app, name);
+        return std::nullopt;
+    }
+    if (!mayWriteShowFile(app, name))
+        return std::nullopt;
     if (!saveShowFile(app, name)) {
         app.runtime.messageBox("保存播放列表失败！", 0);
         return std::nullopt;
@@ -154,6 +175,7 @@ HandlerResult saveShowAs(Application& app, HandlerArgs)
     app.runtime.messageBox("保存播放列表成功！", 0);
     fillShowList(app);
     setShowCaption(app, name);
+    rememberCurrentShow(app);
     refreshShowView(app);
     app.windows.close(saveDialog::window, 0);
     return std::nullopt;

@@ -3,8 +3,8 @@
 
 #include "app/application.h"
 #include "app/handler_table.h"
+#include "app/last_show.h"
 #include "app/show_list.h"
-#include "app/show_tables.h"
 #include "app/show_views.h"
 
 #include "ui/commands.h"
@@ -32,11 +32,7 @@ HandlerResult startUp(Application& app, HandlerArgs)
     }
 
     fillShowList(app);
-    windows.setProperty(window, 超级列表框1, ui::prop::listView::currentRow, 0);
-    windows.setProperty(window, 标签场次, ui::prop::label::caption, showNameOfRow(app, 0));
-    // The caption is read back: the file is named after what the label shows.
-    Text showName = std::get<Text>(windows.property(window, 标签场次, ui::prop::label::caption));
-    loadShowFile(app, showName);
+    reopenLastShow(app);
     refreshShowView(app);
 
     app.globals.lightLock = app.threads.createSection();

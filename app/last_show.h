@@ -1,0 +1,21 @@
+#pragma once
+// The show the operator last had current, remembered in the hall folder so that the next
+// start opens it again instead of whichever show file the folder lists first.
+//
+// It is kept in a file of its own, "lastshow.ini" (section "场次", key "当前场次"), rather than
+// in ss.dat: the sections of ss.dat are style names, and a style of any name must never
+// meet the program's own entry there.
+
+namespace app {
+
+class Application;
+
+// Remembers the caption of 标签场次: a saved show's name, or "新建场次" for a show never saved.
+void rememberCurrentShow(Application& app);
+
+// Start-up: selects the remembered show in the show list, names it and copies its file over
+// the current show table. A show never saved stays in the table as it was left. When the
+// remembered show is gone, the first show of the list is current, as without a memory.
+void reopenLastShow(Application& app);
+
+} // namespace app

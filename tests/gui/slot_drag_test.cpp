@@ -46,11 +46,11 @@ protected:
     }
     ~SlotDrag() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-    void writeShow(const std::vector<Slot>& slots)
+    void writeShow(const std::vector<Slot>& shown)
     {
         recdb::Registry& db = application.databases;
         ASSERT_TRUE(db.openDatabase((hall.path / "dqqf.dat").string(), runtime::Text("dqqf")));
-        for (const Slot& slot : slots) {
+        for (const Slot& slot : shown) {
             ASSERT_TRUE(db.appendBlankRecord());
             db.writeField(runtime::Text(app::fields::number), {}, slot.number);
             db.writeField(runtime::Text(app::fields::style), {}, slot.style);
@@ -110,13 +110,13 @@ TEST_F(SlotDrag, TheTreeAndTheShowTableAgreeAfterASlotIsDraggedToAnotherPlace)
     ASSERT_TRUE(settle([this] { return tableTitles().front() == "选择更换舞曲"; }));
 
     EXPECT_EQ(tableTitles(), (std::vector<std::string> { "选择更换舞曲", "晚风", "月光" }));
-    const std::vector<Slot> slots = app::readCurrentShow(application);
+    const std::vector<Slot> shown = app::readCurrentShow(application);
     const std::vector<ui::TreeItem> items
         = application.windows.component(main::window, main::树型框1)->tree;
     ASSERT_EQ(items.size(), 6u);
     ASSERT_EQ(tree().topLevelItemCount(), 3);
     for (int k = 0; k < 3; ++k) {
-        const Slot& slot = slots[std::size_t(k)];
+        const Slot& slot = shown[std::size_t(k)];
         EXPECT_EQ(slot.number, std::to_string(k + 1));
         EXPECT_EQ(items[2 * std::size_t(k)].text, slot.number + "  " + slot.style);
         EXPECT_EQ(items[2 * std::size_t(k) + 1].text, tableTitles()[std::size_t(k)]);

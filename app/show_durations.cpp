@@ -39,6 +39,9 @@ Text runningTimeText(std::int64_t millis, int waiting, int unmeasurable)
 // edit is under way that has not rebuilt it yet): then the next rebuild shows them.
 void showLengths(Application& app, const std::vector<Slot>& slots)
 {
+    // A measurement may come back after the program has begun to close.
+    if (!app.windows.isLoaded(main::window))
+        return;
     std::vector<Length> lengths;
     std::int64_t total = 0;
     int waiting = 0, unmeasurable = 0;

@@ -49,19 +49,18 @@ void rememberCurrentShow(Application& app)
     runtime::writeIniEntry(dataFilePath(app, memoryFile), section, Text(key), caption(app));
 }
 
-void reopenLastShow(Application& app)
+bool chooseLastShow(Application& app)
 {
     const Text remembered = runtime::readIniEntry(dataFilePath(app, memoryFile), section, key);
     if (remembered == unsavedShow) {
         setCaption(app, remembered);
-        return;
+        return false;
     }
     const std::int32_t row = remembered.empty() ? -1 : rowOfShow(app, remembered);
     app.windows.setProperty(
         main::window, main::超级列表框1, ui::prop::listView::currentRow, std::max(row, 0));
     setCaption(app, row >= 0 ? remembered : showNameOfRow(app, 0));
-    // The caption is read back: the file is named after what the label shows.
-    loadShowFile(app, caption(app));
+    return true;
 }
 
 } // namespace app

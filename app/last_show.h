@@ -13,9 +13,10 @@ class Application;
 // Remembers the caption of 标签场次: a saved show's name, or "新建场次" for a show never saved.
 void rememberCurrentShow(Application& app);
 
-// Start-up: selects the remembered show in the show list, names it and copies its file over
-// the current show table. A show never saved stays in the table as it was left. When the
-// remembered show is gone, the first show of the list is current, as without a memory.
-void reopenLastShow(Application& app);
+// Start-up: selects the remembered show in the show list and names it; true when its file is
+// to be loaded. A show never saved is named "新建场次" and stays in the table as it was left
+// (false). When the remembered show is gone, the first show of the list is chosen, as without
+// a memory.
+bool chooseLastShow(Application& app);
 
 } // namespace app

@@ -92,7 +92,7 @@ namespace handlers {
 HandlerResult showTimeLeft(Application& app, HandlerArgs)
 {
     Text text;
-    const Length length = app.durations.length(app.globals.currentTrackPath);
+    const Length length = app.durations.length(app.globals.playing.path);
     if (app.trackPlayer.queryPlayState() != 0 && length.state == State::measured) {
         const std::int32_t percent = std::get<std::int32_t>(
             app.windows.property(main::window, main::多功能条1, ui::prop::superBar::position));

@@ -1,25 +1,21 @@
 #pragma once
-// Naming saved shows: the question before a show file is replaced, and renaming and
-// duplicating a saved show through the show-name dialog (SaveShowDialog), which otherwise
-// saves the current show under a new name.
+// Which show names can be saved. A name becomes the file "lb/<name without spaces>.dat", and
+// is written under a temporary name eight bytes longer first, so a name must stay one plain
+// file name inside "lb" with room for that.
 
 #include "runtime/text.h"
 
-#include <string_view>
+#include <optional>
 
 namespace app {
 
-class Application;
+using runtime::Text;
 
-// True when nothing would be lost by writing the show's file: there is none yet, it is the
-// current show's own file, or the operator agreed to "已有同名场次，是否覆盖？".
-bool mayWriteShowFile(Application& app, std::string_view showName);
+// What is wrong with a show name, as the message for the operator; nothing when it can be
+// saved. folderNameMax: the longest file name the folder "lb" takes, in bytes on disk.
+std::optional<Text> showNameProblem(std::string_view name, long folderNameMax);
 
-// The show-name dialog was created: its prompt and first text for what it is open for.
-void prepareShowNameDialog(Application& app);
-
-// "立刻保存" while renaming or duplicating: does it with the typed name, closing the dialog
-// when done and leaving it open after a failure or a refusal to overwrite.
-void nameSavedShow(Application& app, const runtime::Text& name);
+// The longest file name of the folder (a GBK path), 255 when the system does not say.
+long longestFileName(std::string_view gbkFolder);
 
 } // namespace app

@@ -21,18 +21,6 @@ namespace editor = ids::StyleEditorWindow;
 
 constexpr char unsavedShow[] = "新建场次";
 
-// The record of the track the player holds (playing or paused), 0 when none.
-std::int32_t recordOfHeldTrack(const Application& app)
-{
-    const Globals& globals = app.globals;
-    const std::int32_t position = globals.currentTrackNumber;
-    if (app.trackPlayer.queryPlayState() == 0 || position < 1
-        || position > static_cast<std::int32_t>(globals.playQueue.size())
-        || globals.playQueue[std::size_t(position - 1)] != globals.currentTrackPath)
-        return 0;
-    return globals.playQueueRecords[std::size_t(position - 1)];
-}
-
 // Where record `record` is after record `from` moved to `to`.
 std::int32_t recordAfterMove(std::int32_t record, std::int32_t from, std::int32_t to)
 {
@@ -45,16 +33,16 @@ std::int32_t recordAfterMove(std::int32_t record, std::int32_t from, std::int32_
     return record;
 }
 
-// The held track keeps its place in the sequence: its new queue position is current, and its
-// item is selected, which is where the next track start reads the style from.
-void followHeldTrack(Application& app, std::int32_t record)
+// The slot whose track the player holds goes where its record went, so the sequence goes on
+// from there; its item is selected again, as the sequencer leaves it.
+void followPlayingSlot(Application& app, std::int32_t from, std::int32_t to)
 {
-    const std::int32_t position = queuePositionOfRecord(app, record);
-    if (position == 0)
+    PlayingSlot& playing = app.globals.playing;
+    if (playing.record == 0 || app.trackPlayer.queryPlayState() == 0)
         return;
-    app.globals.currentTrackNumber = position;
-    app.windows.setProperty(main::window, main::树型框1, ui::prop::treeBox::selection,
-        trackItemOfQueuePosition(app, position));
+    playing.record = recordAfterMove(playing.record, from, to);
+    app.windows.setProperty(
+        main::window, main::树型框1, ui::prop::treeBox::selection, 2 * playing.record - 1);
 }
 
 std::int32_t selectedSlotRow(Application& app)
@@ -89,7 +77,6 @@ bool moveSlot(Application& app, std::int32_t from, std::int32_t to)
     const auto count = static_cast<std::int32_t>(slots.size());
     if (from < 1 || from > count || to < 1 || to > count || from == to)
         return false;
-    const std::int32_t held = recordOfHeldTrack(app);
     const auto first = slots.begin() + (std::min(from, to) - 1);
     const auto last = slots.begin() + std::max(from, to);
     if (from < to)
@@ -99,8 +86,7 @@ bool moveSlot(Application& app, std::int32_t from, std::int32_t to)
     if (!replaceCurrentShow(app, slots))
         return false;
     refreshShowView(app);
-    if (held != 0)
-        followHeldTrack(app, recordAfterMove(held, from, to));
+    followPlayingSlot(app, from, to);
     return true;
 }
 

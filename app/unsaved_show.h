@@ -1,6 +1,6 @@
 #pragma once
 // Whether the current show holds work that no show file keeps, and the question asked before
-// such work is thrown away (loading, starting, deleting shows, quitting).
+// such work is thrown away (loading a show, starting a new one, quitting).
 
 namespace app {
 

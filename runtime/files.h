@@ -4,8 +4,12 @@
 
 #include "runtime/text.h"
 
+#include <optional>
+
 namespace runtime {
 
+// Names are found as the file system of the data would find them (runtime/file_names.h):
+// "lb/周六.dat" reaches "lb/周六.DAT" or a name stored in GBK bytes.
 // Copies from over to, replacing an existing destination atomically: a crash or a failed
 // write leaves the old destination whole.
 bool copyFile(std::string_view from, std::string_view to);
@@ -13,11 +17,13 @@ bool deleteFile(std::string_view path);
 // True when something matches; the last part of the path may hold "*" and "?", and names
 // match without regard to ASCII letter case. A directory matches too.
 bool fileExists(std::string_view pathPattern);
+// The path of what fileExists finds, so a caller opens the very file that was found (it may
+// differ from the pattern in letter case); nothing when fileExists is false.
+std::optional<Text> findFile(std::string_view pathPattern);
 
-// The directory of the program file, without a trailing "/"; "" when it cannot be found.
+// The folder of the program's data, without a trailing "/": the hall folder, which the
+// program makes its current directory at start. "" when it cannot be found.
 Text programDirectory();
-// Makes the program directory current, as the program does at start.
-bool enterProgramDirectory();
 
 // Starts target when the user logs in, under the entry name. False, and nothing written,
 // when target does not exist. The registry and start-up folder variants of the command

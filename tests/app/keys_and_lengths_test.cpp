@@ -4,6 +4,7 @@
 
 #include "tests/app/main_window_run.h"
 
+#include "app/playback.h"
 #include "app/show_tables.h"
 #include "app/track_durations.h"
 #include "ui/unit_properties.h"
@@ -64,11 +65,11 @@ TEST_F(KeysAndLengths, SpaceEscAndCtrlArrowsWorkWhereverTheFocusIsAndEnterPlaysT
 {
     press(超级列表框1, keyCode::space);
     EXPECT_EQ(state(), 1);
-    EXPECT_EQ(application.globals.currentTrackNumber, 1);
+    EXPECT_EQ(currentTrackNumber(application), 1);
     press(树型框1, keyCode::right, ui::keys::ctrl);
-    EXPECT_EQ(application.globals.currentTrackNumber, 2);
+    EXPECT_EQ(currentTrackNumber(application), 2);
     press(停止按钮, keyCode::left, ui::keys::ctrl);
-    EXPECT_EQ(application.globals.currentTrackNumber, 1);
+    EXPECT_EQ(currentTrackNumber(application), 1);
     press(0, keyCode::space);
     EXPECT_EQ(state(), -1);
     press(树型框1, keyCode::space);
@@ -83,7 +84,7 @@ TEST_F(KeysAndLengths, SpaceEscAndCtrlArrowsWorkWhereverTheFocusIsAndEnterPlaysT
     input.select(window, 树型框1, 5);
     press(树型框1, keyCode::enter);
     EXPECT_EQ(state(), 1);
-    EXPECT_EQ(application.globals.currentTrackPath, track("cbr_mono_44k.mp3"));
+    EXPECT_EQ(application.globals.playing.path, track("cbr_mono_44k.mp3"));
 }
 
 TEST_F(KeysAndLengths, TheButtonsSayTheirKeys)

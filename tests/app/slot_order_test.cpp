@@ -4,6 +4,7 @@
 
 #include "tests/app/main_window_run.h"
 
+#include "app/playback.h"
 #include "app/show_tables.h"
 #include "app/track_files.h"
 #include "ui/commands.h"
@@ -237,14 +238,14 @@ TEST_F(SlotOrder, TheTrackPlayingGoesOnPlayingWhenSlotsMoveAndNextFollowsTheNewO
     input.dropTreeItem(window, 树型框1, 0, 4);
     EXPECT_EQ(titles(), (std::vector<std::string> { "二", "三", "一" }));
     EXPECT_EQ(application.trackPlayer.queryPlayState(), 1);
-    EXPECT_EQ(application.globals.currentTrackPath, first);
-    EXPECT_EQ(application.globals.currentTrackNumber, 3);
+    EXPECT_EQ(application.globals.playing.path, first);
+    EXPECT_EQ(currentTrackNumber(application), 3);
     EXPECT_EQ(std::get<std::int32_t>(mainProperty(树型框1, ui::prop::treeBox::selection)), 5);
 
     // After the last slot the show goes round to what is now the first.
     input.click(window, 下一首按钮);
-    EXPECT_EQ(application.globals.currentTrackPath, second);
-    EXPECT_EQ(application.globals.currentTrackNumber, 1);
+    EXPECT_EQ(application.globals.playing.path, second);
+    EXPECT_EQ(currentTrackNumber(application), 1);
     application.trackPlayer.stopPlaying();
 }
 

@@ -11,6 +11,8 @@ namespace app {
 class Application;
 
 // Remembers the caption of 标签场次: a saved show's name, or "新建场次" for a show never saved.
+// A memory that cannot be written costs nothing but the convenience: the next start opens
+// the first show of the list, as without one.
 void rememberCurrentShow(Application& app);
 
 // Start-up: selects the remembered show in the show list and names it; true when its file is

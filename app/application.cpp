@@ -29,6 +29,7 @@ Application::Application(runtime::Runtime& runtime, ui::ViewFactory& views,
     , systemVolume(std::move(mixers), [](media::SystemVolume::Event) {})
     , trackPlayer(playerServices(runtime.platform().clock(), std::move(outputs)))
     , lightTestSteps(runtime.platform().clock())
+    , durations(runtime.platform().loop)
 {
 }
 

@@ -7,6 +7,7 @@
 #include "app/globals.h"
 #include "app/light_test_steps.h"
 #include "app/single_instance.h"
+#include "app/track_durations.h"
 
 #include "media/system_volume.h"
 #include "media/track_commands.h"
@@ -45,6 +46,8 @@ public:
     // Declared after the windows: a player still running posts to them until it goes.
     media::TrackCommands trackPlayer;
     LightTestSteps lightTestSteps;
+    // Last: its worker posts to the loop until it is stopped.
+    TrackDurations durations;
 };
 
 } // namespace app

@@ -1,6 +1,7 @@
 #pragma once
 // The top-level widget of a loaded window. It turns the desktop's close requests, moves,
-// activation and minimizing into ui::Input calls; the core decides what follows.
+// activation, minimizing and the keys pressed while no control has the focus into ui::Input
+// calls; the core decides what follows.
 
 #include "ui/input.h"
 
@@ -25,8 +26,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
+    void forwardKey(QKeyEvent* event, bool down);
+
     ui::WindowSystem& core_;
     const ui::WindowId window_;
 };

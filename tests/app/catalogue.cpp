@@ -130,7 +130,8 @@ std::vector<ExpectedComponent> components()
             shown },
         { mainWindow, 0x16011119, "标签23", unit::label, "分组框6", { 26, 25, 94, 24 }, shown },
         { mainWindow, 0x16011196, "标签场次", unit::label, "分组框6", { 110, 24, 226, 24 }, shown },
-        { mainWindow, 0x16010ca8, "树型框1", unit::treeBox, "分组框6", { 24, 53, 304, 371 },
+        // Lowered to make room for the running time above it.
+        { mainWindow, 0x16010ca8, "树型框1", unit::treeBox, "分组框6", { 24, 75, 304, 349 },
             shown },
         { mainWindow, 0x16010e28, "定时开场按钮1", unit::superBtn, "分组框6", { 16, 440, 74, 20 },
             shown },
@@ -160,7 +161,8 @@ std::vector<ExpectedComponent> components()
         { mainWindow, 0x160112a8, "标签当前音量", unit::label, "", { 413, 566, 72, 24 }, shown },
         { mainWindow, 0x160112a9, "标签30", unit::label, "", { 500, 565, 428, 26 }, shown },
         { mainWindow, 0x160112aa, "标签31", unit::label, "", { 507, 566, 72, 24 }, shown },
-        { mainWindow, 0x160112c4, "多功能条1", unit::superBar, "", { 579, 566, 301, 24 },
+        // Shortened to make room for the time left beside it.
+        { mainWindow, 0x160112c4, "多功能条1", unit::superBar, "", { 579, 566, 235, 24 },
             disabled },
         { mainWindow, 0x160112c6, "标签舞曲进度", unit::transLabel, "", { 880, 570, 42, 16 },
             shown },
@@ -218,6 +220,12 @@ std::vector<ExpectedComponent> components()
         { openingTimeDialog, 0x160112de, "按钮2", unit::button, "", { 192, 136, 88, 24 }, shown },
         { closingNotice, 0x160108f6, "透明标签1", unit::transLabel, "", { 16, 40, 344, 80 },
             shown },
+        // The show's running time, the current track's time left and the timer that shows it.
+        { mainWindow, 0x16011310, "标签总时长", unit::label, "分组框6", { 26, 51, 302, 20 },
+            shown },
+        { mainWindow, 0x16011311, "标签剩余时间", unit::transLabel, "", { 818, 570, 60, 16 },
+            shown },
+        { mainWindow, 0x16011312, "时钟6", unit::timer, "", {}, shown },
         // Its id is not part of the documentation; the sources fix it.
         { styleSettingsWindow, 0x16010b52, "分组框2", unit::groupBox, "", { 144, 16, 536, 400 },
             shown },
@@ -257,6 +265,13 @@ std::vector<ExpectedBinding> bindings()
         { mainWindow, 0x26010420, menu, "deleteShow" },
         { mainWindow, 0x26010499, menu, "showMainWindow" },
         { mainWindow, 0x2601049a, menu, "hideMainWindow" },
+        { mainWindow, 0, -9, "mainWindowKey" },
+        { mainWindow, 0x16010ca8, -9, "slotTreeKey" },
+        { mainWindow, 0x16010ca8, 8, "dropSlot" },
+        { mainWindow, 0x16011214, -9, "showListKey" },
+        { mainWindow, 0x26011313, menu, "renameShow" },
+        { mainWindow, 0x26011314, menu, "duplicateShow" },
+        { mainWindow, 0x16011312, 0, "showTimeLeft" },
         { saveShowDialog, 0, 0, "focusShowName" },
         { saveShowDialog, 0x16010405, 0, "saveShowAs" },
         { saveShowDialog, 0x16011188, 0, "closeSaveShowDialog" },
@@ -274,6 +289,10 @@ std::vector<ExpectedBinding> bindings()
         { styleEditorWindow, 0x26011221, menu, "insertSlot" },
         { styleEditorWindow, 0x260111e1, menu, "modifySlot" },
         { styleEditorWindow, 0x26010c43, menu, "deleteSlot" },
+        { styleEditorWindow, 0x160111dd, -9, "slotListKey" },
+        { styleEditorWindow, 0x26011315, menu, "addManyTracks" },
+        { styleEditorWindow, 0x26011316, menu, "moveSlotUp" },
+        { styleEditorWindow, 0x26011317, menu, "moveSlotDown" },
         { stylePickDialog, 0, 0, "fillStyleChooser" },
         { stylePickDialog, 0x160111e8, 0, "confirmStyleChoice" },
         { openingTimeDialog, 0, 0, "fillOpeningTimeChoices" },
@@ -287,6 +306,8 @@ std::vector<ExpectedMenuItem> menuItems()
     return {
         { mainWindow, 0x2601041e, "列表组", 0, true },
         { mainWindow, 0x26010420, "删除", 1, false },
+        { mainWindow, 0x26011313, "重命名", 1, false },
+        { mainWindow, 0x26011314, "复制", 1, false },
         { mainWindow, 0x26010498, "托盘", 0, true },
         { mainWindow, 0x26010499, "显示", 1, false },
         { mainWindow, 0x2601049a, "隐藏", 1, false },
@@ -295,6 +316,9 @@ std::vector<ExpectedMenuItem> menuItems()
         { styleEditorWindow, 0x26011221, "插入", 1, false },
         { styleEditorWindow, 0x260111e1, "修改", 1, false },
         { styleEditorWindow, 0x26010c43, "删除", 1, false },
+        { styleEditorWindow, 0x26011315, "批量添加舞曲", 1, false },
+        { styleEditorWindow, 0x26011316, "上移", 1, false },
+        { styleEditorWindow, 0x26011317, "下移", 1, false },
     };
 }
 

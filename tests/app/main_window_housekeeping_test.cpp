@@ -95,8 +95,10 @@ TEST_F(Housekeeping, TheShowListMenuNeedsASelectedShow)
     input.rightClick(window, 超级列表框1);
     ASSERT_EQ(views.menus().size(), 1u);
     EXPECT_FALSE(views.menus()[0].tray);
-    ASSERT_EQ(views.menus()[0].entries.size(), 1u);
+    ASSERT_EQ(views.menus()[0].entries.size(), 3u);
     EXPECT_EQ(views.menus()[0].entries[0].caption, "删除");
+    EXPECT_EQ(views.menus()[0].entries[1].caption, "重命名");
+    EXPECT_EQ(views.menus()[0].entries[2].caption, "复制");
 }
 
 TEST_F(Housekeeping, TheClockLineDropsZeroSecondsAndMinutes)

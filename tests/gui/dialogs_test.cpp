@@ -4,7 +4,10 @@
 
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/qt/qt_text.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -153,6 +156,42 @@ TEST(FileFilter, PairsBecomeQtNameFilters)
         (QStringList { QStringLiteral("声音 (*.mp3 *.wav)"), QStringLiteral("全部 (*.*)") }));
     EXPECT_TRUE(nameFilters("").isEmpty());
     EXPECT_TRUE(nameFilters("no pattern").isEmpty());
+}
+
+// The several-files dialog hands back a chosen folder as itself, and several files in the
+// order the operator chose them.
+TEST(OpenFilesDialog, GivesAChosenFolderOrEveryChosenFile)
+{
+    application();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QDir(dir.path()).mkdir(QStringLiteral("晚场"));
+    for (const char* name : { "a.mp3", "b.mp3" })
+        QFile(dir.filePath(QString::fromUtf8(name))).open(QIODevice::WriteOnly);
+    platform::OpenFileRequest request;
+    request.initialDir = platform::qt::toGbk(dir.path());
+    request.filter = "MP3文件(*.mp3)|*.mp3";
+    request.keepCurrentDir = true;
+    platform::qt::QtDialogs dialogs;
+
+    auto answerWith = [](const QString& selection) {
+        QTimer::singleShot(50, [selection] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->setText(selection);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+    };
+    answerWith(QStringLiteral("晚场"));
+    EXPECT_EQ(dialogs.openFiles(request),
+        std::vector<std::string> { platform::qt::toGbk(dir.filePath(QStringLiteral("晚场"))) });
+
+    answerWith(QStringLiteral("\"b.mp3\" \"a.mp3\""));
+    EXPECT_EQ(dialogs.openFiles(request),
+        (std::vector<std::string> { platform::qt::toGbk(dir.filePath(QStringLiteral("b.mp3"))),
+            platform::qt::toGbk(dir.filePath(QStringLiteral("a.mp3"))) }));
 }
 
 } // namespace

@@ -76,6 +76,20 @@ bool renumberRecords(recdb::Registry& databases)
     return true;
 }
 
+bool editThroughScratch(Application& app, const std::function<bool(recdb::Registry&)>& edit)
+{
+    const Text current = dataFilePath(app, tables::currentShow.file);
+    const Text scratch = dataFilePath(app, tables::scratchShow.file);
+    if (!runtime::copyFile(current, scratch))
+        return false;
+    {
+        OpenTable table(app, tables::scratchShow);
+        if (!table.isOpen() || !edit(app.databases))
+            return false;
+    }
+    return runtime::copyFile(scratch, current);
+}
+
 Text showFileName(const Application& app, std::string_view showName)
 {
     return dataFilePath(

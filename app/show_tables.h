@@ -8,6 +8,7 @@
 
 #include "runtime/text.h"
 
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -77,6 +78,12 @@ std::vector<Slot> readCurrentShow(Application& app);
 // Writes 1, 2, … into "序号" of the records of the current database, in file order. False at
 // the first write that fails.
 bool renumberRecords(recdb::Registry& databases);
+
+// Edits the current show through the scratch table: copies it there, runs edit on the scratch
+// table (open as the current database), and copies the result back over the current show
+// only when every step succeeded. The show table is replaced whole, so a crash or a failure
+// part way through a pack or a renumbering leaves the show as it was.
+bool editThroughScratch(Application& app, const std::function<bool(recdb::Registry&)>& edit);
 
 // The saved show file of a show name: "lb/" + the name without ASCII or GBK (A1 A1) spaces +
 // ".dat" in the program directory.

@@ -253,6 +253,31 @@ TEST_F(ShowEditing, DeletingAsksFirstAndThenLoadsTheFirstRemainingShow)
     EXPECT_EQ(contents(directory / "dqqf.dat"), contents(otherFile));
 }
 
+TEST_F(ShowEditing, DeletingAnotherSavedShowKeepsTheCurrentUnsavedShowPlaying)
+{
+    saveShow(u8"周六.dat", saturday);
+    saveShow(u8"周日.dat", sunday);
+    start();
+    input.click(window, 新建列表按钮);
+    const Text unsaved = caption();
+    writeCurrentShow(
+        { { "1", "慢四", "月光", (fs::path(MEDIA_TEST_DATA) / "cbr_stereo_44k.mp3").string() } });
+    refreshShowView(application);
+    const std::string table = contents(directory / "dqqf.dat");
+    input.click(window, 播放按钮);
+    ASSERT_EQ(application.trackPlayer.queryPlayState(), 1);
+
+    input.rightClick(window, 超级列表框1);
+    headless.dialogs().answerNextMessageBox(platform::Button::Ok);
+    chooseFromLastMenu("删除");
+
+    EXPECT_EQ(showRows().size(), 1u);
+    EXPECT_EQ(caption(), unsaved);
+    EXPECT_EQ(contents(directory / "dqqf.dat"), table);
+    EXPECT_EQ(application.trackPlayer.queryPlayState(), 1);
+    application.trackPlayer.stopPlaying();
+}
+
 TEST_F(ShowEditing, DeletingTheOnlyShowEmptiesListAndCaptionButKeepsTheTable)
 {
     saveShow(u8"周六.dat", saturday);

@@ -88,7 +88,8 @@ bool editThroughScratch(Application& app, const std::function<bool(recdb::Regist
 // The saved show file of a show name: "lb/" + the name without ASCII or GBK (A1 A1) spaces +
 // ".dat" in the program directory.
 Text showFileName(const Application& app, std::string_view showName);
-// Copies the current show table over the show's file (creating or replacing it).
+// Copies the current show table over the show's file (creating or replacing it, and "lb"
+// when missing). False, and nothing written, for a name showNameProblem refuses.
 bool saveShowFile(const Application& app, std::string_view showName);
 // Copies the show's file over the current show table; a missing file leaves it unchanged.
 bool loadShowFile(const Application& app, std::string_view showName);

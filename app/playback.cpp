@@ -304,7 +304,8 @@ void endPlaybackForClosing(Application& app)
     overtakeFadeOut(app);
     for (const ui::ComponentId timer : { 时钟1, 时钟2, 时钟4, 时钟5 })
         setTimer(app, timer, 0);
-    endPlayer(app);
+    // The music goes with the process; its reports from now on are stale.
+    app.globals.playing.playerSerial = 0;
 }
 
 void refreshPlayStatus(Application& app)

@@ -34,8 +34,8 @@ void followProgress(Application& app, std::int32_t percent, std::int32_t serial)
 // What a fade-out that ran its course leads to: the next track, or Stop when none follows
 // the playing one (a one-track show, the last track).
 void moveOnAfterFadeOut(Application& app);
-// The start of the program's end: the player stopped, the fades ended and the timers of the
-// show stopped, so no playback event acts while the closing notice is up.
+// The start of the program's end: the fades ended, the timers of the show stopped and the
+// player's reports ignored, so no playback event acts while the closing notice is up.
 void endPlaybackForClosing(Application& app);
 // Buttons and status captions for the player's state.
 void refreshPlayStatus(Application& app);

@@ -4,6 +4,8 @@
 
 #include "runtime/text.h"
 
+#include <vector>
+
 namespace runtime {
 
 // Copies from over to, replacing an existing destination atomically: a crash or a failed
@@ -19,9 +21,10 @@ Text programDirectory();
 // Makes the program directory current, as the program does at start.
 bool enterProgramDirectory();
 
-// Starts target when the user logs in, under the entry name. False, and nothing written,
-// when target does not exist. The registry and start-up folder variants of the command
-// both come here: the desktop has one place for this.
-bool registerAutostart(std::string_view name, std::string_view target);
+// Starts target with arguments when the user logs in, under the entry name. False, and
+// nothing written, when target does not exist. The registry and start-up folder variants of
+// the command both come here: the desktop has one place for this.
+bool registerAutostart(
+    std::string_view name, std::string_view target, const std::vector<Text>& arguments = {});
 
 } // namespace runtime

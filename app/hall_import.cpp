@@ -118,7 +118,10 @@ public:
         std::map<std::string, fs::path> auxiliaries;
         std::vector<std::size_t> tables;
         std::error_code error;
-        for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        for (fs::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error)) {
+            const fs::directory_entry& entry = *it;
+            std::error_code typeError;
             const std::string raw = entry.path().filename().string();
             auto name = readableName(raw);
             if (!name) {
@@ -127,12 +130,13 @@ public:
                 continue;
             }
             const std::string key = lowerAscii(*name);
-            if (entry.is_directory(error)) {
-                if (subfolders)
-                    (*subfolders)[key] = entry.path();
+            if (entry.is_directory(typeError)) {
+                if (subfolders && !subfolders->emplace(key, entry.path()).second)
+                    problems_.push_back(shown(entry.path()) + ": " + say("与 ")
+                        + shown(subfolders->at(key)) + say(" 只差大小写，无法确定用哪一个"));
                 continue;
             }
-            if (!entry.is_regular_file(error))
+            if (!entry.is_regular_file(typeError))
                 continue;
             if (key.ends_with(".edt")) {
                 auxiliaries[stem(key)] = entry.path();

@@ -1,12 +1,13 @@
 // screencheck: takes a picture of the X screen and compares pictures, for checking that an
 // installed program shows its window. Not a visual-regression framework: one tolerance for
-// fonts drawn a little differently and for the clock line, nothing more.
+// fonts drawn a little differently, and rectangles left out where the picture shows the day
+// and time, nothing more.
 //
 //   screencheck grab OUT.png
-//   screencheck compare ACTUAL.png REFERENCE.png [MAX-PERCENT]
+//   screencheck compare ACTUAL.png REFERENCE.png [MAX-PERCENT] [--ignore X,Y,W,H]...
 //
 // compare prints the share of pixels that differ noticeably and exits 0 when it is within
-// MAX-PERCENT (default 2), 1 when not or when the sizes differ.
+// MAX-PERCENT (default 1), 1 when not or when the sizes differ.
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -14,9 +15,12 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include <QRect>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -27,7 +31,8 @@ constexpr int channelTolerance = 48;
 int usage()
 {
     std::fputs("usage: screencheck grab OUT.png\n"
-               "       screencheck compare ACTUAL.png REFERENCE.png [MAX-PERCENT]\n",
+               "       screencheck compare ACTUAL.png REFERENCE.png [MAX-PERCENT] "
+               "[--ignore X,Y,W,H]...\n",
         stderr);
     return 2;
 }
@@ -43,7 +48,8 @@ int grab(int argc, char** argv)
     return 0;
 }
 
-int compare(const char* actualPath, const char* referencePath, double maxPercent)
+int compare(const char* actualPath, const char* referencePath, double maxPercent,
+    const std::vector<QRect>& ignored)
 {
     const QImage actual
         = QImage(QString::fromLocal8Bit(actualPath)).convertToFormat(QImage::Format_RGB32);
@@ -60,6 +66,12 @@ int compare(const char* actualPath, const char* referencePath, double maxPercent
         const auto* a = reinterpret_cast<const QRgb*>(actual.constScanLine(y));
         const auto* r = reinterpret_cast<const QRgb*>(reference.constScanLine(y));
         for (int x = 0; x < actual.width(); ++x) {
+            const QPoint at(x, y);
+            bool skipped = false;
+            for (const QRect& rect : ignored)
+                skipped = skipped || rect.contains(at);
+            if (skipped)
+                continue;
             if (std::abs(qRed(a[x]) - qRed(r[x])) > channelTolerance
                 || std::abs(qGreen(a[x]) - qGreen(r[x])) > channelTolerance
                 || std::abs(qBlue(a[x]) - qBlue(r[x])) > channelTolerance)
@@ -78,9 +90,23 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "grab") == 0)
         return grab(argc, argv);
-    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "compare") == 0) {
-        QCoreApplication tool(argc, argv);
-        return compare(argv[2], argv[3], argc == 5 ? std::atof(argv[4]) : 2.0);
+    if (argc < 4 || std::strcmp(argv[1], "compare") != 0)
+        return usage();
+    double maxPercent = 1.0;
+    std::vector<QRect> ignored;
+    for (int i = 4; i < argc; ++i) {
+        int x, y, w, h;
+        if (std::strcmp(argv[i], "--ignore") == 0 && i + 1 < argc
+            && std::sscanf(argv[i + 1], "%d,%d,%d,%d", &x, &y, &w, &h) == 4) {
+            ignored.emplace_back(x, y, w, h);
+            ++i;
+        } else {
+            char* end = nullptr;
+            maxPercent = std::strtod(argv[i], &end);
+            if (end == argv[i] || *end != '\0')
+                return usage();
+        }
     }
-    return usage();
+    QCoreApplication tool(argc, argv);
+    return compare(argv[2], argv[3], maxPercent, ignored);
 }

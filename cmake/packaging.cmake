@@ -61,6 +61,8 @@ install(FILES ${DANCEHALL_PACKAGING}/dancehall.metainfo.xml
 install(FILES ${DANCEHALL_MAN} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${DANCEHALL_PACKAGING}/copyright ${DANCEHALL_CHANGELOG}
   DESTINATION ${DANCEHALL_DOC_DIR})
+install(FILES ${DANCEHALL_PACKAGING}/dancehall-manual.doc-base
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base RENAME dancehall-manual)
 install(DIRECTORY ${DANCEHALL_BUILD_DOC}/manual ${DANCEHALL_BUILD_DOC}/screenshots
   DESTINATION ${DANCEHALL_DOC_DIR}
   FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
@@ -71,8 +73,8 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Dance hall player developers <dancehall@lists.dancehall.invalid>")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "player for the evening's dance shows of a dance hall")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-The operator of a dance hall builds shows (play lists of music styles and
+# The summary above is the synopsis line; this is the text below it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "The operator of a dance hall builds shows (play lists of music styles and
 their tracks), plays them track after track with each style's volume,
 fade-in and time limit, moves the show on at a set time of day and follows
 the light program of each style on a sixteen-lamp indicator panel.

@@ -1,8 +1,11 @@
 #include "app/hall_import.h"
 
+#include "app/single_instance.h"
+
 #include "platform/posix/encoding.h"
 #include "recdb/database.h"
 #include "recdb/error_codes.h"
+#include "recdb/file_check.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -16,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Literals of this file are GBK; the report is read on a UTF-8 terminal.
+// Texts of the data and the database (GBK) as a UTF-8 terminal shows them.
 std::string say(std::string_view gbk)
 {
     return platform::gbkToUtf8(gbk);
@@ -100,6 +103,12 @@ std::string shown(const fs::path& path)
     return readable.string();
 }
 
+std::string sameButCase(const fs::path& one, const fs::path& other)
+{
+    return shown(one) + ": differs from " + shown(other)
+        + " only in letter case; cannot tell which one to use";
+}
+
 // Collects the files of one folder of the source: the tables with their auxiliary files and
 // the other files the program uses there.
 class FolderScan {
@@ -125,15 +134,13 @@ public:
             const std::string raw = entry.path().filename().string();
             auto name = readableName(raw);
             if (!name) {
-                problems_.push_back(
-                    shown(entry.path()) + ": " + say("文件名既不是 UTF-8 也不是 GBK"));
+                problems_.push_back(shown(entry.path()) + ": the name is neither UTF-8 nor GBK");
                 continue;
             }
             const std::string key = lowerAscii(*name);
             if (entry.is_directory(typeError)) {
                 if (subfolders && !subfolders->emplace(key, entry.path()).second)
-                    problems_.push_back(shown(entry.path()) + ": " + say("与 ")
-                        + shown(subfolders->at(key)) + say(" 只差大小写，无法确定用哪一个"));
+                    problems_.push_back(sameButCase(entry.path(), subfolders->at(key)));
                 continue;
             }
             if (!entry.is_regular_file(typeError))
@@ -152,8 +159,7 @@ public:
                 kind = Kind::SlotTable;
             }
             if (!seen_.emplace(targetPrefix + key, entry.path()).second) {
-                problems_.push_back(shown(entry.path()) + ": " + say("与 ")
-                    + shown(seen_[targetPrefix + key]) + say(" 只差大小写，无法确定用哪一个"));
+                problems_.push_back(sameButCase(entry.path(), seen_[targetPrefix + key]));
                 continue;
             }
             // The fixed names are opened in lower case; a show keeps its name, not its case
@@ -164,7 +170,8 @@ public:
                 tables.push_back(items_.size() - 1);
         }
         if (error)
-            problems_.push_back(shown(folder) + ": " + say("无法读取文件夹：") + error.message());
+            problems_.push_back(
+                shown(folder) + ": " + "cannot read the folder: " + error.message());
         for (std::size_t index : tables) {
             auto aux
                 = auxiliaries.find(lowerAscii(stem(fs::path(items_[index].target).filename())));
@@ -179,13 +186,18 @@ private:
     std::map<std::string, fs::path> seen_;
 };
 
-// Reads a table through as the program would: the open checks, then every field of every
-// record, memo and byte-set chains included. The empty text when all is well.
+// Reads a table through as the program would (the open checks, then every field of every
+// record, memo and byte-set chains included) and checks that it has the fields the program
+// reads. The empty text when all is well.
 std::string checkTable(const fs::path& path, Kind kind)
 {
     auto failure = [](int code) {
         return say(recdb::errorMessage(code)) + " (" + std::to_string(code) + ")";
     };
+    recdb::CheckResult check = recdb::checkDatabaseFile(path.string());
+    if (check.code)
+        return check.where.empty() ? failure(check.code)
+                                   : say(check.where) + ": " + failure(check.code);
     std::unique_ptr<recdb::Database> table;
     if (int code = recdb::Database::open(
             recdb::posixFileSystem(), path.string(), true, recdb::ShareMode::DenyWrite, table))
@@ -193,21 +205,7 @@ std::string checkTable(const fs::path& path, Kind kind)
     for (const std::string& name : requiredFields(kind)) {
         const recdb::Field* field = table->findField(name);
         if (!field || field->type != recdb::layout::FieldType::Text)
-            return say("缺少文本字段“") + say(name) + say("”");
-    }
-    std::int32_t count = 0, nextId = 0;
-    if (int code = table->readCounters(count, nextId))
-        return failure(code);
-    for (table->current = 0; table->current < count; ++table->current) {
-        std::int32_t id = 0;
-        if (int code = table->readRecordId(id))
-            return say("记录 ") + std::to_string(table->current + 1) + ": " + failure(code);
-        for (const recdb::Field& field : table->fields()) {
-            runtime::Value value;
-            if (int code = table->readField(field, value))
-                return say("记录 ") + std::to_string(table->current + 1) + say("，字段“")
-                    + say(field.name) + say("”：") + failure(code);
-        }
+            return "no text field \"" + say(name) + "\"";
     }
     return {};
 }
@@ -246,13 +244,13 @@ std::string stage(const fs::path& from, const fs::path& to)
         fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
     if (!error)
         fs::permissions(to, fileMode, error);
-    return error ? shown(from) + ": " + say("无法复制：") + error.message() : std::string();
+    return error ? shown(from) + ": cannot copy: " + error.message() : std::string();
 }
 
 ImportResult refuse(std::vector<std::string> problems)
 {
     ImportResult result;
-    result.report.push_back(say("未导入任何文件，数据文件夹保持原样："));
+    result.report.push_back("Nothing was imported; the hall folder is as it was:");
     for (std::string& problem : problems)
         result.report.push_back("  " + std::move(problem));
     return result;
@@ -265,9 +263,25 @@ ImportResult importHall(const std::string& sourceFolder, const std::string& hall
     const fs::path source(sourceFolder), hall(hallFolder);
     std::error_code error;
     if (!fs::is_directory(source, error))
-        return refuse({ sourceFolder + ": " + say("不是一个文件夹") });
+        return refuse({ sourceFolder + ": not a folder" });
     if (fs::exists(hall, error) && fs::equivalent(source, hall, error))
-        return refuse({ sourceFolder + ": " + say("就是数据文件夹本身") });
+        return refuse({ sourceFolder + ": this is the hall folder itself" });
+
+    // A running program keeps reading and writing its tables: files brought in under it
+    // would mix two halls. A folder that does not exist yet has no program on it.
+    SingleInstance hallLock;
+    if (fs::is_directory(hall, error)) {
+        switch (hallLock.take(hallFolder)) {
+        case SingleInstance::Outcome::taken:
+            break;
+        case SingleInstance::Outcome::held:
+            return refuse(
+                { hallFolder + ": the program is running on this hall folder; close it first" });
+        case SingleInstance::Outcome::failed:
+            return refuse(
+                { hallFolder + ": cannot lock the hall folder: " + say(hallLock.failure()) });
+        }
+    }
 
     std::vector<Item> items;
     std::vector<std::string> problems;
@@ -284,7 +298,7 @@ ImportResult importHall(const std::string& sourceFolder, const std::string& hall
             items.begin(), items.end(), [&](const Item& item) { return item.target == table; });
         if (!found)
             problems.push_back(
-                sourceFolder + ": " + say("没有 ") + table + say("，不像是舞厅播放器的数据文件夹"));
+                sourceFolder + ": no " + table + " here, so this is no installation's folder");
     }
     if (!problems.empty())
         return refuse(std::move(problems));
@@ -301,7 +315,7 @@ ImportResult importHall(const std::string& sourceFolder, const std::string& hall
     if (!error)
         staging.emplace(hall);
     if (!staging || staging->path().empty())
-        return refuseAndTidy({ hallFolder + ": " + say("无法在数据文件夹里建立临时文件夹") });
+        return refuseAndTidy({ hallFolder + ": cannot make a scratch folder here" });
     std::vector<std::pair<fs::path, fs::path>> moves; // staged -> final
     auto stageOne = [&](const fs::path& from, const std::string& target) {
         std::string problem = stage(from, staging->path() / target);
@@ -333,14 +347,14 @@ ImportResult importHall(const std::string& sourceFolder, const std::string& hall
         if (!error)
             fs::rename(staged, final, error);
         if (error) {
-            result.report.push_back(shown(final) + ": " + say("无法放入数据文件夹：")
-                + error.message() + say("；导入未完成"));
+            result.report.push_back(shown(final) + ": cannot move it into the hall folder: "
+                + error.message() + "; the import is incomplete");
             return result;
         }
     }
     result.imported = true;
     result.report.push_back(
-        say("已导入 ") + std::to_string(items.size()) + say(" 个文件到 ") + hallFolder + say("："));
+        "Imported " + std::to_string(items.size()) + " files into " + hallFolder + ":");
     for (const Item& item : items)
         result.report.push_back("  " + shown(item.source) + " -> " + item.target);
     return result;

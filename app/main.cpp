@@ -1,24 +1,26 @@
-// dancehall: the program. It runs from its hall folder, where its data files live; the
-// command line can choose that folder or ask for a request that runs instead of the program.
+// dancehall: the program. Its data lives in the hall folder (--data DIR, $DANCEHALL_DATA,
+// else $XDG_DATA_HOME/dancehall), which it makes its current directory. --version, --help
+// and --import DIR run instead of the program.
 
 #include "app/application.h"
+#include "app/command_line.h"
 #include "app/hall_import.h"
-#include "app/program_options.h"
 #include "app/start_routine.h"
 
-#include "platform/posix/encoding.h"
+#include "platform/posix/path.h"
 #include "platform/posix/program_directory.h"
 #include "platform/pulse/pulse_mixer.h"
 #include "platform/pulse/pulse_output.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_view_factory.h"
-#include "runtime/files.h"
+#include "runtime/hall_folder.h"
 
 #include <QApplication>
 
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <unistd.h>
 
 namespace {
 
@@ -39,24 +41,64 @@ void chooseOffscreenWithoutDisplay()
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
-std::string hallFolder(const app::ProgramOptions& options)
+std::optional<std::string> chooseHallFolder(const app::CommandLine& line)
 {
-    if (options.dataFolder)
-        return std::filesystem::absolute(*options.dataFolder).lexically_normal().string();
-    return platform::executableDirectory().value_or(".");
+    auto hall = runtime::chooseHallFolder(line.dataFolder);
+    if (!hall)
+        std::cerr << "dancehall: no hall folder: give --data DIR, or set DANCEHALL_DATA or HOME\n";
+    return hall;
 }
 
-int importInto(const app::ProgramOptions& options)
+// The hall folder, ready and current; nothing (after telling why) when it cannot be had.
+std::optional<std::string> enterHallFolder(const app::CommandLine& line)
 {
-    app::ImportResult result = app::importHall(options.importSource, hallFolder(options));
-    for (const std::string& line : result.report)
-        (result.imported ? std::cout : std::cerr) << line << '\n';
+    auto hall = chooseHallFolder(line);
+    if (!hall)
+        return std::nullopt;
+    if (auto problem = runtime::prepareHallFolder(*hall, runtime::shippedDefaultsFolder())) {
+        std::cerr << "dancehall: " << *problem << "\n";
+        return std::nullopt;
+    }
+    if (::chdir(hall->c_str()) != 0) {
+        std::cerr << "dancehall: cannot enter the hall folder " << *hall << "\n";
+        return std::nullopt;
+    }
+    return hall;
+}
+
+int importInto(const app::CommandLine& line)
+{
+    auto hall = chooseHallFolder(line);
+    if (!hall)
+        return EXIT_FAILURE;
+    app::ImportResult result = app::importHall(line.importSource, *hall);
+    for (const std::string& report : result.report)
+        (result.imported ? std::cout : std::cerr) << report << '\n';
     return result.imported ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
-// Only the installed program starts itself at log-in: a build started from its source tree
-// would otherwise come back at every log-in of its developer.
-std::vector<runtime::Text> startAtLogIn(const app::ProgramOptions& options)
+// The requests that run instead of the program; nothing for a start of the program.
+std::optional<int> runRequest(const app::CommandLine& line)
+{
+    switch (line.request) {
+    case app::CommandLine::Request::Version:
+        std::cout << app::versionText();
+        return EXIT_SUCCESS;
+    case app::CommandLine::Request::Help:
+        std::cout << app::usageText();
+        return EXIT_SUCCESS;
+    case app::CommandLine::Request::Import:
+        return importInto(line);
+    case app::CommandLine::Request::Run:
+        break;
+    }
+    return std::nullopt;
+}
+
+// Only the installed program starts itself at log-in, and on the hall folder it runs on now:
+// a build started from its source tree would otherwise come back at every log-in of its
+// developer.
+std::vector<runtime::Text> startAtLogIn(const std::string& hall)
 {
     auto directory = platform::executableDirectory();
     std::error_code error;
@@ -64,46 +106,43 @@ std::vector<runtime::Text> startAtLogIn(const app::ProgramOptions& options)
         || !std::filesystem::equivalent(
             *directory + "/dancehall", DANCEHALL_INSTALLED_PROGRAM, error))
         return {};
-    std::vector<runtime::Text> command = { platform::utf8ToGbk(DANCEHALL_INSTALLED_PROGRAM) };
-    if (options.dataFolder) {
-        command.push_back("--data");
-        command.push_back(platform::utf8ToGbk(hallFolder(options)));
-    }
-    return command;
+    return { platform::programPath(DANCEHALL_INSTALLED_PROGRAM), "--data",
+        platform::programPath(hall) };
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const app::ProgramOptions options
-        = app::parseProgramOptions(std::vector<std::string>(argv + 1, argv + argc));
-    switch (options.request) {
-    case app::ProgramOptions::Request::Version:
-        std::cout << app::versionText();
-        return EXIT_SUCCESS;
-    case app::ProgramOptions::Request::Help:
-        std::cout << app::helpText();
-        return EXIT_SUCCESS;
-    case app::ProgramOptions::Request::Wrong:
-        std::cerr << "dancehall: " << options.wrong << "\n\n" << app::helpText();
-        return wrongCommandLine;
-    case app::ProgramOptions::Request::Import:
-        return importInto(options);
-    case app::ProgramOptions::Request::Run:
-        break;
+    // Read before Qt starts, so that these requests need no display. A line that fails here
+    // may hold Qt's own options, which only a start of the program takes.
+    auto early = app::parseCommandLine(argc, argv);
+    if (const auto* line = std::get_if<app::CommandLine>(&early)) {
+        if (auto exitCode = runRequest(*line))
+            return *exitCode;
     }
 
     chooseOffscreenWithoutDisplay();
     QApplication qt(argc, argv);
+    auto parsed = app::parseCommandLine(argc, argv);
+    if (const auto* error = std::get_if<app::CommandLineError>(&parsed)) {
+        std::cerr << error->message;
+        return wrongCommandLine;
+    }
+    const auto& line = std::get<app::CommandLine>(parsed);
+    if (auto exitCode = runRequest(line))
+        return *exitCode;
+    auto hall = enterHallFolder(line);
+    if (!hall)
+        return EXIT_FAILURE;
     platform::qt::QtPlatform desktop;
     platform::Platform platform = desktop.platform();
     runtime::Runtime runtime(platform);
-    runtime::enterProgramDirectory();
     platform::qt::QtViewFactory views;
     // Without a sound server the application's default silent device keeps the show going.
     app::Application application(runtime, views, platform::pulse::pulseMixerFactory(),
         platform::pulse::pulseOutputFactory());
-    application.startAtLogIn = startAtLogIn(options);
+    application.programDirectory = platform::programPath(*hall);
+    application.startAtLogIn = startAtLogIn(*hall);
     return app::runStartRoutine(application);
 }

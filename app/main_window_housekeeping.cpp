@@ -86,7 +86,7 @@ HandlerResult showListMenu(Application& app, HandlerArgs)
 HandlerResult openManualLink(Application& app, HandlerArgs)
 {
     app.windows.setProperty(window, 超级链接框1, ui::prop::hyperLinker::address,
-        manualAddress(runtime::programDirectory()));
+        manualAddress(runtime::programFileDirectory()));
     return std::nullopt;
 }
 

@@ -2,6 +2,7 @@
 // independent writer of the table format, under the names such a folder really has.
 
 #include "app/hall_import.h"
+#include "app/single_instance.h"
 
 #include "platform/posix/encoding.h"
 #include "private_session.h"
@@ -66,11 +67,14 @@ void writeBytes(const fs::path& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// Every file under folder with its bytes: what "changing nothing" is checked against.
+// Every file under folder with its bytes: what "changing nothing" is checked against. The
+// program's lock file holds no data.
 std::map<std::string, std::string> contents(const fs::path& folder)
 {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.path().filename() == instanceLockName)
+            continue;
         files[fs::relative(entry.path(), folder).string()]
             = entry.is_regular_file() ? fileBytes(entry.path()) : "<folder>";
     }
@@ -251,6 +255,19 @@ TEST_F(HallImport, AnyDamagedFileRefusesTheWholeImportAndChangesNothing)
         EXPECT_NE(report(result).find(damage.namedInReport), std::string::npos) << report(result);
         EXPECT_EQ(contents(hall), before);
     }
+}
+
+TEST_F(HallImport, WaitsForTheProgramRunningOnTheHallToClose)
+{
+    fs::create_directories(hall);
+    const auto before = contents(hall);
+    SingleInstance runningProgram;
+    ASSERT_EQ(runningProgram.take(hall.string()), SingleInstance::Outcome::taken);
+
+    ImportResult result = run();
+    EXPECT_FALSE(result.imported);
+    EXPECT_NE(report(result).find("running"), std::string::npos) << report(result);
+    EXPECT_EQ(contents(hall), before);
 }
 
 TEST_F(HallImport, RefusesAFolderThatIsNoInstallation)

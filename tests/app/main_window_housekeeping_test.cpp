@@ -111,7 +111,7 @@ TEST_F(Housekeeping, PressingTheLinkPointsItAtTheManualBesideTheProgram)
 {
     input.mouse(window, 超级链接框1, ui::commonEvent::leftDown);
     Text address = std::get<Text>(mainProperty(超级链接框1, ui::prop::hyperLinker::address));
-    fs::path program = fs::path(runtime::programDirectory()).parent_path();
+    fs::path program = fs::path(runtime::programFileDirectory()).parent_path();
     EXPECT_EQ(address, "file://" + (program / "share/doc/dancehall/manual/index.html").string());
 }
 

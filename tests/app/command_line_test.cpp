@@ -1,0 +1,79 @@
+// The command line: what each request runs, and lines that must be refused rather than
+// half understood (a start on the wrong hall folder, an import of nothing).
+
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace app {
+namespace {
+
+using Request = CommandLine::Request;
+
+std::variant<CommandLine, CommandLineError> parse(std::vector<const char*> arguments)
+{
+    arguments.insert(arguments.begin(), "dancehall");
+    return parseCommandLine(static_cast<int>(arguments.size()), arguments.data());
+}
+
+CommandLine accepted(std::vector<const char*> arguments)
+{
+    auto result = parse(arguments);
+    EXPECT_TRUE(std::holds_alternative<CommandLine>(result))
+        << std::get<CommandLineError>(result).message;
+    return std::holds_alternative<CommandLine>(result) ? std::get<CommandLine>(result)
+                                                       : CommandLine {};
+}
+
+TEST(CommandLine, ReadsEachRequestAndTheHallFolder)
+{
+    EXPECT_EQ(accepted({}).request, Request::Run);
+    EXPECT_FALSE(accepted({}).dataFolder);
+
+    CommandLine run = accepted({ "--data", "/srv/hall" });
+    EXPECT_EQ(run.request, Request::Run);
+    EXPECT_EQ(run.dataFolder, "/srv/hall");
+    EXPECT_EQ(accepted({ "--data=/srv/舞厅" }).dataFolder, "/srv/舞厅");
+
+    CommandLine import = accepted({ "--import", "/mnt/old", "--data", "h" });
+    EXPECT_EQ(import.request, Request::Import);
+    EXPECT_EQ(import.importSource, "/mnt/old");
+    EXPECT_EQ(import.dataFolder, "h");
+    EXPECT_EQ(accepted({ "--import=/mnt/old" }).importSource, "/mnt/old");
+
+    // Asking for information never starts or imports anything.
+    EXPECT_EQ(accepted({ "--import", "/mnt/old", "--version" }).request, Request::Version);
+    EXPECT_EQ(accepted({ "--help", "--bogus" }).request, Request::Help);
+}
+
+TEST(CommandLine, RefusesWhatItCannotUnderstand)
+{
+    const std::vector<std::vector<const char*>> lines = {
+        { "--bogus" },
+        { "/srv/hall" },
+        { "--data" },
+        { "--data=" },
+        { "--import" },
+        { "--import", "" },
+        { "--datafolder=/x" },
+        { "--data", "a", "--data", "b" },
+        { "--import", "a", "--import=b" },
+    };
+    for (const auto& line : lines) {
+        auto result = parse(line);
+        ASSERT_TRUE(std::holds_alternative<CommandLineError>(result)) << line.front();
+        EXPECT_NE(std::get<CommandLineError>(result).message.find("usage:"), std::string::npos);
+    }
+}
+
+TEST(CommandLine, VersionAndUsageNameTheProgramAndEveryOption)
+{
+    EXPECT_EQ(versionText().rfind("dancehall ", 0), 0u);
+    for (const char* option : { "--data", "--import", "--version", "--help" })
+        EXPECT_NE(usageText().find(option), std::string::npos) << option;
+}
+
+} // namespace
+} // namespace app

@@ -14,6 +14,9 @@
 #include <memory>
 #include <optional>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace app {
 namespace {
 
@@ -247,6 +250,18 @@ std::string stage(const fs::path& from, const fs::path& to)
     return error ? shown(from) + ": cannot copy: " + error.message() : std::string();
 }
 
+// Flushes a file or folder to the disk, so that a power cut after the import finds the
+// moved files whole.
+bool sync(const fs::path& path)
+{
+    int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    bool synced = ::fsync(descriptor) == 0;
+    ::close(descriptor);
+    return synced;
+}
+
 ImportResult refuse(std::vector<std::string> problems)
 {
     ImportResult result;
@@ -341,6 +356,14 @@ ImportResult importHall(const std::string& sourceFolder, const std::string& hall
         return refuseAndTidy(std::move(problems));
     }
 
+    for (const auto& move : moves) {
+        if (!sync(move.first))
+            problems.push_back(shown(move.first) + ": cannot write it to the disk");
+    }
+    if (!problems.empty()) {
+        staging.reset();
+        return refuseAndTidy(std::move(problems));
+    }
     ImportResult result;
     for (const auto& [staged, final] : moves) {
         fs::create_directories(final.parent_path(), error);
@@ -352,6 +375,8 @@ ImportResult importHall(const std::string& sourceFolder, const std::string& hall
             return result;
         }
     }
+    sync(hall);
+    sync(hall / "lb");
     result.imported = true;
     result.report.push_back(
         "Imported " + std::to_string(items.size()) + " files into " + hallFolder + ":");

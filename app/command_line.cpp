@@ -47,11 +47,8 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(int argc, const cha
         }
         if (value.empty())
             return error(std::string(option) + " needs a folder");
-        // Two folders for one purpose is a slip, and guessing which one was meant could
-        // start or fill the wrong hall.
+        // As with most programs, a later option overrides an earlier one.
         const bool data = option == "--data";
-        if (data ? line.dataFolder.has_value() : !line.importSource.empty())
-            return error(std::string(option) + " given twice");
         if (data) {
             line.dataFolder = std::string(value);
         } else {

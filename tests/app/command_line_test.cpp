@@ -15,7 +15,7 @@ using Request = CommandLine::Request;
 std::variant<CommandLine, CommandLineError> parse(std::vector<const char*> arguments)
 {
     arguments.insert(arguments.begin(), "dancehall");
-    return parseCommandLine(static_cast<int>(arguments.size()), arguments.data());
+    return parseCommandLine(int(arguments.size()), arguments.data());
 }
 
 CommandLine accepted(std::vector<const char*> arguments)
@@ -27,16 +27,17 @@ CommandLine accepted(std::vector<const char*> arguments)
                                                        : CommandLine {};
 }
 
-TEST(CommandLine, ReadsEachRequestAndTheHallFolder)
+TEST(CommandLine, TakesTheHallFolderInEitherForm)
 {
-    EXPECT_EQ(accepted({}).request, Request::Run);
     EXPECT_FALSE(accepted({}).dataFolder);
+    EXPECT_EQ(accepted({}).request, Request::Run);
+    EXPECT_EQ(accepted({ "--data", "/halls/a" }).dataFolder, "/halls/a");
+    EXPECT_EQ(accepted({ "--data=/halls/b" }).dataFolder, "/halls/b");
+    EXPECT_EQ(accepted({ "--data", "a", "--data", "b" }).dataFolder, "b");
+}
 
-    CommandLine run = accepted({ "--data", "/srv/hall" });
-    EXPECT_EQ(run.request, Request::Run);
-    EXPECT_EQ(run.dataFolder, "/srv/hall");
-    EXPECT_EQ(accepted({ "--data=/srv/舞厅" }).dataFolder, "/srv/舞厅");
-
+TEST(CommandLine, ReadsTheRequestsThatRunInsteadOfTheProgram)
+{
     CommandLine import = accepted({ "--import", "/mnt/old", "--data", "h" });
     EXPECT_EQ(import.request, Request::Import);
     EXPECT_EQ(import.importSource, "/mnt/old");
@@ -48,23 +49,14 @@ TEST(CommandLine, ReadsEachRequestAndTheHallFolder)
     EXPECT_EQ(accepted({ "--help", "--bogus" }).request, Request::Help);
 }
 
-TEST(CommandLine, RefusesWhatItCannotUnderstand)
+TEST(CommandLine, RefusesWhatItDoesNotKnowWithTheUsage)
 {
-    const std::vector<std::vector<const char*>> lines = {
-        { "--bogus" },
-        { "/srv/hall" },
-        { "--data" },
-        { "--data=" },
-        { "--import" },
-        { "--import", "" },
-        { "--datafolder=/x" },
-        { "--data", "a", "--data", "b" },
-        { "--import", "a", "--import=b" },
-    };
-    for (const auto& line : lines) {
-        auto result = parse(line);
-        ASSERT_TRUE(std::holds_alternative<CommandLineError>(result)) << line.front();
-        EXPECT_NE(std::get<CommandLineError>(result).message.find("usage:"), std::string::npos);
+    for (std::vector<const char*> wrong : { std::vector<const char*> { "--data" }, { "--data=" },
+             { "--datum", "x" }, { "x" }, { "--import" }, { "--import", "" }, { "--import=" } }) {
+        auto result = parse(wrong);
+        ASSERT_TRUE(std::holds_alternative<CommandLineError>(result)) << wrong[0];
+        EXPECT_NE(
+            std::get<CommandLineError>(result).message.find("usage: dancehall"), std::string::npos);
     }
 }
 

@@ -147,17 +147,15 @@ HandlerResult newShow(Application& app, HandlerArgs)
         return std::nullopt;
     setShowCaption(app, unsavedShow);
     rememberCurrentShow(app);
-    {
-        OpenTable table(app, tables::currentShow);
-        if (table.isOpen()) {
-            recdb::Registry& db = app.databases;
-            db.goFirst();
-            const int count = db.recordCount();
-            for (int k = 1; k <= count; ++k, db.skip())
-                db.markDeleted();
-            db.pack();
-        }
-    }
+    // Emptied in the scratch copy, which replaces the show whole: never half a show.
+    editThroughScratch(app, [](recdb::Registry& db) {
+        db.goFirst();
+        const int count = db.recordCount();
+        for (int k = 1; k <= count; ++k, db.skip())
+            if (!db.markDeleted())
+                return false;
+        return db.pack();
+    });
     refreshShowView(app);
     stopPlayback(app);
     return std::nullopt;

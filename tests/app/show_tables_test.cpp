@@ -182,6 +182,13 @@ TEST_F(ShowTables, ShowFilesDropAsciiAndGbkSpacesAndAreWholeCopies)
 
     EXPECT_TRUE(deleteShowFile(application, "MyShow1"));
     EXPECT_FALSE(fs::exists(directory / "lb/MyShow1.dat"));
+
+    // Every caller is kept inside lb/: no hidden ".dat", no "../ss.dat".
+    const std::string styles = contents(directory / "ss.dat");
+    for (const char* refused : { "", " \xA1\xA1", "../ss", "..", "a/b" })
+        EXPECT_FALSE(saveShowFile(application, refused)) << refused;
+    EXPECT_TRUE(fs::is_empty(directory / "lb"));
+    EXPECT_EQ(contents(directory / "ss.dat"), styles);
 }
 
 TEST(SlotText, TrackTitleIsTheFileNameWithoutFourBytes)

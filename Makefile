@@ -1,10 +1,11 @@
 # The two commands of the README:
 #   make run   - install what is missing, build, assemble build/dist/ and start the program
 #   make test  - install what is missing, build, run every test
+#   make deb   - build the Debian package into build-deb/
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: run test deps build
+.PHONY: run test deps build deb
 
 deps:
 	@scripts/install-deps
@@ -18,3 +19,7 @@ run: build
 
 test: build
 	scripts/with-test-env ctest --test-dir $(BUILD) --output-on-failure -j2
+
+deb: deps
+	@scripts/install-package-deps
+	scripts/build-deb

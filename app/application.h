@@ -17,6 +17,8 @@
 #include "ui/threads.h"
 #include "ui/window_system.h"
 
+#include <vector>
+
 namespace app {
 
 class Application {
@@ -36,6 +38,10 @@ public:
     runtime::Runtime& runtime;
     // Where the data files live, without a trailing "/"; tests point it at a scratch copy.
     runtime::Text programDirectory;
+    // The command that starts the program at the next log-in (program file, then arguments),
+    // registered at shutdown; empty, and nothing registered, unless this is the installed
+    // program.
+    std::vector<runtime::Text> startAtLogIn;
     Globals globals;
     recdb::RuntimeErrorReport databaseErrors;
     recdb::Registry databases;

@@ -5,9 +5,18 @@
 namespace app {
 namespace {
 
-constexpr char usage[] = "usage: dancehall [--data DIR]\n"
-                         "  --data DIR  use the hall folder DIR (default: $DANCEHALL_DATA, else "
-                         "$XDG_DATA_HOME/dancehall)\n";
+constexpr char usage[]
+    = "usage: dancehall [--data DIR]\n"
+      "       dancehall [--data DIR] --import OLD-DIR\n"
+      "       dancehall --version | --help\n"
+      "  --data DIR        use the hall folder DIR (default: $DANCEHALL_DATA, else\n"
+      "                    $XDG_DATA_HOME/dancehall)\n"
+      "  --import OLD-DIR  check an existing installation's tables, ss.dat and lb/ and copy\n"
+      "                    them into the hall folder, then exit; nothing is copied when a\n"
+      "                    file is damaged\n"
+      "  --version         print the version and exit\n"
+      "  --help            print this help and exit\n"
+      "The manual: /usr/share/doc/dancehall/manual/index.html\n";
 
 CommandLineError error(const std::string& what)
 {
@@ -21,21 +30,43 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(int argc, const cha
     CommandLine line;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        std::optional<std::string_view> value;
-        if (argument == "--data") {
-            if (i + 1 >= argc)
-                return error("--data needs a folder");
-            value = argv[++i];
-        } else if (argument.starts_with("--data=")) {
-            value = argument.substr(7);
-        } else {
-            return error("unknown argument " + std::string(argument));
+        if (argument == "--version" || argument == "--help") {
+            // Asking for information always wins: nothing else on the line runs.
+            line.request = argument == "--version" ? CommandLine::Request::Version
+                                                   : CommandLine::Request::Help;
+            return line;
         }
-        if (value->empty())
-            return error("--data needs a folder");
-        line.dataFolder = std::string(*value);
+        std::string_view option = argument.substr(0, argument.find('='));
+        if (option != "--data" && option != "--import")
+            return error("unknown argument " + std::string(argument));
+        std::string_view value;
+        if (option.size() < argument.size()) {
+            value = argument.substr(option.size() + 1);
+        } else if (i + 1 < argc) {
+            value = argv[++i];
+        }
+        if (value.empty())
+            return error(std::string(option) + " needs a folder");
+        // As with most programs, a later option overrides an earlier one.
+        const bool data = option == "--data";
+        if (data) {
+            line.dataFolder = std::string(value);
+        } else {
+            line.importSource = std::string(value);
+            line.request = CommandLine::Request::Import;
+        }
     }
     return line;
+}
+
+std::string versionText()
+{
+    return "dancehall " DANCEHALL_VERSION "\n";
+}
+
+std::string usageText()
+{
+    return usage;
 }
 
 } // namespace app

@@ -1,6 +1,8 @@
 #pragma once
-// The program's command line, read in one place. Qt has taken its own options out of argv
-// before this runs.
+// The program's command line, read in one place: the hall folder to use, and the requests
+// that run instead of the program (--version, --help, --import DIR). Read once before Qt
+// starts, so that these requests need no display, and once more after Qt has taken its own
+// options out of argv.
 
 #include <optional>
 #include <string>
@@ -9,8 +11,12 @@
 namespace app {
 
 struct CommandLine {
+    enum class Request { Run, Version, Help, Import };
+    Request request = Request::Run;
     // --data DIR (or --data=DIR): the hall folder to use instead of the default one.
     std::optional<std::string> dataFolder;
+    // --import DIR (or --import=DIR): an existing installation's folder to bring in.
+    std::string importSource;
 };
 
 // What went wrong, for the terminal, with the usage.
@@ -19,5 +25,9 @@ struct CommandLineError {
 };
 
 std::variant<CommandLine, CommandLineError> parseCommandLine(int argc, const char* const* argv);
+
+// For the terminal: "dancehall <version>" and the usage with every option.
+std::string versionText();
+std::string usageText();
 
 } // namespace app

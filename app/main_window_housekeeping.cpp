@@ -1,11 +1,13 @@
 // The main window's small handlers: the tray icon and its menu, the show list's menu, the
-// clock line and the vendor link.
+// clock line and the link to the operator's manual.
 
 #include "app/application.h"
 #include "app/handler_table.h"
+#include "app/manual.h"
 
 #include "runtime/conversions.h"
 #include "runtime/date_time.h"
+#include "runtime/files.h"
 #include "ui/commands.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
@@ -18,7 +20,6 @@ using namespace ids::MainWindow;
 constexpr int visible = 5;
 constexpr int normalState = 0;
 constexpr int toTop = 1;
-constexpr char vendorAddress[] = "http://www.velorn.example/";
 
 namespace tray {
 constexpr std::int32_t leftClick = 1, doubleClick = 2, rightClick = 3;
@@ -83,10 +84,12 @@ HandlerResult showListMenu(Application& app, HandlerArgs)
     return std::nullopt;
 }
 
-HandlerResult openVendorLink(Application& app, HandlerArgs)
+// The link opens the manual installed with the program: it works without a network, and the
+// hall's operator reads it in Chinese. The link control hands the address to the desktop.
+HandlerResult openManualLink(Application& app, HandlerArgs)
 {
-    app.windows.setProperty(
-        window, 超级链接框1, ui::prop::hyperLinker::address, Text(vendorAddress));
+    app.windows.setProperty(window, 超级链接框1, ui::prop::hyperLinker::address,
+        manualAddress(runtime::programFileDirectory()));
     return std::nullopt;
 }
 

@@ -33,8 +33,11 @@ HandlerResult shutDown(Application& app, HandlerArgs)
     app.threads.deleteSection(app.globals.lightLock);
     commands.loadWindow(ids::ClosingNotice::window, true);
     commands.setTrayIcon(window, {}, {});
-    // Written only when the companion program is there to start.
-    runtime::registerAutostart("舞厅播放器", dataFilePath(app, "播放器.exe"));
+    // The installed program itself starts at log-in: there is no companion program here.
+    if (!app.startAtLogIn.empty()) {
+        runtime::registerAutostart("舞厅播放器", app.startAtLogIn.front(),
+            { app.startAtLogIn.begin() + 1, app.startAtLogIn.end() });
+    }
     app.runtime.endProgram(0);
 }
 

@@ -40,15 +40,25 @@ Text programDirectory()
     return directory ? platform::programPath(*directory) : Text();
 }
 
-bool registerAutostart(std::string_view name, std::string_view target)
+Text programFileDirectory()
+{
+    auto directory = platform::executableDirectory();
+    return directory ? platform::programPath(*directory) : Text();
+}
+
+bool registerAutostart(
+    std::string_view name, std::string_view target, const std::vector<Text>& arguments)
 {
     if (!fileExists(target)) {
         return false;
     }
+    std::vector<std::string> nativeArguments;
+    for (const Text& argument : arguments)
+        nativeArguments.push_back(platform::nativePath(argument));
     auto directory = platform::autostartDirectory();
     return directory
         && platform::writeAutostartEntry(
-            *directory, platform::gbkToUtf8(name), platform::nativePath(target));
+            *directory, platform::gbkToUtf8(name), platform::nativePath(target), nativeArguments);
 }
 
 } // namespace runtime

@@ -5,6 +5,7 @@
 #include "runtime/text.h"
 
 #include <optional>
+#include <vector>
 
 namespace runtime {
 
@@ -24,10 +25,13 @@ std::optional<Text> findFile(std::string_view pathPattern);
 // The folder of the program's data, without a trailing "/": the hall folder, which the
 // program makes its current directory at start. "" when it cannot be found.
 Text programDirectory();
+// The folder of the program file itself, without a trailing "/"; "" when it cannot be found.
+Text programFileDirectory();
 
-// Starts target when the user logs in, under the entry name. False, and nothing written,
-// when target does not exist. The registry and start-up folder variants of the command
-// both come here: the desktop has one place for this.
-bool registerAutostart(std::string_view name, std::string_view target);
+// Starts target with arguments when the user logs in, under the entry name. False, and
+// nothing written, when target does not exist. The registry and start-up folder variants of
+// the command both come here: the desktop has one place for this.
+bool registerAutostart(
+    std::string_view name, std::string_view target, const std::vector<Text>& arguments = {});
 
 } // namespace runtime

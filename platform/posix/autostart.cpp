@@ -33,11 +33,11 @@ std::string escapeValue(const std::string& text)
     return escaped;
 }
 
-// The target as one quoted argument of the Exec line; "%" starts a field code there.
-std::string execArgument(const std::string& target)
+// One quoted argument of the Exec line; "%" starts a field code there.
+std::string execArgument(const std::string& argument)
 {
     std::string quoted = "\"";
-    for (char c : target) {
+    for (char c : argument) {
         if (c == '"' || c == '`' || c == '$' || c == '\\') {
             quoted += '\\';
         }
@@ -61,8 +61,8 @@ std::optional<std::string> autostartDirectory()
     return std::nullopt;
 }
 
-bool writeAutostartEntry(
-    const std::string& directory, const std::string& name, const std::string& target)
+bool writeAutostartEntry(const std::string& directory, const std::string& name,
+    const std::string& target, const std::vector<std::string>& arguments)
 {
     if (name.empty()) {
         return false;
@@ -78,11 +78,14 @@ bool writeAutostartEntry(
     if (error) {
         return false;
     }
+    std::string exec = execArgument(target);
+    for (const std::string& argument : arguments)
+        exec += " " + execArgument(argument);
     std::string entry = "[Desktop Entry]\n"
                         "Type=Application\n"
                         "Name="
-        + escapeValue(name) + "\nExec=" + escapeValue(execArgument(target))
-        + "\nX-GNOME-Autostart-enabled=true\n";
+        + escapeValue(name) + "\nExec=" + escapeValue(exec)
+        + "\nIcon=dancehall\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
     return replaceFile(directory + "/" + fileName + ".desktop", entry);
 }
 

@@ -3,15 +3,17 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
 // $XDG_CONFIG_HOME/autostart, else ~/.config/autostart; nothing when neither is known.
 std::optional<std::string> autostartDirectory();
 
-// Writes <directory>/<name>.desktop that starts target (UTF-8 name, native target path),
-// creating the directory when needed. A "/" in the name becomes "_".
-bool writeAutostartEntry(
-    const std::string& directory, const std::string& name, const std::string& target);
+// Writes <directory>/<name>.desktop that starts target with arguments (UTF-8 name, native
+// target path and arguments), creating the directory when needed. A "/" in the name
+// becomes "_".
+bool writeAutostartEntry(const std::string& directory, const std::string& name,
+    const std::string& target, const std::vector<std::string>& arguments = {});
 
 } // namespace platform

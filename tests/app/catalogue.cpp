@@ -256,7 +256,7 @@ std::vector<ExpectedBinding> bindings()
         { mainWindow, 0x16010cce, 0, "openStyleEditor" },
         { mainWindow, 0x16010cbc, 0, "newShow" },
         { mainWindow, 0x16011177, 0, "openSaveShowDialog" },
-        { mainWindow, 0x1601128b, -1, "openVendorLink" },
+        { mainWindow, 0x1601128b, -1, "openManualLink" },
         { mainWindow, 0x16010397, 0, "refreshStyleStatus" },
         { mainWindow, 0x16010b58, 0, "timeLimitFadeOut" },
         { mainWindow, 0x16010c7b, 0, "showClock" },

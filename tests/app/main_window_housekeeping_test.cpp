@@ -1,8 +1,10 @@
 // The main window's small handlers: tray clicks and menu, the show list's menu, the clock
-// line and the vendor link.
+// line and the link to the manual.
 
 #include "tests/app/main_window_run.h"
 
+#include "app/manual.h"
+#include "runtime/files.h"
 #include "ui/commands.h"
 #include "ui/unit_properties.h"
 
@@ -116,11 +118,21 @@ TEST_F(Housekeeping, TheClockLineDropsZeroSecondsAndMinutes)
     EXPECT_EQ(clockLine(), "2024年1月1日12时30分5秒");
 }
 
-TEST_F(Housekeeping, PressingTheLinkGivesItTheVendorAddress)
+TEST_F(Housekeeping, PressingTheLinkPointsItAtTheManualBesideTheProgram)
 {
     input.mouse(window, 超级链接框1, ui::commonEvent::leftDown);
     Text address = std::get<Text>(mainProperty(超级链接框1, ui::prop::hyperLinker::address));
-    EXPECT_TRUE(address.starts_with("http://")) << address;
+    fs::path program = fs::path(runtime::programFileDirectory()).parent_path();
+    EXPECT_EQ(address, "file://" + (program / "share/doc/dancehall/manual/index.html").string());
+}
+
+TEST_F(Housekeeping, TheManualOfAnInstalledOrBuiltProgramIsFoundBesideIt)
+{
+    EXPECT_EQ(manualAddress("/usr/bin"), "file:///usr/share/doc/dancehall/manual/index.html");
+    EXPECT_EQ(
+        manualAddress("/opt/舞厅/bin"), "file:///opt/舞厅/share/doc/dancehall/manual/index.html");
+    EXPECT_TRUE(fs::exists(manualAddress(DANCEHALL_DIST).substr(7)))
+        << "the build assembles the manual where the program looks for it";
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Closing the main window: the notice for five seconds, the tray icon gone, the companion
-// program registered when it is there, and the end of the program after the windows.
+// Closing the main window: the notice for five seconds, the tray icon gone, the installed
+// program registered to start at log-in, and the end of the program after the windows.
 
 #include "tests/app/main_window_run.h"
 
@@ -69,15 +69,29 @@ TEST_F(ShutDown, ShowsTheNoticeForFiveSecondsRemovesTheTrayIconAndEnds)
     EXPECT_FALSE(fs::exists(autostartEntry()));
 }
 
-TEST_F(ShutDown, RegistersTheCompanionProgramOnlyWhenItIsThere)
+TEST_F(ShutDown, RegistersTheInstalledProgramToStartAtLogIn)
 {
-    std::ofstream(directory / u8"播放器.exe") << "companion";
+    std::ofstream(directory / "dancehall") << "program";
+    std::ofstream(directory / u8"播放器.exe") << "an old installation's companion";
+    application.startAtLogIn = { (directory / "dancehall").string(), "--data", "/srv/hall" };
 
     runAndClose();
 
     ASSERT_TRUE(fs::exists(autostartEntry()));
     EXPECT_NE(
-        contents(autostartEntry()).find((directory / u8"播放器.exe").string()), std::string::npos);
+        contents(autostartEntry())
+            .find("Exec=\"" + (directory / "dancehall").string() + "\" \"--data\" \"/srv/hall\"\n"),
+        std::string::npos)
+        << contents(autostartEntry());
+}
+
+TEST_F(ShutDown, RegistersNothingForAProgramThatIsNotInstalled)
+{
+    std::ofstream(directory / u8"播放器.exe") << "an old installation's companion";
+
+    runAndClose();
+
+    EXPECT_FALSE(fs::exists(autostartEntry()));
 }
 
 class ShutDownWhilePlaying : public ShutDown {

@@ -165,6 +165,23 @@ TEST_F(Files, AutostartEntryIsWrittenOnlyForAnExistingTarget)
     unsetenv("XDG_CONFIG_HOME");
 }
 
+// A hall folder may hold spaces, quotes and "%": each argument stays one word of the Exec line.
+TEST_F(Files, AutostartArgumentsAreQuotedOneByOne)
+{
+    setenv("XDG_CONFIG_HOME", dir.native().c_str(), 1);
+    dir.write("dancehall", "");
+    ASSERT_TRUE(
+        registerAutostart("舞厅播放器", dir.path("dancehall"), { "--data", "/舞厅 \"A\" 100%" }));
+    std::string entry = platform::readWholeFile(
+        dir.native() + "/autostart/" + platform::gbkToUtf8("舞厅播放器") + ".desktop")
+                            .value_or("");
+    EXPECT_NE(entry.find("Exec=\"" + dir.nativePath("dancehall") + "\" \"--data\" " + "\"/"
+                  + platform::gbkToUtf8("舞厅") + " \\\\\"A\\\\\" 100%%\"\n"),
+        std::string::npos)
+        << entry;
+    unsetenv("XDG_CONFIG_HOME");
+}
+
 // The system says no to writing the destination (a read-only file; root is never told so).
 class ReadOnlyDestination : public platform::FileOps {
 public:

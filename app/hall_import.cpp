@@ -1,0 +1,388 @@
+#include "app/hall_import.h"
+
+#include "app/single_instance.h"
+
+#include "platform/posix/encoding.h"
+#include "recdb/database.h"
+#include "recdb/error_codes.h"
+#include "recdb/file_check.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace app {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Texts of the data and the database (GBK) as a UTF-8 terminal shows them.
+std::string say(std::string_view gbk)
+{
+    return platform::gbkToUtf8(gbk);
+}
+
+enum class Kind { SlotTable, Catalogue, Plain };
+
+// What a table must hold for the program to use it.
+std::vector<std::string> requiredFields(Kind kind)
+{
+    if (kind == Kind::SlotTable)
+        return { "序号", "曲风", "曲目", "文件路径" };
+    if (kind == Kind::Catalogue)
+        return { "曲风" };
+    return {};
+}
+
+struct Item {
+    fs::path source;
+    std::string target; // relative to the hall folder, UTF-8
+    Kind kind = Kind::Plain;
+    std::optional<fs::path> auxiliarySource; // the table's memo and byte-set chains
+};
+
+bool isUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = lead < 0x80            ? 1
+            : (lead & 0xE0) == 0xC0 && lead >= 0xC2 ? 2
+            : (lead & 0xF0) == 0xE0                 ? 3
+            : (lead & 0xF8) == 0xF0 && lead <= 0xF4 ? 4
+                                                    : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+// A name as the program would write it: UTF-8 as it is, else decoded from GBK; nothing when
+// neither reading makes sense.
+std::optional<std::string> readableName(const std::string& raw)
+{
+    if (isUtf8(raw))
+        return raw;
+    std::string decoded = platform::gbkToUtf8(raw);
+    return isUtf8(decoded) ? std::optional(decoded) : std::nullopt;
+}
+
+std::string lowerAscii(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+        [](unsigned char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : char(c); });
+    return text;
+}
+
+// "Name.DAT" -> "Name.dat": the program opens its files with lower-case extensions.
+std::string withLowerExtension(const std::string& name)
+{
+    std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot) + lowerAscii(name.substr(dot));
+}
+
+std::string stem(const std::string& name)
+{
+    return name.substr(0, name.rfind('.'));
+}
+
+// A path for the report, each part readable on a UTF-8 terminal even where it is GBK.
+std::string shown(const fs::path& path)
+{
+    fs::path readable;
+    for (const fs::path& part : path)
+        readable /= readableName(part.string()).value_or(part.string());
+    return readable.string();
+}
+
+std::string sameButCase(const fs::path& one, const fs::path& other)
+{
+    return shown(one) + ": differs from " + shown(other)
+        + " only in letter case; cannot tell which one to use";
+}
+
+// Collects the files of one folder of the source: the tables with their auxiliary files and
+// the other files the program uses there.
+class FolderScan {
+public:
+    FolderScan(std::vector<Item>& items, std::vector<std::string>& problems)
+        : items_(items)
+        , problems_(problems)
+    {
+    }
+
+    // kinds: lower-case name -> kind, for the fixed names of the top folder; empty for lb/,
+    // where every .dat file is a show and every other file is kept.
+    void scan(const fs::path& folder, const std::string& targetPrefix,
+        const std::map<std::string, Kind>& kinds, std::map<std::string, fs::path>* subfolders)
+    {
+        std::map<std::string, fs::path> auxiliaries;
+        std::vector<std::size_t> tables;
+        std::error_code error;
+        for (fs::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error)) {
+            const fs::directory_entry& entry = *it;
+            std::error_code typeError;
+            const std::string raw = entry.path().filename().string();
+            auto name = readableName(raw);
+            if (!name) {
+                problems_.push_back(shown(entry.path()) + ": the name is neither UTF-8 nor GBK");
+                continue;
+            }
+            const std::string key = lowerAscii(*name);
+            if (entry.is_directory(typeError)) {
+                if (subfolders && !subfolders->emplace(key, entry.path()).second)
+                    problems_.push_back(sameButCase(entry.path(), subfolders->at(key)));
+                continue;
+            }
+            if (!entry.is_regular_file(typeError))
+                continue;
+            if (key.ends_with(".edt")) {
+                auxiliaries[stem(key)] = entry.path();
+                continue;
+            }
+            Kind kind = Kind::Plain;
+            if (!kinds.empty()) {
+                auto known = kinds.find(key);
+                if (known == kinds.end())
+                    continue; // the old program's own files
+                kind = known->second;
+            } else if (key.ends_with(".dat")) {
+                kind = Kind::SlotTable;
+            }
+            if (!seen_.emplace(targetPrefix + key, entry.path()).second) {
+                problems_.push_back(sameButCase(entry.path(), seen_[targetPrefix + key]));
+                continue;
+            }
+            // The fixed names are opened in lower case; a show keeps its name, not its case
+            // of extension.
+            const std::string target = kinds.empty() ? withLowerExtension(*name) : key;
+            items_.push_back({ entry.path(), targetPrefix + target, kind, {} });
+            if (kind != Kind::Plain)
+                tables.push_back(items_.size() - 1);
+        }
+        if (error)
+            problems_.push_back(
+                shown(folder) + ": " + "cannot read the folder: " + error.message());
+        for (std::size_t index : tables) {
+            auto aux
+                = auxiliaries.find(lowerAscii(stem(fs::path(items_[index].target).filename())));
+            if (aux != auxiliaries.end())
+                items_[index].auxiliarySource = aux->second;
+        }
+    }
+
+private:
+    std::vector<Item>& items_;
+    std::vector<std::string>& problems_;
+    std::map<std::string, fs::path> seen_;
+};
+
+// Reads a table through as the program would (the open checks, then every field of every
+// record, memo and byte-set chains included) and checks that it has the fields the program
+// reads. The empty text when all is well.
+std::string checkTable(const fs::path& path, Kind kind)
+{
+    auto failure = [](int code) {
+        return say(recdb::errorMessage(code)) + " (" + std::to_string(code) + ")";
+    };
+    recdb::CheckResult check = recdb::checkDatabaseFile(path.string());
+    if (check.code)
+        return check.where.empty() ? failure(check.code)
+                                   : say(check.where) + ": " + failure(check.code);
+    std::unique_ptr<recdb::Database> table;
+    if (int code = recdb::Database::open(
+            recdb::posixFileSystem(), path.string(), true, recdb::ShareMode::DenyWrite, table))
+        return failure(code);
+    for (const std::string& name : requiredFields(kind)) {
+        const recdb::Field* field = table->findField(name);
+        if (!field || field->type != recdb::layout::FieldType::Text)
+            return "no text field \"" + say(name) + "\"";
+    }
+    return {};
+}
+
+// The scratch folder inside the hall folder, removed again however the import ends.
+class Staging {
+public:
+    explicit Staging(const fs::path& hall)
+    {
+        std::string pattern = (hall / ".import-XXXXXX").string();
+        if (mkdtemp(pattern.data()))
+            path_ = pattern;
+    }
+    ~Staging()
+    {
+        std::error_code ignored;
+        if (!path_.empty())
+            fs::remove_all(path_, ignored);
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+constexpr fs::perms fileMode = fs::perms::owner_read | fs::perms::owner_write
+    | fs::perms::group_read | fs::perms::others_read;
+
+// Copies a file into the staging folder, writable by its owner whatever the source was:
+// the program writes its tables in place.
+std::string stage(const fs::path& from, const fs::path& to)
+{
+    std::error_code error;
+    fs::create_directories(to.parent_path(), error);
+    if (!error)
+        fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
+    if (!error)
+        fs::permissions(to, fileMode, error);
+    return error ? shown(from) + ": cannot copy: " + error.message() : std::string();
+}
+
+// Flushes a file or folder to the disk, so that a power cut after the import finds the
+// moved files whole.
+bool sync(const fs::path& path)
+{
+    int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    bool synced = ::fsync(descriptor) == 0;
+    ::close(descriptor);
+    return synced;
+}
+
+ImportResult refuse(std::vector<std::string> problems)
+{
+    ImportResult result;
+    result.report.push_back("Nothing was imported; the hall folder is as it was:");
+    for (std::string& problem : problems)
+        result.report.push_back("  " + std::move(problem));
+    return result;
+}
+
+} // namespace
+
+ImportResult importHall(const std::string& sourceFolder, const std::string& hallFolder)
+{
+    const fs::path source(sourceFolder), hall(hallFolder);
+    std::error_code error;
+    if (!fs::is_directory(source, error))
+        return refuse({ sourceFolder + ": not a folder" });
+    if (fs::exists(hall, error) && fs::equivalent(source, hall, error))
+        return refuse({ sourceFolder + ": this is the hall folder itself" });
+
+    // A running program keeps reading and writing its tables: files brought in under it
+    // would mix two halls. A folder that does not exist yet has no program on it.
+    SingleInstance hallLock;
+    if (fs::is_directory(hall, error)) {
+        switch (hallLock.take(hallFolder)) {
+        case SingleInstance::Outcome::taken:
+            break;
+        case SingleInstance::Outcome::held:
+            return refuse(
+                { hallFolder + ": the program is running on this hall folder; close it first" });
+        case SingleInstance::Outcome::failed:
+            return refuse(
+                { hallFolder + ": cannot lock the hall folder: " + say(hallLock.failure()) });
+        }
+    }
+
+    std::vector<Item> items;
+    std::vector<std::string> problems;
+    FolderScan scan(items, problems);
+    std::map<std::string, fs::path> subfolders;
+    const std::map<std::string, Kind> topNames
+        = { { "dqqf.dat", Kind::SlotTable }, { "dqqfls.dat", Kind::SlotTable },
+              { "qfsz.dat", Kind::Catalogue }, { "ss.dat", Kind::Plain } };
+    scan.scan(source, "", topNames, &subfolders);
+    if (auto shows = subfolders.find("lb"); shows != subfolders.end())
+        scan.scan(shows->second, "lb/", {}, nullptr);
+    for (const char* table : { "dqqf.dat", "dqqfls.dat", "qfsz.dat" }) {
+        bool found = std::any_of(
+            items.begin(), items.end(), [&](const Item& item) { return item.target == table; });
+        if (!found)
+            problems.push_back(
+                sourceFolder + ": no " + table + " here, so this is no installation's folder");
+    }
+    if (!problems.empty())
+        return refuse(std::move(problems));
+
+    const bool hallIsNew = !fs::exists(hall, error);
+    fs::create_directories(hall, error);
+    // A refused import leaves no trace, not even a hall folder it had to make.
+    auto refuseAndTidy = [&](std::vector<std::string> reasons) {
+        if (hallIsNew)
+            fs::remove(hall, error);
+        return refuse(std::move(reasons));
+    };
+    std::optional<Staging> staging;
+    if (!error)
+        staging.emplace(hall);
+    if (!staging || staging->path().empty())
+        return refuseAndTidy({ hallFolder + ": cannot make a scratch folder here" });
+    std::vector<std::pair<fs::path, fs::path>> moves; // staged -> final
+    auto stageOne = [&](const fs::path& from, const std::string& target) {
+        std::string problem = stage(from, staging->path() / target);
+        if (!problem.empty())
+            problems.push_back(problem);
+        moves.emplace_back(staging->path() / target, hall / target);
+    };
+    for (const Item& item : items) {
+        stageOne(item.source, item.target);
+        // The database reader looks for the chains under the table's name with ".EDT".
+        if (item.auxiliarySource)
+            stageOne(*item.auxiliarySource, stem(item.target) + ".EDT");
+    }
+    for (const Item& item : items) {
+        if (item.kind == Kind::Plain || !problems.empty())
+            continue;
+        std::string problem = checkTable(staging->path() / item.target, item.kind);
+        if (!problem.empty())
+            problems.push_back(shown(item.source) + ": " + problem);
+    }
+    if (!problems.empty()) {
+        staging.reset();
+        return refuseAndTidy(std::move(problems));
+    }
+
+    for (const auto& move : moves) {
+        if (!sync(move.first))
+            problems.push_back(shown(move.first) + ": cannot write it to the disk");
+    }
+    if (!problems.empty()) {
+        staging.reset();
+        return refuseAndTidy(std::move(problems));
+    }
+    ImportResult result;
+    for (const auto& [staged, final] : moves) {
+        fs::create_directories(final.parent_path(), error);
+        if (!error)
+            fs::rename(staged, final, error);
+        if (error) {
+            result.report.push_back(shown(final) + ": cannot move it into the hall folder: "
+                + error.message() + "; the import is incomplete");
+            return result;
+        }
+    }
+    sync(hall);
+    sync(hall / "lb");
+    result.imported = true;
+    result.report.push_back(
+        "Imported " + std::to_string(items.size()) + " files into " + hallFolder + ":");
+    for (const Item& item : items)
+        result.report.push_back("  " + shown(item.source) + " -> " + item.target);
+    return result;
+}
+
+} // namespace app

@@ -7,7 +7,11 @@
 namespace platform::pulse {
 namespace {
 
-constexpr pa_usec_t targetLatency = 500'000;
+// A second in the server's buffer rides out a loaded machine; pause, stop and the position
+// reported do not depend on it (cork, flush and the stream clock act on the server's side).
+constexpr pa_usec_t targetLatency = 1'000'000;
+// The server asks for more whenever this much has been played, well before the buffer empties.
+constexpr pa_usec_t refillLatency = 50'000;
 constexpr pa_usec_t startLatency = 50'000;
 
 } // namespace
@@ -50,7 +54,7 @@ bool PulseOutput::open(const media::AudioFormat& format)
     attr.tlength = pa_usec_to_bytes(targetLatency, &spec);
     // Start (and restart after an underrun) as soon as a little is buffered.
     attr.prebuf = pa_usec_to_bytes(startLatency, &spec);
-    attr.minreq = std::uint32_t(-1);
+    attr.minreq = pa_usec_to_bytes(refillLatency, &spec);
     attr.fragsize = std::uint32_t(-1);
     auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
     if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0)

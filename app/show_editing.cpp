@@ -5,11 +5,13 @@
 #include "app/handler_table.h"
 #include "app/playback.h"
 #include "app/show_list.h"
+#include "app/show_names.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
 #include "app/slot_text.h"
 
 #include "platform/dialogs.h"
+#include "runtime/text_edit.h"
 #include "ui/commands.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
@@ -48,13 +50,22 @@ void selectShowRow(Application& app, std::int32_t row)
 }
 
 // Gives the slot whose heading is `heading` its track. The path is taken back when the title
-// cannot be written, so a slot never holds a path without a title.
+// cannot be written, so a slot never holds a path without a title; a path longer than its
+// field is refused rather than cut, since a cut path names no file.
 bool writeTrackOfSlot(Application& app, const Text& heading, const Text& path)
 {
     OpenTable table(app, tables::currentShow);
     if (!table.isOpen())
         return false;
     recdb::Registry& db = app.databases;
+    if (auto width = db.textFieldWidth(Text(fields::path));
+        width && std::int64_t(path.size()) > *width) {
+        app.runtime.messageBox(
+            runtime::concatText("曲目的文件路径太长（超过 ", std::to_string(*width),
+                " 字节），请把曲目放到路径短一些的文件夹"),
+            0);
+        return false;
+    }
     db.goFirst();
     const int count = db.recordCount();
     for (int k = 1; k <= count; ++k, db.skip()) {
@@ -63,13 +74,18 @@ bool writeTrackOfSlot(Application& app, const Text& heading, const Text& path)
         const Text oldPath = table.readText(fields::path);
         if (!db.writeField(Text(fields::path), {}, path))
             continue;
-        if (db.writeField(Text(fields::title), {}, trackTitleFromPath(path))) {
-            app.runtime.messageBox("添加成功！", 0);
+        if (db.writeField(Text(fields::title), {}, trackTitleFromPath(path)))
             return true;
-        }
         db.writeField(Text(fields::path), {}, oldPath);
     }
     return false;
+}
+
+// A caption that names no file (the unsaved show, or none left after the last was deleted)
+// must be saved under a name first.
+bool isUnsaved(const Text& caption)
+{
+    return caption == unsavedShow || runtime::removeAllSpaces(caption).empty();
 }
 
 } // namespace
@@ -147,6 +163,10 @@ HandlerResult saveShowAs(Application& app, HandlerArgs)
         app.runtime.messageBox("列表名称不能为空", 0);
         return std::nullopt;
     }
+    if (auto problem = showNameProblem(name, longestFileName(dataFilePath(app, "lb")))) {
+        app.runtime.messageBox(*problem, 0);
+        return std::nullopt;
+    }
     if (!saveShowFile(app, name)) {
         app.runtime.messageBox("保存播放列表失败！", 0);
         return std::nullopt;
@@ -190,10 +210,15 @@ HandlerResult chooseTrackFile(Application& app, HandlerArgs)
     if (!writeTrackOfSlot(app, heading, path))
         return std::nullopt;
     const Text show = showCaption(app);
-    if (show == unsavedShow)
-        windows.loadWindow(saveDialog::window, true);
+    const bool unsaved = isUnsaved(show);
+    // The show's file must not be left stale behind a success message: start-up would copy
+    // it back over the edit.
+    if (unsaved || saveShowFile(app, show))
+        app.runtime.messageBox("添加成功！", 0);
     else
-        saveShowFile(app, show);
+        app.runtime.messageBox("保存播放列表失败！", 0);
+    if (unsaved)
+        windows.loadWindow(saveDialog::window, true);
     refreshShowView(app);
     windows.setProperty(main::window, main::树型框1, ui::prop::treeBox::selection, trackItem);
     commands.treeEnsureVisible(main::window, main::树型框1, trackItem + 1);

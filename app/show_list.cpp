@@ -3,26 +3,16 @@
 #include "app/application.h"
 #include "app/show_tables.h"
 
-#include "platform/posix/file_search.h"
-#include "platform/posix/path.h"
+#include "runtime/file_names.h"
 #include "ui/commands.h"
 #include "ui/templates/window_ids.h"
-
-#include <dirent.h>
-#include <memory>
-#include <sys/stat.h>
 
 namespace app {
 namespace {
 
 constexpr char rowPrefix[] = "*  ";
 constexpr std::size_t rowPrefixLength = sizeof rowPrefix - 1;
-
-bool isDirectory(const std::string& path)
-{
-    struct stat status { };
-    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
+constexpr char showExtension[] = ".dat";
 
 } // namespace
 
@@ -30,17 +20,10 @@ void fillShowList(Application& app)
 {
     using namespace ids::MainWindow;
     ui::Commands commands(app.windows);
-    std::string directory = platform::nativePath(dataFilePath(app, "lb"));
     commands.listViewClear(window, 超级列表框1);
-    std::unique_ptr<DIR, int (*)(DIR*)> search(::opendir(directory.c_str()), ::closedir);
-    if (!search)
-        return;
-    while (const dirent* entry = ::readdir(search.get())) {
-        std::string name = entry->d_name;
-        if (!platform::wildcardMatch("*.dat", name) || isDirectory(directory + "/" + name))
-            continue;
-        Text title = platform::programPath(name);
-        title.resize(title.size() - 4); // ".dat"
+    for (const runtime::FolderFile& file :
+        runtime::filesEndingIn(dataFilePath(app, "lb"), showExtension)) {
+        Text title = file.name.substr(0, file.name.size() - (sizeof showExtension - 1));
         commands.listViewInsert(window, 超级列表框1, std::nullopt, rowPrefix + title);
     }
 }

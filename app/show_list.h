@@ -1,6 +1,7 @@
 #pragma once
 // The list of saved shows on the main window (超级列表框1): one row "*  <name>" per show file
-// in the folder "lb", in the order the file system lists them.
+// in the folder "lb" (".dat" in any case, GBK names too), sorted by name so the show that
+// becomes current at start-up is always the same one.
 
 #include "runtime/text.h"
 

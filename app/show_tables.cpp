@@ -2,9 +2,11 @@
 
 #include "app/application.h"
 
+#include "platform/posix/path.h"
 #include "runtime/files.h"
 #include "runtime/text_edit.h"
 
+#include <filesystem>
 #include <string>
 
 namespace app {
@@ -82,6 +84,9 @@ Text showFileName(const Application& app, std::string_view showName)
 
 bool saveShowFile(const Application& app, std::string_view showName)
 {
+    // An installation may come without the folder; its first save makes it.
+    std::error_code ignored;
+    std::filesystem::create_directory(platform::nativePath(dataFilePath(app, "lb")), ignored);
     return runtime::copyFile(
         dataFilePath(app, tables::currentShow.file), showFileName(app, showName));
 }

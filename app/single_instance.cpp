@@ -1,13 +1,34 @@
 #include "app/single_instance.h"
 
-#include <cstdlib>
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace app {
+namespace {
+
+std::string reasonOf(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return "没有写入权限";
+    case ELOOP:
+        return "锁文件是一个符号链接";
+    case ENOENT:
+    case ENOTDIR:
+        return "文件夹不存在";
+    default:
+        return std::strerror(error);
+    }
+}
+
+} // namespace
 
 SingleInstance::~SingleInstance()
 {
@@ -15,33 +36,35 @@ SingleInstance::~SingleInstance()
         ::close(descriptor_);
 }
 
-bool SingleInstance::anotherHolds(std::string_view name)
+SingleInstance::Outcome SingleInstance::take(const std::string& hallFolder)
 {
     if (descriptor_ >= 0)
-        return false;
-    std::string path = instanceLockPath(name);
-    // No following links: in a shared directory someone else could point the name anywhere.
-    int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (descriptor < 0)
-        return false;
-    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        return Outcome::taken;
+    failure_.clear();
+    const std::string path = hallFolder + "/" + instanceLockName;
+    // No following links, and no waiting on a planted FIFO: only our own regular file counts.
+    int descriptor
+        = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (descriptor < 0) {
+        failure_ = reasonOf(errno);
+        return Outcome::failed;
+    }
+    struct stat status { };
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(descriptor);
-        return true;
+        failure_ = "锁文件不是普通文件";
+        return Outcome::failed;
+    }
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(descriptor);
+        if (error == EWOULDBLOCK)
+            return Outcome::held;
+        failure_ = reasonOf(error);
+        return Outcome::failed;
     }
     descriptor_ = descriptor;
-    return false;
-}
-
-std::string instanceLockPath(std::string_view name)
-{
-    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
-    if (runtimeDir && *runtimeDir)
-        return (std::filesystem::path(runtimeDir) / (std::string(name) + ".lock")).string();
-    std::error_code error;
-    std::filesystem::path temp = std::filesystem::temp_directory_path(error);
-    if (error)
-        temp = "/tmp";
-    return (temp / (std::string(name) + "-" + std::to_string(::getuid()) + ".lock")).string();
+    return Outcome::taken;
 }
 
 } // namespace app

@@ -1,31 +1,42 @@
 #pragma once
-// The rule that one copy of the program runs at a time: an exclusive lock on a file named
-// after the program's mutex, held from start-up until the process ends. The kernel drops
-// the lock when the process dies, so a crashed copy never blocks the next start.
+// The rule that one copy of the program runs on a hall folder at a time: an exclusive lock
+// on a file inside the hall folder, held from start-up until the process ends. Being inside
+// the folder, the lock is the same whatever path or environment leads there, and two halls
+// run side by side. The kernel drops the lock when the process dies, so a crashed copy never
+// blocks the next start.
+//
+// Not a lock on the data files themselves: the record database locks its own byte ranges.
 
 #include <string>
-#include <string_view>
 
 namespace app {
 
 class SingleInstance {
 public:
+    enum class Outcome {
+        taken, // this object holds the lock from now on
+        held, // another process holds it
+        failed, // it could not be taken for another reason; failure() says which
+    };
+
     SingleInstance() = default;
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // True when another process holds the lock of that name. Otherwise this object holds it
-    // from now on. A lock file that cannot be opened counts as no other instance: the
-    // program rather starts twice than never.
-    bool anotherHolds(std::string_view name);
+    // Takes the lock of the hall folder at hallFolder (a native path). Taking it again while
+    // held gives taken. A lock that cannot be had counts as failed, never as taken: two
+    // copies on one folder lose slots, so the program rather refuses to start.
+    Outcome take(const std::string& hallFolder);
+    // Why the last take failed, for the operator (GBK text).
+    const std::string& failure() const { return failure_; }
 
 private:
     int descriptor_ = -1;
+    std::string failure_;
 };
 
-// $XDG_RUNTIME_DIR/<name>.lock, else <temp dir>/<name>-<uid>.lock: in the shared temp dir
-// the user id keeps one user's lock from stopping another user's program.
-std::string instanceLockPath(std::string_view name);
+// The lock file's name inside the hall folder.
+inline constexpr char instanceLockName[] = ".dancehall.lock";
 
 } // namespace app

@@ -2,11 +2,13 @@
 // thing the operator does.
 
 #include "app/application.h"
+#include "app/hall_repair.h"
 #include "app/handler_table.h"
 #include "app/show_list.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
 
+#include "platform/posix/path.h"
 #include "ui/commands.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
@@ -14,7 +16,7 @@
 namespace app::handlers {
 namespace {
 
-constexpr char instanceName[] = "mqv4471206";
+constexpr int lockFailedExitCode = 1;
 constexpr char trayTip[] = "Velorn舞厅灯光控制系统";
 constexpr int visible = 5;
 
@@ -26,17 +28,28 @@ HandlerResult startUp(Application& app, HandlerArgs)
     ui::WindowSystem& windows = app.windows;
     ui::Commands commands(windows);
 
-    if (app.instance.anotherHolds(instanceName)) {
+    switch (app.instance.take(platform::nativePath(app.programDirectory))) {
+    case SingleInstance::Outcome::taken:
+        break;
+    case SingleInstance::Outcome::held:
         app.runtime.messageBox("本软件已运行！", 0);
         app.runtime.endProgram(0);
+    case SingleInstance::Outcome::failed:
+        app.runtime.messageBox(runtime::concatText("无法锁定数据文件夹 ", app.programDirectory,
+                                   "（", app.instance.failure(), "），程序不能启动！"),
+            0);
+        app.runtime.endProgram(lockFailedExitCode);
     }
 
+    // Only now, with the hall to ourselves: what a crash left is no save in progress.
+    removeCrashLeftovers(app);
     fillShowList(app);
     windows.setProperty(window, 超级列表框1, ui::prop::listView::currentRow, 0);
     windows.setProperty(window, 标签场次, ui::prop::label::caption, showNameOfRow(app, 0));
     // The caption is read back: the file is named after what the label shows.
     Text showName = std::get<Text>(windows.property(window, 标签场次, ui::prop::label::caption));
-    loadShowFile(app, showName);
+    loadCheckedShow(app, showName);
+    repairCurrentShow(app);
     refreshShowView(app);
 
     app.globals.lightLock = app.threads.createSection();

@@ -58,17 +58,15 @@ StyleSettingsTexts readStyleSettings(const Application& app, std::string_view st
 bool writeStyleSettings(
     const Application& app, std::string_view style, const StyleSettingsTexts& settings)
 {
+    std::vector<std::pair<Text, Text>> entries;
     for (int channel = 1; channel <= channelCount; ++channel)
-        if (!writeStyleValue(app, style, channelKey(channel), settings.lights[channel - 1]))
-            return false;
-    if (!writeStyleValue(app, style, styleKeys::timeLimit, settings.timeLimit)
-        || !writeStyleValue(app, style, styleKeys::volume, settings.volume))
-        return false;
+        entries.emplace_back(channelKey(channel), settings.lights[channel - 1]);
+    entries.emplace_back(styleKeys::timeLimit, settings.timeLimit);
+    entries.emplace_back(styleKeys::volume, settings.volume);
     for (int channel = 1; channel <= channelCount; ++channel)
-        if (!writeStyleValue(app, style, channelDelayKey(channel),
-                runtime::removeAllSpaces(settings.delays[channel - 1])))
-            return false;
-    return true;
+        entries.emplace_back(
+            channelDelayKey(channel), runtime::removeAllSpaces(settings.delays[channel - 1]));
+    return runtime::writeIniSection(dataFilePath(app, fileName), style, entries);
 }
 
 std::optional<bool> channelLight(const Application& app, std::string_view style, int channel)

@@ -43,7 +43,7 @@ struct StyleSettingsTexts {
 
 StyleSettingsTexts readStyleSettings(const Application& app, std::string_view style);
 // Writes "1" … "16", "限时", "音量", "1c" … "16c" in that order, the delays without spaces,
-// and stops at the first write that fails; what was written before it stays.
+// in one replacement of the file: a failure leaves the file as it was, never half a style.
 bool writeStyleSettings(
     const Application& app, std::string_view style, const StyleSettingsTexts& settings);
 

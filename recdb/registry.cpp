@@ -4,6 +4,7 @@
 #include "recdb/error_codes.h"
 #include "recdb/field_values.h"
 #include "recdb/gbk_names.h"
+#include "runtime/file_names.h"
 
 #include <algorithm>
 
@@ -72,7 +73,8 @@ bool Registry::openDatabase(const Text& fileName, const Alias& alias, bool readO
     if (fileName.empty())
         return finish(FileNotFound);
     Entry entry;
-    entry.nativePath = platform::nativePath(withDefaultExtension(fileName));
+    // An installation's "DQQF.DAT" or a GBK-named file is found as its own file system would.
+    entry.nativePath = runtime::resolvedPath(withDefaultExtension(fileName));
     if (int result = fs_.resolvePath(entry.nativePath, entry.nativePath); result < 0)
         return finish(errorFromErrno(-result));
     entry.fullPath = platform::programPath(entry.nativePath);
@@ -234,6 +236,15 @@ bool Registry::writeField(
     if (!convertForField(value, target->type, converted))
         return finish(ValueTypeMismatch);
     return finish(entry->database->writeField(*target, converted));
+}
+
+std::optional<std::int64_t> Registry::textFieldWidth(const Text& field)
+{
+    Entry* entry = current();
+    const Field* target = entry ? entry->database->findField(field) : nullptr;
+    if (!target || target->type != layout::FieldType::Text)
+        return std::nullopt;
+    return target->width;
 }
 
 } // namespace recdb

@@ -49,6 +49,10 @@ public:
     bool writeField(const runtime::Value& field, const Alias& alias,
         const std::optional<runtime::Value>& value);
 
+    // The width in bytes of a text field of the current database: longer texts would be
+    // cut when written. Nothing without a current database or such a text field.
+    std::optional<std::int64_t> textFieldWidth(const Text& field);
+
     std::size_t openCount() const { return open_.size(); }
 
 private:

@@ -1,5 +1,7 @@
 #include "runtime/files.h"
 
+#include "runtime/file_names.h"
+
 #include "platform/posix/autostart.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/file_search.h"
@@ -11,12 +13,12 @@ namespace runtime {
 
 bool copyFile(std::string_view from, std::string_view to)
 {
-    return platform::copyFileReplacing(platform::nativePath(from), platform::nativePath(to));
+    return platform::copyFileReplacing(resolvedPath(from), resolvedPath(to));
 }
 
 bool deleteFile(std::string_view path)
 {
-    return platform::deleteFile(platform::nativePath(path));
+    return platform::deleteFile(resolvedPath(path));
 }
 
 bool fileExists(std::string_view pathPattern)
@@ -26,14 +28,8 @@ bool fileExists(std::string_view pathPattern)
 
 Text programDirectory()
 {
-    auto directory = platform::executableDirectory();
+    auto directory = platform::currentDirectory();
     return directory ? platform::programPath(*directory) : Text();
-}
-
-bool enterProgramDirectory()
-{
-    auto directory = platform::executableDirectory();
-    return directory && platform::enterDirectory(*directory);
 }
 
 bool registerAutostart(std::string_view name, std::string_view target)

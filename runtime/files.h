@@ -6,6 +6,8 @@
 
 namespace runtime {
 
+// Names are found as the file system of the data would find them (runtime/file_names.h):
+// "lb/周六.dat" reaches "lb/周六.DAT" or a name stored in GBK bytes.
 // Copies from over to, replacing an existing destination atomically: a crash or a failed
 // write leaves the old destination whole.
 bool copyFile(std::string_view from, std::string_view to);
@@ -14,10 +16,9 @@ bool deleteFile(std::string_view path);
 // match without regard to ASCII letter case. A directory matches too.
 bool fileExists(std::string_view pathPattern);
 
-// The directory of the program file, without a trailing "/"; "" when it cannot be found.
+// The folder of the program's data, without a trailing "/": the hall folder, which the
+// program makes its current directory at start. "" when it cannot be found.
 Text programDirectory();
-// Makes the program directory current, as the program does at start.
-bool enterProgramDirectory();
 
 // Starts target when the user logs in, under the entry name. False, and nothing written,
 // when target does not exist. The registry and start-up folder variants of the command

@@ -42,6 +42,23 @@ Text readIniEntry(std::string_view fileArgument, std::string_view sectionArgumen
     return *value;
 }
 
+namespace {
+
+// The file's content for an edit: a missing file starts empty; an unreadable one must not
+// be overwritten.
+std::optional<std::string> contentToEdit(const std::string& path)
+{
+    std::optional<std::string> content = platform::readWholeFile(path);
+    if (content)
+        return content;
+    struct stat status { };
+    if (lstat(path.c_str(), &status) == 0 || errno != ENOENT)
+        return std::nullopt;
+    return std::string();
+}
+
+} // namespace
+
 bool writeIniEntry(std::string_view file, std::string_view section, const std::optional<Text>& key,
     const std::optional<Text>& value)
 {
@@ -49,20 +66,37 @@ bool writeIniEntry(std::string_view file, std::string_view section, const std::o
         return false;
     }
     std::string path = platform::nativePath(file);
-    std::optional<std::string> content = platform::readWholeFile(path);
+    std::optional<std::string> content = contentToEdit(path);
     if (!content) {
-        // Only a missing file starts empty; an unreadable one must not be overwritten.
-        struct stat status { };
-        if (lstat(path.c_str(), &status) == 0 || errno != ENOENT) {
-            return false;
-        }
-        content.emplace();
+        return false;
     }
     std::optional<Text> edited = editIni(*content, section, key, value);
     if (!edited) {
         return false;
     }
     return *edited == *content || platform::replaceFile(path, *edited);
+}
+
+bool writeIniSection(std::string_view file, std::string_view section,
+    const std::vector<std::pair<Text, Text>>& entries)
+{
+    if (file.empty()) {
+        return false;
+    }
+    std::string path = platform::nativePath(file);
+    std::optional<std::string> content = contentToEdit(path);
+    if (!content) {
+        return false;
+    }
+    Text edited = *content;
+    for (const auto& [key, value] : entries) {
+        std::optional<Text> next = editIni(edited, section, key, value);
+        if (!next) {
+            return false;
+        }
+        edited = std::move(*next);
+    }
+    return edited == *content || platform::replaceFile(path, edited);
 }
 
 } // namespace runtime

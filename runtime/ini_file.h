@@ -6,6 +6,8 @@
 #include "runtime/text.h"
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace runtime {
 
@@ -22,5 +24,10 @@ Text readIniEntry(std::string_view file, std::string_view section, std::string_v
 // the whole section. False when nothing could be written.
 bool writeIniEntry(std::string_view file, std::string_view section, const std::optional<Text>& key,
     const std::optional<Text>& value);
+
+// Sets several keys of one section, in order, as writeIniEntry would one by one, but with
+// one replacement of the file: all of them are written or none.
+bool writeIniSection(std::string_view file, std::string_view section,
+    const std::vector<std::pair<Text, Text>>& entries);
 
 } // namespace runtime

@@ -1,11 +1,16 @@
 #include "platform/posix/files.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <fcntl.h>
 #include <functional>
 #include <vector>
 
 namespace platform {
 namespace {
+
+constexpr std::string_view temporarySuffix = ".XXXXXX";
 
 bool writeAll(FileOps& ops, int fd, const char* data, std::size_t size)
 {
@@ -50,7 +55,7 @@ bool replaceAtomically(
     FileOps& ops, const std::string& target, mode_t mode, const std::function<bool(int fd)>& fill)
 {
     std::string directory = directoryOf(target);
-    std::string temp = directory + "/." + baseNameOf(target) + ".XXXXXX";
+    std::string temp = directory + "/." + baseNameOf(target) + std::string(temporarySuffix);
     std::vector<char> name(temp.begin(), temp.end());
     name.push_back('\0');
     int fd = ops.makeTemp(name.data());
@@ -67,16 +72,19 @@ bool replaceAtomically(
     return true;
 }
 
-std::optional<mode_t> existingMode(FileOps& ops, const std::string& path)
+// What a replacement of path may do: nothing when path exists but may not be written (a
+// read-only file stays as it is, as writing into it would), else the mode the new file
+// takes (the old file's, or the given one for a new file).
+std::optional<mode_t> replacementMode(FileOps& ops, const std::string& path, mode_t newFileMode)
 {
-    int fd = ops.open(path.c_str(), O_RDONLY);
+    int fd = ops.open(path.c_str(), O_WRONLY | O_NONBLOCK);
     if (fd < 0) {
-        return std::nullopt;
+        return errno == ENOENT ? std::optional<mode_t>(newFileMode) : std::nullopt;
     }
     struct stat status { };
-    bool known = ops.fstat(fd, &status) == 0;
+    bool regular = ops.fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
     ops.close(fd);
-    return known ? std::optional<mode_t>(status.st_mode & 07777) : std::nullopt;
+    return regular ? std::optional<mode_t>(status.st_mode & 07777) : std::nullopt;
 }
 
 } // namespace
@@ -106,9 +114,10 @@ std::optional<std::string> readWholeFile(const std::string& path, FileOps& ops)
 
 bool replaceFile(const std::string& path, std::string_view content, FileOps& ops)
 {
-    mode_t mode = existingMode(ops, path).value_or(0644);
-    return replaceAtomically(
-        ops, path, mode, [&](int fd) { return writeAll(ops, fd, content.data(), content.size()); });
+    std::optional<mode_t> mode = replacementMode(ops, path, 0644);
+    return mode && replaceAtomically(ops, path, *mode, [&](int fd) {
+        return writeAll(ops, fd, content.data(), content.size());
+    });
 }
 
 bool copyFileReplacing(const std::string& from, const std::string& to, FileOps& ops)
@@ -118,8 +127,10 @@ bool copyFileReplacing(const std::string& from, const std::string& to, FileOps& 
         return false;
     }
     struct stat status { };
+    std::optional<mode_t> mode;
     bool copied = ops.fstat(source, &status) == 0 && S_ISREG(status.st_mode)
-        && replaceAtomically(ops, to, status.st_mode & 07777, [&](int fd) {
+        && (mode = replacementMode(ops, to, status.st_mode & 07777))
+        && replaceAtomically(ops, to, *mode, [&](int fd) {
                char buffer[65536];
                ssize_t n;
                while ((n = ops.read(source, buffer, sizeof buffer)) > 0) {
@@ -136,6 +147,23 @@ bool copyFileReplacing(const std::string& from, const std::string& to, FileOps& 
 bool deleteFile(const std::string& path, FileOps& ops)
 {
     return ops.unlink(path.c_str()) == 0;
+}
+
+bool isReplacementLeftover(std::string_view name, std::string_view targetSuffix)
+{
+    const std::size_t random = temporarySuffix.size() - 1;
+    if (name.size() < 1 + targetSuffix.size() + temporarySuffix.size() || name.front() != '.')
+        return false;
+    const std::string_view target = name.substr(1, name.size() - 1 - temporarySuffix.size());
+    const std::string_view tail = name.substr(name.size() - temporarySuffix.size());
+    if (tail.front() != '.')
+        return false;
+    for (char c : tail.substr(1, random))
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            return false;
+    const std::string_view ending = target.substr(target.size() - targetSuffix.size());
+    return std::equal(ending.begin(), ending.end(), targetSuffix.begin(), targetSuffix.end(),
+        [](char a, char b) { return std::tolower(a) == std::tolower(b); });
 }
 
 } // namespace platform

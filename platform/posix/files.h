@@ -17,15 +17,21 @@ namespace platform {
 std::optional<std::string> readWholeFile(const std::string& path, FileOps& ops = systemFileOps());
 
 // Puts content in place of the file at path (created when missing; an existing file keeps
-// its permissions).
+// its permissions). A file that may not be written (read-only, not a regular file) is
+// left as it is and the result is false.
 bool replaceFile(const std::string& path, std::string_view content, FileOps& ops = systemFileOps());
 
-// Copies a regular file over to, replacing to atomically; the copy takes the source's
-// permissions.
+// Copies a regular file over to, replacing to atomically; a new copy takes the source's
+// permissions, a replaced file keeps its own. A destination that may not be written is left
+// as it is and the result is false.
 bool copyFileReplacing(
     const std::string& from, const std::string& to, FileOps& ops = systemFileOps());
 
 // Removes a file; false when it is missing or is a directory.
 bool deleteFile(const std::string& path, FileOps& ops = systemFileOps());
+
+// True for the temporary file a replacement of a file whose name ends in targetSuffix
+// (".dat", any case) writes first: what a crash in the middle of it leaves behind.
+bool isReplacementLeftover(std::string_view name, std::string_view targetSuffix);
 
 } // namespace platform

@@ -20,9 +20,12 @@ std::optional<std::string> executableDirectory()
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-bool enterDirectory(const std::string& directory)
+std::optional<std::string> currentDirectory()
 {
-    return chdir(directory.c_str()) == 0;
+    std::vector<char> buffer(4096);
+    if (!getcwd(buffer.data(), buffer.size()))
+        return std::nullopt;
+    return std::string(buffer.data());
 }
 
 } // namespace platform

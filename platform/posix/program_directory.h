@@ -1,5 +1,6 @@
 #pragma once
-// The directory that holds the running executable: the program's data lives beside it.
+// The directory that holds the running executable (where a build keeps the shipped
+// defaults), and the current directory (the hall folder once the program has started).
 
 #include <optional>
 #include <string>
@@ -9,7 +10,7 @@ namespace platform {
 // Without a trailing "/" (except for the root itself); nothing when it cannot be found.
 std::optional<std::string> executableDirectory();
 
-// Makes directory the current directory of the process.
-bool enterDirectory(const std::string& directory);
+// The current directory of the process; nothing when it cannot be found.
+std::optional<std::string> currentDirectory();
 
 } // namespace platform

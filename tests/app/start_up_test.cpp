@@ -2,6 +2,7 @@
 // that becomes current, and the tray icon, light lock, volume and timers it leaves behind.
 
 #include "tests/app/main_window_run.h"
+#include "tests/app/private_session.h"
 
 #include "app/globals.h"
 #include "app/single_instance.h"
@@ -9,6 +10,7 @@
 #include "ui/unit_properties.h"
 
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace app::test {
@@ -21,38 +23,113 @@ const std::vector<Slot> sunday { { "1", "快四", "晚风", "/m/晚风.mp3" }, {
 
 class StartUp : public MainWindowRun { };
 
-TEST_F(StartUp, TheFirstShowTheFileSystemListsBecomesCurrent)
+// Listed by name, so the current show does not depend on the file system's order; an
+// installation's "周日.DAT" lists and loads like any other.
+TEST_F(StartUp, TheFirstShowByNameBecomesCurrent)
 {
-    saveShow(u8"周六.dat", saturday);
     saveShow(u8"周日.DAT", sunday);
+    saveShow(u8"周六.dat", saturday);
     fs::create_directory(directory / "lb" / "folder.dat");
     std::ofstream(directory / "lb" / "notes.txt") << "not a show";
-    std::vector<Text> expected;
-    for (const auto& entry : fs::directory_iterator(directory / "lb"))
-        if (entry.path().filename() == u8"周六.dat")
-            expected.push_back("*  周六");
-        else if (entry.path().filename() == u8"周日.DAT")
-            expected.push_back("*  周日");
-    ASSERT_EQ(expected.size(), 2u);
 
     start();
 
-    EXPECT_EQ(showRows(), expected);
+    EXPECT_EQ(showRows(), (std::vector<Text> { "*  周六", "*  周日" }));
     EXPECT_EQ(std::get<std::int32_t>(mainProperty(超级列表框1, ui::prop::listView::currentRow)), 0);
-    Text current = expected[0].substr(3);
-    EXPECT_EQ(std::get<Text>(mainProperty(标签场次, ui::prop::label::caption)), current);
-    fs::path currentFile = directory / "lb" / (current == "周六" ? u8"周六.dat" : u8"周日.DAT");
-    EXPECT_EQ(contents(directory / "dqqf.dat"), contents(currentFile));
-    std::vector<ui::TreeItem> tree = application.windows.component(window, 树型框1)->tree;
-    if (current == "周六") {
-        EXPECT_EQ(tree.size(), 2u);
-        EXPECT_EQ(application.globals.playQueue, std::vector<Text> { "/m/月光.mp3" });
-    } else {
-        EXPECT_EQ(tree.size(), 4u);
-        EXPECT_EQ(application.globals.playQueue, std::vector<Text> { "/m/晚风.mp3" });
-    }
+    EXPECT_EQ(std::get<Text>(mainProperty(标签场次, ui::prop::label::caption)), "周六");
+    EXPECT_EQ(contents(directory / "dqqf.dat"), contents(directory / "lb" / u8"周六.dat"));
+    EXPECT_EQ(application.windows.component(window, 树型框1)->tree.size(), 2u);
+    EXPECT_EQ(application.globals.playQueue, std::vector<Text> { "/m/月光.mp3" });
     EXPECT_TRUE(messageTexts().empty());
     EXPECT_EQ(application.databases.openCount(), 0u);
+}
+
+// A hall folder copied from an existing installation names its files in GBK bytes.
+TEST_F(StartUp, AShowNamedInGbkBytesOnDiskListsAndLoads)
+{
+    saveShow("\xD6\xDC\xC8\xD5.DAT", sunday); // 周日 in GBK
+
+    start();
+
+    EXPECT_EQ(showRows(), std::vector<Text> { "*  周日" });
+    EXPECT_EQ(
+        contents(directory / "dqqf.dat"), contents(directory / "lb" / "\xD6\xDC\xC8\xD5.DAT"));
+    EXPECT_EQ(application.windows.component(window, 树型框1)->tree.size(), 4u);
+}
+
+// A damaged saved show must not replace a good current show.
+TEST_F(StartUp, ADamagedSavedShowIsNamedAndTheCurrentShowKept)
+{
+    writeCurrentShow(sunday);
+    const std::string good = contents(directory / "dqqf.dat");
+    for (const std::string& damage : { std::string("garbage"), good.substr(0, 60) }) {
+        std::ofstream(directory / "lb" / u8"周六.dat", std::ios::binary | std::ios::trunc)
+            << damage;
+    }
+    std::string truncated = contents(directory / "lb" / u8"周六.dat");
+
+    start();
+
+    ASSERT_EQ(messageTexts().size(), 1u);
+    EXPECT_EQ(messageTexts()[0],
+        "场次文件 lb/周六.dat 已损坏（指定文件不是数据库文件），未载入，当前播放列表保持不变。");
+    EXPECT_EQ(contents(directory / "dqqf.dat"), good);
+    EXPECT_EQ(contents(directory / "lb" / u8"周六.dat"), truncated); // only read
+    EXPECT_EQ(application.windows.component(window, 树型框1)->tree.size(), 4u);
+    EXPECT_EQ(application.databases.openCount(), 0u);
+}
+
+TEST_F(StartUp, ATableWithoutTheSlotFieldsIsNotLoaded)
+{
+    fs::copy_file(directory / "qfsz.dat", directory / "lb" / u8"周六.dat");
+    const std::string before = contents(directory / "dqqf.dat");
+
+    start();
+
+    ASSERT_EQ(messageTexts().size(), 1u);
+    EXPECT_NE(messageTexts()[0].find("缺少文本字段“序号”"), std::string::npos);
+    EXPECT_EQ(contents(directory / "dqqf.dat"), before);
+}
+
+TEST_F(StartUp, ADamagedCurrentShowIsNamed)
+{
+    std::ofstream(directory / "dqqf.dat", std::ios::binary | std::ios::trunc) << "WEDB";
+
+    start();
+
+    ASSERT_EQ(messageTexts().size(), 1u);
+    EXPECT_EQ(messageTexts()[0],
+        "播放列表文件 dqqf.dat 已损坏（指定文件不是数据库文件），请重新载入一个已保存的场次。");
+    EXPECT_TRUE(application.windows.component(window, 树型框1)->tree.empty());
+}
+
+// What a crash in the middle of an edit leaves: a deleted slot not packed, numbers with a
+// gap, temporary files of saves.
+TEST_F(StartUp, CrashLeftoversAreMended)
+{
+    writeCurrentShow({ { "1", "慢四", "月光", "/m/月光.mp3" }, { "2", "快四", "", "" },
+        { "4", "探戈", "晚风", "/m/晚风.mp3" } });
+    recdb::Registry& db = application.databases;
+    ASSERT_TRUE(db.openDatabase((directory / "dqqf.dat").string(), Text("dqqf")));
+    ASSERT_TRUE(db.goTo(2));
+    ASSERT_TRUE(db.markDeleted());
+    db.closeDatabase(Text("dqqf"));
+    for (const char* leftover : { ".dqqf.dat.a1B2c3", ".ss.dat.Zz9900", "lb/.周六.dat.x0X0x0" })
+        std::ofstream(directory / fs::u8path(leftover)) << "half";
+    for (const char* kept : { ".dancehall.lock", "lb/.周六.dat.old", ".notes.XXXXXX" })
+        std::ofstream(directory / fs::u8path(kept)) << "kept";
+
+    start();
+
+    EXPECT_TRUE(messageTexts().empty());
+    std::vector<ui::TreeItem> tree = application.windows.component(window, 树型框1)->tree;
+    ASSERT_EQ(tree.size(), 4u);
+    EXPECT_EQ(tree[0].text, "1  慢四");
+    EXPECT_EQ(tree[2].text, "2  探戈");
+    for (const char* leftover : { ".dqqf.dat.a1B2c3", ".ss.dat.Zz9900", "lb/.周六.dat.x0X0x0" })
+        EXPECT_FALSE(fs::exists(directory / fs::u8path(leftover))) << leftover;
+    for (const char* kept : { ".dancehall.lock", "lb/.周六.dat.old", ".notes.XXXXXX" })
+        EXPECT_TRUE(fs::exists(directory / fs::u8path(kept))) << kept;
 }
 
 TEST_F(StartUp, LeavesTheWindowShownWithTrayLockVolumeAndTimersSet)
@@ -122,7 +199,7 @@ TEST_F(StartUp, ASecondInstanceIsToldAndEndsWithoutTouchingAnything)
     saveShow(u8"周六.dat", saturday);
     std::string before = contents(directory / "dqqf.dat");
     SingleInstance running;
-    ASSERT_FALSE(running.anotherHolds("mqv4471206"));
+    ASSERT_EQ(running.take(directory.string()), SingleInstance::Outcome::taken);
 
     EXPECT_THROW(start(), platform::ProgramEnded);
 
@@ -135,34 +212,105 @@ TEST_F(StartUp, ASecondInstanceIsToldAndEndsWithoutTouchingAnything)
     EXPECT_TRUE(mixer->history().empty());
 }
 
-TEST_F(StartUp, TheRunningProgramHoldsTheInstanceLock)
+TEST_F(StartUp, TheRunningProgramHoldsTheLockOfItsHallFolder)
 {
     start();
 
     SingleInstance second;
-    EXPECT_TRUE(second.anotherHolds("mqv4471206"));
+    EXPECT_EQ(second.take(directory.string()), SingleInstance::Outcome::held);
+    // The same folder through another path is the same hall.
+    fs::create_directory_symlink(directory, directory / "config-link");
+    EXPECT_EQ(second.take((directory / "config-link").string()), SingleInstance::Outcome::held);
 }
 
-TEST_F(StartUp, TheInstanceLockGoesWithItsHolder)
+// Whatever lock cannot be had keeps the program from running on the data.
+TEST_F(StartUp, ALockThatCannotBeTakenRefusesToStartAndSaysWhy)
+{
+    fs::create_symlink(directory / "elsewhere", directory / instanceLockName);
+    std::string before = contents(directory / "dqqf.dat");
+
+    EXPECT_THROW(start(), platform::ProgramEnded);
+
+    EXPECT_EQ(headless.process().exitCode(), 1);
+    ASSERT_EQ(messageTexts().size(), 1u);
+    EXPECT_NE(messageTexts()[0].find("无法锁定数据文件夹"), std::string::npos);
+    EXPECT_NE(messageTexts()[0].find("符号链接"), std::string::npos);
+    EXPECT_FALSE(fs::exists(directory / "elsewhere"));
+    EXPECT_EQ(contents(directory / "dqqf.dat"), before);
+    EXPECT_FALSE(views.trayTip());
+}
+
+class InstanceLock : public ::testing::Test {
+protected:
+    InstanceLock()
+        : first(makeScratchDirectory("hall_a"))
+        , second(makeScratchDirectory("hall_b"))
+    {
+    }
+    ~InstanceLock() override
+    {
+        fs::permissions(first, fs::perms::owner_all);
+        fs::remove_all(first);
+        fs::remove_all(second);
+    }
+    const fs::path first;
+    const fs::path second;
+};
+
+TEST_F(InstanceLock, GoesWithItsHolderAndTwoHallsRunSideBySide)
 {
     {
-        SingleInstance first;
-        ASSERT_FALSE(first.anotherHolds("lock_test"));
-        EXPECT_FALSE(first.anotherHolds("lock_test"));
-        SingleInstance second;
-        EXPECT_TRUE(second.anotherHolds("lock_test"));
+        SingleInstance one;
+        ASSERT_EQ(one.take(first.string()), SingleInstance::Outcome::taken);
+        EXPECT_EQ(one.take(first.string()), SingleInstance::Outcome::taken);
+        SingleInstance other;
+        EXPECT_EQ(other.take(first.string()), SingleInstance::Outcome::held);
+        SingleInstance otherHall;
+        EXPECT_EQ(otherHall.take(second.string()), SingleInstance::Outcome::taken);
     }
     SingleInstance later;
-    EXPECT_FALSE(later.anotherHolds("lock_test"));
+    EXPECT_EQ(later.take(first.string()), SingleInstance::Outcome::taken);
 }
 
-TEST(InstanceLockPath, PrefersTheRuntimeDirectoryAndElseNamesTheUserInTheTempDirectory)
+// The lock no longer depends on the session's runtime folder: with it unset, odd or shared,
+// the hall folder decides.
+TEST_F(InstanceLock, DoesNotDependOnTheRuntimeDirectory)
 {
-    setenv("XDG_RUNTIME_DIR", "/run/user/7", 1);
-    EXPECT_EQ(instanceLockPath("mqv4471206"), "/run/user/7/mqv4471206.lock");
+    SingleInstance one;
+    setenv("XDG_RUNTIME_DIR", second.c_str(), 1);
+    ASSERT_EQ(one.take(first.string()), SingleInstance::Outcome::taken);
+    for (const char* runtimeDir : { "", "/nonexistent", "relative" }) {
+        setenv("XDG_RUNTIME_DIR", runtimeDir, 1);
+        SingleInstance other;
+        EXPECT_EQ(other.take(first.string()), SingleInstance::Outcome::held) << runtimeDir;
+    }
     unsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(fs::path(instanceLockPath("mqv4471206")).filename().string(),
-        "mqv4471206-" + std::to_string(::getuid()) + ".lock");
+    SingleInstance other;
+    EXPECT_EQ(other.take(first.string()), SingleInstance::Outcome::held);
+}
+
+TEST_F(InstanceLock, FailsClosedOnAPlantedLinkAFifoOrAReadOnlyFolder)
+{
+    fs::create_symlink(second / "target", first / instanceLockName);
+    SingleInstance linked;
+    EXPECT_EQ(linked.take(first.string()), SingleInstance::Outcome::failed);
+    EXPECT_EQ(linked.failure(), "锁文件是一个符号链接");
+    EXPECT_FALSE(fs::exists(second / "target"));
+
+    fs::remove(first / instanceLockName);
+    ASSERT_EQ(::mkfifo((first / instanceLockName).c_str(), 0600), 0);
+    SingleInstance fifo;
+    EXPECT_EQ(fifo.take(first.string()), SingleInstance::Outcome::failed);
+
+    fs::remove(first / instanceLockName);
+    fs::permissions(first, fs::perms::owner_read | fs::perms::owner_exec);
+    SingleInstance readOnly;
+    if (::geteuid() != 0) {
+        EXPECT_EQ(readOnly.take(first.string()), SingleInstance::Outcome::failed);
+        EXPECT_EQ(readOnly.failure(), "没有写入权限");
+    }
+    SingleInstance missing;
+    EXPECT_EQ(missing.take((second / "gone").string()), SingleInstance::Outcome::failed);
 }
 
 } // namespace

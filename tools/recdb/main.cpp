@@ -8,6 +8,7 @@
 #include "platform/posix/path.h"
 #include "recdb/database.h"
 #include "recdb/error_codes.h"
+#include "recdb/file_check.h"
 
 #include <cstdio>
 #include <memory>
@@ -103,10 +104,13 @@ int dump(const std::string& path)
     return 0;
 }
 
+// The whole file is read: a damaged record or chain fails the check, not only the header.
 int check(const std::string& path)
 {
-    std::unique_ptr<Database> database;
-    return report(open(path, true, database));
+    CheckResult result = checkDatabaseFile(path);
+    if (!result.where.empty())
+        std::printf("%s: ", platform::gbkToUtf8(result.where).c_str());
+    return report(result.code);
 }
 
 int append(const std::string& path, const std::vector<std::string>& values)

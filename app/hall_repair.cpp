@@ -1,0 +1,112 @@
+#include "app/hall_repair.h"
+
+#include "app/application.h"
+#include "app/show_tables.h"
+
+#include "platform/posix/files.h"
+#include "platform/posix/path.h"
+#include "recdb/error_codes.h"
+#include "recdb/file_check.h"
+#include "runtime/file_names.h"
+#include "runtime/text_edit.h"
+
+#include <filesystem>
+#include <string>
+
+namespace app {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char checkAlias[] = "slotcheck";
+
+void removeLeftoversIn(const fs::path& folder)
+{
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (platform::isReplacementLeftover(name, ".dat") && entry.is_regular_file(error))
+            fs::remove(entry.path(), error);
+    }
+}
+
+// The file's name as the operator knows it: its path inside the hall folder.
+Text nameInHall(const Application& app, const Text& path)
+{
+    const Text prefix = app.programDirectory + "/";
+    return path.starts_with(prefix) ? path.substr(prefix.size()) : path;
+}
+
+std::optional<Text> missingSlotField(Application& app, const Text& path)
+{
+    recdb::Registry& db = app.databases;
+    if (!db.openDatabase(path, Text(checkAlias), true))
+        return recdb::errorMessage(recdb::lastError());
+    std::optional<Text> missing;
+    for (const char* field : { fields::number, fields::style, fields::title, fields::path })
+        if (!missing && !db.textFieldWidth(Text(field)))
+            missing = runtime::concatText("缺少文本字段“", field, "”");
+    db.closeDatabase(Text(checkAlias));
+    return missing;
+}
+
+} // namespace
+
+void removeCrashLeftovers(const Application& app)
+{
+    const fs::path hall = platform::nativePath(app.programDirectory);
+    removeLeftoversIn(hall);
+    removeLeftoversIn(hall / "lb");
+}
+
+std::optional<Text> slotTableProblem(Application& app, const Text& path)
+{
+    const recdb::CheckResult result = recdb::checkDatabaseFile(runtime::resolvedPath(path));
+    if (result.code != recdb::Ok)
+        return result.where.empty()
+            ? recdb::errorMessage(result.code)
+            : runtime::concatText(result.where, "：", recdb::errorMessage(result.code));
+    return missingSlotField(app, path);
+}
+
+void loadCheckedShow(Application& app, const Text& showName)
+{
+    const Text file = showFileName(app, showName);
+    std::error_code error;
+    if (!fs::is_regular_file(runtime::resolvedPath(file), error))
+        return;
+    if (auto problem = slotTableProblem(app, file)) {
+        app.runtime.messageBox(runtime::concatText("场次文件 ", nameInHall(app, file), " 已损坏（",
+                                   *problem, "），未载入，当前播放列表保持不变。"),
+            0);
+        return;
+    }
+    loadShowFile(app, showName);
+}
+
+void repairCurrentShow(Application& app)
+{
+    const Text file = dataFilePath(app, tables::currentShow.file);
+    if (auto problem = slotTableProblem(app, file)) {
+        app.runtime.messageBox(runtime::concatText("播放列表文件 ", nameInHall(app, file),
+                                   " 已损坏（", *problem, "），请重新载入一个已保存的场次。"),
+            0);
+        return;
+    }
+    OpenTable table(app, tables::currentShow);
+    if (!table.isOpen())
+        return;
+    recdb::Registry& db = app.databases;
+    // A crash between marking a slot deleted and packing leaves it behind; packing a table
+    // without such slots writes nothing.
+    db.pack();
+    db.goFirst();
+    const int count = db.recordCount();
+    bool numbered = true;
+    for (int k = 1; k <= count && numbered; ++k, db.skip())
+        numbered = table.readText(fields::number) == std::to_string(k);
+    if (!numbered)
+        renumberRecords(db);
+}
+
+} // namespace app

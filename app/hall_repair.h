@@ -1,0 +1,32 @@
+#pragma once
+// What start-up checks and mends in the hall folder before the operator works on it: the
+// temporary files a crash during a save leaves behind, a saved show that is damaged (it
+// must not replace a good current show), and a current show table left half-edited (a
+// deleted slot not yet packed away, slot numbers with a gap).
+
+#include "runtime/text.h"
+
+#include <optional>
+
+namespace app {
+
+class Application;
+using runtime::Text;
+
+// Removes the temporary files of interrupted saves in the hall folder and in lb/.
+void removeCrashLeftovers(const Application& app);
+
+// What is wrong with a slot table file (a GBK path) as the operator should read it: a
+// damaged file, or one without the four text fields of a slot. Nothing when it is whole.
+// The file is only read.
+std::optional<Text> slotTableProblem(Application& app, const Text& path);
+
+// Copies the show's file over the current show table when it checks whole; a damaged one is
+// named in a message and the current table stays. A missing file changes nothing, silently.
+void loadCheckedShow(Application& app, const Text& showName);
+
+// Checks the current show table, telling the operator when it is damaged; otherwise packs
+// away slots marked deleted and renumbers the slots when their numbers have a gap.
+void repairCurrentShow(Application& app);
+
+} // namespace app

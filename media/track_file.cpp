@@ -88,15 +88,21 @@ void setTotals(TrackInfo& info, std::int64_t frames, std::int64_t samples, bool 
     info.durationMs = double(info.totalSamples) * 1000.0 / info.header.sampleRate;
 }
 
-// A frame count of 0, or more frames than the audio bytes could hold, is not to be trusted;
-// a constant-rate file cut short claims more frames than its bytes hold at its bit rate.
+// A frame count of 0, or more frames than the audio bytes could hold, is not to be trusted.
+// A constant-rate tag can be held to the bytes both ways: a file cut short claims more frames
+// than it holds, and files joined after the tag was written claim far fewer.
 bool plausibleCount(const TrackInfo& info)
 {
     const XingHeader& xing = *info.xing;
-    int shortest = xing.constantRate ? info.header.frameLength - int(info.header.padded)
-                                     : smallestFrameLength(info.header);
-    return (xing.flags & 1) && xing.frameCount > 0
-        && std::int64_t(xing.frameCount) * shortest <= info.audioLength;
+    if (!(xing.flags & 1) || xing.frameCount == 0)
+        return false;
+    const std::int64_t claimed = xing.frameCount;
+    if (!xing.constantRate)
+        return claimed * smallestFrameLength(info.header) <= info.audioLength;
+    const std::int64_t frameBytes = info.header.frameLength - int(info.header.padded);
+    const std::int64_t bytes
+        = info.readStart + info.audioLength - info.firstFrame - info.header.frameLength;
+    return claimed * frameBytes <= bytes && claimed * frameBytes * 10 >= bytes * 9;
 }
 
 } // namespace

@@ -96,6 +96,7 @@ protected:
     void TearDown() override
     {
         pactl("set-default-sink testsink");
+        pactl("set-sink-volume testsink 100%");
         if (!surroundModule.empty())
             pactl("unload-module " + surroundModule);
     }

@@ -24,18 +24,7 @@ namespace {
 using test::MonitorRecorder;
 using Steady = std::chrono::steady_clock;
 
-// A 30.3 s track made of the audio frames of a committed 3 s track, repeated: its first
-// frame carries no reservoir bytes, so the copies join cleanly.
-std::string longTrack()
-{
-    auto bytes = test::readFile(test::track("cbr_stereo_44k.mp3"));
-    const std::size_t tagFrame = 417;
-    std::vector<std::uint8_t> audio;
-    for (int i = 0; i < 10; ++i)
-        audio.insert(audio.end(), bytes.begin() + tagFrame, bytes.end());
-    return test::scratchFile("thirty_seconds.mp3", audio);
-}
-constexpr double trackMillis = 116 * 10 * 1152 * 1000.0 / 44100;
+const double trackMillis = test::repeatedTrackMillis(10);
 
 // Busy loops on every core until destroyed.
 class CpuHog {
@@ -74,7 +63,7 @@ TEST(LongPlay, TracksEndOnTimeWithoutDropOutsUnderLoad)
     platform::SystemClock clock;
     auto makeOutput = platform::pulse::pulseOutputFactory();
     ASSERT_TRUE(makeOutput);
-    const std::string file = longTrack();
+    const std::string file = test::repeatedTrack(10);
     const int tracks = trackCount();
     int late = 0;
     int dropOuts = 0;

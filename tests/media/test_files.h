@@ -31,4 +31,20 @@ inline std::string scratchFile(const std::string& name, const std::vector<std::u
     return path;
 }
 
+// The audio frames of cbr_stereo_44k.mp3 (3.03 s), `copies` times over, in a scratch file:
+// its first audio frame carries no reservoir bytes, so the copies join cleanly.
+inline std::string repeatedTrack(int copies)
+{
+    auto bytes = readFile(track("cbr_stereo_44k.mp3"));
+    const std::size_t tagFrame = 417;
+    std::vector<std::uint8_t> audio;
+    for (int i = 0; i < copies; ++i)
+        audio.insert(audio.end(), bytes.begin() + tagFrame, bytes.end());
+    return scratchFile("repeated" + std::to_string(copies) + ".mp3", audio);
+}
+constexpr double repeatedTrackMillis(int copies)
+{
+    return 116 * copies * 1152 * 1000.0 / 44100;
+}
+
 } // namespace media::test

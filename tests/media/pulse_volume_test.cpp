@@ -8,7 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <filesystem>
 #include <numeric>
 
 namespace media {
@@ -163,6 +168,78 @@ TEST_F(PulseSinks, FollowsTheDefaultSinkAndRestoresTheStartVolume)
     // The desktop gets back the volume the program found at its start.
     EXPECT_NE(pactl("get-sink-volume testsink").find("70%"), std::string::npos)
         << pactl("get-sink-volume testsink");
+}
+
+} // namespace
+} // namespace media
+
+namespace media {
+namespace {
+
+// A sound server of its own on a fresh socket, started and stopped by the test.
+class LateServer {
+public:
+    explicit LateServer(std::string directory)
+        : directory_(std::move(directory))
+    {
+    }
+    ~LateServer() { stop(); }
+    std::string address() const { return "unix:" + directory_ + "/native"; }
+
+    void start()
+    {
+        pid_ = fork();
+        if (pid_ == 0) {
+            setenv("XDG_RUNTIME_DIR", directory_.c_str(), 1);
+            std::string socket
+                = "module-native-protocol-unix auth-anonymous=1 socket=" + directory_ + "/native";
+            execlp("pulseaudio", "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+                "--use-pid-file=no", "--system=false", "-L", socket.c_str(), "-L",
+                "module-null-sink sink_name=late", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    void stop()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        pid_ = -1;
+    }
+
+private:
+    std::string directory_;
+    pid_t pid_ = -1;
+};
+
+TEST(PulseLateServer, VolumeOpensWhenTheServerComesAndClosesWhenItGoes)
+{
+    if (!std::getenv("PULSE_SERVER"))
+        GTEST_SKIP() << "no test sound server (run through scripts/with-test-env)";
+    std::string directory = testing::TempDir() + "late-server-XXXXXX";
+    ASSERT_TRUE(mkdtemp(directory.data()));
+    LateServer server(directory);
+    // Every connection made in this test, and again later, goes to the late server.
+    std::string testServer = std::getenv("PULSE_SERVER");
+    setenv("PULSE_SERVER", server.address().c_str(), 1);
+    SystemVolume volume(platform::pulse::pulseMixerFactory(), [](SystemVolume::Event) {});
+    EXPECT_EQ(volume.openSystemVolume(SystemVolume::speakerLine), 0);
+
+    server.start();
+    int left = -1, right = -1;
+    platform::SystemClock clock;
+    for (int i = 0; i < 500 && volume.getSystemVolume(left, right) != 1; ++i)
+        clock.sleep(10);
+    EXPECT_EQ(volume.getSystemVolume(left, right), 1);
+    EXPECT_EQ(volume.setSystemVolume(30000, 30000), 1);
+
+    server.stop();
+    for (int i = 0; i < 500 && volume.getSystemVolume(left, right) == 1; ++i)
+        clock.sleep(10);
+    EXPECT_EQ(volume.getSystemVolume(left, right), -1);
+    setenv("PULSE_SERVER", testServer.c_str(), 1);
+    std::filesystem::remove_all(directory);
 }
 
 } // namespace

@@ -72,10 +72,15 @@ int SystemVolume::setSystemVolume(int left, int right)
         auto current = mixer_->volumes();
         if (!current || int(current->size()) != channels)
             return 0;
-        std::int64_t loudest = *std::max_element(current->begin(), current->end());
+        // A sink faded to silence has no balance left to read: the last one seen holds.
+        if (*std::max_element(current->begin(), current->end()) > 0)
+            balance_ = *current;
+        if (int(balance_.size()) != channels)
+            balance_.assign(channels, 1);
+        std::int64_t loudest = *std::max_element(balance_.begin(), balance_.end());
         std::int64_t target = std::clamp<std::int64_t>(std::max(left, right), 0, Mixer::maxValue);
         for (int i = 0; i < channels; ++i)
-            values[i] = loudest > 0 ? (*current)[i] * target / loudest : target;
+            values[i] = balance_[i] * target / loudest;
     }
     return mixer_->setVolumes(values) ? 1 : 0;
 }

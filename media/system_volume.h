@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace media {
 
@@ -38,6 +39,7 @@ private:
     MixerFactory makeMixer_;
     std::function<void(Event)> raiseEvent_;
     std::unique_ptr<Mixer> mixer_;
+    std::vector<std::int64_t> balance_; // the channels of a surround sink when last heard
 };
 
 } // namespace media

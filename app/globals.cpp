@@ -17,16 +17,17 @@ void initGlobals(Globals& globals)
 
 void releaseGlobals(Globals& globals)
 {
-    release(globals.currentTrackPath);
+    release(globals.playing.path);
+    release(globals.playing.style);
     globals.currentStyle.set({});
     std::vector<Text>().swap(globals.playQueue);
     std::vector<std::int32_t>().swap(globals.playQueueRecords);
-    release(globals.appliedStyle);
+    release(globals.styleStatus.appliedStyle);
     release(globals.chosenStyle);
     for (Text& state : globals.channelState)
         release(state);
-    release(globals.scheduledHourText);
-    release(globals.scheduledMinuteText);
+    release(globals.opening.hourText);
+    release(globals.opening.minuteText);
 }
 
 } // namespace app

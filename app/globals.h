@@ -1,6 +1,12 @@
 #pragma once
-// The application's global state: what the handlers of every window share between events.
-// Only currentStyle and lightLock are touched by threads other than the interface thread.
+// The application's global state: what the handlers of every window share between events,
+// each feature's state in a type of its own. Only currentStyle and lightLock are touched by
+// threads other than the interface thread.
+
+#include "app/fades.h"
+#include "app/opening_schedule.h"
+#include "app/playing_slot.h"
+#include "app/style_status.h"
 
 #include "runtime/text.h"
 
@@ -45,24 +51,20 @@ private:
 };
 
 struct Globals {
-    Text currentTrackPath; // full path of the track being played
-    std::int32_t currentTrackNumber = 0; // 1-based position in playQueue
-    std::int32_t fadeInStep = 0;
+    PlayingSlot playing; // the track being played and the slot it came from
+    Fades fades;
     std::int32_t trackLightThread = 0; // handle of the running light program thread
-    SharedText currentStyle; // style of the current track
+    SharedText currentStyle; // style of the current track, read by the light threads
     std::int32_t lightLock = 0; // critical section serialising style light applications
     std::vector<Text> playQueue; // track paths of the current show, in record order
     // The record of each playQueue entry: slots without a track make the two numberings
     // differ, and the tree and the current style follow records, not queue positions.
     std::vector<std::int32_t> playQueueRecords;
-    double scheduledOpening = 0; // date-time of day of a scheduled opening
-    std::int32_t openingPending = 0; // 1 while a scheduled opening is more than 30 s away
-    std::int32_t appliedTrackNumber = 0; // track whose style settings were last applied
+    OpeningSchedule opening;
+    StyleStatus styleStatus;
     float volumeFactor = 0; // style volume percent / 100
-    Text appliedStyle; // style whose settings were last applied
     Text chosenStyle; // style picked in the style chooser
     std::array<Text, 16> channelState; // "0" dark, "1" lit, per channel of the settings window
-    Text scheduledHourText, scheduledMinuteText;
 };
 
 // Puts every global at its initial value, the play queue empty.

@@ -3,8 +3,12 @@
 #include "app/application.h"
 #include "app/light_program.h"
 #include "app/show_views.h"
+#include "app/slot_text.h"
 #include "app/track_notifier.h"
+#include "app/volume_and_time_limit.h"
 
+#include "media/media_control.h"
+#include "media/media_player.h"
 #include "runtime/files.h"
 #include "ui/commands.h"
 #include "ui/templates/window_ids.h"
@@ -12,6 +16,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace app {
@@ -25,17 +30,17 @@ constexpr char missingTrackText[]
 constexpr unsigned okCancel = 1;
 constexpr std::int32_t trackItemDepth = 2;
 constexpr std::int32_t fadeInInterval = 100;
-// The hidden 位置钮 holds the last reported percent as its left edge, from this base.
-constexpr std::int32_t progressBase = 408;
 
-std::int32_t queueLength(const Application& app)
+enum PlayState { paused = -1, stopped = 0, playing = 1 };
+
+QueueView queueOf(const Application& app)
 {
-    return static_cast<std::int32_t>(app.globals.playQueue.size());
+    return { app.globals.playQueue, app.globals.playQueueRecords };
 }
 
-int playState(const Application& app)
+PlayState playState(const Application& app)
 {
-    return app.trackPlayer.queryPlayState();
+    return static_cast<PlayState>(app.trackPlayer.queryPlayState());
 }
 
 void setTimer(Application& app, ui::ComponentId timer, std::int32_t interval)
@@ -48,21 +53,15 @@ void setCaption(Application& app, ui::ComponentId label, const Text& caption)
     app.windows.setProperty(window, label, ui::prop::label::caption, caption);
 }
 
-void holdProgress(Application& app, std::int32_t percent)
+void showPauseButton(Application& app, bool shown)
 {
-    app.windows.setProperty(window, 位置钮, ui::prop::left, progressBase + percent);
+    app.windows.setProperty(window, 暂停按钮, ui::prop::visible, shown);
+    app.windows.setProperty(window, 播放按钮, ui::prop::visible, !shown);
 }
 
-std::int32_t heldProgress(Application& app)
+std::int32_t trackItemOfRecord(std::int32_t record)
 {
-    return std::get<std::int32_t>(app.windows.property(window, 位置钮, ui::prop::left))
-        - progressBase;
-}
-
-void showPauseButton(Application& app, bool playing)
-{
-    app.windows.setProperty(window, 暂停按钮, ui::prop::visible, playing);
-    app.windows.setProperty(window, 播放按钮, ui::prop::visible, !playing);
+    return 2 * record - 1;
 }
 
 // The selected item of 树型框1 when it is a track item (the child of a slot heading).
@@ -75,31 +74,50 @@ std::optional<std::int32_t> selectedTrackItem(Application& app)
     return item;
 }
 
-// Makes a queue position current: its path, its item selected in the tree, no progress yet.
-void chooseQueuePosition(Application& app, std::int32_t position)
+// An operator's command or the end of the track decides where the show goes; a fade-out
+// running underneath must not move it on again afterwards.
+void overtakeFadeOut(Application& app)
 {
-    Globals& globals = app.globals;
-    globals.currentTrackNumber = position;
-    globals.currentTrackPath = globals.playQueue[static_cast<std::size_t>(position - 1)];
-    app.windows.setProperty(
-        window, 树型框1, ui::prop::treeBox::selection, trackItemOfQueuePosition(app, position));
-    holdProgress(app, 0);
+    Fades& fades = app.globals.fades;
+    if (fades.fadeOutRunning)
+        fades.fadeOutOvertaken = true;
 }
 
-// The queue position of the current track: currentTrackNumber while it still names that
-// path, else the first position holding it (a show reloaded underneath), else 0.
-std::int32_t currentQueuePosition(const Application& app)
+// Makes a queue position's slot the playing one: its record, path and style, its item
+// selected in the tree, no progress yet.
+void chooseQueuePosition(Application& app, std::int32_t position)
 {
-    const Globals& globals = app.globals;
-    const std::int32_t number = globals.currentTrackNumber;
-    if (number >= 1 && number <= queueLength(app)
-        && globals.playQueue[static_cast<std::size_t>(number - 1)] == globals.currentTrackPath)
-        return number;
-    const auto found
-        = std::find(globals.playQueue.begin(), globals.playQueue.end(), globals.currentTrackPath);
-    return found == globals.playQueue.end()
-        ? 0
-        : static_cast<std::int32_t>(found - globals.playQueue.begin()) + 1;
+    const QueueView queue = queueOf(app);
+    PlayingSlot& playing = app.globals.playing;
+    playing.record = queue.recordAt(position);
+    playing.path = queue.pathAt(position);
+    ui::Commands commands(app.windows);
+    playing.style = styleFromHeading(
+        commands.treeItemText(window, 树型框1, trackItemOfRecord(playing.record) - 1));
+    app.windows.setProperty(
+        window, 树型框1, ui::prop::treeBox::selection, trackItemOfRecord(playing.record));
+    playing.heldPercent = 0;
+}
+
+// The file to hand to the player: the one the search finds (its letter case may differ from
+// the show's), and only when it holds audio the player can play.
+std::optional<Text> playableFile(const Text& path)
+{
+    std::optional<Text> found = runtime::findFile(path);
+    if (!found)
+        return std::nullopt;
+    media::MediaControl control;
+    media::MediaPlayer probe(control);
+    if (!probe.openMedia(*found))
+        return std::nullopt;
+    return found;
+}
+
+void endPlayer(Application& app)
+{
+    app.trackPlayer.stopPlaying();
+    app.globals.playing.playerSerial = 0;
+    app.globals.styleStatus.timeLimit.clear();
 }
 
 void askAboutMissingTrack(Application& app)
@@ -108,47 +126,89 @@ void askAboutMissingTrack(Application& app)
         == static_cast<int>(platform::Button::Ok))
         goToNextTrack(app);
     else
-        app.trackPlayer.stopPlaying();
+        endPlayer(app);
+}
+
+enum class Start { fromPercent, resume };
+
+// Starts the playing slot's track at startPercent: fade-in restarted from silence, the track
+// played, the light program restarted for the slot's style. A file that is missing or
+// cannot be played asks the operator whether to go on with the next track or to stop.
+void startTrack(Application& app, std::int32_t startPercent, Start how = Start::fromPercent)
+{
+    overtakeFadeOut(app);
+    setTimer(app, 时钟2, 0);
+    PlayingSlot& playing = app.globals.playing;
+    const std::optional<Text> file = playableFile(playing.path);
+    if (!file) {
+        // Silence and a question rather than the last track or a player that never starts.
+        endPlayer(app);
+        refreshPlayStatus(app);
+        askAboutMissingTrack(app);
+        return;
+    }
+    app.globals.fades.fadeInStep = 0;
+    // The new track is heard from the fade-in's first level, never at the last one's volume.
+    app.systemVolume.setSystemVolume(0, 0);
+    setTimer(app, 时钟4, fadeInInterval);
+    playing.playerSerial = ++playing.lastSerial;
+    if (how == Start::fromPercent)
+        playing.trackSerial = playing.playerSerial;
+    app.trackPlayer.playMusicFile(
+        *file, startPercent, std::make_shared<TrackNotifier>(app.windows, playing.playerSerial));
+
+    TrackTimeLimit& limit = app.globals.styleStatus.timeLimit;
+    if (how == Start::fromPercent) {
+        limit.clear();
+    } else if (const auto left = limit.resume(app.runtime.platform().clock().now())) {
+        setTimer(app, 时钟2, static_cast<std::int32_t>(std::max<platform::Millis>(*left, 1)));
+    }
+
+    stopTrackLights(app);
+    app.globals.currentStyle.set(playing.style);
+    startTrackLights(app);
+    refreshPlayStatus(app);
+}
+
+// The end of the last track, or of a show whose playing slot has nothing after it.
+void stopAtEnd(Application& app)
+{
+    overtakeFadeOut(app);
+    setTimer(app, 时钟2, 0);
+    endPlayer(app);
+    refreshPlayStatus(app);
+}
+
+// Edits of the show move records; keep the record of the slot the track was found at.
+void followEdits(Application& app)
+{
+    const QueueView queue = queueOf(app);
+    if (const std::int32_t position = queue.positionOf(app.globals.playing))
+        app.globals.playing.record = queue.recordAt(position);
 }
 
 } // namespace
 
-void startTrack(Application& app, std::int32_t startPercent)
+std::int32_t currentTrackNumber(const Application& app)
 {
-    Globals& globals = app.globals;
-    if (!runtime::fileExists(globals.currentTrackPath)) {
-        askAboutMissingTrack(app);
-        return;
-    }
-    globals.fadeInStep = 0;
-    setTimer(app, 时钟4, fadeInInterval);
-    app.trackPlayer.playMusicFile(
-        globals.currentTrackPath, startPercent, std::make_shared<TrackNotifier>(app.windows));
-    stopTrackLights(app);
-    if (selectedTrackItem(app))
-        globals.currentStyle.set(styleOfSelectedTrack(app));
-    startTrackLights(app);
+    return queueOf(app).positionOf(app.globals.playing);
 }
 
 void goToNextTrack(Application& app)
 {
     setTimer(app, 时钟2, 0);
-    const std::int32_t length = queueLength(app);
-    if (length <= 1)
+    const QueueView queue = queueOf(app);
+    if (queue.length() <= 1)
         return;
-    // A number left beyond a shorter show that was loaded since wraps like the last one.
-    const std::int32_t current = app.globals.currentTrackNumber;
-    chooseQueuePosition(app, current >= length ? 1 : current + 1);
+    const std::int32_t next = queue.positionAfter(app.globals.playing);
+    chooseQueuePosition(app, next == 0 ? 1 : next);
     startTrack(app, 0);
 }
 
 void goToPreviousTrack(Application& app)
 {
     setTimer(app, 时钟2, 0);
-    const std::int32_t current = app.globals.currentTrackNumber;
-    if (current <= 1)
-        return;
-    const std::int32_t previous = std::min(current - 1, queueLength(app));
+    const std::int32_t previous = queueOf(app).positionBefore(app.globals.playing);
     if (previous < 1)
         return;
     chooseQueuePosition(app, previous);
@@ -160,32 +220,32 @@ void playShow(Application& app)
     setTimer(app, 时钟2, 0);
     if (app.globals.playQueue.empty())
         return;
-    if (playState(app) == -1) {
-        startTrack(app, heldProgress(app));
+    if (playState(app) == paused) {
+        startTrack(app, app.globals.playing.heldPercent, Start::resume);
     } else {
         chooseQueuePosition(app, 1);
         startTrack(app, 0);
     }
-    if (playState(app) == 1)
-        showPauseButton(app, true);
 }
 
 void pausePlayback(Application& app)
 {
-    // A time limit reached during the pause would start the next track unasked.
+    overtakeFadeOut(app);
+    // The limit counts played time only: a time limit must not start the next track unasked.
     setTimer(app, 时钟2, 0);
-    showPauseButton(app, false);
+    app.globals.styleStatus.timeLimit.hold(app.runtime.platform().clock().now());
     app.trackPlayer.pausePlaying();
     refreshPlayStatus(app);
 }
 
 void stopPlayback(Application& app)
 {
+    overtakeFadeOut(app);
     // Stopped means stopped: no time limit may fade in the next track later.
     setTimer(app, 时钟2, 0);
     app.windows.setProperty(window, 标签舞曲进度, ui::prop::transLabel::caption, Text());
     app.windows.setProperty(window, 多功能条1, ui::prop::superBar::position, 0);
-    app.trackPlayer.stopPlaying();
+    endPlayer(app);
     refreshPlayStatus(app);
 }
 
@@ -200,51 +260,74 @@ void changeToSelectedTrack(Application& app)
         return;
     chooseQueuePosition(app, position);
     startTrack(app, 0);
-    if (playState(app) == 1)
-        showPauseButton(app, true);
 }
 
-void followProgress(Application& app, std::int32_t percent)
+void followProgress(Application& app, std::int32_t percent, std::int32_t serial)
 {
+    PlayingSlot& playing = app.globals.playing;
+    if (serial == 0 || serial != playing.playerSerial)
+        return;
     app.windows.setProperty(
         window, 标签舞曲进度, ui::prop::transLabel::caption, std::to_string(percent) + "%");
     app.windows.setProperty(window, 多功能条1, ui::prop::superBar::position, percent);
+    followEdits(app);
     if (percent != 100) {
-        holdProgress(app, percent);
+        playing.heldPercent = percent;
         refreshPlayStatus(app);
+        applyStyleStatus(app);
         return;
     }
     setTimer(app, 时钟2, 0);
-    Globals& globals = app.globals;
-    if (globals.currentTrackNumber >= queueLength(app)) {
-        app.trackPlayer.stopPlaying();
-        refreshPlayStatus(app);
+    const QueueView queue = queueOf(app);
+    const std::int32_t after = queue.positionAfter(playing);
+    if (after == 0) {
+        stopAtEnd(app);
         return;
     }
-    setTimer(app, 时钟4, 1);
+    overtakeFadeOut(app);
     // While a scheduled opening is still far off, the same track fills the time.
-    chooseQueuePosition(app,
-        globals.openingPending ? std::max(globals.currentTrackNumber, 1)
-                               : globals.currentTrackNumber + 1);
+    const std::int32_t current = queue.positionOf(playing);
+    chooseQueuePosition(app, app.globals.opening.pending && current != 0 ? current : after);
     startTrack(app, 0);
+}
+
+void moveOnAfterFadeOut(Application& app)
+{
+    if (playState(app) != stopped && queueOf(app).positionAfter(app.globals.playing) == 0)
+        stopPlayback(app);
+    else
+        goToNextTrack(app);
+}
+
+void endPlaybackForClosing(Application& app)
+{
+    overtakeFadeOut(app);
+    for (const ui::ComponentId timer : { 时钟1, 时钟2, 时钟4, 时钟5 })
+        setTimer(app, timer, 0);
+    endPlayer(app);
 }
 
 void refreshPlayStatus(Application& app)
 {
     switch (playState(app)) {
-    case 1: {
+    case playing: {
         showPauseButton(app, true);
         setCaption(app, 标签1, "正在播放...");
-        const std::int32_t item = trackItemOfQueuePosition(app, currentQueuePosition(app));
+        const QueueView queue = queueOf(app);
+        const std::int32_t position = queue.positionOf(app.globals.playing);
         setCaption(app, 标签2,
-            item < 0 ? Text() : ui::Commands(app.windows).treeItemText(window, 树型框1, item));
+            position == 0
+                ? Text()
+                : ui::Commands(app.windows)
+                      .treeItemText(window, 树型框1, trackItemOfRecord(queue.recordAt(position))));
         break;
     }
-    case -1:
+    case paused:
+        showPauseButton(app, false);
         setCaption(app, 标签1, "暂停播放...");
         break;
     default:
-        holdProgress(app, 0);
+        app.globals.playing.heldPercent = 0;
         showPauseButton(app, false);
         setCaption(app, 标签1, "等待播放...");
         setCaption(app, 标签2, Text());

@@ -1,7 +1,9 @@
 #pragma once
-// The playback sequencer: plays playQueue track after track through the track player, follows
-// its progress reports on 标签1, and serves the transport buttons and the slot tree. The play
-// state is never stored: it is always the player's. Interface thread only.
+// The playback sequencer: plays the play queue track after track through the track player,
+// follows its progress reports on 标签1, and serves the transport buttons and the slot tree.
+// What plays is the playing slot (its record and path, see playing_slot.h), so edits of the
+// show while it plays never shift it; the play state is always the player's. Interface
+// thread only.
 
 #include <cstdint>
 
@@ -9,25 +11,32 @@ namespace app {
 
 class Application;
 
-// Starts currentTrackPath at startPercent: fade-in restarted, the track played, the light
-// program restarted for the selected track's style. A missing file asks the operator whether
-// to go on with the next track or to stop.
-void startTrack(Application& app, std::int32_t startPercent);
+// The queue position of the playing track (currentTrackNumber); 0 when it is not in the
+// queue, as before the first start.
+std::int32_t currentTrackNumber(const Application& app);
 
-// The next queue position, wrapping after the last; nothing with fewer than two tracks.
+// The track after the playing slot, wrapping after the last; nothing with fewer than two.
 void goToNextTrack(Application& app);
-// The previous queue position; nothing at the first.
+// The track before the playing slot; nothing at the first.
 void goToPreviousTrack(Application& app);
-// Resumes a paused track where it was, else starts the show from its first track.
+// Resumes a paused track where it was, with its own style, else starts the show from its
+// first track.
 void playShow(Application& app);
 void pausePlayback(Application& app);
 // Stops the player and clears the progress; the next play starts the show again.
 void stopPlayback(Application& app);
 // Plays the track of the selected slot of 树型框1, when it is a track with a file.
 void changeToSelectedTrack(Application& app);
-// A progress report: 0…99 while the track plays, 100 once at its end, which moves the show on
-// to the next track or, after the last, stops it.
-void followProgress(Application& app, std::int32_t percent);
+// A progress report of the player with that serial: 0…99 while its track plays, 100 once
+// at its end, which moves the show on or, after the last track, stops it. Reports of any
+// player but the current one are dropped.
+void followProgress(Application& app, std::int32_t percent, std::int32_t serial);
+// What a fade-out that ran its course leads to: the next track, or Stop when none follows
+// the playing one (a one-track show, the last track).
+void moveOnAfterFadeOut(Application& app);
+// The start of the program's end: the player stopped, the fades ended and the timers of the
+// show stopped, so no playback event acts while the closing notice is up.
+void endPlaybackForClosing(Application& app);
 // Buttons and status captions for the player's state.
 void refreshPlayStatus(Application& app);
 

@@ -8,7 +8,9 @@ namespace app::handlers {
 
 HandlerResult trackProgress(Application& app, HandlerArgs args)
 {
-    followProgress(app, args.empty() ? 0 : args[0]);
+    // A report without a serial cannot be told from a stale one.
+    if (args.size() >= 2)
+        followProgress(app, args[0], args[1]);
     return 0;
 }
 

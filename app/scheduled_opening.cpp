@@ -87,19 +87,19 @@ HandlerResult fillOpeningTimeChoices(Application& app, HandlerArgs)
 
 HandlerResult confirmOpening(Application& app, HandlerArgs)
 {
-    Globals& globals = app.globals;
+    OpeningSchedule& opening = app.globals.opening;
     const runtime::DateTime current = now(app);
     const Text hour = selectedEntry(app, Dialog::组合框1);
     const Text minute = selectedEntry(app, Dialog::组合框2);
     // An hour or minute not chosen makes text that is no date-time: the invalid one, long past.
     const Text text
         = runtime::dateTimeText(runtime::datePart(current)) + hour + "时" + minute + "分00秒";
-    globals.scheduledOpening = runtime::toDateTime(runtime::Value(text)).days;
-    globals.scheduledHourText = hour;
-    globals.scheduledMinuteText = minute;
+    opening.time = runtime::toDateTime(runtime::Value(text)).days;
+    opening.hourText = hour;
+    opening.minuteText = minute;
 
-    const double minutes = runtime::timeInterval(runtime::DateTime { globals.scheduledOpening },
-        current, static_cast<int>(runtime::IntervalUnit::Minutes));
+    const double minutes = runtime::timeInterval(runtime::DateTime { opening.time }, current,
+        static_cast<int>(runtime::IntervalUnit::Minutes));
     if (minutes < leastMinutesAhead) {
         app.runtime.messageBox(tooSoonText, 0);
         return std::nullopt;
@@ -124,24 +124,25 @@ HandlerResult closeOpeningTimeDialog(Application& app, HandlerArgs)
 HandlerResult cancelOpening(Application& app, HandlerArgs)
 {
     // A cancelled opening no longer holds the show on its current track.
-    app.globals.openingPending = 0;
+    app.globals.opening.pending = false;
     returnToIdle(app);
     return std::nullopt;
 }
 
 HandlerResult openingCheck(Application& app, HandlerArgs)
 {
-    Globals& globals = app.globals;
-    const double seconds = runtime::timeInterval(runtime::DateTime { globals.scheduledOpening },
-        now(app), static_cast<int>(runtime::IntervalUnit::Seconds));
+    OpeningSchedule& opening = app.globals.opening;
+    const double seconds = runtime::timeInterval(runtime::DateTime { opening.time }, now(app),
+        static_cast<int>(runtime::IntervalUnit::Seconds));
     if (seconds > dueSeconds) {
-        globals.openingPending = 1;
+        opening.pending = true;
         return std::nullopt;
     }
-    globals.openingPending = 0;
+    opening.pending = false;
     returnToIdle(app);
-    fadeOutMasterVolume(app, openingFadeOutStep);
-    goToNextTrack(app);
+    // A track that ends during the fade has moved the show on already: one step, not two.
+    if (fadeOutMasterVolume(app, openingFadeOutStep))
+        moveOnAfterFadeOut(app);
     return std::nullopt;
 }
 

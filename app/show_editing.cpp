@@ -114,7 +114,13 @@ HandlerResult deleteShow(Application& app, HandlerArgs)
     if (app.runtime.messageBox("您确定要删除本场次吗？", okCancel, Text("注意："))
         != static_cast<int>(platform::Button::Ok))
         return std::nullopt;
-    deleteShowFile(app, showNameOfRow(app, row));
+    const Text deleted = showNameOfRow(app, row);
+    deleteShowFile(app, deleted);
+    // Another saved show goes from the list only: the current show, saved or not, plays on.
+    if (deleted != showCaption(app)) {
+        fillShowList(app);
+        return std::nullopt;
+    }
     if (row + 1 < ui::Commands(app.windows).listViewCount(main::window, main::超级列表框1))
         selectShowRow(app, row + 1);
     setShowCaption(app, showNameOfRow(app, row + 1));

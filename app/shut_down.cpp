@@ -3,11 +3,14 @@
 
 #include "app/application.h"
 #include "app/handler_table.h"
+#include "app/playback.h"
 #include "app/show_tables.h"
 
 #include "runtime/files.h"
 #include "ui/commands.h"
 #include "ui/templates/window_ids.h"
+
+#include <memory>
 
 namespace app::handlers {
 namespace {
@@ -22,6 +25,7 @@ HandlerResult shutDown(Application& app, HandlerArgs)
 {
     using namespace ids::MainWindow;
     ui::Commands commands(app.windows);
+    endPlaybackForClosing(app);
     app.threads.deleteSection(app.globals.lightLock);
     commands.loadWindow(ids::ClosingNotice::window, true);
     commands.setTrayIcon(window, {}, {});
@@ -30,9 +34,10 @@ HandlerResult shutDown(Application& app, HandlerArgs)
     app.runtime.endProgram(0);
 }
 
-// Runs before the notice's modal loop does and has the notice closed as the loop's first
-// work, which ends the modal load in the shutdown sequence. Closed from the loop, not here:
-// the window system still raises the notice's moved and resized events after this one.
+// Runs before the notice's modal loop does and has the notice closed by a timer of that loop
+// five seconds later, which ends the modal load in the shutdown sequence. The loop runs
+// meanwhile, so the notice paints; closed from the loop, not here, because the window system
+// still raises the notice's moved and resized events after this one.
 HandlerResult showClosingNotice(Application& app, HandlerArgs)
 {
     using namespace ids;
@@ -40,8 +45,10 @@ HandlerResult showClosingNotice(Application& app, HandlerArgs)
     commands.closePort(MainWindow::window, MainWindow::端口1);
     app.windows.setProperty(MainWindow::window, MainWindow::self, visible, false);
     app.windows.setProperty(ClosingNotice::window, ClosingNotice::self, visible, true);
-    app.runtime.delay(closingNoticeMillis);
-    app.windows.loop().post([&app] {
+    platform::EventLoop& loop = app.windows.loop();
+    auto timer = std::make_shared<platform::TimerId>();
+    *timer = loop.startTimer(closingNoticeMillis, [&app, &loop, timer] {
+        loop.stopTimer(*timer);
         if (app.windows.isLoaded(ClosingNotice::window))
             app.windows.close(ClosingNotice::window, 0);
     });

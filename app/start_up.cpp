@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "app/hall_repair.h"
 #include "app/handler_table.h"
+#include "app/playback.h"
 #include "app/show_list.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
@@ -64,6 +65,7 @@ HandlerResult startUp(Application& app, HandlerArgs)
 
     windows.setProperty(window, self, visible, true);
     refreshStyleStatus(app, {});
+    refreshPlayStatus(app);
     windows.setProperty(window, 时钟1, ui::prop::timer::interval, 2000);
     commands.setZOrder(window, 1);
     app.globals.volumeFactor = 1.0F;

@@ -13,7 +13,7 @@ bool TrackNotifier::exists() const
 void TrackNotifier::post(int percent)
 {
     using namespace ids::MainWindow;
-    windows_.postFeedback(window, 标签1, percent, 0);
+    windows_.postFeedback(window, 标签1, percent, serial_);
 }
 
 } // namespace app

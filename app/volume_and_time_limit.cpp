@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
 
 namespace app {
 namespace {
@@ -27,6 +28,8 @@ constexpr int fadeOutDecrement = 1000;
 constexpr int fadeOutFloor = 2200;
 constexpr int fadeInIncrement = 200;
 constexpr double fadeInCeiling = 65000;
+constexpr std::int32_t leastVolume = 0;
+constexpr std::int32_t mostVolume = 100;
 constexpr std::int64_t timeLimitFadeOutStep = 420;
 constexpr std::int64_t minuteMillis = 60'000;
 // A track must outlast its limit by this much to be cut; the fade starts this long before it.
@@ -48,6 +51,11 @@ std::int32_t integerOf(const Text& text)
     return runtime::toInteger(runtime::Value(text));
 }
 
+platform::Millis now(Application& app)
+{
+    return app.runtime.platform().clock().now();
+}
+
 // Whole seconds of the track, 0 when it cannot be measured; the main window's media player
 // component opens it only for this and closes it again.
 std::int64_t trackSeconds(const Text& path)
@@ -64,21 +72,30 @@ std::int64_t trackSeconds(const Text& path)
 // thousand minutes would overflow the interval and arm a timer that fires at once.
 void armTimeLimit(Application& app, std::int32_t minutes)
 {
-    const std::int64_t limit = minutes * minuteMillis;
-    if (trackSeconds(app.globals.currentTrackPath) * 1000 < limit + limitMargin) {
+    TrackTimeLimit& limit = app.globals.styleStatus.timeLimit;
+    const std::int64_t limitMillis = minutes * minuteMillis;
+    if (trackSeconds(app.globals.playing.path) * 1000 < limitMillis + limitMargin) {
+        limit.clear();
         setTimer(app, 时钟2, 0);
         return;
     }
-    const std::int64_t interval
-        = std::min<std::int64_t>(limit - fadeOutLead, std::numeric_limits<std::int32_t>::max());
+    const std::int64_t interval = std::min<std::int64_t>(
+        limitMillis - fadeOutLead, std::numeric_limits<std::int32_t>::max());
+    limit.arm(interval, now(app));
     setTimer(app, 时钟2, static_cast<std::int32_t>(interval));
 }
 
 } // namespace
 
-void fadeOutMasterVolume(Application& app, std::int64_t stepMillis)
+bool fadeOutMasterVolume(Application& app, std::int64_t stepMillis)
 {
-    for (int pass = 1; pass <= fadeOutPasses; ++pass) {
+    Fades& fades = app.globals.fades;
+    // Two fades pulling the volume opposite ways would leave it rising through the fade-out.
+    setTimer(app, 时钟4, 0);
+    fades.fadeInStep = 0;
+    fades.fadeOutRunning = true;
+    fades.fadeOutOvertaken = false;
+    for (int pass = 1; pass <= fadeOutPasses && !fades.fadeOutOvertaken; ++pass) {
         // A closed volume leaves both at 0, which ends the fade after its first pass.
         int left = 0;
         int right = 0;
@@ -86,27 +103,30 @@ void fadeOutMasterVolume(Application& app, std::int64_t stepMillis)
         // The component clamps a value below 0 to silence.
         app.systemVolume.setSystemVolume(left - fadeOutDecrement, right - fadeOutDecrement);
         if (left < fadeOutFloor && right < fadeOutFloor)
-            return;
+            break;
         app.runtime.delay(stepMillis);
         app.runtime.processMessages();
     }
+    fades.fadeOutRunning = false;
+    return !fades.fadeOutOvertaken;
 }
 
-namespace handlers {
-
-HandlerResult refreshStyleStatus(Application& app, HandlerArgs)
+void applyStyleStatus(Application& app)
 {
     Globals& globals = app.globals;
+    StyleStatus& status = globals.styleStatus;
     if (app.trackPlayer.queryPlayState() != 1
-        || globals.currentTrackNumber == globals.appliedTrackNumber)
-        return std::nullopt;
+        || globals.playing.trackSerial == status.appliedTrackSerial)
+        return;
 
     const Text style = globals.currentStyle.get();
     setCaption(app, 标签当前风格, style);
 
+    // A hand-edited value outside 0…100 would aim the fade-in beyond what the mixer can reach.
     const Text volume = readStyleValue(app, style, styleKeys::volume);
-    globals.volumeFactor = volume.empty() ? 1.0F : static_cast<float>(integerOf(volume)) / 100;
-    setCaption(app, 标签当前音量, volume + "%");
+    const std::int32_t percent = std::clamp(integerOf(volume), leastVolume, mostVolume);
+    globals.volumeFactor = volume.empty() ? 1.0F : static_cast<float>(percent) / 100;
+    setCaption(app, 标签当前音量, (volume.empty() ? Text() : std::to_string(percent)) + "%");
 
     const Text limit = readStyleValue(app, style, styleKeys::timeLimit);
     if (limit != styleKeys::noTimeLimit && !limit.empty()) {
@@ -114,39 +134,51 @@ HandlerResult refreshStyleStatus(Application& app, HandlerArgs)
         setCaption(app, 标签限时时间, limit + "分钟");
     } else {
         setCaption(app, 标签限时时间, styleKeys::noTimeLimit);
+        status.timeLimit.clear();
         setTimer(app, 时钟2, 0);
     }
 
-    globals.appliedStyle = style;
-    globals.appliedTrackNumber = globals.currentTrackNumber;
+    status.appliedStyle = style;
+    status.appliedTrackSerial = globals.playing.trackSerial;
+}
+
+namespace handlers {
+
+HandlerResult refreshStyleStatus(Application& app, HandlerArgs)
+{
+    applyStyleStatus(app);
     return std::nullopt;
 }
 
 HandlerResult timeLimitFadeOut(Application& app, HandlerArgs)
 {
     // Another style took over before the limit came; its own status refresh re-arms the timer.
-    if (app.globals.appliedStyle != app.globals.currentStyle.get())
+    if (app.globals.styleStatus.appliedStyle != app.globals.currentStyle.get())
         return std::nullopt;
-    fadeOutMasterVolume(app, timeLimitFadeOutStep);
-    goToNextTrack(app);
+    // One cut per track: a resume after the fade was interrupted does not fade again.
+    setTimer(app, 时钟2, 0);
+    app.globals.styleStatus.timeLimit.clear();
+    if (fadeOutMasterVolume(app, timeLimitFadeOutStep))
+        moveOnAfterFadeOut(app);
     return std::nullopt;
 }
 
 HandlerResult fadeInTick(Application& app, HandlerArgs)
 {
-    Globals& globals = app.globals;
-    const int level = globals.fadeInStep * fadeInIncrement;
-    app.systemVolume.setSystemVolume(level, level);
+    Fades& fades = app.globals.fades;
+    const int level = fades.fadeInStep * fadeInIncrement;
     int left = 0;
     int right = 0;
-    app.systemVolume.getSystemVolume(left, right);
-    const double target = static_cast<double>(globals.volumeFactor) * fadeInCeiling;
-    if (left > target || right > target) {
+    // A volume that cannot be set never passes the target: the timer would tick for ever.
+    const bool set = app.systemVolume.setSystemVolume(level, level) == 1
+        && app.systemVolume.getSystemVolume(left, right) == 1;
+    const double target = static_cast<double>(app.globals.volumeFactor) * fadeInCeiling;
+    if (!set || left > target || right > target) {
         setTimer(app, 时钟4, 0);
-        globals.fadeInStep = 0;
+        fades.fadeInStep = 0;
         return std::nullopt;
     }
-    ++globals.fadeInStep;
+    ++fades.fadeInStep;
     app.runtime.processMessages();
     return std::nullopt;
 }

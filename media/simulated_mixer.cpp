@@ -47,6 +47,12 @@ std::vector<SimulatedMixer::Change> SimulatedMixer::history() const
     return history_;
 }
 
+void SimulatedMixer::forgetHistory()
+{
+    std::lock_guard lock(mutex_);
+    std::vector<Change>().swap(history_);
+}
+
 MixerFactory simulatedMixerFactory(std::shared_ptr<SimulatedMixer> mixer)
 {
     // Each component owns what the factory returns; this view forwards to the shared one.

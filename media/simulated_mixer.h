@@ -27,6 +27,8 @@ public:
     void setChangeListener(std::function<void(Control)> listener) override;
 
     std::vector<Change> history() const;
+    // Drops the changes so far, so a run of hours keeps only what it still needs.
+    void forgetHistory();
 
 private:
     platform::Clock& clock_;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstring>
+#include <vector>
 
 namespace recdb {
 
@@ -67,6 +68,15 @@ public:
         int unlocked = file_.unlockByte(0);
         loaded_ = false;
         return code ? code : written ? written : unlocked;
+    }
+
+    // Releases the header's lock without writing it: nothing of the operation happened.
+    int abandon(int code)
+    {
+        if (loaded_)
+            file_.unlockByte(0);
+        loaded_ = false;
+        return code;
     }
 
     std::int32_t blockCount() const { return load<std::int32_t>(&bytes_[blockCountOffset]); }
@@ -187,20 +197,67 @@ int AuxiliaryFile::read(std::int32_t first, std::string& bytes)
     return Ok;
 }
 
-int AuxiliaryFile::takeBlock(Header& header, std::int32_t& number)
+int AuxiliaryFile::chainBlocks(std::int32_t first, std::vector<std::int32_t>& blocks)
+{
+    blocks.clear();
+    // A chain cannot hold more blocks than the file: a longer one is a loop.
+    const std::int64_t limit = blockLimit();
+    Block block;
+    std::int32_t previous = 0;
+    for (std::int32_t number = first; number > 0; number = block.next()) {
+        if (std::int64_t(blocks.size()) >= limit || number >= limit)
+            return AuxiliaryAccessFailed;
+        if (int code = readBlock(number, block))
+            return code;
+        // A block that does not link back, or holds nothing, belongs to no live chain.
+        if (block.previous() != previous || block.used() == 0)
+            return AuxiliaryAccessFailed;
+        blocks.push_back(number);
+        previous = number;
+    }
+    return Ok;
+}
+
+int AuxiliaryFile::freeListBlocks(std::vector<std::int32_t>& blocks)
+{
+    blocks.clear();
+    Header header(file_);
+    if (int code = header.read())
+        return code;
+    Block block;
+    std::int32_t previous = 0;
+    for (std::int32_t number = header.freeHead(); number > 0; number = block.next()) {
+        if (std::int64_t(blocks.size()) >= header.blockCount() || number >= header.blockCount())
+            return header.abandon(AuxiliaryDamaged);
+        if (int code = readBlock(number, block))
+            return header.abandon(code);
+        if (block.used() != 0 || block.previous() != previous)
+            return header.abandon(AuxiliaryDamaged);
+        blocks.push_back(number);
+        previous = number;
+    }
+    return header.abandon(
+        std::int64_t(blocks.size()) == header.freeCount() ? Ok : AuxiliaryDamaged);
+}
+
+// A free block holds nothing: a block on the free list that holds a value belongs to a live
+// chain (a damaged list), and taking it would overwrite that value. The list is then left
+// alone and the file grows instead.
+int AuxiliaryFile::takeBlock(Header& header, bool& useFreeList, std::int32_t& number)
 {
     if (int code = header.read())
         return code;
-    if (header.freeCount() > 0 && header.freeHead() > 0) {
-        number = header.freeHead();
+    if (useFreeList && header.freeCount() > 0 && header.freeHead() > 0) {
         Block free;
-        if (int code = readBlock(number, free))
+        if (int code = readBlock(header.freeHead(), free))
             return code;
-        if (free.next() < 0 || free.next() >= header.blockCount())
-            return AuxiliaryAccessFailed;
-        header.setFreeHead(free.next());
-        header.setFreeCount(header.freeCount() - 1);
-        return Ok;
+        if (free.used() == 0 && free.next() >= 0 && free.next() < header.blockCount()) {
+            number = header.freeHead();
+            header.setFreeHead(free.next());
+            header.setFreeCount(header.freeCount() - 1);
+            return Ok;
+        }
+        useFreeList = false;
     }
     if (header.blockCount() == INT32_MAX)
         return AuxiliaryAccessFailed;
@@ -209,93 +266,90 @@ int AuxiliaryFile::takeBlock(Header& header, std::int32_t& number)
     return Ok;
 }
 
-int AuxiliaryFile::write(std::int32_t first, std::string_view bytes, std::int32_t& newFirst)
+// The blocks are all taken before any is written, so a lock refused on the way changes
+// nothing. Blocks past the old end are written before the header counts them (a file is
+// never shorter than its block count), blocks from the free list after the header no longer
+// lists them (a free block never holds a value). A crash in between leaks blocks at worst.
+int AuxiliaryFile::writeValue(std::string_view bytes, std::int32_t& newFirst)
 {
-    Header header(file_);
-    std::int32_t oldNext = first;
-    std::int32_t pendingNumber = 0;
-    Block pending;
     newFirst = 0;
-    int code = Ok;
-    for (std::size_t at = 0; at < bytes.size() && code == Ok; at += blockCapacity) {
+    if (bytes.empty())
+        return Ok;
+    Header header(file_);
+    if (int code = header.read())
+        return code;
+    const std::int32_t oldEnd = header.blockCount();
+    std::vector<std::int32_t> chain;
+    bool useFreeList = true;
+    for (std::size_t at = 0; at < bytes.size(); at += blockCapacity) {
         std::int32_t number = 0;
-        if (oldNext > 0) {
-            Block old;
-            code = readBlock(oldNext, old);
-            number = oldNext;
-            oldNext = old.next();
-        } else {
-            code = takeBlock(header, number);
-        }
-        if (code)
-            break;
-        if (pendingNumber) {
-            pending.setNext(number);
-            code = writeBlock(pendingNumber, pending);
-        } else {
-            newFirst = number;
-        }
-        pending = Block {};
-        pending.setPrevious(pendingNumber);
-        pending.setContent(bytes.substr(at, blockCapacity));
-        pendingNumber = number;
+        if (int code = takeBlock(header, useFreeList, number))
+            return header.abandon(code);
+        chain.push_back(number);
     }
-    if (code == Ok && pendingNumber)
-        code = writeBlock(pendingNumber, pending);
-    if (code == Ok && oldNext > 0)
-        code = freeChain(header, oldNext);
-    return header.finish(code);
+    auto writeChainBlock = [&](std::size_t i) {
+        Block block;
+        block.setPrevious(i > 0 ? chain[i - 1] : 0);
+        block.setNext(i + 1 < chain.size() ? chain[i + 1] : 0);
+        block.setContent(bytes.substr(i * blockCapacity, blockCapacity));
+        return writeBlock(chain[i], block);
+    };
+    for (std::size_t i = 0; i < chain.size(); ++i)
+        if (chain[i] >= oldEnd)
+            if (int code = writeChainBlock(i))
+                return header.abandon(code);
+    if (int code = header.finish(Ok))
+        return code;
+    for (std::size_t i = 0; i < chain.size(); ++i)
+        if (chain[i] < oldEnd)
+            if (int code = writeChainBlock(i))
+                return code;
+    newFirst = chain.front();
+    return Ok;
 }
 
 int AuxiliaryFile::free(std::int32_t first)
 {
+    if (first <= 0)
+        return Ok;
+    // Walked whole before anything changes: a chain that loops or crosses another is
+    // refused, never half freed into the free list.
+    std::vector<std::int32_t> blocks;
+    if (int code = chainBlocks(first, blocks))
+        return code;
     Header header(file_);
-    return header.finish(first > 0 ? freeChain(header, first) : Ok);
+    return header.finish(freeChain(header, blocks));
 }
 
-int AuxiliaryFile::freeChain(Header& header, std::int32_t first)
+int AuxiliaryFile::freeChain(Header& header, const std::vector<std::int32_t>& blocks)
 {
     if (int code = header.read())
         return code;
     const std::int32_t oldHead = header.freeHead();
-    std::int32_t length = 0;
-    std::int32_t last = 0;
     bool heldLastBlock = false;
-    Block block;
-    std::int32_t number = first;
-    while (number > 0) {
-        if (length >= header.blockCount())
-            return AuxiliaryAccessFailed;
-        const std::int32_t cameFrom = number == first ? 0 : last;
-        if (int code = readBlock(number, block))
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        Block block;
+        if (int code = readBlock(blocks[i], block))
             return code;
-        // A block that does not link back is not part of this chain (a damaged file):
-        // freeing it could free a live value.
-        if (number != first && block.previous() != cameFrom)
-            return AuxiliaryAccessFailed;
-        const std::int32_t next = block.next();
-        heldLastBlock = heldLastBlock || number == header.blockCount() - 1;
+        heldLastBlock = heldLastBlock || blocks[i] == header.blockCount() - 1;
         block.setContent({});
-        if (number == first)
+        if (i == 0)
             block.setPrevious(0);
-        if (next <= 0)
+        if (i + 1 == blocks.size())
             block.setNext(oldHead);
-        if (int code = writeBlock(number, block))
+        if (int code = writeBlock(blocks[i], block))
             return code;
-        ++length;
-        last = number;
-        number = next;
     }
     if (oldHead > 0) {
         Block head;
         if (int code = readBlock(oldHead, head))
             return code;
-        head.setPrevious(last);
+        head.setPrevious(blocks.back());
         if (int code = writeBlock(oldHead, head))
             return code;
     }
-    header.setFreeHead(first);
-    header.setFreeCount(header.freeCount() + length);
+    header.setFreeHead(blocks.front());
+    header.setFreeCount(header.freeCount() + std::int32_t(blocks.size()));
     return heldLastBlock ? shrinkTail(header) : Ok;
 }
 

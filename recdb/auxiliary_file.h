@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace recdb {
 
@@ -25,11 +26,19 @@ public:
 
     // The bytes of the chain starting at first (0: empty).
     int read(std::int32_t first, std::string& bytes);
-    // Stores bytes, reusing the chain at first, then free blocks, then new blocks at the
-    // end; frees what is left of the old chain. newFirst is 0 for an empty value.
-    int write(std::int32_t first, std::string_view bytes, std::int32_t& newFirst);
-    // Moves the chain at first onto the free list and shortens the file's free tail.
+    // Stores bytes in a new chain, from free blocks, then new blocks at the end; no block of
+    // a live value is touched, so the caller switches its record to newFirst (0 for an empty
+    // value) and then frees the old chain: the value is the old one or the new one whole.
+    int writeValue(std::string_view bytes, std::int32_t& newFirst);
+    // Moves the chain at first onto the free list and shortens the file's free tail. A chain
+    // that loops or does not link back is refused before anything changes.
     int free(std::int32_t first);
+
+    // The blocks of the chain at first, in order; a damaged chain gives -59.
+    int chainBlocks(std::int32_t first, std::vector<std::int32_t>& blocks);
+    // The blocks of the free list; a list that loops, holds a block with a value or does not
+    // match its count gives -37.
+    int freeListBlocks(std::vector<std::int32_t>& blocks);
 
     LockedFile& file() { return file_; }
 
@@ -41,8 +50,9 @@ private:
 
     int readBlock(std::int32_t number, Block& block);
     int writeBlock(std::int32_t number, const Block& block);
-    int takeBlock(Header& header, std::int32_t& number);
-    int freeChain(Header& header, std::int32_t first);
+    // The next block for a new chain; useFreeList turns false once the list proves damaged.
+    int takeBlock(Header& header, bool& useFreeList, std::int32_t& number);
+    int freeChain(Header& header, const std::vector<std::int32_t>& blocks);
     int shrinkTail(Header& header);
     std::int64_t blockLimit();
 

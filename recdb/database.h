@@ -50,6 +50,10 @@ public:
     int markDeleted();
     int pack();
     int readField(const Field& field, runtime::Value& value);
+    // The blocks of the current record's chain in a memo or byte-set field, checked whole.
+    int chainOfField(const Field& field, std::vector<std::int32_t>& blocks);
+    // The blocks of the auxiliary file's free list, checked; none without an auxiliary file.
+    int freeBlocks(std::vector<std::int32_t>& blocks);
     int writeField(const Field& field, const runtime::Value& value);
 
     std::int64_t current = 0; // -1 before the first record ... count after the last

@@ -14,6 +14,9 @@ using runtime::Value;
 
 namespace {
 
+// As long as the record count waits for its lock: another writer holds the header briefly.
+constexpr std::int64_t freeLockWaitMillis = 2000;
+
 // The longest prefix of text within width bytes that does not split a multi-byte
 // character (two-byte GBK, four-byte GB18030).
 std::size_t cutAtCharacter(std::string_view text, std::size_t width)
@@ -162,10 +165,51 @@ int Database::writeField(const Field& field, const Value& value)
         content = *text;
     else if (const auto* set = value.as<runtime::ByteSet>())
         content = { reinterpret_cast<const char*>(set->data()), set->size() };
-    std::int32_t newFirst = 0;
-    if (int code = aux_->write(first, content, newFirst))
+    // The old chain is checked before anything is written: a damaged one is reported, not
+    // freed into the free list, where its blocks could later overwrite another value.
+    std::vector<std::int32_t> oldChain;
+    if (int code = aux_->chainBlocks(first, oldChain))
         return code;
-    return file_.write(position, &newFirst, sizeof newFirst);
+    std::int32_t newFirst = 0;
+    if (int code = aux_->writeValue(content, newFirst))
+        return code;
+    if (int code = file_.write(position, &newFirst, sizeof newFirst)) {
+        aux_->free(newFirst);
+        return code;
+    }
+    // The value is replaced; freeing the old chain is housekeeping, worth waiting a little
+    // for another process's hold on the header rather than leaking the chain.
+    const std::int64_t wait = aux_->file().lockWait();
+    aux_->file().setLockWait(std::max<std::int64_t>(wait, freeLockWaitMillis));
+    aux_->free(first);
+    aux_->file().setLockWait(wait);
+    return Ok;
+}
+
+int Database::chainOfField(const Field& field, std::vector<std::int32_t>& blocks)
+{
+    blocks.clear();
+    if (current < 0)
+        return NoCurrentRecord;
+    if (!isChainType(field.type) || !aux_)
+        return Ok;
+    const std::int64_t start = recordOffset(current);
+    ByteLock lock(file_, start);
+    if (lock.result())
+        return lock.result();
+    std::int32_t first = 0;
+    std::int64_t got = 0;
+    if (int code = file_.read(start + field.offset, &first, sizeof first, got))
+        return code;
+    if (got < std::int64_t(sizeof first))
+        return FieldReadFailed;
+    return aux_->chainBlocks(first, blocks);
+}
+
+int Database::freeBlocks(std::vector<std::int32_t>& blocks)
+{
+    blocks.clear();
+    return aux_ ? aux_->freeListBlocks(blocks) : Ok;
 }
 
 } // namespace recdb

@@ -3,7 +3,24 @@
 #include "recdb/database.h"
 #include "recdb/error_codes.h"
 
+#include <map>
+#include <vector>
+
 namespace recdb {
+
+namespace {
+
+runtime::Text recordPlace(std::int32_t index)
+{
+    return runtime::concatText("第 ", std::to_string(index + 1), " 条记录");
+}
+
+runtime::Text blockPlace(std::int32_t block)
+{
+    return runtime::concatText("辅助文件第 ", std::to_string(block), " 块");
+}
+
+} // namespace
 
 CheckResult checkDatabaseFile(const std::string& nativePath, FileSystem& fs)
 {
@@ -13,19 +30,36 @@ CheckResult checkDatabaseFile(const std::string& nativePath, FileSystem& fs)
     std::int32_t count = 0, nextId = 0;
     if (int code = database->lockedCounters(count, nextId))
         return { code, {} };
+    // Which record's chain holds each block: a block in two chains, or in a chain and the
+    // free list, would be overwritten by the next write of either.
+    std::map<std::int32_t, std::int32_t> owners;
     for (std::int32_t index = 0; index < count; ++index) {
         database->current = index;
         std::int32_t id = 0;
         int code = database->readRecordId(id);
         for (const Field& field : database->fields()) {
-            if (code != Ok)
-                break;
             runtime::Value value;
-            code = database->readField(field, value);
+            std::vector<std::int32_t> chain;
+            if (code == Ok)
+                code = database->readField(field, value);
+            if (code == Ok)
+                code = database->chainOfField(field, chain);
+            for (std::int32_t block : chain)
+                if (code == Ok && !owners.emplace(block, index).second)
+                    return { AuxiliaryDamaged,
+                        runtime::concatText(recordPlace(index), "，", blockPlace(block)) };
         }
         if (code != Ok)
-            return { code, runtime::concatText("第 ", std::to_string(index + 1), " 条记录") };
+            return { code, recordPlace(index) };
     }
+    std::vector<std::int32_t> freeList;
+    if (int code = database->freeBlocks(freeList))
+        return { code, "辅助文件的空闲块链" };
+    for (std::int32_t block : freeList)
+        if (auto owner = owners.find(block); owner != owners.end())
+            return { AuxiliaryDamaged,
+                runtime::concatText(
+                    "空闲块链中的", blockPlace(block), "属于", recordPlace(owner->second)) };
     return {};
 }
 

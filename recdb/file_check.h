@@ -1,6 +1,7 @@
 #pragma once
 // Checking a database file whole before the program relies on it: the open checks, then
-// every field of every record, memo and byte-set chains included. The file is opened
+// every field of every record, memo and byte-set chains included, and the free list of the
+// auxiliary file (no loop, no block that holds a value or belongs to a record). The file is opened
 // read-only, so nothing is repaired and nothing changes. Not a repair: callers decide what
 // to do with a damaged file.
 

@@ -26,6 +26,14 @@ bool fileExists(std::string_view pathPattern)
     return platform::anyFileMatches(platform::nativePath(pathPattern));
 }
 
+std::optional<Text> findFile(std::string_view pathPattern)
+{
+    const auto found = platform::firstFileMatch(platform::nativePath(pathPattern));
+    if (!found)
+        return std::nullopt;
+    return platform::programPath(*found);
+}
+
 Text programDirectory()
 {
     auto directory = platform::currentDirectory();

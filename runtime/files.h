@@ -4,6 +4,8 @@
 
 #include "runtime/text.h"
 
+#include <optional>
+
 namespace runtime {
 
 // Names are found as the file system of the data would find them (runtime/file_names.h):
@@ -15,6 +17,9 @@ bool deleteFile(std::string_view path);
 // True when something matches; the last part of the path may hold "*" and "?", and names
 // match without regard to ASCII letter case. A directory matches too.
 bool fileExists(std::string_view pathPattern);
+// The path of what fileExists finds, so a caller opens the very file that was found (it may
+// differ from the pattern in letter case); nothing when fileExists is false.
+std::optional<Text> findFile(std::string_view pathPattern);
 
 // The folder of the program's data, without a trailing "/": the hall folder, which the
 // program makes its current directory at start. "" when it cannot be found.

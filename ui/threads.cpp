@@ -2,6 +2,7 @@
 
 #include <system_error>
 #include <thread>
+#include <vector>
 
 namespace ui {
 
@@ -21,10 +22,34 @@ bool Threads::startThread(std::function<void(std::int32_t)> routine,
     }
     if (!handle)
         return true; // the handle is dropped: the thread runs detached
-    std::lock_guard lock(mutex_);
-    *handle = nextHandle_++;
-    threads_.emplace(*handle, std::move(thread));
+    std::vector<std::unique_ptr<platform::Thread>> finished;
+    {
+        std::lock_guard lock(mutex_);
+        releaseFinishedLocked(finished);
+        *handle = nextHandle_++;
+        threads_.emplace(*handle, std::move(thread));
+    }
+    for (auto& done : finished)
+        done->join();
     return true;
+}
+
+void Threads::releaseFinishedLocked(std::vector<std::unique_ptr<platform::Thread>>& finished)
+{
+    for (auto it = threads_.begin(); it != threads_.end();) {
+        if (it->second->finished()) {
+            finished.push_back(std::move(it->second));
+            it = threads_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+std::size_t Threads::keptThreadCount()
+{
+    std::lock_guard lock(mutex_);
+    return threads_.size();
 }
 
 bool Threads::endThread(std::int32_t handle)

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 namespace ui {
 
@@ -24,11 +25,16 @@ public:
     }
 
     // Starts routine(parameter, or 0). With handle, stores the thread's handle there; without
-    // it the thread can never be ended. False when the thread could not be started.
+    // it the thread can never be ended. False when the thread could not be started. Threads
+    // with a handle that have finished are joined and released here: a program that starts
+    // one per track would otherwise keep every finished thread's stack for ever.
     bool startThread(std::function<void(std::int32_t)> routine,
         std::optional<std::int32_t> parameter = {}, std::int32_t* handle = nullptr);
-    // Asks the thread to end. False for a handle that was never given out.
+    // Asks the thread to end. False for a handle that was never given out or whose thread
+    // has finished and was released.
     bool endThread(std::int32_t handle);
+    // Threads with a handle not yet released (running, or finished since the last start).
+    std::size_t keptThreadCount();
 
     std::int32_t createSection();
     // False when the handle is not registered (a second delete).
@@ -38,6 +44,9 @@ public:
 
 private:
     struct Section;
+
+    // Moves the finished threads out of threads_, to be joined once mutex_ is released.
+    void releaseFinishedLocked(std::vector<std::unique_ptr<platform::Thread>>& finished);
 
     platform::Clock& clock_;
     // mutex_ guards the three maps and the counter; never held while waiting for a section.

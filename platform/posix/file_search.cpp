@@ -71,12 +71,17 @@ bool wildcardMatch(std::string_view pattern, std::string_view name)
 
 bool anyFileMatches(const std::string& nativePattern)
 {
+    return firstFileMatch(nativePattern).has_value();
+}
+
+std::optional<std::string> firstFileMatch(const std::string& nativePattern)
+{
     if (nativePattern.empty()) {
-        return false;
+        return std::nullopt;
     }
     struct stat status { };
     if (stat(nativePattern.c_str(), &status) == 0) {
-        return true;
+        return nativePattern;
     }
     std::size_t slash = nativePattern.rfind('/');
     std::string directory
@@ -84,18 +89,19 @@ bool anyFileMatches(const std::string& nativePattern)
     std::u32string pattern = foldedCharacters(
         slash == std::string::npos ? nativePattern : nativePattern.substr(slash + 1));
     if (pattern.empty()) {
-        return false;
+        return std::nullopt;
     }
     std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(directory.c_str()), closedir);
     if (!dir) {
-        return false;
+        return std::nullopt;
     }
     while (dirent* entry = readdir(dir.get())) {
         if (matchFolded(pattern, foldedCharacters(entry->d_name))) {
-            return true;
+            return slash == std::string::npos ? std::string(entry->d_name)
+                                              : directory + "/" + entry->d_name;
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 } // namespace platform

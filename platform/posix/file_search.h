@@ -3,6 +3,7 @@
 // path, names compared without regard to ASCII letter case. Directories match like files.
 // The directory part is taken literally.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,9 @@ namespace platform {
 
 // True when some entry of the directory matches the pattern's last part.
 bool anyFileMatches(const std::string& nativePattern);
+// The path of the entry that anyFileMatches finds: the pattern itself when it names an
+// entry, else the first entry of its directory that matches; nothing when none does.
+std::optional<std::string> firstFileMatch(const std::string& nativePattern);
 
 // "*" matches any run of characters, "?" exactly one; UTF-8 characters count as one.
 bool wildcardMatch(std::string_view pattern, std::string_view name);

@@ -2,6 +2,7 @@
 // the silent device in virtual time, driven through the main window's buttons and tree.
 
 #include "app/application.h"
+#include "app/playback.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
 #include "private_session.h"
@@ -95,9 +96,11 @@ protected:
         input.select(window, 树型框1, item);
         input.doubleClick(window, 树型框1);
     }
+    // A report as the current player sends it.
     void report(std::int32_t percent)
     {
-        application.windows.postFeedback(window, 标签1, percent, 0);
+        application.windows.postFeedback(
+            window, 标签1, percent, application.globals.playing.playerSerial);
     }
 
     int state() const { return application.trackPlayer.queryPlayState(); }
@@ -116,15 +119,15 @@ protected:
     }
     std::int32_t selection() { return integer(树型框1, ui::prop::treeBox::selection); }
     std::int32_t bar() { return integer(多功能条1, ui::prop::superBar::position); }
-    std::int32_t held() { return integer(位置钮, ui::prop::left) - 408; }
-    std::int32_t number() const { return application.globals.currentTrackNumber; }
+    std::int32_t held() const { return application.globals.playing.heldPercent; }
+    std::int32_t number() const { return currentTrackNumber(application); }
 
     void expectPlaying(std::int32_t position, std::int32_t item, const char* title)
     {
         EXPECT_EQ(state(), 1);
         EXPECT_EQ(number(), position);
         EXPECT_EQ(selection(), item);
-        EXPECT_EQ(application.globals.currentTrackPath,
+        EXPECT_EQ(application.globals.playing.path,
             application.globals.playQueue[static_cast<std::size_t>(position - 1)]);
         advance(100); // the first report refreshes the status
         EXPECT_EQ(caption(标签1), "正在播放...");
@@ -174,10 +177,10 @@ protected:
 TEST_F(Playback, PlayRunsTheShowTrackAfterTrackAndStopsAfterTheLast)
 {
     writeThreeTrackShow();
-    application.globals.fadeInStep = 7;
+    application.globals.fades.fadeInStep = 7;
 
     click(播放按钮);
-    EXPECT_EQ(application.globals.fadeInStep, 0);
+    EXPECT_EQ(application.globals.fades.fadeInStep, 0);
     EXPECT_EQ(integer(时钟4, ui::prop::timer::interval), 100);
     EXPECT_EQ(application.globals.currentStyle.get(), "慢四");
     expectPlaying(1, 1, "月光");
@@ -298,16 +301,21 @@ TEST_F(Playback, NextWrapsAfterTheLastAndPreviousStopsAtTheFirst)
     expectPlaying(1, 1, "月光");
 }
 
-TEST_F(Playback, ANumberBeyondAShorterShowStillPicksATrackOrStops)
+TEST_F(Playback, ASlotBeyondAShorterShowStillPicksATrackOrStops)
 {
     writeThreeTrackShow();
-    application.globals.currentTrackNumber = 9;
+    // What played last was record 9 of a longer show, loaded over since.
+    const auto playedLongAgo = [this] {
+        application.globals.playing.record = 9;
+        application.globals.playing.path = track("gone.mp3");
+    };
+    playedLongAgo();
     click(上一首按钮);
     expectPlaying(3, 7, "远方");
-    application.globals.currentTrackNumber = 9;
+    playedLongAgo();
     click(下一首按钮);
     expectPlaying(1, 1, "月光");
-    application.globals.currentTrackNumber = 9;
+    playedLongAgo();
     report(100);
     advance(10);
     expectStopped();
@@ -352,7 +360,7 @@ TEST_F(Playback, DoubleClickPlaysTheTrackOfThatSlotOnly)
     EXPECT_EQ(number(), 0);
 
     doubleClickItem(5);
-    EXPECT_EQ(application.globals.currentTrackPath, track("cbr_mono_44k.mp3"));
+    EXPECT_EQ(application.globals.playing.path, track("cbr_mono_44k.mp3"));
     EXPECT_EQ(application.globals.currentStyle.get(), "探戈");
     expectPlaying(2, 5, "月光");
     runUntilStopped();
@@ -362,8 +370,9 @@ TEST_F(Playback, DoubleClickPlaysTheTrackOfThatSlotOnly)
 TEST_F(Playback, WhileAnOpeningIsPendingTheEndOfATrackPlaysItAgain)
 {
     writeThreeTrackShow();
-    application.globals.openingPending = 1;
+    application.globals.opening.pending = true;
     click(播放按钮);
+    const std::int32_t firstStart = application.globals.playing.trackSerial;
     // The track lasts about 3 s: still playing after 4 s means it started again.
     for (int step = 0; step < 400; ++step) {
         advance(10);
@@ -371,9 +380,9 @@ TEST_F(Playback, WhileAnOpeningIsPendingTheEndOfATrackPlaysItAgain)
     }
     EXPECT_EQ(state(), 1);
     EXPECT_EQ(selection(), 1);
-    EXPECT_EQ(integer(时钟4, ui::prop::timer::interval), 100);
+    EXPECT_GT(application.globals.playing.trackSerial, firstStart);
 
-    application.globals.openingPending = 0;
+    application.globals.opening.pending = false;
     advance(3000);
     EXPECT_EQ(number(), 2);
 }
@@ -422,6 +431,124 @@ TEST_F(Playback, MissingFilesAnsweredWithOkWrapAfterTheLastTrack)
 
     EXPECT_EQ(missingTrackDialogs().size(), 2u);
     expectPlaying(1, 1, "月光");
+}
+
+TEST_F(Playback, AtStartPlayIsShownAndPauseHidden)
+{
+    EXPECT_TRUE(visible(播放按钮));
+    EXPECT_FALSE(visible(暂停按钮));
+}
+
+TEST_F(Playback, TheFadeInStopsWhenTheVolumeCannotBeSet)
+{
+    writeThreeTrackShow(); // this fixture's system volume never opens
+    click(播放按钮);
+    advance(1000);
+    EXPECT_EQ(integer(时钟4, ui::prop::timer::interval), 0);
+}
+
+class EditWhilePlaying : public Playback {
+protected:
+    // Runs until the player stops, noting each track that started.
+    std::vector<Text> playedUntilStopped()
+    {
+        std::vector<Text> played { application.globals.playing.path };
+        for (int step = 0; step < 3000 && state() != 0; ++step) {
+            advance(10);
+            if (application.globals.playing.path != played.back())
+                played.push_back(application.globals.playing.path);
+        }
+        return played;
+    }
+};
+
+TEST_F(EditWhilePlaying, FillingAnEarlierSlotKeepsTheShowOnThePlayingTrack)
+{
+    writeShow({ { "1", "慢四", "", "" }, { "2", "探戈", "晚风", track("cbr_mono_44k.mp3") },
+        { "3", "华尔兹", "远方", track("mpeg2_22k.mp3") } });
+    click(播放按钮);
+    advance(1000);
+    writeShow({ { "1", "慢四", "月光", track("cbr_stereo_44k.mp3") },
+        { "2", "探戈", "晚风", track("cbr_mono_44k.mp3") },
+        { "3", "华尔兹", "远方", track("mpeg2_22k.mp3") } });
+    EXPECT_EQ(number(), 2);
+    EXPECT_EQ(playedUntilStopped(),
+        (std::vector<Text> { track("cbr_mono_44k.mp3"), track("mpeg2_22k.mp3") }));
+}
+
+TEST_F(EditWhilePlaying, DeletingAnEarlierSlotOrThePlayingOneSkipsNothing)
+{
+    writeShow({ { "1", "慢四", "月光", track("cbr_stereo_44k.mp3") },
+        { "2", "探戈", "晚风", track("cbr_mono_44k.mp3") },
+        { "3", "华尔兹", "远方", track("mpeg2_22k.mp3") } });
+    click(播放按钮);
+    click(下一首按钮);
+    advance(1000);
+    writeShow({ { "1", "探戈", "晚风", track("cbr_mono_44k.mp3") },
+        { "2", "华尔兹", "远方", track("mpeg2_22k.mp3") } });
+    EXPECT_EQ(playedUntilStopped(),
+        (std::vector<Text> { track("cbr_mono_44k.mp3"), track("mpeg2_22k.mp3") }));
+
+    // The slot of the playing track goes: the one that took its place comes next.
+    click(播放按钮);
+    advance(1000);
+    writeShow({ { "1", "华尔兹", "远方", track("mpeg2_22k.mp3") } });
+    EXPECT_EQ(playedUntilStopped(),
+        (std::vector<Text> { track("cbr_mono_44k.mp3"), track("mpeg2_22k.mp3") }));
+}
+
+TEST_F(Playback, TheFileFoundIsTheFilePlayedAndOneThatCannotPlayIsAskedAbout)
+{
+    for (const char* name : { "random.mp3", "empty.mp3" })
+        fs::copy_file(fs::path(MEDIA_TEST_DATA) / name, directory / name);
+    // The show names the first track in other letters than the disc.
+    writeShow({ { "1", "慢四", "月光", track("CBR_Stereo_44K.MP3") },
+        { "2", "探戈", "噪音", track("random.mp3") }, { "3", "探戈", "空", track("empty.mp3") },
+        { "4", "华尔兹", "远方", track("mpeg2_22k.mp3") } });
+    click(播放按钮);
+    expectPlaying(1, 1, "月光");
+    advance(1000);
+    EXPECT_GT(bar(), 0); // it really plays
+
+    headless.dialogs().answerNextMessageBox(platform::Button::Ok);
+    headless.dialogs().answerNextMessageBox(platform::Button::Ok);
+    click(下一首按钮);
+    EXPECT_EQ(missingTrackDialogs().size(), 2u);
+    expectPlaying(4, 7, "远方");
+
+    headless.dialogs().answerNextMessageBox(platform::Button::Cancel);
+    input.select(window, 树型框1, 3);
+    input.doubleClick(window, 树型框1);
+    EXPECT_EQ(missingTrackDialogs().size(), 3u);
+    advance(100);
+    expectStopped();
+}
+
+TEST_F(Playback, AResumeKeepsThePausedTracksStyleWhateverIsSelected)
+{
+    writeThreeTrackShow();
+    click(播放按钮);
+    click(下一首按钮);
+    advance(500);
+    click(暂停按钮);
+    input.select(window, 树型框1, 7); // 华尔兹's track
+    click(播放按钮);
+    EXPECT_EQ(application.globals.currentStyle.get(), "探戈");
+    EXPECT_EQ(number(), 2);
+}
+
+TEST_F(Playback, ReportsOfAReplacedPlayerAreDropped)
+{
+    writeThreeTrackShow();
+    click(播放按钮);
+    const std::int32_t first = application.globals.playing.playerSerial;
+    click(下一首按钮);
+    const std::int32_t second = application.globals.playing.playerSerial;
+    doubleClickItem(5);
+    for (const std::int32_t stale : { first, second })
+        application.windows.postFeedback(window, 标签1, 100, stale);
+    advance(10);
+    expectPlaying(2, 5, "晚风");
 }
 
 } // namespace

@@ -120,15 +120,15 @@ TEST_F(ScheduledOpening, FadesOutAndMovesTheShowOnWithin30sOfTheTime)
     // Checks at 20:27:39, 20:28:19 and 20:28:59 find the time more than 30 s away, so the
     // track that ends meanwhile is repeated.
     advance(40'000);
-    EXPECT_EQ(application.globals.openingPending, 1);
+    EXPECT_TRUE(application.globals.opening.pending);
     advance(100'000);
-    EXPECT_EQ(application.globals.openingPending, 1);
+    EXPECT_TRUE(application.globals.opening.pending);
     ASSERT_GT(now(), lengthMillis("long.mp3"));
     EXPECT_EQ(trackNumber(), 1);
 
     // At 20:29:39, 21 s before, the music fades for 60 × 500 ms and the next track starts.
     advance(20'000);
-    EXPECT_EQ(application.globals.openingPending, 0);
+    EXPECT_FALSE(application.globals.opening.pending);
     expectIdle();
     EXPECT_EQ(trackNumber(), 2);
     EXPECT_EQ(application.trackPlayer.queryPlayState(), 1);
@@ -144,16 +144,51 @@ TEST_F(ScheduledOpening, CancelStopsTheChecksAndNoLongerHoldsTheShow)
 {
     ASSERT_TRUE(schedule(20, 30, 20 * hour + 20 * minute));
     advance(40'000);
-    EXPECT_EQ(application.globals.openingPending, 1);
+    EXPECT_TRUE(application.globals.opening.pending);
 
     click(取消定时开场按钮);
     expectIdle();
     // Left set, it would keep repeating each track at its end.
-    EXPECT_EQ(application.globals.openingPending, 0);
+    EXPECT_FALSE(application.globals.opening.pending);
     setTimeOfDay(20 * hour + 30 * minute);
     advance(120'000);
     EXPECT_TRUE(visible(定时开场按钮1));
     EXPECT_EQ(trackNumber(), 0);
+}
+
+// Confirmed at 20:26:59 for 20:30, the check 160 s later fires (see above).
+constexpr platform::Millis checkFiresAfter = 160'000;
+
+TEST_F(ScheduledOpening, ATrackEndingDuringTheFadeMovesTheShowOnByOneTrackOnly)
+{
+    writeShow({ { "慢四", "medium.mp3" }, { "探戈", "long.mp3" }, { "华尔兹", "long.mp3" } });
+    ASSERT_TRUE(schedule(20, 30, 20 * hour + 26 * minute + 59 * second));
+    const platform::Millis fires = confirmedAt + checkFiresAfter;
+    // Started so that it ends 10 s into the 30 s fade.
+    advanceTo(fires + 10'000 - lengthMillis("medium.mp3"));
+    click(播放按钮);
+    advanceTo(fires + 40'000);
+    EXPECT_EQ(trackNumber(), 2);
+    EXPECT_EQ(state(), 1);
+}
+
+TEST_F(ScheduledOpening, EndsAFadeInStillRunningAndFadesFromWhereItWas)
+{
+    writeShow({ { "慢四", "long.mp3" }, { "探戈", "long.mp3" } });
+    ASSERT_TRUE(schedule(20, 30, 20 * hour + 26 * minute + 59 * second));
+    const platform::Millis fires = confirmedAt + checkFiresAfter;
+    advanceTo(fires - 10'000);
+    click(播放按钮); // its fade-in is at about 20,000 when the opening comes
+    advanceTo(fires + 30'000);
+
+    const platform::Millis fall = firstFall(fires - 9000);
+    EXPECT_NEAR(fall, fires, 100);
+    const auto fade = volumeChanges(fall);
+    ASSERT_FALSE(fade.empty());
+    EXPECT_LT(fade.front().values[0], 20'000);
+    EXPECT_GT(fade.front().values[0], 17'000);
+    EXPECT_TRUE(neverRises(fall, fall + 9000)); // 500 ms per 1000 down to the floor
+    EXPECT_EQ(trackNumber(), 2);
 }
 
 } // namespace

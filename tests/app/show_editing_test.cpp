@@ -5,7 +5,10 @@
 
 #include "app/show_tables.h"
 #include "app/show_views.h"
+#include "platform/posix/encoding.h"
 #include "ui/unit_properties.h"
+
+#include <fstream>
 
 namespace app::test {
 namespace {
@@ -99,7 +102,9 @@ TEST_F(ShowEditing, AnEmptyNameIsRefusedAndTheDialogStaysUntilNotSaving)
 TEST_F(ShowEditing, AFailedSaveIsReportedAndKeepsTheDialogOpen)
 {
     start();
+    // A plain file where the folder should be: no save can go in, whoever runs the test.
     fs::remove_all(directory / "lb");
+    std::ofstream(directory / "lb") << "not a folder";
     answerSaveDialog("周末", saveDialog::按钮1);
     headless.loop().post([this] {
         EXPECT_TRUE(application.windows.isLoaded(saveDialog::window));
@@ -113,6 +118,95 @@ TEST_F(ShowEditing, AFailedSaveIsReportedAndKeepsTheDialogOpen)
 
 // A show whose file cannot be copied in is not named: the table still holds the previous
 // show, and a caption naming another would have that show's file overwritten at the next edit.
+// Names that would leave lb/, hold a separator or control character, or not fit the file
+// system with the temporary name, are refused before anything is written.
+TEST_F(ShowEditing, NamesThatCannotBeAShowFileAreRefusedWithTheReason)
+{
+    start();
+    const std::string styles = contents(directory / "ss.dat");
+    const std::string catalogue = contents(directory / "qfsz.dat");
+    const std::string forbidden
+        = "场次名称不能含有 / 、\\ 或控制字符，也不能是 . 或 ..，请换一个名称";
+    Text tooLong;
+    for (int k = 0; k < 82; ++k)
+        tooLong += "周";
+    const std::vector<std::pair<Text, std::string>> cases { { "../ss", forbidden },
+        { "../qfsz", forbidden }, { "12/24", forbidden }, { "周\\六", forbidden },
+        { ".", forbidden }, { " . . ", forbidden }, { "周\t六", forbidden },
+        { "周\x7f", forbidden }, { tooLong, "场次名称太长，请换一个短一些的名称" },
+        { "  \xA1\xA1 ", "列表名称不能为空" } };
+    for (const auto& [name, message] : cases) {
+        answerSaveDialog(name, saveDialog::按钮1);
+        headless.loop().post([this] {
+            EXPECT_TRUE(application.windows.isLoaded(saveDialog::window));
+            input.click(saveDialog::window, saveDialog::按钮2);
+        });
+        input.click(window, 另存列表按钮);
+        ASSERT_FALSE(messageTexts().empty());
+        EXPECT_EQ(messageTexts().back(), message) << name;
+    }
+    EXPECT_EQ(messageTexts().size(), cases.size());
+    EXPECT_TRUE(fs::is_empty(directory / "lb"));
+    EXPECT_EQ(contents(directory / "ss.dat"), styles);
+    EXPECT_EQ(contents(directory / "qfsz.dat"), catalogue);
+}
+
+// 81 Chinese characters take 243 bytes on disk: with ".dat" and the temporary name's eight
+// bytes that is the file system's 255. A GBK character whose trail byte is 0x5C is no "\\".
+TEST_F(ShowEditing, TheLongestNameThatFitsAndATrailByteLikeABackslashAreSaved)
+{
+    writeCurrentShow(saturday);
+    start();
+    Text longest;
+    for (int k = 0; k < 81; ++k)
+        longest += "周";
+    for (const Text& name : { longest, Text("\xD5\x5C") }) { // the latter is 誠 in GBK
+        saveAs(name);
+        EXPECT_EQ(messageTexts().back(), "保存播放列表成功！");
+        EXPECT_EQ(caption(), name);
+    }
+    EXPECT_EQ(showRows().size(), 2u);
+    EXPECT_TRUE(fs::exists(directory / "lb" / (platform::gbkToUtf8(longest) + ".dat")));
+}
+
+TEST_F(ShowEditing, AMissingShowFolderIsCreatedBySaving)
+{
+    writeCurrentShow(saturday);
+    fs::remove_all(directory / "lb");
+    start();
+
+    saveAs("周六");
+
+    EXPECT_EQ(messageTexts(), std::vector<std::string> { "保存播放列表成功！" });
+    EXPECT_EQ(contents(directory / "lb" / u8"周六.dat"), contents(directory / "dqqf.dat"));
+}
+
+// Files copied from an existing installation: upper-case extension, GBK bytes in the name.
+TEST_F(ShowEditing, DatInCapitalsAndGbkNamesLoadSaveAndDelete)
+{
+    saveShow("\xD6\xDC\xC8\xD5.DAT", sunday); // 周日
+    saveShow(u8"周六.DAT", saturday);
+    start();
+    ASSERT_EQ(showRows(), (std::vector<Text> { "*  周六", "*  周日" }));
+    loadRow(1);
+    EXPECT_EQ(caption(), "周日");
+    EXPECT_EQ(tree().size(), 2u);
+
+    // Saving under an existing name replaces that file rather than adding a second one.
+    saveAs("周日");
+    EXPECT_EQ(showRows().size(), 2u);
+    EXPECT_FALSE(fs::exists(directory / "lb" / u8"周日.dat"));
+
+    application.windows.setProperty(window, 超级列表框1, ui::prop::listView::currentRow, 1);
+    input.rightClick(window, 超级列表框1);
+    headless.dialogs().answerNextMessageBox(platform::Button::Ok);
+    chooseFromLastMenu("删除");
+    EXPECT_FALSE(fs::exists(directory / "lb" / "\xD6\xDC\xC8\xD5.DAT"));
+    EXPECT_EQ(showRows(), std::vector<Text> { "*  周六" });
+    EXPECT_EQ(caption(), "周六");
+    EXPECT_EQ(tree().size(), 4u);
+}
+
 TEST_F(ShowEditing, ALoadThatFailsKeepsTheCaptionOfTheShowInTheTable)
 {
     saveShow(u8"周六.dat", saturday);
@@ -157,6 +251,31 @@ TEST_F(ShowEditing, DeletingAsksFirstAndThenLoadsTheFirstRemainingShow)
     EXPECT_EQ(showRows(), std::vector<Text> { "*  " + other });
     EXPECT_EQ(caption(), other);
     EXPECT_EQ(contents(directory / "dqqf.dat"), contents(otherFile));
+}
+
+TEST_F(ShowEditing, DeletingAnotherSavedShowKeepsTheCurrentUnsavedShowPlaying)
+{
+    saveShow(u8"周六.dat", saturday);
+    saveShow(u8"周日.dat", sunday);
+    start();
+    input.click(window, 新建列表按钮);
+    const Text unsaved = caption();
+    writeCurrentShow(
+        { { "1", "慢四", "月光", (fs::path(MEDIA_TEST_DATA) / "cbr_stereo_44k.mp3").string() } });
+    refreshShowView(application);
+    const std::string table = contents(directory / "dqqf.dat");
+    input.click(window, 播放按钮);
+    ASSERT_EQ(application.trackPlayer.queryPlayState(), 1);
+
+    input.rightClick(window, 超级列表框1);
+    headless.dialogs().answerNextMessageBox(platform::Button::Ok);
+    chooseFromLastMenu("删除");
+
+    EXPECT_EQ(showRows().size(), 1u);
+    EXPECT_EQ(caption(), unsaved);
+    EXPECT_EQ(contents(directory / "dqqf.dat"), table);
+    EXPECT_EQ(application.trackPlayer.queryPlayState(), 1);
+    application.trackPlayer.stopPlaying();
 }
 
 TEST_F(ShowEditing, DeletingTheOnlyShowEmptiesListAndCaptionButKeepsTheTable)
@@ -232,6 +351,64 @@ TEST_F(ShowEditing, ATrackForAnUnsavedShowOffersToSaveItAndMayStayUnsaved)
     EXPECT_EQ(caption(), "新建场次");
     EXPECT_TRUE(fs::is_empty(directory / "lb"));
     EXPECT_EQ(tree()[3].text, "night");
+}
+
+// Where the show's file cannot be written the operator hears so, not "添加成功！": start-up
+// would otherwise bring the stale file back over the edit.
+TEST_F(ShowEditing, ATrackWhoseShowCannotBeSavedIsReportedAsNotSaved)
+{
+    saveShow(u8"周六.dat", saturday);
+    start();
+    fs::rename(directory / "lb", directory / "lb-away");
+    std::ofstream(directory / "lb") << "not a folder";
+    headless.dialogs().answerNextOpenFile("/music/night.mp3");
+
+    input.rightClickTreeItem(window, 树型框1, 3);
+
+    EXPECT_EQ(messageTexts(), std::vector<std::string> { "保存播放列表失败！" });
+    EXPECT_EQ(tree()[3].text, "night");
+}
+
+// A path cut to its field would name another file; it is refused, the slot unchanged.
+TEST_F(ShowEditing, ATrackPathLongerThanItsFieldIsRefused)
+{
+    saveShow(u8"周六.dat", saturday);
+    start();
+    const std::string before = contents(directory / "dqqf.dat");
+    const Text fits = "/" + std::string(1018, 'm') + ".mp3"; // 1023 bytes
+    const Text tooLong = "/" + std::string(1020, 'm') + ".mp3"; // 1025 bytes
+    headless.dialogs().answerNextOpenFile(tooLong);
+
+    input.rightClickTreeItem(window, 树型框1, 3);
+
+    EXPECT_EQ(messageTexts(),
+        std::vector<std::string> {
+            "曲目的文件路径太长（超过 1024 字节），请把曲目放到路径短一些的文件夹" });
+    EXPECT_EQ(contents(directory / "dqqf.dat"), before);
+
+    headless.dialogs().answerNextOpenFile(fits);
+    input.rightClickTreeItem(window, 树型框1, 3);
+    EXPECT_EQ(messageTexts().back(), "添加成功！");
+    EXPECT_EQ(readCurrentShow(application)[1].path, fits);
+}
+
+// With the last show deleted the caption is empty: a track then asks for a name instead of
+// writing a hidden "lb/.dat".
+TEST_F(ShowEditing, ATrackAfterTheLastShowWasDeletedAsksForAName)
+{
+    saveShow(u8"周六.dat", saturday);
+    start();
+    input.rightClick(window, 超级列表框1);
+    headless.dialogs().answerNextMessageBox(platform::Button::Ok);
+    chooseFromLastMenu("删除");
+    headless.dialogs().answerNextOpenFile("/music/night.mp3");
+    answerSaveDialog("周末", saveDialog::按钮1);
+
+    input.rightClickTreeItem(window, 树型框1, 3);
+
+    EXPECT_FALSE(fs::exists(directory / "lb" / ".dat"));
+    EXPECT_EQ(showRows(), std::vector<Text> { "*  周末" });
+    EXPECT_EQ(caption(), "周末");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "tests/app/main_window_run.h"
 
 #include "app/start_routine.h"
+#include "app/style_settings_file.h"
 
 #include <algorithm>
 #include <fstream>
@@ -77,6 +78,89 @@ TEST_F(ShutDown, RegistersTheCompanionProgramOnlyWhenItIsThere)
     ASSERT_TRUE(fs::exists(autostartEntry()));
     EXPECT_NE(
         contents(autostartEntry()).find((directory / u8"播放器.exe").string()), std::string::npos);
+}
+
+class ShutDownWhilePlaying : public ShutDown {
+protected:
+    ShutDownWhilePlaying()
+    {
+        // About 120 s, long enough for a one-minute limit.
+        std::ofstream out(directory / "long.mp3", std::ios::binary);
+        for (int copy = 0; copy < 40; ++copy)
+            out << std::ifstream(fs::path(MEDIA_TEST_DATA) / "cbr_stereo_44k.mp3", std::ios::binary)
+                       .rdbuf();
+    }
+
+    // Runs the program: Play at once, the close requested at `closeAt`; returns the exit code.
+    int playAndCloseAt(platform::Millis closeAt)
+    {
+        const auto at = [this](platform::Millis when, std::function<void()> fn) {
+            auto timer = std::make_shared<platform::TimerId>();
+            *timer = headless.loop().startTimer(when, [this, timer, fn = std::move(fn)] {
+                headless.loop().stopTimer(*timer);
+                fn();
+            });
+        };
+        headless.loop().post([this, closeAt, at] {
+            const platform::Millis started = headless.clock().now();
+            input.click(window, 播放按钮);
+            at(closeAt, [this] {
+                closedAt = headless.clock().now();
+                input.requestClose(window);
+            });
+            // Halfway through the notice: the loop runs, so the notice can paint.
+            at(closeAt + 2500, [this, started, closeAt] {
+                noticeShownWhileLoopRan = headless.clock().now() - started < closeAt + 2600
+                    && std::get<bool>(application.windows.property(
+                        ids::ClosingNotice::window, ids::ClosingNotice::self, windowVisible));
+            });
+        });
+        runtime.addEndStep([this] { endedAt = headless.clock().now(); });
+        return runStartRoutine(application);
+    }
+
+    std::string track(const char* name) const { return (directory / name).string(); }
+
+    static constexpr int windowVisible = 5;
+    bool noticeShownWhileLoopRan = false;
+    platform::Millis endedAt = -1;
+};
+
+TEST_F(ShutDownWhilePlaying, TheNoticeShowsForFiveSecondsWhileNothingOfTheShowActs)
+{
+    // The track ends and the next is missing 2 s into the notice: no question may come.
+    fs::copy_file(fs::path(MEDIA_TEST_DATA) / "cbr_stereo_44k.mp3", directory / "short.mp3");
+    writeCurrentShow({ { "1", "慢四", "月光", track("short.mp3") },
+        { "2", "探戈", "晚风", track("gone.mp3") } });
+
+    EXPECT_EQ(playAndCloseAt(1000), 0);
+
+    EXPECT_EQ(headless.process().exitCode(), 0);
+    EXPECT_TRUE(messageTexts().empty()) << messageTexts()[0];
+    EXPECT_TRUE(noticeShownWhileLoopRan);
+    EXPECT_NEAR(endedAt - closedAt, 5000, 200);
+}
+
+TEST_F(ShutDownWhilePlaying, EndsInFiveSecondsDuringATimeLimitFade)
+{
+    ASSERT_TRUE(writeStyleValue(application, "探戈", styleKeys::timeLimit, "1"));
+    writeCurrentShow({ { "1", "探戈", "长", track("long.mp3") } });
+
+    EXPECT_EQ(playAndCloseAt(45'000), 0); // the fade runs from about 37 s to 62 s
+
+    EXPECT_EQ(headless.process().exitCode(), 0);
+    EXPECT_NEAR(endedAt - closedAt, 5000, 200);
+}
+
+TEST_F(ShutDownWhilePlaying, EndsInFiveSecondsWithTheShowStoppedByATimeLimitFade)
+{
+    ASSERT_TRUE(writeStyleValue(application, "探戈", styleKeys::timeLimit, "1"));
+    writeCurrentShow({ { "1", "探戈", "长", track("long.mp3") } });
+
+    EXPECT_EQ(playAndCloseAt(70'000), 0);
+
+    EXPECT_EQ(headless.process().exitCode(), 0);
+    EXPECT_NEAR(endedAt - closedAt, 5000, 200);
 }
 
 } // namespace

@@ -47,7 +47,7 @@ TEST_F(StartRoutine, ShowsTheMainWindowAndReleasesTheGlobalsAfterTheWindowsAtThe
     bool loadedAtCleanUp = true;
     headless.loop().post([&] {
         loadedWhileRunning = application.windows.isLoaded(mainWindow);
-        application.globals.currentTrackPath = "/music/a.mp3";
+        application.globals.playing.path = "/music/a.mp3";
         application.globals.playQueue = { "/music/a.mp3", "/music/b.mp3" };
         application.globals.channelState[15] = "1";
         application.globals.currentStyle.set("慢四");
@@ -61,7 +61,7 @@ TEST_F(StartRoutine, ShowsTheMainWindowAndReleasesTheGlobalsAfterTheWindowsAtThe
     EXPECT_FALSE(loadedAtCleanUp);
     EXPECT_EQ(headless.process().exitCode(), 0);
     const Globals& globals = application.globals;
-    EXPECT_TRUE(globals.currentTrackPath.empty());
+    EXPECT_TRUE(globals.playing.path.empty());
     EXPECT_TRUE(globals.playQueue.empty());
     EXPECT_TRUE(globals.channelState[15].empty());
     EXPECT_TRUE(globals.currentStyle.get().empty());

@@ -1,5 +1,5 @@
 // The style settings file in a scratch program directory: what a save writes and in which
-// order, how unset and hand-edited values read, and a write that fails part way.
+// order, how unset and hand-edited values read, and saves that fail.
 
 #include "app/application.h"
 #include "app/style_settings_file.h"
@@ -130,6 +130,21 @@ TEST_F(StyleSettingsFile, AWriteThatCannotReplaceTheFileReportsFailure)
     EXPECT_FALSE(writeStyleSettings(application, "快四", settings));
     EXPECT_FALSE(writeStyleValue(application, "快四", "音量", "60"));
     EXPECT_TRUE(fs::is_directory(directory / "ss.dat"));
+}
+
+// A key late in the save that cannot be written (a line break in a seconds box) leaves the
+// whole file as it was: no style is ever half saved.
+TEST_F(StyleSettingsFile, ASaveThatFailsPartWayLeavesTheFileAsItWas)
+{
+    setFile("[快四]\r\n1=0\r\n音量=40\r\n");
+    StyleSettingsTexts settings;
+    settings.lights.fill("1");
+    settings.volume = "60";
+    settings.delays[3] = "1\n2";
+
+    EXPECT_FALSE(writeStyleSettings(application, "快四", settings));
+
+    EXPECT_EQ(file(), "[快四]\r\n1=0\r\n音量=40\r\n");
 }
 
 } // namespace

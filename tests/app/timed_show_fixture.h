@@ -3,6 +3,7 @@
 // played on the silent device in virtual time, for the timers that act on the volume.
 
 #include "app/application.h"
+#include "app/playback.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
 #include "app/style_settings_file.h"
@@ -23,6 +24,9 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <limits>
+#include <memory>
 #include <unistd.h>
 
 namespace app::test {
@@ -103,9 +107,21 @@ protected:
     }
 
     void advance(platform::Millis ms) { headless.advance(ms); }
+    void advanceTo(platform::Millis when) { headless.advance(when - now()); }
+    // Runs fn on the interface thread at virtual time `when`, also inside a fade's message
+    // passes, as an operator's click would come.
+    void at(platform::Millis when, std::function<void()> fn)
+    {
+        auto timer = std::make_shared<platform::TimerId>();
+        *timer = headless.loop().startTimer(when - now(), [this, timer, fn = std::move(fn)] {
+            headless.loop().stopTimer(*timer);
+            fn();
+        });
+    }
+    int state() const { return application.trackPlayer.queryPlayState(); }
     platform::Millis now() { return headless.clock().now(); }
     void click(ui::ComponentId button) { input.click(MainWindow::window, button); }
-    std::int32_t trackNumber() const { return application.globals.currentTrackNumber; }
+    std::int32_t trackNumber() const { return currentTrackNumber(application); }
 
     ui::Value property(ui::WindowId w, ui::ComponentId c, int number)
     {
@@ -123,6 +139,31 @@ protected:
     bool visible(ui::ComponentId c)
     {
         return std::get<bool>(property(MainWindow::window, c, ui::prop::visible));
+    }
+
+    // True when the volume never went up between the two times.
+    bool neverRises(platform::Millis from, platform::Millis to)
+    {
+        std::int64_t last = std::numeric_limits<std::int64_t>::max();
+        for (const auto& change : volumeChanges(from)) {
+            if (change.at > to)
+                break;
+            if (change.values[0] > last)
+                return false;
+            last = change.values[0];
+        }
+        return true;
+    }
+    // The time of the first change from `since` on that lowers the volume, -1 if none.
+    platform::Millis firstFall(platform::Millis since)
+    {
+        std::int64_t last = -1;
+        for (const auto& change : volumeChanges(since)) {
+            if (last >= 0 && change.values[0] < last)
+                return change.at;
+            last = change.values[0];
+        }
+        return -1;
     }
 
     // The master volume's changes from `since` on, one value per change (both channels

@@ -42,7 +42,7 @@ TEST_F(FadeIn, RampsFromSilenceBy200Every100MsUntilPastTheStyleVolume)
     }
     // 52,200 is the first level above 80 % of 65,000: about 26.2 s after the start.
     EXPECT_EQ(interval(时钟4), 0);
-    EXPECT_EQ(application.globals.fadeInStep, 0);
+    EXPECT_EQ(application.globals.fades.fadeInStep, 0);
 }
 
 TEST_F(FadeIn, StatusLabelsShowTheStyleOnceItsTrackPlays)
@@ -68,8 +68,43 @@ TEST_F(FadeIn, StatusLabelsShowTheStyleOnceItsTrackPlays)
     EXPECT_EQ(caption(标签当前音量), "%");
     EXPECT_EQ(caption(标签限时时间), "1分钟");
     EXPECT_FLOAT_EQ(application.globals.volumeFactor, 1.0F);
-    EXPECT_EQ(application.globals.appliedStyle, "探戈");
-    EXPECT_EQ(application.globals.appliedTrackNumber, 2);
+    EXPECT_EQ(application.globals.styleStatus.appliedStyle, "探戈");
+    EXPECT_EQ(application.globals.styleStatus.appliedTrackSerial,
+        application.globals.playing.trackSerial);
+}
+
+TEST_F(FadeIn, ANewTrackIsHeardFromSilenceNotAtTheLastTracksVolume)
+{
+    writeShow({ { "慢四", "long.mp3" }, { "慢四", "long.mp3" } });
+    click(播放按钮);
+    advance(40'000);
+    ASSERT_EQ(volumeChanges(0).back().values[0], 65'200);
+
+    for (const ui::ComponentId button : { 下一首按钮, 上一首按钮 }) {
+        const platform::Millis clicked = now();
+        click(button);
+        const auto changes = volumeChanges(clicked);
+        ASSERT_FALSE(changes.empty());
+        EXPECT_EQ(changes.front().at, clicked); // before the player's first sound
+        EXPECT_EQ(changes.front().values[0], 0);
+        advance(40'000);
+    }
+}
+
+TEST_F(FadeIn, AVolumeAbove100IsHeldAt100AndTheRampEnds)
+{
+    setStyle("慢四", "150", "无限时");
+    writeShow({ { "慢四", "long.mp3" } });
+    click(播放按钮);
+    advance(40'000);
+    EXPECT_EQ(caption(标签当前音量), "100%");
+    EXPECT_EQ(interval(时钟4), 0);
+    EXPECT_EQ(volumeChanges(0).back().values[0], 65'200);
+
+    // The operator's lower volume stays.
+    application.systemVolume.setSystemVolume(30'000, 30'000);
+    advance(5000);
+    EXPECT_EQ(volumeChanges(0).back().values[0], 30'000);
 }
 
 TEST_F(TimeLimit, FadesOutBy1000Every420MsThenStartsTheNextTrack)
@@ -77,16 +112,15 @@ TEST_F(TimeLimit, FadesOutBy1000Every420MsThenStartsTheNextTrack)
     ASSERT_GE(lengthMillis("long.mp3"), 80'000);
     setStyle("探戈", "", "1");
     writeShow({ { "探戈", "long.mp3" }, { "探戈", "long.mp3" } });
-    // The status timer ticks every 2 s from the window's start; play on one of its ticks.
+    // The status is applied as soon as the track is heard, not at a later status tick.
     click(播放按钮);
     advance(2'000);
     EXPECT_EQ(interval(时钟2), 35'000);
+    EXPECT_EQ(caption(标签限时时间), "1分钟");
 
-    advance(34'900);
-    EXPECT_EQ(trackNumber(), 1);
-    const platform::Millis fadeStart = now();
-    advance(30'000);
+    advance(60'000); // the fade runs inside the timer's event
     EXPECT_EQ(trackNumber(), 2);
+    const platform::Millis fadeStart = firstFall(2'000);
 
     std::vector<std::int64_t> fade;
     std::vector<platform::Millis> times;
@@ -100,10 +134,11 @@ TEST_F(TimeLimit, FadesOutBy1000Every420MsThenStartsTheNextTrack)
     ASSERT_EQ(fade.size(), 60U);
     EXPECT_EQ(fade.front(), 64'200);
     EXPECT_EQ(fade.back(), 5'200);
-    EXPECT_EQ(times.front(), 37'000);
+    EXPECT_NEAR(times.front(), 35'000, 150);
     EXPECT_EQ(times.back() - times.front(), 59 * 420);
-    // The new track disarmed the limit until its own status refresh arms it anew.
-    EXPECT_EQ(application.globals.appliedTrackNumber, 2);
+    // The new track disarmed the limit until its own status arms it anew.
+    EXPECT_EQ(application.globals.styleStatus.appliedTrackSerial,
+        application.globals.playing.trackSerial);
     EXPECT_EQ(interval(时钟2), 35'000);
 }
 

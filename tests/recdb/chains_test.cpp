@@ -2,6 +2,7 @@
 // shrinking tail, and damaged chains.
 
 #include "recdb/error_codes.h"
+#include "recdb/file_check.h"
 #include "recdb/registry.h"
 #include "test_files.h"
 
@@ -32,29 +33,37 @@ protected:
     Registry registry { report };
 };
 
+// A new value goes into a new chain; the old chain is freed only once the record points at
+// the new one, so a failure at any step leaves the old value whole.
 TEST_F(ChainsTest, ValuesAreCutIntoBlocksOfFiveHundredBytes)
 {
     ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(1000, 'a')));
     EXPECT_EQ(blockCount(), 3);
-    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(1001, 'b')));
-    EXPECT_EQ(blockCount(), 4);
-    EXPECT_EQ(used(3), 1);
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(1001, 'b'))); // blocks 3, 4, 5
+    EXPECT_EQ(blockCount(), 6);
+    EXPECT_EQ(used(5), 1);
+    EXPECT_EQ(freeCount(), 2);
     EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), Text(1001, 'b'));
-    EXPECT_EQ(aux().size(), 4u * 512);
+    EXPECT_EQ(aux().size(), 6u * 512);
 }
 
-TEST_F(ChainsTest, ShorterValueReusesTheFirstBlockAndShrinksTheFile)
+TEST_F(ChainsTest, AShorterValueTakesANewBlockAndTheFreedTailShrinksTheFile)
 {
     ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(1200, 'a')));
     ASSERT_EQ(aux().size(), 4u * 512);
     ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text("short")));
-    EXPECT_EQ(aux().size(), 2u * 512);
-    EXPECT_EQ(blockCount(), 2);
-    EXPECT_EQ(freeCount(), 0);
+    EXPECT_EQ(getInt(readFile(dir.path("c.dat")), 116 + 144 + 4, 4), 4);
+    EXPECT_EQ(blockCount(), 5);
+    EXPECT_EQ(freeCount(), 3);
     EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), "short");
+    // The next value takes the freed blocks, then freeing the last block shrinks the file.
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(600, 'c'))); // blocks 1, 2
+    EXPECT_EQ(blockCount(), 3);
+    EXPECT_EQ(freeCount(), 0);
     ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text()));
     EXPECT_EQ(getInt(readFile(dir.path("c.dat")), 116 + 144 + 4, 4), 0);
     EXPECT_EQ(aux().size(), 512u);
+    EXPECT_EQ(freeCount(), 0);
 }
 
 TEST_F(ChainsTest, FreedBlocksInTheMiddleAreReusedBeforeTheFileGrows)
@@ -100,10 +109,11 @@ TEST_F(ChainsTest, DamagedChainsGiveAnErrorInsteadOfLooping)
     ASSERT_TRUE(registry.openDatabase(dir.path("c.dat")));
     EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), "");
     EXPECT_EQ(lastError(), AuxiliaryAccessFailed);
-    // Freeing the rest of the chain stops where a block does not link back.
+    // Writing over a looping chain is refused before anything changes: its blocks are never
+    // freed into the free list, where the next value would take a block of the loop.
     EXPECT_FALSE(registry.writeField(Text("memo"), {}, Text("x")));
     EXPECT_EQ(lastError(), AuxiliaryAccessFailed);
-    EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), "x");
+    EXPECT_EQ(aux(), bytes);
     registry.closeDatabase();
 
     putInt(bytes, 3 * 512 + 4, 0, 4);
@@ -112,6 +122,59 @@ TEST_F(ChainsTest, DamagedChainsGiveAnErrorInsteadOfLooping)
     ASSERT_TRUE(registry.openDatabase(dir.path("c.dat")));
     registry.readField(Text("memo"));
     EXPECT_EQ(lastError(), AuxiliaryAccessFailed);
+}
+
+// A free list that points at a block of a live value (a damaged file) is not followed: the
+// new value goes to the end of the file and the live value stays.
+TEST_F(ChainsTest, AFreeListPointingAtALiveBlockIsNeverTaken)
+{
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(600, 'a'))); // blocks 1, 2
+    registry.closeDatabase();
+    Bytes bytes = aux();
+    putInt(bytes, 20, 1, 4); // one free block ...
+    putInt(bytes, 24, 2, 4); // ... which is the live block 2
+    writeFile(dir.path("c.EDT"), bytes);
+    ASSERT_TRUE(registry.openDatabase(dir.path("c.dat")));
+    ASSERT_TRUE(registry.skip());
+
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(100, 'b')));
+
+    EXPECT_EQ(blockCount(), 4);
+    EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), Text(100, 'b'));
+    registry.goFirst();
+    EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), Text(600, 'a'));
+}
+
+// The check reads every chain and walks the free list: a free list that reaches a block of a
+// live value, or loops, is damage even where every value still reads.
+TEST_F(ChainsTest, TheCheckFindsAFreeListThatReachesALiveBlockOrLoops)
+{
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(600, 'a'))); // blocks 1, 2
+    ASSERT_TRUE(registry.writeField(Text("set"), {}, runtime::ByteSet(10, 7))); // block 3
+    ASSERT_TRUE(registry.writeField(Text("set"), {}, runtime::ByteSet(20, 8))); // 4; 3 freed
+    registry.closeDatabase();
+    ASSERT_EQ(checkDatabaseFile(dir.path("c.dat")).code, Ok);
+    const Bytes good = aux();
+
+    Bytes bytes = good;
+    putInt(bytes, 3 * 512 + 4, 2, 4); // the free block 3 goes on to the live block 2
+    putInt(bytes, 20, 2, 4);
+    writeFile(dir.path("c.EDT"), bytes);
+    CheckResult result = checkDatabaseFile(dir.path("c.dat"));
+    EXPECT_EQ(result.code, AuxiliaryDamaged);
+
+    bytes = good;
+    putInt(bytes, 3 * 512 + 4, 3, 4); // the free block 3 follows itself
+    writeFile(dir.path("c.EDT"), bytes);
+    EXPECT_EQ(checkDatabaseFile(dir.path("c.dat")).code, AuxiliaryDamaged);
+
+    bytes = good;
+    putInt(bytes, 4 * 512 + 4, 1, 4); // the live block 4 runs on into the other record's chain
+    writeFile(dir.path("c.EDT"), bytes);
+    result = checkDatabaseFile(dir.path("c.dat"));
+    EXPECT_NE(result.code, Ok);
+    EXPECT_EQ(result.where, "第 1 条记录");
+    EXPECT_EQ(aux(), bytes); // only read
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "temp_dir.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -162,6 +163,40 @@ TEST_F(Files, AutostartEntryIsWrittenOnlyForAnExistingTarget)
     EXPECT_NE(entry.find("Exec=\"" + dir.nativePath("播放器.exe") + "\"\n"), std::string::npos)
         << entry;
     unsetenv("XDG_CONFIG_HOME");
+}
+
+// The system says no to writing the destination (a read-only file; root is never told so).
+class ReadOnlyDestination : public platform::FileOps {
+public:
+    int open(const char* path, int flags, mode_t mode) override
+    {
+        if ((flags & O_ACCMODE) != O_RDONLY) {
+            errno = EACCES;
+            return -1;
+        }
+        return platform::FileOps::open(path, flags, mode);
+    }
+};
+
+TEST_F(Files, AnUnwritableDestinationIsNeitherReplacedNorCopiedOver)
+{
+    dir.write("show.dat", "new show");
+    dir.write("dqqf.dat", "old show");
+    ReadOnlyDestination ops;
+    EXPECT_FALSE(platform::replaceFile(dir.nativePath("dqqf.dat"), "new", ops));
+    EXPECT_FALSE(
+        platform::copyFileReplacing(dir.nativePath("show.dat"), dir.nativePath("dqqf.dat"), ops));
+    EXPECT_EQ(dir.read("dqqf.dat"), "old show");
+    EXPECT_EQ(entries(), 2u);
+}
+
+TEST(ReplacementLeftovers, AreTheTemporaryNamesOfReplacedFilesOnly)
+{
+    for (const char* name : { ".dqqf.dat.a1B2c3", ".SS.DAT.000000", ".\xD6\xDC.dat.zzzzzz" })
+        EXPECT_TRUE(platform::isReplacementLeftover(name, ".dat")) << name;
+    for (const char* name : { "dqqf.dat.a1B2c3", ".dqqf.dat.a1B2c", ".dqqf.txt.a1B2c3",
+             ".dqqf.dat.a1-2c3", ".dat.a1B2c3", ".dancehall.lock", ".dqqf.dat" })
+        EXPECT_FALSE(platform::isReplacementLeftover(name, ".dat")) << name;
 }
 
 } // namespace

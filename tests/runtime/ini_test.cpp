@@ -3,6 +3,7 @@
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace runtime {
 namespace {
@@ -169,6 +170,37 @@ TEST_F(IniFile, InvalidGbkBytesSurviveAWriteAndRead)
 TEST_F(IniFile, WriteIntoAMissingDirectoryFails)
 {
     EXPECT_FALSE(writeIniEntry(dir.path("none/ss.dat"), "s", Text("k"), Text("v")));
+}
+
+// A section of many keys is one replacement of the file: whole, or not at all when any key
+// cannot be written; the rest of the file keeps its bytes.
+TEST_F(IniFile, ASectionIsWrittenInOneReplacementOrNotAtAll)
+{
+    dir.write("ss.dat", "; hand notes\r\n[慢四]\r\n1=0\r\n音量 = 40\r\n\r\n[快四]\r\n1=1\r\n");
+    const std::vector<std::pair<Text, Text>> keys { { "1", "1" }, { "2", "0" }, { "音量", "80" } };
+    EXPECT_TRUE(writeIniSection(file, "慢四", keys));
+    EXPECT_EQ(dir.read("ss.dat"),
+        "; hand notes\r\n[慢四]\r\n1=1\r\n音量=80\r\n2=0\r\n\r\n[快四]\r\n1=1\r\n");
+
+    const std::string before = dir.read("ss.dat");
+    EXPECT_FALSE(writeIniSection(file, "慢四", { { "1", "0" }, { "bad=key", "1" } }));
+    EXPECT_EQ(dir.read("ss.dat"), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.native()),
+                  std::filesystem::directory_iterator()),
+        1);
+}
+
+// A read-only settings file is not replaced behind its back: the write fails as writing into
+// it would.
+TEST_F(IniFile, AReadOnlyFileIsNotReplaced)
+{
+    dir.write("ss.dat", "[s]\r\nk=old\r\n");
+    std::filesystem::permissions(dir.nativePath("ss.dat"), std::filesystem::perms::owner_read);
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only files";
+    EXPECT_FALSE(writeIniEntry(file, "s", Text("k"), Text("new")));
+    EXPECT_FALSE(writeIniSection(file, "s", { { "k", "new" } }));
+    EXPECT_EQ(dir.read("ss.dat"), "[s]\r\nk=old\r\n");
 }
 
 } // namespace

@@ -1,8 +1,12 @@
 #include "core_fixture.h"
+#include "platform/system_clock.h"
 #include "ui/threads.h"
 #include "ui/unit_properties.h"
 
 #include <atomic>
+#include <fstream>
+#include <string>
+#include <thread>
 
 // GCC 12 with sanitizers reports std::variant copies inlined into these lambdas as maybe
 // uninitialized; the values are initialised (and the address sanitizer would catch it if not).
@@ -120,6 +124,46 @@ TEST_F(ThreadsTest, WorkerWritesColoursWhileTheInterfaceHandlesClicks)
     // The refreshes the worker posted reached the view on the interface thread.
     auto t = views.transcript();
     EXPECT_NE(std::find(t.begin(), t.end(), "0x52010001 refresh 0x16010bf6 17"), t.end());
+}
+
+} // namespace
+} // namespace ui::test
+
+namespace ui::test {
+namespace {
+
+std::int64_t addressSpaceKiB()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmSize:", 0) == 0)
+            return std::stoll(line.substr(7));
+    return -1;
+}
+
+// One thread with a handle per track start, all evening: a finished thread that is never
+// joined keeps its stack mapped, and at some tens of thousands no thread starts any more.
+TEST(ThreadsOnTheSystemClock, FinishedThreadsWithAHandleAreReleased)
+{
+    platform::SystemClock clock;
+    Threads threads(clock);
+    std::atomic<int> done = 0;
+    std::int32_t handle = 0;
+    const auto startOne = [&] {
+        ASSERT_TRUE(threads.startThread([&](std::int32_t) { ++done; }, std::nullopt, &handle));
+    };
+    startOne();
+    const std::int64_t before = addressSpaceKiB();
+    for (int run = 1; run < 300; ++run) {
+        while (done < run)
+            std::this_thread::yield();
+        startOne();
+    }
+    while (done < 300)
+        std::this_thread::yield();
+    // 300 unjoined stacks would be some 2.4 GB.
+    EXPECT_LT(addressSpaceKiB() - before, 200 * 1024);
+    EXPECT_LE(threads.keptThreadCount(), 2u);
 }
 
 } // namespace

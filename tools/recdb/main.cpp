@@ -134,8 +134,13 @@ int append(const std::string& path, const std::vector<std::string>& values)
     if (int code = database->appendBlank())
         return report(code);
     for (std::size_t i = 0; i < parsed.size(); ++i) {
-        if (int code = database->writeField(fields[i], parsed[i]))
+        if (int code = database->writeField(fields[i], parsed[i])) {
+            // A half-filled record is no append: it is taken out again (marked deleted at
+            // least, when another process keeps the file from being packed now).
+            database->markDeleted();
+            database->pack();
             return report(code);
+        }
     }
     return 0;
 }

@@ -99,6 +99,12 @@ std::vector<std::string> RecordingViews::transcript() const
     return transcript_;
 }
 
+void RecordingViews::forgetTranscript()
+{
+    std::lock_guard lock(mutex_);
+    std::vector<std::string>().swap(transcript_);
+}
+
 std::vector<ShownMenu> RecordingViews::menus() const
 {
     std::lock_guard lock(mutex_);

@@ -32,6 +32,8 @@ public:
 
     // Every call any view received, in order, prefixed with the window id.
     std::vector<std::string> transcript() const;
+    // Drops the lines so far, so a run of hours keeps only what it still needs.
+    void forgetTranscript();
     std::vector<ShownMenu> menus() const;
     // The tray tip, or nothing when no tray icon is set.
     std::optional<Text> trayTip() const;

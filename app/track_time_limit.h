@@ -1,0 +1,30 @@
+#pragma once
+// The time limit of the playing track, counted in played time: the time left until its
+// fade-out is kept across a pause, so a resumed track is cut where it would have been had it
+// never paused. Holds no timer itself; the caller arms 时钟2 with what it returns.
+
+#include "platform/clock.h"
+
+#include <optional>
+
+namespace app {
+
+class TrackTimeLimit {
+public:
+    // The track's fade-out is due after `fadeAfter` more played time, counted from `now`.
+    void arm(platform::Millis fadeAfter, platform::Millis now);
+    // The track stops counting (paused); what is left stays for the resume.
+    void hold(platform::Millis now);
+    // Counting goes on from `now`: the time left until the fade, if the track has a limit.
+    std::optional<platform::Millis> resume(platform::Millis now);
+    // No limit for the track (another track, no limit in its style, or its fade has begun).
+    void clear();
+
+    std::optional<platform::Millis> leftAt(platform::Millis now) const;
+
+private:
+    std::optional<platform::Millis> left_; // at countingSince_, or while held
+    std::optional<platform::Millis> countingSince_;
+};
+
+} // namespace app

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The crash test: runs the program's edits (save, insert, track, style in turn) in a hall
+# folder, kills the program with SIGKILL at a random moment, checks every table with
+# `recdb check`, then starts the program again and has it check what it finds (the show
+# before or after the edit, numbered without gaps, no temporary file left, ss.dat old or
+# new). Prints a line per failed run and the figures at the end; non-zero on any failure.
+#
+# usage: crash_test.sh BUILD_DIR RUNS [MAX_DELAY_MS]
+set -uo pipefail
+build=$(cd "$1" && pwd)
+runs=$2
+max_delay=${3:-400}
+driver=$build/tests/app/app_crash_driver
+recdb=$build/tools/recdb/recdb
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+"$driver" "$scratch/seed" seed || { echo "cannot seed a hall folder"; exit 1; }
+
+edits=(save insert track style)
+failed=0
+leftovers=0
+for ((run = 0; run < runs; run++)); do
+    edit=${edits[run % 4]}
+    hall=$scratch/run
+    rm -rf "$hall"
+    cp -a "$scratch/seed" "$hall"
+    "$driver" "$hall" "$edit" >/dev/null 2>&1 &
+    pid=$!
+    delay=$((RANDOM % max_delay + 1))
+    sleep "$(printf '0.%03d' "$delay")"
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    problems=""
+    if compgen -G "$hall/.*.dat.??????" >/dev/null || compgen -G "$hall/lb/.*.dat.??????" >/dev/null; then
+        leftovers=$((leftovers + 1))
+    fi
+    while IFS= read -r -d '' table; do
+        out=$("$recdb" check "$table") || problems+=" [$(basename "$table"): $out]"
+    done < <(find "$hall" -maxdepth 2 -name '*.dat' ! -name ss.dat ! -name '.*' -print0)
+    out=$("$driver" "$hall" check "$edit" 2>&1) || problems+=" [next start: ${out//$'\n'/; }]"
+    if [[ -n $problems ]]; then
+        failed=$((failed + 1))
+        echo "run $run ($edit, killed after ${delay} ms):$problems"
+    fi
+done
+echo "crash test: $runs runs, $failed failed, $leftovers left temporary files (all removed by the next start)"
+[[ $failed -eq 0 ]]

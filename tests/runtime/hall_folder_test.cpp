@@ -1,0 +1,86 @@
+#include "runtime/hall_folder.h"
+#include "temp_dir.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace runtime {
+namespace {
+
+namespace fs = std::filesystem;
+
+class HallFolder : public ::testing::Test {
+protected:
+    HallFolder()
+    {
+        fs::create_directories(defaults / "lb");
+        for (const char* file : { "dqqf.dat", "dqqfls.dat", "qfsz.dat", "ss.dat", "lb/1.jpg" })
+            std::ofstream(defaults / file) << "default " << file;
+        std::ofstream(defaults / "dancehall") << "the program";
+    }
+    static std::string read(const fs::path& file)
+    {
+        return platform::readWholeFile(file.string()).value_or("<missing>");
+    }
+
+    test::TempDir dir;
+    const fs::path defaults = fs::path(dir.native()) / "dist";
+};
+
+TEST_F(HallFolder, TheCommandLineComesBeforeTheEnvironment)
+{
+    setenv("DANCEHALL_DATA", "/halls/env", 1);
+    setenv("XDG_DATA_HOME", "/data", 1);
+    setenv("HOME", "/home/op", 1);
+    EXPECT_EQ(chooseHallFolder(std::string("/halls/cli/")), "/halls/cli/");
+    EXPECT_EQ(chooseHallFolder({}), "/halls/env");
+    unsetenv("DANCEHALL_DATA");
+    EXPECT_EQ(chooseHallFolder({}), "/data/dancehall");
+    setenv("XDG_DATA_HOME", "relative", 1); // not a valid base directory
+    EXPECT_EQ(chooseHallFolder({}), "/home/op/.local/share/dancehall");
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(chooseHallFolder({}), "/home/op/.local/share/dancehall");
+    unsetenv("HOME");
+    EXPECT_FALSE(chooseHallFolder({}));
+    EXPECT_EQ(
+        chooseHallFolder(std::string("rel/hall")), (fs::current_path() / "rel/hall").string());
+}
+
+TEST_F(HallFolder, ANewHallIsSeededWithTheDefaultsOnly)
+{
+    const fs::path hall = fs::path(dir.native()) / "share" / "dancehall";
+    EXPECT_FALSE(prepareHallFolder(hall.string(), defaults.string()));
+    EXPECT_EQ(read(hall / "qfsz.dat"), "default qfsz.dat");
+    EXPECT_EQ(read(hall / "ss.dat"), "default ss.dat");
+    EXPECT_EQ(read(hall / "lb" / "1.jpg"), "default lb/1.jpg");
+    EXPECT_FALSE(fs::exists(hall / "dancehall"));
+    // No seeding folder is left beside it.
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(hall.parent_path()), fs::directory_iterator()), 1);
+}
+
+// Seeding happens once: later starts, and a changed set of defaults, leave the data alone.
+TEST_F(HallFolder, AnExistingHallIsUsedAsItIs)
+{
+    const fs::path hall = fs::path(dir.native()) / "hall";
+    fs::create_directory(hall);
+    std::ofstream(hall / "DQQF.DAT") << "the operator's show";
+    EXPECT_FALSE(prepareHallFolder(hall.string(), defaults.string()));
+    EXPECT_EQ(read(hall / "DQQF.DAT"), "the operator's show");
+    EXPECT_FALSE(fs::exists(hall / "dqqf.dat"));
+    EXPECT_FALSE(fs::exists(hall / "ss.dat"));
+    EXPECT_TRUE(fs::is_directory(hall / "lb")); // saving needs it
+}
+
+TEST_F(HallFolder, ProblemsAreReportedNotPapered)
+{
+    const fs::path file = fs::path(dir.native()) / "file";
+    std::ofstream(file) << "x";
+    EXPECT_TRUE(prepareHallFolder(file.string(), defaults.string()));
+    EXPECT_TRUE(prepareHallFolder((file / "hall").string(), defaults.string()));
+    EXPECT_TRUE(prepareHallFolder((fs::path(dir.native()) / "new").string(), std::nullopt));
+    EXPECT_FALSE(fs::exists(fs::path(dir.native()) / "new"));
+}
+
+} // namespace
+} // namespace runtime

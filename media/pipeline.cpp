@@ -162,7 +162,9 @@ void Pipeline::decodeStage()
 
 void Pipeline::reportProgress(const OutputState& state)
 {
-    // Before the first write the device has heard nothing of this track.
+    // Nothing is reported before the device has the first samples; then at once, as they
+    // start to sound, so the interface learns when the track is heard; after that at each
+    // change of percent.
     if (!wroteAny_ || !notify_)
         return;
     std::int64_t heard = std::int64_t(state.playedBytes / bytesPerFrame_);

@@ -30,8 +30,9 @@ public:
     const TrackInfo& info() const { return file_.info(); }
 
     // Starts the stages at `startPercent` (0 = the first frame). Progress goes to `notify`
-    // from the output thread, as the device reports samples heard; `ended` is called once
-    // from the output thread when every sample has been heard or a stage ran out early.
+    // from the output thread, as the device reports samples heard (the first as the first
+    // samples reach the device, whatever its percent, so 0 % is posted once); `ended` is called
+    // once from the output thread when every sample has been heard or a stage ran out early.
     void start(std::shared_ptr<NotifyTarget> notify, int startPercent, std::function<void()> ended);
     void pause();
     void resume();
@@ -66,7 +67,7 @@ private:
     std::atomic<std::int64_t> totalSamples_;
     // Output thread only, once started.
     std::shared_ptr<NotifyTarget> notify_;
-    int lastPosted_ = 0;
+    int lastPosted_ = -1; // none yet: the first sound heard is reported, even at 0 %
     bool wroteAny_ = false;
     std::function<void()> ended_;
 

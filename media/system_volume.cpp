@@ -36,6 +36,11 @@ int SystemVolume::openSystemVolume(int lineCode)
     return muteOpen ? -1 : 0;
 }
 
+bool SystemVolume::restoreStartVolume()
+{
+    return mixer_ && mixer_->restoreStartVolume();
+}
+
 bool SystemVolume::volumeOpen() const
 {
     return mixer_ && mixer_->hasVolume();

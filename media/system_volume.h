@@ -33,6 +33,9 @@ public:
     // more than two channels is scaled as a whole to the larger value, keeping its balance.
     int setSystemVolume(int left, int right);
 
+    // Puts back the master volume found at the start; false when there is none to restore.
+    bool restoreStartVolume();
+
 private:
     bool volumeOpen() const;
 

@@ -48,11 +48,26 @@ PulseMixer::~PulseMixer()
 {
     PulseConnection::Lock lock(*connection_);
     listener_ = nullptr;
-    if (startVolume_ && connection_->readyLocked())
-        connection_->waitFor(
-            pa_context_set_sink_volume_by_name(connection_->context(), startVolume_->first.c_str(),
-                &startVolume_->second, PulseConnection::signalContextSuccess, connection_.get()));
     pa_context_set_subscribe_callback(connection_->context(), nullptr, nullptr);
+}
+
+bool PulseMixer::restoreStartVolume()
+{
+    PulseConnection::Lock lock(*connection_);
+    if (!startVolume_ || !connection_->readyLocked())
+        return false;
+    struct Result {
+        PulseConnection* connection;
+        bool ok = false;
+    } result { connection_.get() };
+    auto done = [](pa_context*, int success, void* data) {
+        auto* r = static_cast<Result*>(data);
+        r->ok = success != 0;
+        r->connection->signal();
+    };
+    connection_->waitFor(pa_context_set_sink_volume_by_name(
+        connection_->context(), startVolume_->first.c_str(), &startVolume_->second, done, &result));
+    return result.ok;
 }
 
 void PulseMixer::connectionChanged(bool ready)

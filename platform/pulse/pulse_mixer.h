@@ -3,8 +3,8 @@
 // later. It follows the default sink: when another sink becomes the default, or the server
 // restarts, it binds to the new default and reports a volume change. Values are linear in
 // amplitude, 65536 being 100 %, and converted to and from the server's cubic scale, so a
-// value half as large plays half as loud; they are clamped to 0..65535 both ways. The sink's
-// volume found at the first binding is put back when the mixer is destroyed.
+// value half as large plays half as loud; they are clamped to 0..65535 both ways. The volume
+// restored at the end is the one the sink bound first had then.
 //
 // Threads: the public methods from any thread; the listener runs on the connection's thread.
 
@@ -29,6 +29,7 @@ public:
     std::optional<std::vector<std::int64_t>> volumes() override;
     bool setVolumes(const std::vector<std::int64_t>& values) override;
     void setChangeListener(std::function<void(Control)> listener) override;
+    bool restoreStartVolume() override;
 
     static pa_volume_t toServer(std::int64_t value);
     static std::int64_t fromServer(pa_volume_t volume);

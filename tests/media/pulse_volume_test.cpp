@@ -164,6 +164,7 @@ TEST_F(PulseSinks, FollowsTheDefaultSinkAndRestoresTheStartVolume)
         EXPECT_NE(pactl("get-sink-volume surround").find("front-left" + serverValue(20000)),
             std::string::npos);
         EXPECT_NE(pactl("get-sink-volume testsink").find(serverValue(30000)), std::string::npos);
+        EXPECT_TRUE(volume.restoreStartVolume());
     }
     // The desktop gets back the volume the program found at its start.
     EXPECT_NE(pactl("get-sink-volume testsink").find("70%"), std::string::npos)

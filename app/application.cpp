@@ -28,7 +28,14 @@ Application::Application(runtime::Runtime& runtime, ui::ViewFactory& views,
     // The window system's system volume unit raises no events, so its changes go nowhere.
     , systemVolume(std::move(mixers), [](media::SystemVolume::Event) {})
     , trackPlayer(playerServices(runtime.platform().clock(), std::move(outputs)))
+    , lightTestSteps(runtime.platform().clock())
+    , durations(runtime.platform().loop)
 {
+}
+
+Application::~Application()
+{
+    lightTestSteps.stop(*this);
 }
 
 } // namespace app

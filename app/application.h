@@ -5,7 +5,9 @@
 // and reach everything through it.
 
 #include "app/globals.h"
+#include "app/light_test_steps.h"
 #include "app/single_instance.h"
+#include "app/track_durations.h"
 
 #include "media/system_volume.h"
 #include "media/track_commands.h"
@@ -26,6 +28,8 @@ public:
         runtime::Runtime& runtime, ui::ViewFactory& views,
         media::MixerFactory mixers = [] { return std::unique_ptr<media::Mixer>(); },
         media::OutputFactory outputs = {});
+    // Ends the light test's worker first: it draws on the windows.
+    ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
@@ -41,6 +45,9 @@ public:
     SingleInstance instance;
     // Declared after the windows: a player still running posts to them until it goes.
     media::TrackCommands trackPlayer;
+    LightTestSteps lightTestSteps;
+    // Last: its worker posts to the loop until it is stopped.
+    TrackDurations durations;
 };
 
 } // namespace app

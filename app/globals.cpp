@@ -28,6 +28,7 @@ void releaseGlobals(Globals& globals)
         release(state);
     release(globals.opening.hourText);
     release(globals.opening.minuteText);
+    release(globals.showNameSource);
 }
 
 } // namespace app

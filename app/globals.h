@@ -50,6 +50,9 @@ private:
     Text text_;
 };
 
+// What the show-name dialog (SaveShowDialog) is open for.
+enum class ShowNamePurpose { saveAs, rename, duplicate };
+
 struct Globals {
     PlayingSlot playing; // the track being played and the slot it came from
     Fades fades;
@@ -65,6 +68,8 @@ struct Globals {
     float volumeFactor = 0; // style volume percent / 100
     Text chosenStyle; // style picked in the style chooser
     std::array<Text, 16> channelState; // "0" dark, "1" lit, per channel of the settings window
+    ShowNamePurpose showNamePurpose = ShowNamePurpose::saveAs;
+    Text showNameSource; // the saved show being renamed or duplicated, as the show list names it
 };
 
 // Puts every global at its initial value, the play queue empty.

@@ -60,18 +60,6 @@ void lightOff(Application& app, int channel)
     setIndicator(app, channel, dark);
 }
 
-void allLightsOn(Application& app)
-{
-    for (int channel = 1; channel <= channelCount; ++channel)
-        lightOn(app, channel);
-}
-
-void allLightsOff(Application& app)
-{
-    for (int channel = 1; channel <= channelCount; ++channel)
-        lightOff(app, channel);
-}
-
 void stopTrackLights(Application& app)
 {
     app.threads.endThread(app.globals.trackLightThread);

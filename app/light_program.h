@@ -11,9 +11,6 @@ class Application;
 // Channel n = 1 … 16 after the 50 ms wait.
 void lightOn(Application& app, int channel);
 void lightOff(Application& app, int channel);
-// Channels 1 … 16 in order, about 800 ms.
-void allLightsOn(Application& app);
-void allLightsOff(Application& app);
 
 // The track-start steps, on the interface thread: first end the previous track's switch-off
 // sequence, then set currentStyle, then start the lights of that style.

@@ -1,13 +1,83 @@
-// The light test window: the operator switches each indicator channel by hand. The steps run
-// on the interface thread, so each button holds the interface for its 50 ms waits.
+// The light test window: the operator switches each indicator channel by hand. The window
+// opens beside the lamp panel, so the operator sees the lamps answer; the steps run on the
+// light test's worker (light_test_steps.h), so the panel draws each one while the window
+// keeps answering.
 
 #include "app/application.h"
 #include "app/handler_table.h"
-#include "app/light_program.h"
 
 #include "ui/templates/window_ids.h"
 
+#include <array>
+#include <optional>
+
 namespace app::handlers {
+namespace {
+
+struct Rect {
+    std::int32_t left, top, width, height;
+
+    std::int32_t right() const { return left + width; }
+    std::int32_t bottom() const { return top + height; }
+};
+
+// The frame around a window's client area: its sides and its caption bar above.
+constexpr std::int32_t frameSide = 3, frameTop = 22;
+// Between the panel and the window: room for a desktop whose frame is a little wider.
+constexpr std::int32_t gap = 8;
+
+std::int32_t intProperty(Application& app, ui::WindowId window, ui::ComponentId item, int number)
+{
+    return std::get<std::int32_t>(app.windows.property(window, item, number));
+}
+
+Rect geometry(Application& app, ui::WindowId window, ui::ComponentId item)
+{
+    return { intProperty(app, window, item, ui::prop::left),
+        intProperty(app, window, item, ui::prop::top),
+        intProperty(app, window, item, ui::prop::width),
+        intProperty(app, window, item, ui::prop::height) };
+}
+
+// The lamp panel on the screen: its group box inside the control area's group box, inside the
+// main window's client area.
+Rect lampPanel(Application& app)
+{
+    using namespace ids::MainWindow;
+    const Rect main = geometry(app, window, self);
+    const Rect area = geometry(app, window, 分组框3);
+    const Rect panel = geometry(app, window, 分组框2);
+    return { main.left + frameSide + area.left + panel.left,
+        main.top + frameTop + area.top + panel.top, panel.width, panel.height };
+}
+
+std::int32_t clamp(std::int32_t value, std::int32_t low, std::int32_t high)
+{
+    return value < low ? low : value > high ? high : value;
+}
+
+// Right of the panel, else left of it, below it, above it: the first place where the whole
+// window is on the screen. Nothing when the screen has no such place.
+std::optional<ui::Point> besidePanel(
+    const Rect& panel, std::int32_t width, std::int32_t height, ui::Point screen)
+{
+    const std::int32_t top = clamp(panel.top, 0, screen.y - height);
+    const std::int32_t left = clamp(panel.left, 0, screen.x - width);
+    const std::array<ui::Point, 4> places { ui::Point { panel.right() + gap, top },
+        ui::Point { panel.left - gap - width, top }, ui::Point { left, panel.bottom() + gap },
+        ui::Point { left, panel.top - gap - height } };
+    for (const ui::Point& at : places)
+        if (at.x >= 0 && at.y >= 0 && at.x + width <= screen.x && at.y + height <= screen.y)
+            return at;
+    return std::nullopt;
+}
+
+void press(Application& app, std::optional<int> channel, bool on)
+{
+    app.lightTestSteps.press(app, channel, on);
+}
+
+} // namespace
 
 HandlerResult openLightTest(Application& app, HandlerArgs)
 {
@@ -15,15 +85,28 @@ HandlerResult openLightTest(Application& app, HandlerArgs)
     return std::nullopt;
 }
 
+// On a screen too small for any place beside the panel, the window stays centred.
+HandlerResult placeLightTestWindow(Application& app, HandlerArgs)
+{
+    using namespace ids::LightTestWindow;
+    const Rect own = geometry(app, window, self);
+    if (const auto at
+        = besidePanel(lampPanel(app), own.width, own.height, app.windows.screenSize())) {
+        app.windows.setProperty(window, self, ui::prop::left, at->x);
+        app.windows.setProperty(window, self, ui::prop::top, at->y);
+    }
+    return std::nullopt;
+}
+
 #define CHANNEL_BUTTONS(n)                                                                         \
     HandlerResult lightOn##n(Application& app, HandlerArgs)                                        \
     {                                                                                              \
-        app::lightOn(app, n);                                                                      \
+        press(app, n, true);                                                                       \
         return std::nullopt;                                                                       \
     }                                                                                              \
     HandlerResult lightOff##n(Application& app, HandlerArgs)                                       \
     {                                                                                              \
-        app::lightOff(app, n);                                                                     \
+        press(app, n, false);                                                                      \
         return std::nullopt;                                                                       \
     }
 
@@ -48,13 +131,13 @@ CHANNEL_BUTTONS(16)
 
 HandlerResult allLightsOn(Application& app, HandlerArgs)
 {
-    app::allLightsOn(app);
+    press(app, std::nullopt, true);
     return std::nullopt;
 }
 
 HandlerResult allLightsOff(Application& app, HandlerArgs)
 {
-    app::allLightsOff(app);
+    press(app, std::nullopt, false);
     return std::nullopt;
 }
 

@@ -58,9 +58,12 @@ HandlerResult trayIconEvent(Application& app, HandlerArgs args)
     return std::nullopt;
 }
 
+// Also out of the minimised state and to the top: chosen from the tray, 显示 must put the
+// window in front of the operator whatever state it was left in.
 HandlerResult showMainWindow(Application& app, HandlerArgs)
 {
-    setMainWindowVisible(app, true);
+    restoreMainWindow(app);
+    ui::Commands(app.windows).setZOrder(window, toTop);
     return std::nullopt;
 }
 

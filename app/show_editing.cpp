@@ -3,12 +3,15 @@
 
 #include "app/application.h"
 #include "app/handler_table.h"
+#include "app/last_show.h"
 #include "app/playback.h"
 #include "app/show_list.h"
 #include "app/show_names.h"
+#include "app/show_renaming.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
 #include "app/slot_text.h"
+#include "app/unsaved_show.h"
 
 #include "platform/dialogs.h"
 #include "runtime/text_edit.h"
@@ -88,21 +91,29 @@ bool isUnsaved(const Text& caption)
     return caption == unsavedShow || runtime::removeAllSpaces(caption).empty();
 }
 
-} // namespace
-
 // The caption follows the table: when the show's file cannot be copied in, the table still
 // holds the previous show, and a caption naming the other one would later have its file
 // overwritten with that content.
-HandlerResult loadShow(Application& app, HandlerArgs)
+void loadSelectedShow(Application& app)
 {
     const std::int32_t row = currentShowRow(app);
     if (row == -1)
-        return 0;
+        return;
     stopPlayback(app);
     const Text name = showNameOfRow(app, row);
-    if (loadShowFile(app, name))
+    if (loadShowFile(app, name)) {
         setShowCaption(app, name);
+        rememberCurrentShow(app);
+    }
     refreshShowView(app);
+}
+
+} // namespace
+
+HandlerResult loadShow(Application& app, HandlerArgs)
+{
+    if (currentShowRow(app) != -1 && mayDiscardCurrentShow(app))
+        loadSelectedShow(app);
     return 0;
 }
 
@@ -126,24 +137,25 @@ HandlerResult deleteShow(Application& app, HandlerArgs)
     setShowCaption(app, showNameOfRow(app, row + 1));
     fillShowList(app);
     selectShowRow(app, 0);
-    loadShow(app, {});
+    loadSelectedShow(app);
     return std::nullopt;
 }
 
 HandlerResult newShow(Application& app, HandlerArgs)
 {
+    if (!mayDiscardCurrentShow(app))
+        return std::nullopt;
     setShowCaption(app, unsavedShow);
-    {
-        OpenTable table(app, tables::currentShow);
-        if (table.isOpen()) {
-            recdb::Registry& db = app.databases;
-            db.goFirst();
-            const int count = db.recordCount();
-            for (int k = 1; k <= count; ++k, db.skip())
-                db.markDeleted();
-            db.pack();
-        }
-    }
+    rememberCurrentShow(app);
+    // Emptied in the scratch copy, which replaces the show whole: never half a show.
+    editThroughScratch(app, [](recdb::Registry& db) {
+        db.goFirst();
+        const int count = db.recordCount();
+        for (int k = 1; k <= count; ++k, db.skip())
+            if (!db.markDeleted())
+                return false;
+        return db.pack();
+    });
     refreshShowView(app);
     stopPlayback(app);
     return std::nullopt;
@@ -157,6 +169,7 @@ HandlerResult openSaveShowDialog(Application& app, HandlerArgs)
 
 HandlerResult focusShowName(Application& app, HandlerArgs)
 {
+    prepareShowNameDialog(app);
     ui::Commands(app.windows).setFocus(saveDialog::window, saveDialog::编辑框1);
     return std::nullopt;
 }
@@ -173,6 +186,12 @@ HandlerResult saveShowAs(Application& app, HandlerArgs)
         app.runtime.messageBox(*problem, 0);
         return std::nullopt;
     }
+    if (app.globals.showNamePurpose != ShowNamePurpose::saveAs) {
+        nameSavedShow(app, name);
+        return std::nullopt;
+    }
+    if (!mayWriteShowFile(app, name))
+        return std::nullopt;
     if (!saveShowFile(app, name)) {
         app.runtime.messageBox("保存播放列表失败！", 0);
         return std::nullopt;
@@ -180,6 +199,7 @@ HandlerResult saveShowAs(Application& app, HandlerArgs)
     app.runtime.messageBox("保存播放列表成功！", 0);
     fillShowList(app);
     setShowCaption(app, name);
+    rememberCurrentShow(app);
     refreshShowView(app);
     app.windows.close(saveDialog::window, 0);
     return std::nullopt;

@@ -1,6 +1,7 @@
 #include "app/show_tables.h"
 
 #include "app/application.h"
+#include "app/show_names.h"
 
 #include "platform/posix/path.h"
 #include "runtime/files.h"
@@ -76,6 +77,20 @@ bool renumberRecords(recdb::Registry& databases)
     return true;
 }
 
+bool editThroughScratch(Application& app, const std::function<bool(recdb::Registry&)>& edit)
+{
+    const Text current = dataFilePath(app, tables::currentShow.file);
+    const Text scratch = dataFilePath(app, tables::scratchShow.file);
+    if (!runtime::copyFile(current, scratch))
+        return false;
+    {
+        OpenTable table(app, tables::scratchShow);
+        if (!table.isOpen() || !edit(app.databases))
+            return false;
+    }
+    return runtime::copyFile(scratch, current);
+}
+
 Text showFileName(const Application& app, std::string_view showName)
 {
     return dataFilePath(
@@ -84,6 +99,9 @@ Text showFileName(const Application& app, std::string_view showName)
 
 bool saveShowFile(const Application& app, std::string_view showName)
 {
+    // Whoever saves, a name that is no plain file in "lb" (empty, "..", a "/") writes nothing.
+    if (showNameProblem(showName, longestFileName(dataFilePath(app, "lb"))))
+        return false;
     // An installation may come without the folder; its first save makes it.
     std::error_code ignored;
     std::filesystem::create_directory(platform::nativePath(dataFilePath(app, "lb")), ignored);

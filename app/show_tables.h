@@ -8,6 +8,7 @@
 
 #include "runtime/text.h"
 
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -78,10 +79,17 @@ std::vector<Slot> readCurrentShow(Application& app);
 // the first write that fails.
 bool renumberRecords(recdb::Registry& databases);
 
+// Edits the current show through the scratch table: copies it there, runs edit on the scratch
+// table (open as the current database), and copies the result back over the current show
+// only when every step succeeded. The show table is replaced whole, so a crash or a failure
+// part way through a pack or a renumbering leaves the show as it was.
+bool editThroughScratch(Application& app, const std::function<bool(recdb::Registry&)>& edit);
+
 // The saved show file of a show name: "lb/" + the name without ASCII or GBK (A1 A1) spaces +
 // ".dat" in the program directory.
 Text showFileName(const Application& app, std::string_view showName);
-// Copies the current show table over the show's file (creating or replacing it).
+// Copies the current show table over the show's file (creating or replacing it, and "lb"
+// when missing). False, and nothing written, for a name showNameProblem refuses.
 bool saveShowFile(const Application& app, std::string_view showName);
 // Copies the show's file over the current show table; a missing file leaves it unchanged.
 bool loadShowFile(const Application& app, std::string_view showName);

@@ -1,6 +1,7 @@
 #include "app/show_views.h"
 
 #include "app/application.h"
+#include "app/show_durations.h"
 #include "app/show_tables.h"
 #include "app/slot_text.h"
 
@@ -36,6 +37,7 @@ void refreshShowView(Application& app)
         commands.treeExpand(window, 树型框1, item);
     commands.treeEnsureVisible(window, 树型框1, 0);
     buildPlayQueue(app, slots);
+    showTrackDurations(app, slots);
 }
 
 void buildPlayQueue(Application& app, const std::vector<Slot>& slots)

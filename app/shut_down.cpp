@@ -5,6 +5,7 @@
 #include "app/handler_table.h"
 #include "app/playback.h"
 #include "app/show_tables.h"
+#include "app/unsaved_show.h"
 
 #include "runtime/files.h"
 #include "ui/commands.h"
@@ -20,10 +21,13 @@ constexpr int closingNoticeMillis = 5000;
 
 } // namespace
 
-// The close never goes on: the program ends here.
+// The operator may keep the program open rather than lose unsaved work; otherwise the close
+// never goes on: the program ends here.
 HandlerResult shutDown(Application& app, HandlerArgs)
 {
     using namespace ids::MainWindow;
+    if (!mayDiscardCurrentShow(app))
+        return 0;
     ui::Commands commands(app.windows);
     endPlaybackForClosing(app);
     app.threads.deleteSection(app.globals.lightLock);

@@ -64,23 +64,16 @@ HandlerResult addSlot(Application& app, HandlerArgs)
     const Text style = pickStyle(app);
     if (style.empty())
         return std::nullopt;
-    {
-        OpenTable table(app, tables::currentShow);
-        if (!table.isOpen())
-            return std::nullopt;
-        recdb::Registry& db = app.databases;
+    // Appended in the scratch copy, which replaces the show whole: a crash between the append
+    // and its style never leaves a blank slot, and a failed write leaves the show as it was.
+    const bool added = editThroughScratch(app, [&style](recdb::Registry& db) {
         db.goLast();
-        // A failed append leaves the last slot current: writing then would change it.
-        if (!db.appendBlankRecord())
-            return std::nullopt;
-        if (db.writeField(Text(fields::style), {}, style)) {
-            app.runtime.messageBox("添加成功！", 0);
-            app.globals.chosenStyle.clear();
-            renumberRecords(db);
-        } else {
-            db.markDeleted();
-            db.pack();
-        }
+        return db.appendBlankRecord() && db.writeField(Text(fields::style), {}, style)
+            && renumberRecords(db);
+    });
+    if (added) {
+        app.runtime.messageBox("添加成功！", 0);
+        app.globals.chosenStyle.clear();
     }
     refreshStyleList(app);
     return std::nullopt;
@@ -132,23 +125,19 @@ HandlerResult modifySlot(Application& app, HandlerArgs)
     return std::nullopt;
 }
 
+// The slot goes in the scratch copy, which replaces the show whole: a crash part way through
+// the pack never leaves a slot twice or a gap in the numbers.
 HandlerResult deleteSlot(Application& app, HandlerArgs)
 {
     const std::int32_t row = selectedSlotRow(app);
     if (row < 0)
         return std::nullopt;
-    {
-        OpenTable table(app, tables::currentShow);
-        recdb::Registry& db = app.databases;
-        if (!table.isOpen() || !db.goTo(row + 1) || !db.markDeleted() || !db.pack())
-            return std::nullopt;
-        app.runtime.messageBox("删除成功！", 0);
-    }
-    {
-        OpenTable table(app, tables::currentShow);
-        if (table.isOpen())
-            renumberRecords(app.databases);
-    }
+    const bool deleted = editThroughScratch(app, [row](recdb::Registry& db) {
+        return db.goTo(row + 1) && db.markDeleted() && db.pack() && renumberRecords(db);
+    });
+    if (!deleted)
+        return std::nullopt;
+    app.runtime.messageBox("删除成功！", 0);
     refreshStyleList(app);
     return std::nullopt;
 }

@@ -4,9 +4,9 @@
 #include "app/application.h"
 #include "app/hall_repair.h"
 #include "app/handler_table.h"
+#include "app/last_show.h"
 #include "app/playback.h"
 #include "app/show_list.h"
-#include "app/show_tables.h"
 #include "app/show_views.h"
 
 #include "platform/posix/path.h"
@@ -45,11 +45,10 @@ HandlerResult startUp(Application& app, HandlerArgs)
     // Only now, with the hall to ourselves: what a crash left is no save in progress.
     removeCrashLeftovers(app);
     fillShowList(app);
-    windows.setProperty(window, 超级列表框1, ui::prop::listView::currentRow, 0);
-    windows.setProperty(window, 标签场次, ui::prop::label::caption, showNameOfRow(app, 0));
     // The caption is read back: the file is named after what the label shows.
-    Text showName = std::get<Text>(windows.property(window, 标签场次, ui::prop::label::caption));
-    loadCheckedShow(app, showName);
+    if (chooseLastShow(app))
+        loadCheckedShow(
+            app, std::get<Text>(windows.property(window, 标签场次, ui::prop::label::caption)));
     repairCurrentShow(app);
     refreshShowView(app);
 

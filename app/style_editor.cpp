@@ -65,7 +65,8 @@ HandlerResult storeEditedShow(Application& app, HandlerArgs)
     return std::nullopt;
 }
 
-// Appending needs no row or the last row selected; the other edits need a selected row.
+// Appending needs no row or the last row selected; the other edits need a selected row, and
+// moving one a place to move to. Adding many tracks always appends.
 HandlerResult showSlotMenu(Application& app, HandlerArgs)
 {
     const std::int32_t selected = std::get<std::int32_t>(
@@ -77,6 +78,8 @@ HandlerResult showSlotMenu(Application& app, HandlerArgs)
     enableMenuItem(app, editor::插入, hasRow);
     enableMenuItem(app, editor::修改, hasRow);
     enableMenuItem(app, editor::删除, hasRow);
+    enableMenuItem(app, editor::上移, hasRow && selected > 0);
+    enableMenuItem(app, editor::下移, hasRow && selected < rows - 1);
     ui::Commands(app.windows).popupMenu(editor::window, editor::菜单);
     return std::nullopt;
 }

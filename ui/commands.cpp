@@ -85,7 +85,7 @@ void Commands::setTrayIcon(WindowId window, const Bytes& icon, const Text& tip)
         view->setTrayIcon(icon, cutText(tip, 62));
 }
 
-bool Commands::openDialog(WindowId window, ComponentId dialog)
+platform::OpenFileRequest Commands::dialogRequest(WindowId window, ComponentId dialog)
 {
     namespace p = prop::commonDlg;
     platform::OpenFileRequest request;
@@ -97,11 +97,25 @@ bool Commands::openDialog(WindowId window, ComponentId dialog)
         request.fileName = c.value<Text>(p::fileName);
         request.keepCurrentDir = c.value<bool>(p::keepDirectory);
     });
-    auto chosen = core_.runtime().platform().dialogs.openFile(request);
+    return request;
+}
+
+bool Commands::openDialog(WindowId window, ComponentId dialog)
+{
+    auto chosen = core_.runtime().platform().dialogs.openFile(dialogRequest(window, dialog));
     if (!chosen)
         return false;
-    core_.setProperty(window, dialog, p::fileName, Text(*chosen));
+    core_.setProperty(window, dialog, prop::commonDlg::fileName, Text(*chosen));
     return true;
+}
+
+std::vector<Text> Commands::openDialogForMany(WindowId window, ComponentId dialog)
+{
+    std::vector<std::string> chosen
+        = core_.runtime().platform().dialogs.openFiles(dialogRequest(window, dialog));
+    if (!chosen.empty())
+        core_.setProperty(window, dialog, prop::commonDlg::fileName, Text(chosen.front()));
+    return { chosen.begin(), chosen.end() };
 }
 
 void Commands::closePort(WindowId window, ComponentId port)

@@ -29,6 +29,9 @@ public:
     // Shows the file dialog configured by the CommonDlg's properties; on confirmation its file
     // name property holds the chosen path.
     bool openDialog(WindowId window, ComponentId dialog);
+    // The same dialog taking several files or a folder: every chosen path (the file name
+    // property holds the first), none when the operator cancelled.
+    std::vector<Text> openDialogForMany(WindowId window, ComponentId dialog);
     void closePort(WindowId window, ComponentId port);
 
     std::int32_t comboAddItem(WindowId w, ComponentId c, const Text& text, std::int32_t data = 0);
@@ -54,6 +57,7 @@ public:
     void listViewClear(WindowId w, ComponentId c);
 
 private:
+    platform::OpenFileRequest dialogRequest(WindowId window, ComponentId dialog);
     void showMenu(WindowId window, ComponentId topItem, std::optional<Point> at, bool tray);
 
     WindowSystem& core_;

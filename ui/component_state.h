@@ -27,6 +27,8 @@ struct TreeItem {
     Text text;
     int depth = 1; // 1 for a root item
     bool expanded = false;
+    // Shown beside the text (a track's length), never part of it: commands read the text only.
+    Text note;
     bool operator==(const TreeItem&) const = default;
 };
 

@@ -40,7 +40,7 @@ constexpr int leftDown = -1, leftUp = -2, doubleClick = -3, rightDown = -4, righ
 // Events of the tree box.
 namespace treeEvent {
 constexpr int selectionChanged = 0, doubleClicked = 1, expanding = 4, collapsing = 5,
-              rightButton = 6;
+              rightButton = 6, dropped = 8;
 }
 // Menu choices arrive as command ids: this plus the item's position among the window's menu items.
 constexpr int firstMenuCommand = 20000;

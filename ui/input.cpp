@@ -139,8 +139,13 @@ bool Input::editText(WindowId w, ComponentId c, const Text& content)
 
 void Input::key(WindowId w, ComponentId c, bool down, std::int32_t code, std::int32_t keyState)
 {
-    if (admits(w, c))
-        raise(w, c, down ? commonEvent::keyDown : commonEvent::keyUp, { code, keyState });
+    if (!admits(w, c))
+        return;
+    const int event = down ? commonEvent::keyDown : commonEvent::keyUp;
+    EventRecord record { w, c, event, { code, keyState } };
+    core_.raise(record);
+    if (!record.hasResult && c != 0 && admits(w, 0))
+        raise(w, 0, event, { code, keyState });
 }
 
 void Input::focus(WindowId w, ComponentId c, bool gained)
@@ -155,10 +160,10 @@ void Input::wheel(WindowId w, ComponentId c, std::int32_t steps, std::int32_t ke
         raise(w, c, commonEvent::wheel, { steps, keyState });
 }
 
+// Even while a modal window of the program blocks it: the operator closing the main window
+// from its frame must end the program whatever dialog is open.
 bool Input::requestClose(WindowId w)
 {
-    if (!admits(w, 0))
-        return false;
     return core_.requestClose(w);
 }
 
@@ -240,6 +245,17 @@ bool Input::expandTreeItem(WindowId w, ComponentId tree, std::int32_t index, boo
     // Whatever the view did on its own, it shows the core's items again.
     core_.update(w, tree, { unit::treeBox }, itemsChanged, [](ComponentState&) {});
     return applied;
+}
+
+void Input::dropTreeItem(WindowId w, ComponentId tree, std::int32_t dragged, std::int32_t target)
+{
+    auto state = core_.component(w, tree);
+    if (!state || state->unit != unit::treeBox || !admits(w, tree))
+        return;
+    const auto count = static_cast<std::int32_t>(state->tree.size());
+    if (dragged < 0 || dragged >= count || target < 0 || target >= count || dragged == target)
+        return;
+    raise(w, tree, treeEvent::dropped, { dragged, target });
 }
 
 } // namespace ui

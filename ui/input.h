@@ -20,6 +20,11 @@ struct TextRange {
 namespace keys {
 constexpr std::int32_t ctrl = 1, shift = 2, alt = 4;
 }
+// Codes of the keys the program itself handles.
+namespace keyCode {
+constexpr std::int32_t enter = 0x0d, escape = 0x1b, space = 0x20, left = 0x25, up = 0x26,
+                       right = 0x27, down = 0x28, f2 = 0x71;
+}
 
 class Input {
 public:
@@ -51,6 +56,9 @@ public:
     // undoing). An edit box has no event for it, so this raises none. False when the change
     // was dropped: the view should show the core's content again.
     bool editText(WindowId w, ComponentId c, const Text& content);
+    // A key pressed (down) or released on the component that has the focus: event -9 or -10.
+    // When that component's handler gives no result (or it has none), the window's own item
+    // gets the event too, so keys meant for the whole window work wherever the focus is.
     void key(WindowId w, ComponentId c, bool down, std::int32_t code, std::int32_t keyState = 0);
     void focus(WindowId w, ComponentId c, bool gained);
     void wheel(WindowId w, ComponentId c, std::int32_t steps, std::int32_t keyState = 0);
@@ -73,6 +81,9 @@ public:
     // index, where a false result cancels. The core keeps the item's flag, so rebuilding the
     // items keeps it, and has the view show its items again. True when the flag changed.
     bool expandTreeItem(WindowId w, ComponentId tree, std::int32_t index, bool expanded);
+    // The user dragged tree item `dragged` and dropped it on item `target`: tree event 8 with
+    // both indexes. The items stay as they are; what the move means is the handler's to say.
+    void dropTreeItem(WindowId w, ComponentId tree, std::int32_t dragged, std::int32_t target);
 
 private:
     // The component's dispatch point; false when the action is dropped.

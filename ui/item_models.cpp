@@ -107,7 +107,7 @@ std::int32_t addTreeItem(
         at = subtreeEnd(state, *parent);
         depth = state.tree[*parent].depth + 1;
     }
-    state.tree.insert(state.tree.begin() + at, TreeItem { text, depth, false });
+    state.tree.insert(state.tree.begin() + at, TreeItem { text, depth, false, {} });
     // Items after the new one moved down; so does the selection if it was among them.
     if (state.selection >= static_cast<std::int32_t>(at))
         ++state.selection;

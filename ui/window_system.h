@@ -98,6 +98,8 @@ public:
     bool dropsInput(WindowId window, ComponentId component) const;
 
     runtime::Runtime& runtime() const { return runtime_; }
+    // Where windows are placed: the size of the screen they open on.
+    Point screenSize() const { return views_.screenSize(); }
     platform::EventLoop& loop() const { return runtime_.platform().loop; }
     const UnitRegistry& units() const { return units_; }
 

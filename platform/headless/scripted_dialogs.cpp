@@ -34,6 +34,12 @@ void ScriptedDialogs::answerNextOpenFile(std::optional<std::string> path)
     openFileAnswers_.push_back(std::move(path));
 }
 
+void ScriptedDialogs::answerNextOpenFiles(std::vector<std::string> paths)
+{
+    std::lock_guard lock(mutex_);
+    openFilesAnswers_.push_back(std::move(paths));
+}
+
 std::vector<ShownMessageBox> ScriptedDialogs::messageBoxes() const
 {
     std::lock_guard lock(mutex_);
@@ -49,7 +55,7 @@ std::vector<OpenFileRequest> ScriptedDialogs::openFileRequests() const
 std::size_t ScriptedDialogs::unusedAnswers() const
 {
     std::lock_guard lock(mutex_);
-    return messageBoxAnswers_.size() + openFileAnswers_.size();
+    return messageBoxAnswers_.size() + openFileAnswers_.size() + openFilesAnswers_.size();
 }
 
 Button ScriptedDialogs::messageBox(
@@ -73,6 +79,17 @@ std::optional<std::string> ScriptedDialogs::openFile(const OpenFileRequest& requ
         return std::nullopt;
     std::optional<std::string> answer = std::move(openFileAnswers_.front());
     openFileAnswers_.pop_front();
+    return answer;
+}
+
+std::vector<std::string> ScriptedDialogs::openFiles(const OpenFileRequest& request)
+{
+    std::lock_guard lock(mutex_);
+    openFileRequests_.push_back(request);
+    if (openFilesAnswers_.empty())
+        return {};
+    std::vector<std::string> answer = std::move(openFilesAnswers_.front());
+    openFilesAnswers_.pop_front();
     return answer;
 }
 

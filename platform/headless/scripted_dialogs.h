@@ -24,6 +24,8 @@ public:
     void answerNextMessageBox(Button answer);
     // nullopt: the operator cancels.
     void answerNextOpenFile(std::optional<std::string> path);
+    // The paths the several-files dialog gives next; none: the operator cancels.
+    void answerNextOpenFiles(std::vector<std::string> paths);
 
     std::vector<ShownMessageBox> messageBoxes() const;
     std::vector<OpenFileRequest> openFileRequests() const;
@@ -32,11 +34,13 @@ public:
 
     Button messageBox(const std::string& text, const std::string& caption, unsigned flags) override;
     std::optional<std::string> openFile(const OpenFileRequest& request) override;
+    std::vector<std::string> openFiles(const OpenFileRequest& request) override;
 
 private:
     mutable std::mutex mutex_; // a worker thread may report an error by message box
     std::deque<Button> messageBoxAnswers_;
     std::deque<std::optional<std::string>> openFileAnswers_;
+    std::deque<std::vector<std::string>> openFilesAnswers_;
     std::vector<ShownMessageBox> messageBoxes_;
     std::vector<OpenFileRequest> openFileRequests_;
 };

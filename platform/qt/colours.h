@@ -17,4 +17,14 @@ inline QColor toQColor(std::int32_t colour)
     return QColor(bits & 0xff, (bits >> 8) & 0xff, (bits >> 16) & 0xff);
 }
 
+// How a disabled input box looks: the window's grey face behind grey text.
+inline QColor disabledBoxBack()
+{
+    return QApplication::palette().color(QPalette::Button);
+}
+inline QColor disabledBoxText()
+{
+    return QColor(128, 128, 128);
+}
+
 } // namespace platform::qt

@@ -16,6 +16,7 @@ public:
     // is one, OK in a lone OK box, and No in a Yes/No box: closing never confirms.
     Button messageBox(const std::string& text, const std::string& caption, unsigned flags) override;
     std::optional<std::string> openFile(const OpenFileRequest& request) override;
+    std::vector<std::string> openFiles(const OpenFileRequest& request) override;
 };
 
 // "description|pattern|description|pattern…" as Qt name filters; patterns separated by ';'

@@ -3,9 +3,11 @@
 // after the QApplication, on the thread that owns it.
 
 #include "platform/platform.h"
+#include "platform/qt/blocked_close_filter.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_process.h"
+#include "platform/qt/translations.h"
 
 namespace platform::qt {
 
@@ -22,6 +24,8 @@ private:
     QtEventLoop loop_;
     QtDialogs dialogs_;
     QtProcess process_;
+    ChineseQtTexts texts_;
+    BlockedCloseFilter blockedClose_;
 };
 
 } // namespace platform::qt

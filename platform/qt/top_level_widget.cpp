@@ -1,5 +1,7 @@
 #include "platform/qt/top_level_widget.h"
 
+#include "platform/qt/controls/key_codes.h"
+
 #include <QCloseEvent>
 #include <QTimer>
 
@@ -27,9 +29,13 @@ TopLevelWidget::TopLevelWidget(ui::WindowSystem& core, ui::WindowId window)
 
 void TopLevelWidget::closeEvent(QCloseEvent* event)
 {
-    // The may-close handler decides. It may destroy this widget, which must not happen
-    // inside one of its own events: ask once this event is over.
+    // The may-close handler decides.
     event->ignore();
+    requestClose();
+}
+
+void TopLevelWidget::requestClose()
+{
     QTimer::singleShot(
         0, this, [core = &core_, window = window_] { ui::Input(*core).requestClose(window); });
 }
@@ -51,6 +57,29 @@ void TopLevelWidget::changeEvent(QEvent* event)
         ui::Input(core_).windowState(window_, isMinimized() ? 2 : isMaximized() ? 3 : 0);
     else if (event->type() == QEvent::ActivationChange)
         ui::Input(core_).activation(window_, isActiveWindow());
+}
+
+void TopLevelWidget::keyPressEvent(QKeyEvent* event)
+{
+    forwardKey(event, true);
+}
+
+void TopLevelWidget::keyReleaseEvent(QKeyEvent* event)
+{
+    forwardKey(event, false);
+}
+
+// A key a focused control did not take arrives here too; the control has reported it
+// already, and the core passes it on to the window itself.
+void TopLevelWidget::forwardKey(QKeyEvent* event, bool down)
+{
+    QWidget* focused = focusWidget();
+    const std::int32_t code = virtualKeyCode(*event);
+    if ((focused && focused != this) || code == 0) {
+        event->ignore();
+        return;
+    }
+    ui::Input(core_).key(window_, 0, down, code, keyState(event->modifiers()));
 }
 
 } // namespace platform::qt

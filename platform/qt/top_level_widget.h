@@ -1,6 +1,7 @@
 #pragma once
 // The top-level widget of a loaded window. It turns the desktop's close requests, moves,
-// activation and minimizing into ui::Input calls; the core decides what follows.
+// activation, minimizing and the keys pressed while no control has the focus into ui::Input
+// calls; the core decides what follows.
 
 #include "ui/input.h"
 
@@ -17,12 +18,20 @@ public:
 
     std::int32_t borderStyle = 2;
 
+    // Asks the core to close the window once the event being delivered is over: the
+    // may-close handler may destroy this widget.
+    void requestClose();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
+    void forwardKey(QKeyEvent* event, bool down);
+
     ui::WindowSystem& core_;
     const ui::WindowId window_;
 };

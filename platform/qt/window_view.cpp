@@ -14,6 +14,7 @@
 #include <QCursor>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QWindow>
 
 namespace platform::qt {
 
@@ -48,6 +49,17 @@ std::int32_t trayKind(QSystemTrayIcon::ActivationReason reason)
     default:
         return 0;
     }
+}
+
+// A shown window takes new frame buttons or stacking in place. Hiding and showing it again,
+// as QWidget::setWindowFlags does, races with a window manager still taking over a window just
+// shown: the window could stay unmapped while Qt counts it as shown, so that showing it again
+// would never bring it back.
+void changeFlagsInPlace(QWidget& top, Qt::WindowFlags flags)
+{
+    top.overrideWindowFlags(flags);
+    if (QWindow* native = top.windowHandle())
+        native->setFlags(flags);
 }
 
 } // namespace
@@ -162,13 +174,8 @@ void WindowView::renderWindow(const ui::ComponentState& own, int property)
     top_->setPalette(palette);
     top_->borderStyle = own.value<std::int32_t>(p::borderStyle);
     const Qt::WindowFlags flags = windowFlags(own);
-    if (top_->windowFlags() != flags) {
-        // Changing the frame hides a shown window; it comes back with the new frame.
-        const bool shown = top_->isVisible();
-        top_->setWindowFlags(flags);
-        if (shown)
-            top_->show();
-    }
+    if (top_->windowFlags() != flags)
+        changeFlagsInPlace(*top_, flags);
 }
 
 void WindowView::removeComponent(ui::ComponentId component)
@@ -200,12 +207,8 @@ void WindowView::setZOrder(int mode)
     case 2:
         top_->lower();
         return;
-    default: {
-        const bool shown = top_->isVisible();
-        top_->setWindowFlag(Qt::WindowStaysOnTopHint, mode == 3);
-        if (shown)
-            top_->show();
-    }
+    default:
+        changeFlagsInPlace(*top_, top_->windowFlags().setFlag(Qt::WindowStaysOnTopHint, mode == 3));
     }
 }
 
@@ -222,7 +225,9 @@ void WindowView::popupMenu(
     }
     QPoint where = at ? QPoint(at->x, at->y) : QCursor::pos() + QPoint(3, 3);
     if (tray) {
-        if (top_->isVisible()) {
+        // A minimised window stays minimised: activating it would have the window manager
+        // restore it and take the focus from the menu about to open.
+        if (top_->isVisible() && !top_->isMinimized()) {
             top_->raise();
             top_->activateWindow();
         }

@@ -198,8 +198,8 @@ std::string describe(const std::vector<Slot>& slots)
 {
     std::string text;
     for (const Slot& slot : slots)
-        text += platform::gbkToUtf8(slot.number + "|" + slot.style + "|" + slot.title + "|"
-                    + slot.path)
+        text += platform::gbkToUtf8(
+                    slot.number + "|" + slot.style + "|" + slot.title + "|" + slot.path)
             + "; ";
     return text;
 }
@@ -216,7 +216,8 @@ int check(const fs::path& hall, const std::string& what)
     for (const auto& show : allowedShows(what))
         allowed = allowed || sameSlots(slots, show);
     if (!allowed)
-        problems.push_back("the current show is neither before nor after the edit: " + describe(slots));
+        problems.push_back(
+            "the current show is neither before nor after the edit: " + describe(slots));
     for (const fs::path& folder : { hall, hall / "lb" })
         for (const auto& entry : fs::directory_iterator(folder)) {
             const std::string name = entry.path().filename().string();

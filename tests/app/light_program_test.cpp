@@ -1,13 +1,12 @@
 // The light program on the headless platform in virtual time: a style's states applied in
 // 50 ms steps, the switch-off sequence, track changes ending the previous sequence, the lock
-// between overlapping applications, and the light test window.
+// between overlapping applications.
 
 #include "app/application.h"
 #include "app/light_program.h"
 #include "app/style_settings_file.h"
 #include "private_session.h"
 #include "ui/headless/recording_views.h"
-#include "ui/input.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
@@ -25,7 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace MainWindow = ids::MainWindow;
-namespace LightTestWindow = ids::LightTestWindow;
 
 constexpr std::int32_t lit = 255;
 constexpr std::int32_t dark = 0;
@@ -90,7 +88,6 @@ protected:
     runtime::Runtime runtime { platform };
     ui::headless::RecordingViews views;
     Application application { runtime, views };
-    ui::Input input { application.windows };
 };
 
 TEST_F(LightProgram, AppliesLitAndDarkChannelsOneStepEveryFiftyMilliseconds)
@@ -211,53 +208,6 @@ TEST_F(LightProgram, ADeletedLockNoLongerHoldsRunsBack)
     startTrack("慢四");
     headless.advance(800);
     EXPECT_EQ(colours(), std::vector<std::int32_t>(channelCount, lit));
-}
-
-TEST_F(LightProgram, TestWindowSwitchesEachChannelByHandOnTheInterfaceThread)
-{
-    std::vector<std::string> faults;
-    platform::Millis allOffTook = 0;
-    platform::Millis allOnTook = 0;
-    headless.loop().post([&] { input.click(MainWindow::window, MainWindow::灯光调试按钮); });
-    headless.loop().post([&] {
-        if (!application.windows.isLoaded(LightTestWindow::window))
-            faults.push_back("test window not open");
-        // The off button of channel n is 0x16010b7b + 2 (16 - n); its on button the next id.
-        for (int channel = 1; channel <= channelCount; ++channel) {
-            const ui::ComponentId off = 0x16010b7b + 2 * (16 - channel);
-            const platform::Millis before = headless.clock().now();
-            input.click(LightTestWindow::window, off + 1);
-            if (headless.clock().now() - before != 50 || colour(channel) != lit)
-                faults.push_back("on " + std::to_string(channel));
-            for (int other = 1; other <= channelCount; ++other) {
-                if (other != channel && colour(other) != untouched)
-                    faults.push_back(
-                        "on " + std::to_string(channel) + " touched " + std::to_string(other));
-            }
-            input.click(LightTestWindow::window, off);
-            if (colour(channel) != dark)
-                faults.push_back("off " + std::to_string(channel));
-            application.windows.setProperty(MainWindow::window, indicators.at(channel - 1),
-                ui::prop::label::backColour, untouched);
-        }
-        platform::Millis before = headless.clock().now();
-        input.click(LightTestWindow::window, LightTestWindow::超级按钮全灭);
-        allOffTook = headless.clock().now() - before;
-        if (colours() != std::vector<std::int32_t>(channelCount, dark))
-            faults.push_back("all off");
-        before = headless.clock().now();
-        input.click(LightTestWindow::window, LightTestWindow::超级按钮全亮);
-        allOnTook = headless.clock().now() - before;
-        input.requestClose(LightTestWindow::window);
-    });
-
-    headless.advance(10'000);
-
-    EXPECT_EQ(faults, std::vector<std::string>());
-    EXPECT_EQ(allOffTook, 800);
-    EXPECT_EQ(allOnTook, 800);
-    EXPECT_EQ(colours(), std::vector<std::int32_t>(channelCount, lit));
-    EXPECT_FALSE(application.windows.isLoaded(LightTestWindow::window));
 }
 
 } // namespace

@@ -49,6 +49,15 @@ TEST_F(Housekeeping, TheTrayMenuHidesAndShowsTheWindow)
     input.trayEvent(window, 3);
     choose("显示");
     EXPECT_TRUE(visible());
+
+    // Minimised, 显示 restores it too and brings it in front.
+    input.windowState(window, 2);
+    const std::size_t raised = zOrderCalls();
+    input.trayEvent(window, 3);
+    choose("显示");
+    EXPECT_EQ(state(), 0);
+    EXPECT_TRUE(visible());
+    EXPECT_EQ(zOrderCalls(), raised + 1);
 }
 
 TEST_F(Housekeeping, TrayClicksRestoreTheWindow)
@@ -86,8 +95,10 @@ TEST_F(Housekeeping, TheShowListMenuNeedsASelectedShow)
     input.rightClick(window, 超级列表框1);
     ASSERT_EQ(views.menus().size(), 1u);
     EXPECT_FALSE(views.menus()[0].tray);
-    ASSERT_EQ(views.menus()[0].entries.size(), 1u);
+    ASSERT_EQ(views.menus()[0].entries.size(), 3u);
     EXPECT_EQ(views.menus()[0].entries[0].caption, "删除");
+    EXPECT_EQ(views.menus()[0].entries[1].caption, "重命名");
+    EXPECT_EQ(views.menus()[0].entries[2].caption, "复制");
 }
 
 TEST_F(Housekeeping, TheClockLineDropsZeroSecondsAndMinutes)

@@ -1,7 +1,8 @@
 #pragma once
-// The main window's start-up takes the single-instance lock in $XDG_RUNTIME_DIR and the
-// shutdown writes its autostart entry under $XDG_CONFIG_HOME: tests running side by side keep
-// both in their own scratch directory, or one would refuse to start as a second instance.
+// The main window's start-up takes the single-instance lock inside its hall folder (the
+// program directory a test sets) and the shutdown writes its autostart entry under
+// $XDG_CONFIG_HOME: tests running side by side keep both in their own scratch directory, or
+// one would refuse to start as a second instance.
 
 #include <cstdlib>
 #include <filesystem>

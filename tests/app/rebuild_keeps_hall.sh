@@ -37,8 +37,10 @@ start_program() {
     wait "$pid" 2>/dev/null || true
 }
 
+# The kill can land in start-up's copy of the first show and leave its temporary file, which
+# the next start removes: that is the test's own doing, not the build's, so it is left out.
 snapshot() {
-    (cd "$hall" && find . -type f -print0 | sort -z | xargs -0 sha256sum)
+    (cd "$hall" && find . -type f ! -name '.*.??????' -print0 | sort -z | xargs -0 sha256sum)
 }
 
 start_program

@@ -346,7 +346,9 @@ TEST_F(ShowEditing, ATrackForAnUnsavedShowOffersToSaveItAndMayStayUnsaved)
 
     input.rightClickTreeItem(window, 树型框1, 3);
 
-    EXPECT_EQ(messageTexts(), std::vector<std::string> { "添加成功！" });
+    // The show in the table at the start was never saved: starting a new one asked first.
+    EXPECT_EQ(messageTexts(),
+        (std::vector<std::string> { "当前场次有未保存的修改，是否放弃？", "添加成功！" }));
     EXPECT_FALSE(application.windows.isLoaded(saveDialog::window));
     EXPECT_EQ(caption(), "新建场次");
     EXPECT_TRUE(fs::is_empty(directory / "lb"));

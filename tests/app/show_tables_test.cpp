@@ -81,9 +81,9 @@ TEST_F(ShowTables, TreeAndQueueShowFilledAndEmptySlotsInRecordOrder)
     refreshShowView(application);
 
     EXPECT_EQ(tree(),
-        (std::vector<TreeItem> { { "1  慢四", 1, true }, { "月光", 2, true },
-            { "2  快四", 1, true }, { "选择更换舞曲", 2, true }, { "3  探戈", 1, true },
-            { "晚风", 2, true } }));
+        (std::vector<TreeItem> { { "1  慢四", 1, true, {} }, { "月光", 2, true, {} },
+            { "2  快四", 1, true, {} }, { "选择更换舞曲", 2, true, {} }, { "3  探戈", 1, true, {} },
+            { "晚风", 2, true, {} } }));
     EXPECT_EQ(application.globals.playQueue, (std::vector<Text> { "/m/月光.mp3", "/m/晚风.mp3" }));
     // The second queued track is record 3: its title is tree item 5, not 3.
     EXPECT_EQ(trackItemOfQueuePosition(application, 2), 5);
@@ -182,6 +182,13 @@ TEST_F(ShowTables, ShowFilesDropAsciiAndGbkSpacesAndAreWholeCopies)
 
     EXPECT_TRUE(deleteShowFile(application, "MyShow1"));
     EXPECT_FALSE(fs::exists(directory / "lb/MyShow1.dat"));
+
+    // Every caller is kept inside lb/: no hidden ".dat", no "../ss.dat".
+    const std::string styles = contents(directory / "ss.dat");
+    for (const char* refused : { "", " \xA1\xA1", "../ss", "..", "a/b" })
+        EXPECT_FALSE(saveShowFile(application, refused)) << refused;
+    EXPECT_TRUE(fs::is_empty(directory / "lb"));
+    EXPECT_EQ(contents(directory / "ss.dat"), styles);
 }
 
 TEST(SlotText, TrackTitleIsTheFileNameWithoutFourBytes)

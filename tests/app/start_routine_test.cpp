@@ -10,10 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-
-#include <unistd.h>
 
 namespace app::test {
 namespace {
@@ -24,16 +21,12 @@ constexpr ui::WindowId mainWindow = 0x52010001;
 
 class StartRoutine : public ::testing::Test {
 protected:
-    // The program takes its single-instance lock: a private place keeps a running copy of the
-    // program, or another test, from holding it.
-    StartRoutine()
-    {
-        fs::create_directories(lockDirectory);
-        setenv("XDG_RUNTIME_DIR", lockDirectory.c_str(), 1);
-    }
-    ~StartRoutine() override { fs::remove_all(lockDirectory); }
+    // The program takes the single-instance lock of its hall folder: a private folder keeps a
+    // running copy of the program, or another test, from holding it.
+    StartRoutine() { application.programDirectory = hallFolder.string(); }
+    ~StartRoutine() override { fs::remove_all(hallFolder); }
 
-    const fs::path lockDirectory = makeScratchDirectory("start_routine");
+    const fs::path hallFolder = makeScratchDirectory("start_routine");
     platform::headless::HeadlessPlatform headless;
     platform::Platform platform = headless.platform();
     runtime::Runtime runtime { platform };

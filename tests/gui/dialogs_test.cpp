@@ -3,9 +3,17 @@
 #include "gui_fixture.h"
 
 #include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_platform.h"
+#include "platform/qt/qt_text.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <thread>
@@ -83,6 +91,62 @@ TEST(MessageBoxFromWorker, RunsOnTheInterfaceThread)
     EXPECT_EQ(answer, Button::Cancel);
 }
 
+// Latin letters left once the accelerator marks ("(&O)", "&") are taken out: none in a text
+// that is Chinese.
+bool readsChinese(QString text)
+{
+    text.remove(QRegularExpression(QStringLiteral("\\(&\\w\\)|&")));
+    return !text.isEmpty() && !text.contains(QRegularExpression(QStringLiteral("[A-Za-z]")))
+        && text.contains(QRegularExpression(QStringLiteral("[\\x{4e00}-\\x{9fff}]")));
+}
+
+TEST(OpenFileDialog, SpeaksChineseEvenForAFileThatIsNotThere)
+{
+    application();
+    platform::qt::QtPlatform qt; // installs Qt's own Chinese texts
+    QTemporaryDir folder;
+    QStringList labels, notFound;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        for (auto label : { QFileDialog::LookIn, QFileDialog::FileName, QFileDialog::FileType,
+                 QFileDialog::Accept, QFileDialog::Reject })
+            labels << dialog->labelText(label);
+        for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+            if (!button->text().isEmpty())
+                labels << button->text();
+        // A name that is not there: the dialog says so in a box of its own, then stays.
+        QTimer::singleShot(300, dialog, [&, dialog] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                notFound << box->text();
+                for (QAbstractButton* b : box->buttons())
+                    notFound << b->text();
+                box->accept();
+            }
+            QTimer::singleShot(0, dialog, &QDialog::reject);
+        });
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QStringLiteral(u"没有这首.mp3"));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    platform::qt::QtDialogs dialogs;
+    platform::OpenFileRequest request;
+    request.filter = "MP3文件(*.mp3)|*.mp3";
+    request.initialDir = folder.path().toStdString();
+    EXPECT_EQ(dialogs.openFile(request), std::nullopt);
+
+    ASSERT_GE(labels.size(), 5);
+    for (const QString& text : labels)
+        EXPECT_TRUE(readsChinese(text)) << text.toStdString();
+    ASSERT_FALSE(notFound.isEmpty()) << "no message for the missing file";
+    for (const QString& text : notFound) {
+        QString withoutName = text;
+        withoutName.remove(QStringLiteral(u"没有这首.mp3"));
+        EXPECT_TRUE(readsChinese(withoutName)) << text.toStdString();
+    }
+}
+
 TEST(FileFilter, PairsBecomeQtNameFilters)
 {
     using platform::qt::nameFilters;
@@ -92,6 +156,42 @@ TEST(FileFilter, PairsBecomeQtNameFilters)
         (QStringList { QStringLiteral("声音 (*.mp3 *.wav)"), QStringLiteral("全部 (*.*)") }));
     EXPECT_TRUE(nameFilters("").isEmpty());
     EXPECT_TRUE(nameFilters("no pattern").isEmpty());
+}
+
+// The several-files dialog hands back a chosen folder as itself, and several files in the
+// order the operator chose them.
+TEST(OpenFilesDialog, GivesAChosenFolderOrEveryChosenFile)
+{
+    application();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QDir(dir.path()).mkdir(QStringLiteral("晚场"));
+    for (const char* name : { "a.mp3", "b.mp3" })
+        QFile(dir.filePath(QString::fromUtf8(name))).open(QIODevice::WriteOnly);
+    platform::OpenFileRequest request;
+    request.initialDir = platform::qt::toGbk(dir.path());
+    request.filter = "MP3文件(*.mp3)|*.mp3";
+    request.keepCurrentDir = true;
+    platform::qt::QtDialogs dialogs;
+
+    auto answerWith = [](const QString& selection) {
+        QTimer::singleShot(50, [selection] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->setText(selection);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+    };
+    answerWith(QStringLiteral("晚场"));
+    EXPECT_EQ(dialogs.openFiles(request),
+        std::vector<std::string> { platform::qt::toGbk(dir.filePath(QStringLiteral("晚场"))) });
+
+    answerWith(QStringLiteral("\"b.mp3\" \"a.mp3\""));
+    EXPECT_EQ(dialogs.openFiles(request),
+        (std::vector<std::string> { platform::qt::toGbk(dir.filePath(QStringLiteral("b.mp3"))),
+            platform::qt::toGbk(dir.filePath(QStringLiteral("a.mp3"))) }));
 }
 
 } // namespace

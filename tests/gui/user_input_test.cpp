@@ -18,7 +18,7 @@ constexpr ComponentId ownItem = 0x06010091, edit = 0x16010092, tree = 0x16010093
 
 // Handler numbers.
 constexpr int onActivated = 0, onFirstActivation = 1, onResized = 2, onCharacter = 3,
-              onExpanding = 4, onCollapsing = 5;
+              onExpanding = 4, onCollapsing = 5, onTreeKey = 6;
 
 WindowTemplate testWindowTemplate()
 {
@@ -29,8 +29,8 @@ WindowTemplate testWindowTemplate()
         { component(edit, unit::editBox, { 10, 10, 120, 22 },
               { { commonEvent::character, onCharacter } }),
             component(tree, unit::treeBox, { 10, 40, 200, 200 },
-                { { treeEvent::expanding, onExpanding },
-                    { treeEvent::collapsing, onCollapsing } }) });
+                { { treeEvent::expanding, onExpanding }, { treeEvent::collapsing, onCollapsing },
+                    { commonEvent::keyDown, onTreeKey } }) });
     w.components[0] = withValues(w.components[0], { { prop::window::minButton, true } });
     return w;
 }
@@ -205,6 +205,17 @@ TEST_F(UserInputTest, ExpansionRefusedByTheHandlerIsUndone)
     EXPECT_EQ(calls.back(), "h4(0)");
     EXPECT_FALSE(heading(QStringLiteral("1 慢四"))->isExpanded());
     EXPECT_FALSE(expandedInCore(0));
+}
+
+// Keys go to the focused tree itself, not to the surface its mouse events come from.
+TEST_F(UserInputTest, KeysPressedOnAFocusedTreeReachItsComponent)
+{
+    fillTree();
+    treeWidget().setFocus();
+    calls.clear();
+    QTest::keyClick(&treeWidget(), Qt::Key_Return);
+    QTest::keyClick(&treeWidget(), Qt::Key_F2);
+    EXPECT_EQ(calls, (std::vector<std::string> { "h6(13,0)", "h6(113,0)" }));
 }
 
 } // namespace

@@ -12,19 +12,21 @@ constexpr ComponentId edit = 0x16010201, tree = 0x16010202;
 
 // Handler numbers.
 constexpr int onActivated = 0, onDeactivated = 1, onFirstActivation = 2, onResized = 3,
-              onCharacter = 4, onExpanding = 5, onCollapsing = 6, onShowing = 7;
+              onCharacter = 4, onExpanding = 5, onCollapsing = 6, onShowing = 7, onWindowKey = 8,
+              onEditKey = 9, onDropped = 10;
 
 WindowTemplate inputWindow()
 {
     return window(mainId, mainOwn,
         { { windowEvent::activated, onActivated }, { windowEvent::deactivated, onDeactivated },
             { windowEvent::firstActivation, onFirstActivation },
-            { windowEvent::resized, onResized }, { windowEvent::showing, onShowing } },
-        { component(
-              edit, unit::editBox, { 10, 10, 80, 20 }, { { commonEvent::character, onCharacter } }),
+            { windowEvent::resized, onResized }, { windowEvent::showing, onShowing },
+            { commonEvent::keyDown, onWindowKey } },
+        { component(edit, unit::editBox, { 10, 10, 80, 20 },
+              { { commonEvent::character, onCharacter }, { commonEvent::keyDown, onEditKey } }),
             component(tree, unit::treeBox, { 10, 40, 200, 200 },
-                { { treeEvent::expanding, onExpanding },
-                    { treeEvent::collapsing, onCollapsing } }) });
+                { { treeEvent::expanding, onExpanding }, { treeEvent::collapsing, onCollapsing },
+                    { treeEvent::dropped, onDropped } }) });
 }
 
 class InputTest : public CoreTest {
@@ -202,6 +204,41 @@ TEST_F(InputTest, HandlerThatChangesTheItemsLeavesNothingToExpand)
 
     actions[onExpanding] = [this] { commands->close(mainId, 0); };
     EXPECT_EQ(errorOf([this] { input->expandTreeItem(mainId, tree, 0, true); }), "");
+}
+
+TEST_F(InputTest, AKeyTheFocusedComponentLeavesGoesOnToItsWindow)
+{
+    input->key(mainId, edit, true, 'A', keys::ctrl);
+    EXPECT_EQ(calls, (std::vector<std::string> { "h9(65,1)", "h8(65,1)" }));
+
+    calls.clear();
+    results[onEditKey] = 1;
+    input->key(mainId, edit, true, 'A', 0);
+    EXPECT_EQ(calls, std::vector<std::string> { "h9(65,0)" }) << "a result keeps it";
+
+    calls.clear();
+    input->key(mainId, tree, true, ' ', 0);
+    input->key(mainId, tree, false, ' ', 0);
+    EXPECT_EQ(calls, std::vector<std::string> { "h8(32,0)" }) << "no handler of its own";
+
+    calls.clear();
+    set(edit, prop::disabled, true);
+    input->key(mainId, edit, true, 'A', 0);
+    EXPECT_TRUE(calls.empty()) << "a disabled control takes no key to pass on";
+}
+
+TEST_F(InputTest, ADroppedTreeItemIsReportedWithItsTargetAndTheItemsStay)
+{
+    fillTree();
+    const std::vector<TreeItem> before = items();
+    input->dropTreeItem(mainId, tree, 3, 0);
+    EXPECT_EQ(calls, std::vector<std::string> { "h10(3,0)" });
+    EXPECT_EQ(items(), before);
+
+    calls.clear();
+    for (auto [dragged, target] : { std::pair { 1, 1 }, std::pair { 0, 4 }, std::pair { -1, 2 } })
+        input->dropTreeItem(mainId, tree, dragged, target);
+    EXPECT_TRUE(calls.empty()) << "onto itself or outside the items";
 }
 
 } // namespace

@@ -227,6 +227,24 @@ TEST_F(CoreTest, ModalWindowBlocksItsCallerUntilClosed)
     EXPECT_EQ(calls.back(), "h6()");
 }
 
+TEST_F(CoreTest, CloseRequestReachesAWindowThatADialogBlocks)
+{
+    start({ mainWindow(), dialogWindow() });
+    core->loadStartWindow(mainId);
+    calls.clear();
+    // The may-close handler keeps the window and ends the dialog.
+    results[1] = 0;
+    actions[1] = [this] {
+        if (core->isLoaded(dialogId))
+            commands->close(dialogId, 0);
+    };
+    headless.loop().post([this] { input->click(mainId, button); }); // input: dropped
+    headless.loop().post([this] { EXPECT_FALSE(input->requestClose(mainId)); });
+    EXPECT_TRUE(commands->loadWindow(dialogId, true));
+    EXPECT_EQ(calls, (std::vector<std::string> { "h0()", "h1()" }));
+    EXPECT_TRUE(core->isLoaded(mainId));
+}
+
 TEST_F(CoreTest, TimerRewrittenWithItsOwnIntervalKeepsItsSchedule)
 {
     start({ mainWindow() });

@@ -3,11 +3,17 @@
 // including offscreen and Xvfb.
 //
 //   snapshot OUTDIR [--segment FILE] [WINDOW-ID...]
+//   snapshot OUTDIR --hall DIR
 //
 // Writes OUTDIR/<window id in hex>.png for every window given (all windows when none), from
-// the program's own templates or from a segment file. The picture has the window's outer
-// size: the client area inside a plain drawn frame and caption.
+// the program's own templates or from a segment file. With --hall, the main window as the
+// program itself shows it with that hall folder: its show loaded and its tracks measured.
+// The picture has the window's outer size: the client area inside a plain drawn frame and
+// caption.
 
+#include "app/application.h"
+#include "app/globals.h"
+#include "media/simulated_mixer.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/pictures.h"
 #include "platform/qt/qt_event_loop.h"
@@ -19,10 +25,12 @@
 #include "runtime/runtime.h"
 #include "ui/segment_reader.h"
 #include "ui/templates/segment.h"
+#include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 #include "ui/window_system.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLinearGradient>
@@ -85,8 +93,47 @@ QImage framed(const QImage& client, const ui::ComponentState& own)
 int usage()
 {
     std::cerr << "usage: snapshot OUTDIR [--segment FILE] [WINDOW-ID...]\n"
+                 "       snapshot OUTDIR --hall DIR\n"
                  "  writes OUTDIR/<id>.png for each window (ids in hex, e.g. 0x52010001)\n";
     return 2;
+}
+
+bool save(const QImage& picture, const QDir& out, ui::WindowId id)
+{
+    const QString name = QStringLiteral("%1.png").arg(id, 8, 16, QLatin1Char('0'));
+    if (picture.save(out.filePath(name)))
+        return true;
+    std::cerr << "snapshot: cannot write " << out.filePath(name).toStdString() << '\n';
+    return false;
+}
+
+// The program's main window on the hall folder, once its tracks are measured (at most 30 s).
+int snapshotHall(platform::Platform& platform, const QDir& out, const char* hall)
+{
+    namespace main = ids::MainWindow;
+    runtime::Runtime runtime(platform);
+    QtViewFactory views;
+    auto mixer = std::make_shared<media::SimulatedMixer>(platform.clock());
+    app::Application application(runtime, views, media::simulatedMixerFactory(mixer));
+    application.programDirectory = hall;
+    application.windows.readTemplates(templates::segment());
+    app::initGlobals(application.globals);
+    application.windows.loadStartWindow(main::window);
+    auto measuring = [&] {
+        const auto caption = std::get<ui::Text>(
+            application.windows.property(main::window, main::标签总时长, ui::prop::label::caption));
+        return caption.find("测量中") != ui::Text::npos;
+    };
+    QDeadlineTimer deadline(30'000);
+    while (measuring() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QCoreApplication::processEvents();
+    auto& view = static_cast<WindowView&>(*application.windows.view(main::window));
+    return save(framed(view.widget()->grab().toImage(),
+                    *application.windows.component(main::window, 0)),
+               out, main::window)
+        ? 0
+        : 1;
 }
 
 } // namespace
@@ -111,6 +158,15 @@ int main(int argc, char** argv)
         next = 4;
     }
 
+    QtEventLoop loop;
+    ConsoleDialogs dialogs;
+    QtProcess process;
+    platform::Platform platform { loop, dialogs, process };
+    QDir out(QString::fromLocal8Bit(argv[1]));
+    out.mkpath(QStringLiteral("."));
+    if (argc == 4 && std::string(argv[2]) == "--hall")
+        return snapshotHall(platform, out, argv[3]);
+
     std::vector<ui::WindowId> windows;
     for (int i = next; i < argc; ++i)
         windows.push_back(static_cast<ui::WindowId>(std::stoul(argv[i], nullptr, 16)));
@@ -125,33 +181,23 @@ int main(int argc, char** argv)
         }
     }
 
-    QtEventLoop loop;
-    ConsoleDialogs dialogs;
-    QtProcess process;
-    platform::Platform platform { loop, dialogs, process };
     runtime::Runtime runtime(platform);
     QtViewFactory views;
     ui::WindowSystem core(runtime, views, ui::HandlerTable(handlerSlots));
     core.readTemplates(segment);
-    QDir out(QString::fromLocal8Bit(argv[1]));
-    out.mkpath(QStringLiteral("."));
 
     int failures = 0;
     for (ui::WindowId id : windows) {
-        const QString name = QStringLiteral("%1.png").arg(id, 8, 16, QLatin1Char('0'));
         if (!core.loadWindow(id, false)) {
-            std::cerr << "snapshot: no window " << name.toStdString() << '\n';
+            std::cerr << "snapshot: no window " << std::hex << id << std::dec << '\n';
             ++failures;
             continue;
         }
         auto& view = static_cast<WindowView&>(*core.view(id));
         view.widget()->show(); // a window that starts hidden is still worth a picture
         loop.processPending();
-        const QImage picture = framed(view.widget()->grab().toImage(), *core.component(id, 0));
-        if (!picture.save(out.filePath(name))) {
-            std::cerr << "snapshot: cannot write " << out.filePath(name).toStdString() << '\n';
+        if (!save(framed(view.widget()->grab().toImage(), *core.component(id, 0)), out, id))
             ++failures;
-        }
         core.close(id, 0);
     }
     return failures == 0 ? 0 : 1;

@@ -118,6 +118,7 @@ constexpr Word eventWords[] = {
     { treeBox, "edit-starting", 2 }, { treeBox, "edit-ended", 3 },
     { treeBox, "expanding", 4 }, { treeBox, "collapsing", 5 },
     { treeBox, "item-right-down", 6 }, { treeBox, "check-changed", 7 },
+    { treeBox, "item-dropped", ui::treeEvent::dropped },
     { listView, "row-changed", 0 }, { listView, "right-clicked", 5 },
     { 0, "left-down", ui::commonEvent::leftDown }, { 0, "left-up", ui::commonEvent::leftUp },
     { 0, "double-clicked", ui::commonEvent::doubleClick },

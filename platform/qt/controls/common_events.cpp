@@ -51,12 +51,18 @@ void CommonEvents::watch(const Control& control)
     surface->setMouseTracking(true);
     surface->installEventFilter(this);
     watched_[surface] = { control.id(), control.ownEvents() };
+    if (control.widget() != surface) {
+        control.widget()->installEventFilter(this);
+        watched_[control.widget()] = { control.id(), control.ownEvents() | ownEvent::keysOnly };
+    }
 }
 
 void CommonEvents::forget(const Control& control)
 {
-    control.inputSurface()->removeEventFilter(this);
-    watched_.erase(control.inputSurface());
+    for (QWidget* widget : { control.inputSurface(), control.widget() }) {
+        widget->removeEventFilter(this);
+        watched_.erase(widget);
+    }
 }
 
 bool CommonEvents::eventFilter(QObject* watched, QEvent* event)
@@ -65,6 +71,9 @@ bool CommonEvents::eventFilter(QObject* watched, QEvent* event)
     if (it == watched_.end())
         return false;
     const auto [component, own] = it->second;
+    const bool isKey = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+    if ((own & ownEvent::keysOnly) && !isKey)
+        return false;
     ui::Input input(core_);
     switch (event->type()) {
     case QEvent::MouseButtonPress:

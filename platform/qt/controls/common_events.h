@@ -1,7 +1,9 @@
 #pragma once
 // Turns the mouse, keyboard, focus and wheel events of a window's controls into the common
 // events −1 … −12 of their components. One filter per window; it knows components by id only,
-// so it never touches a control that an event handler has just destroyed.
+// so it never touches a control that an event handler has just destroyed. Keys go to the
+// focused widget itself, which for a scrolling control is not its mouse surface: both are
+// watched.
 
 #include "platform/qt/controls/control.h"
 

@@ -1,5 +1,7 @@
 #include "platform/qt/controls/control.h"
 
+#include "platform/qt/qt_text.h"
+
 #include <cstring>
 
 namespace platform::qt {
@@ -40,8 +42,8 @@ QRect Control::placement(const ui::Geometry& g) const
 
 void Control::render(const ui::ComponentState& state)
 {
-    for (int number : { ui::prop::left, ui::prop::visible, ui::prop::disabled, ui::prop::cursor,
-             ui::prop::firstUnit, -1 })
+    for (int number : { ui::prop::left, ui::prop::tag, ui::prop::visible, ui::prop::disabled,
+             ui::prop::cursor, ui::prop::firstUnit, -1 })
         refresh(state, number);
 }
 
@@ -55,6 +57,8 @@ void Control::refresh(const ui::ComponentState& state, int number)
         widget_->setGeometry(placement(state.geometry));
         return;
     case ui::prop::tag:
+        // The tag is the component's one free text: the templates put its hint there.
+        widget_->setToolTip(fromGbk(state.tag));
         return;
     case ui::prop::visible:
         widget_->setVisible(state.visible);

@@ -26,6 +26,8 @@ struct ControlContext {
 // Common events a control reports through its own Input call instead of the shared filter.
 namespace ownEvent {
 constexpr unsigned leftButton = 1, doubleClick = 2, rightButton = 4;
+// Used by the shared filter for a widget that reports only its keys (see CommonEvents).
+constexpr unsigned keysOnly = 8;
 }
 
 class Control {

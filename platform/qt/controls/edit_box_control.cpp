@@ -102,9 +102,15 @@ protected:
         if (edit->text() != content)
             edit->setText(content);
         edit->setFrame(s.value<std::int32_t>(p::borderStyle) != 0);
+        // The template colours are those of an enabled box; a disabled one takes the grey face
+        // and text of the desktop, so the operator sees that it takes no input.
         QPalette palette = edit->palette();
-        palette.setColor(QPalette::Text, toQColor(s.value<std::int32_t>(p::textColour)));
-        palette.setColor(QPalette::Base, toQColor(s.value<std::int32_t>(p::backColour)));
+        for (auto group : { QPalette::Active, QPalette::Inactive }) {
+            palette.setColor(group, QPalette::Text, toQColor(s.value<std::int32_t>(p::textColour)));
+            palette.setColor(group, QPalette::Base, toQColor(s.value<std::int32_t>(p::backColour)));
+        }
+        palette.setColor(QPalette::Disabled, QPalette::Text, disabledBoxText());
+        palette.setColor(QPalette::Disabled, QPalette::Base, disabledBoxBack());
         edit->setPalette(palette);
         edit->setFont(toQFont(s.value<ui::Font>(p::font)));
     }

@@ -17,6 +17,24 @@ namespace {
 
 namespace p = ui::prop::label;
 
+// The substitute faces place full-width punctuation differently from the faces the windows
+// were drawn with: a caption that just filled its label ("当前场次：") would lose its last
+// mark under the next label. A single line a little too wide is drawn a little smaller; one
+// far too wide is cut at the edge as it always was.
+QFont fitting(QFont font, const QString& caption, int width)
+{
+    const int designed = font.pixelSize();
+    if (designed <= 0)
+        return font;
+    for (int size = designed; size > designed * 4 / 5; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).horizontalAdvance(caption) <= width)
+            return font;
+    }
+    font.setPixelSize(designed);
+    return font;
+}
+
 class LabelWidget final : public FramedWidget {
 public:
     using FramedWidget::FramedWidget;
@@ -31,9 +49,12 @@ protected:
         QPainter painter(this);
         painter.fillRect(rect(), backColour);
         const QRect area = contentsRect().adjusted(1, 0, -1, 0);
-        // Only captions with line breaks take several lines; a long one is cut at the edge.
+        // Only captions with line breaks take several lines.
+        const bool oneLine = !caption.contains(u'\n');
         const int flags
-            = Qt::AlignLeft | Qt::AlignVCenter | (caption.contains(u'\n') ? Qt::TextWordWrap : 0);
+            = Qt::AlignLeft | Qt::AlignVCenter | (oneLine ? Qt::TextDontClip : Qt::TextWordWrap);
+        if (oneLine)
+            painter.setFont(fitting(font(), caption, area.width()));
         if (shadowed) {
             painter.setPen(textColour.darker(300));
             painter.drawText(area.translated(1, 1), flags, caption);

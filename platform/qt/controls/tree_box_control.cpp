@@ -1,7 +1,9 @@
 // TreeBox: items addressed by their display index (depth-first order of all items). A right
 // button press on an item selects it before the item's right-button event; a double click
 // selects the item under the pointer before the double-click event. The user's expanding and
-// collapsing goes to the core, which may cancel it and then has the items shown again.
+// collapsing goes to the core, which may cancel it and then has the items shown again. A tree
+// whose component handles the dropped event lets the user drag an item onto another; the
+// items stay put until the handler has the core say otherwise.
 
 #include "platform/qt/colours.h"
 #include "platform/qt/controls/controls.h"
@@ -10,15 +12,23 @@
 
 #include "ui/unit_properties.h"
 
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace platform::qt {
 
 namespace {
 
 namespace p = ui::prop::treeBox;
+
+// What a drag carries: this process, the tree's window and component, the dragged item's index.
+constexpr char dragFormat[] = "application/x-dancehall-tree-item";
 
 // The display index of an item: its position in depth-first order.
 std::int32_t displayIndex(QTreeWidget& tree, const QTreeWidgetItem* wanted)
@@ -84,6 +94,41 @@ public:
     std::int32_t how = 1;
 
 protected:
+    QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override
+    {
+        QMimeData* data = QTreeWidget::mimeData(items);
+        if (data && items.size() == 1)
+            data->setData(dragFormat,
+                QByteArray::number(QCoreApplication::applicationPid()) + ' '
+                    + QByteArray::number(context_.window) + ' '
+                    + QByteArray::number(context_.component) + ' '
+                    + QByteArray::number(displayIndex(const_cast<TreeWidget&>(*this), items[0])));
+        return data;
+    }
+    void dragEnterEvent(QDragEnterEvent* event) override { takeOwnDrag(*event); }
+    void dragMoveEvent(QDragMoveEvent* event) override { takeOwnDrag(*event); }
+    void dropEvent(QDropEvent* event) override
+    {
+        const std::optional<std::int32_t> dragged = ownDraggedItem(*event);
+        QTreeWidgetItem* target = itemAt(event->position().toPoint());
+        if (!dragged || !target) {
+            event->ignore();
+            return;
+        }
+        // Copy, not move: Qt removes the dragged item itself after a move.
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        // The handler rebuilds the items: not while the view is still inside its drop.
+        const ControlContext context = context_;
+        const std::int32_t onto = displayIndex(*this, target);
+        QMetaObject::invokeMethod(
+            this,
+            [context, from = *dragged, onto] {
+                context.input().dropTreeItem(context.window, context.component, from, onto);
+            },
+            Qt::QueuedConnection);
+    }
+
     void mousePressEvent(QMouseEvent* event) override
     {
         how = 1;
@@ -110,6 +155,25 @@ protected:
     }
 
 private:
+    // The index of the item dragged out of this very tree, or nothing for any other drag.
+    std::optional<std::int32_t> ownDraggedItem(const QDropEvent& event) const
+    {
+        const QList<QByteArray> parts = event.mimeData()->data(dragFormat).split(' ');
+        if (parts.size() != 4 || parts[0].toLongLong() != QCoreApplication::applicationPid()
+            || parts[1].toUInt() != context_.window || parts[2].toUInt() != context_.component)
+            return std::nullopt;
+        return parts[3].toInt();
+    }
+    void takeOwnDrag(QDragMoveEvent& event)
+    {
+        if (!ownDraggedItem(event) || !itemAt(event.position().toPoint())) {
+            event.ignore();
+            return;
+        }
+        event.setDropAction(Qt::CopyAction);
+        event.accept();
+    }
+
     const ControlContext context_;
 };
 
@@ -119,6 +183,11 @@ public:
         : Control(context, new TreeWidget(context, parent))
     {
         auto* tree = static_cast<TreeWidget*>(widget());
+        // The text, and right of it an item's note, as wide as the widest note.
+        tree->setColumnCount(2);
+        tree->header()->setStretchLastSection(false);
+        tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        tree->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
         tree->setHeaderHidden(true);
         tree->setSelectionMode(QAbstractItemView::SingleSelection);
         tree->setExpandsOnDoubleClick(false);
@@ -165,6 +234,11 @@ protected:
         palette.setColor(QPalette::Base, toQColor(s.value<std::int32_t>(p::backColour)));
         tree->setPalette(palette);
         tree->setFont(toQFont(s.value<ui::Font>(p::font)));
+        const bool movable = std::any_of(s.events.begin(), s.events.end(),
+            [](const ui::EventBinding& b) { return b.event == ui::treeEvent::dropped; });
+        tree->setDragDropMode(
+            movable ? QAbstractItemView::DragDrop : QAbstractItemView::NoDragDrop);
+        tree->setDefaultDropAction(Qt::CopyAction);
     }
 
     void applyItems(const ui::ComponentState& s) override
@@ -175,8 +249,12 @@ protected:
         if (!showsItems(*tree, s.tree))
             rebuild(*tree, s.tree);
         std::int32_t index = 0;
-        for (QTreeWidgetItemIterator it(tree); *it; ++it, ++index)
-            (*it)->setExpanded(s.tree[static_cast<std::size_t>(index)].expanded);
+        for (QTreeWidgetItemIterator it(tree); *it; ++it, ++index) {
+            const ui::TreeItem& item = s.tree[static_cast<std::size_t>(index)];
+            (*it)->setExpanded(item.expanded);
+            (*it)->setText(1, fromGbk(item.note));
+            (*it)->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        }
     }
 
     void applySelection(const ui::ComponentState& s) override

@@ -1,0 +1,234 @@
+// Nothing an operator made is lost without a question: saving over another show, loading,
+// starting a new one or quitting with unsaved changes; renaming and duplicating saved shows;
+// and the next start opening the show the operator last had.
+
+#include "tests/app/main_window_run.h"
+
+#include "app/show_tables.h"
+#include "runtime/ini_file.h"
+#include "ui/unit_properties.h"
+
+namespace app::test {
+namespace {
+
+using namespace ids::MainWindow;
+namespace nameDialog = ids::SaveShowDialog;
+using platform::Button;
+
+const std::vector<Slot> saturday { { "1", "慢四", "月光", "/m/月光.mp3" },
+    { "2", "探戈", "", "" } };
+const std::vector<Slot> sunday { { "1", "快四", "晚风", "/m/晚风.mp3" } };
+
+constexpr char overwriteQuestion[] = "已有同名场次，是否覆盖？";
+constexpr char discardQuestion[] = "当前场次有未保存的修改，是否放弃？";
+
+class ShowSafety : public MainWindowRun {
+protected:
+    Text caption() { return std::get<Text>(mainProperty(标签场次, ui::prop::label::caption)); }
+    std::int32_t rowOf(const Text& name)
+    {
+        const std::vector<Text> rows = showRows();
+        for (std::size_t row = 0; row < rows.size(); ++row)
+            if (rows[row] == "*  " + name)
+                return static_cast<std::int32_t>(row);
+        return -1;
+    }
+    void selectShow(const Text& name)
+    {
+        application.windows.setProperty(
+            window, 超级列表框1, ui::prop::listView::currentRow, rowOf(name));
+    }
+    void loadShow(const Text& name)
+    {
+        selectShow(name);
+        input.doubleClick(window, 超级列表框1);
+    }
+    // Once the name dialog is open: the text replaced by `name`, then 立刻保存, then, if it
+    // is still open, 暂不保存.
+    void answerNameDialog(const Text& name)
+    {
+        headless.loop().post([this, name] {
+            input.editText(nameDialog::window, nameDialog::编辑框1, "");
+            input.typeText(nameDialog::window, nameDialog::编辑框1, name);
+            input.click(nameDialog::window, nameDialog::按钮1);
+            if (application.windows.isLoaded(nameDialog::window))
+                input.click(nameDialog::window, nameDialog::按钮2);
+        });
+    }
+    void chooseShowListEntry(const Text& entryCaption)
+    {
+        input.rightClick(window, 超级列表框1);
+        const std::vector<ui::headless::ShownMenu> menus = views.menus();
+        for (const ui::MenuEntry& entry : menus.back().entries)
+            if (entry.caption == entryCaption)
+                return input.menuCommand(window, entry.commandId);
+        FAIL() << "no menu entry";
+    }
+    Text rememberedShow()
+    {
+        return runtime::readIniEntry((directory / "lastshow.ini").string(), "场次", "当前场次");
+    }
+};
+
+TEST_F(ShowSafety, SavingOverAnotherShowAsksFirstAndARefusalKeepsItsFile)
+{
+    saveShow(u8"周六.dat", saturday);
+    saveShow(u8"周日.dat", sunday);
+    start();
+    loadShow("周六");
+    const std::string sundayFile = contents(directory / "lb" / u8"周日.dat");
+
+    headless.dialogs().answerNextMessageBox(Button::Cancel);
+    answerNameDialog("周 日");
+    input.click(window, 另存列表按钮);
+    EXPECT_EQ(messageTexts(), std::vector<std::string> { overwriteQuestion });
+    EXPECT_EQ(contents(directory / "lb" / u8"周日.dat"), sundayFile);
+    EXPECT_EQ(caption(), "周六");
+
+    headless.dialogs().answerNextMessageBox(Button::Ok);
+    answerNameDialog("周日");
+    input.click(window, 另存列表按钮);
+    EXPECT_EQ(messageTexts(),
+        (std::vector<std::string> { overwriteQuestion, overwriteQuestion, "保存播放列表成功！" }));
+    EXPECT_EQ(contents(directory / "lb" / u8"周日.dat"), contents(directory / "dqqf.dat"));
+    EXPECT_EQ(caption(), "周日");
+
+    // The show's own file is replaced without a question.
+    answerNameDialog("周日");
+    input.click(window, 另存列表按钮);
+    EXPECT_EQ(messageTexts().back(), "保存播放列表成功！");
+    EXPECT_EQ(messageTexts().size(), 4u);
+}
+
+TEST_F(ShowSafety, UnsavedChangesAreOnlyDroppedWhenTheOperatorAgrees)
+{
+    saveShow(u8"周日.dat", sunday);
+    writeCurrentShow(saturday);
+    runtime::writeIniEntry(
+        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("新建场次"));
+    start();
+    ASSERT_EQ(caption(), "新建场次");
+    const std::string unsaved = contents(directory / "dqqf.dat");
+    selectShow("周日");
+
+    struct Action {
+        const char* name;
+        std::function<void()> run;
+    };
+    const std::vector<Action> actions {
+        { "load", [&] { input.doubleClick(window, 超级列表框1); } },
+        { "new", [&] { input.click(window, 新建列表按钮); } },
+        { "quit", [&] { EXPECT_FALSE(input.requestClose(window)); } },
+    };
+    for (const Action& action : actions) {
+        const std::size_t asked = messageTexts().size();
+        headless.dialogs().answerNextMessageBox(Button::Cancel);
+        action.run();
+        ASSERT_EQ(messageTexts().size(), asked + 1) << action.name;
+        EXPECT_EQ(messageTexts().back(), discardQuestion) << action.name;
+        EXPECT_EQ(contents(directory / "dqqf.dat"), unsaved) << action.name;
+        EXPECT_EQ(caption(), "新建场次") << action.name;
+        EXPECT_TRUE(fs::exists(directory / "lb" / u8"周日.dat")) << action.name;
+    }
+    EXPECT_TRUE(application.windows.isLoaded(window));
+
+    headless.dialogs().answerNextMessageBox(Button::Ok);
+    input.doubleClick(window, 超级列表框1);
+    EXPECT_EQ(caption(), "周日");
+    EXPECT_EQ(contents(directory / "dqqf.dat"), contents(directory / "lb" / u8"周日.dat"));
+
+    // A show just as it was saved goes without a question.
+    const std::size_t asked = messageTexts().size();
+    input.click(window, 新建列表按钮);
+    EXPECT_EQ(messageTexts().size(), asked);
+    EXPECT_EQ(caption(), "新建场次");
+}
+
+TEST_F(ShowSafety, ASavedShowIsRenamedAndTheCurrentShowFollowsItsNewName)
+{
+    saveShow(u8"周六.dat", saturday);
+    saveShow(u8"周日.dat", sunday);
+    start();
+    loadShow("周六");
+
+    answerNameDialog("周 末");
+    input.key(window, 超级列表框1, true, ui::keyCode::f2);
+
+    EXPECT_EQ(messageTexts(), std::vector<std::string> { "重命名成功！" });
+    EXPECT_FALSE(fs::exists(directory / "lb" / u8"周六.dat"));
+    EXPECT_EQ(contents(directory / "lb" / u8"周末.dat"), contents(directory / "dqqf.dat"));
+    EXPECT_EQ(caption(), "周 末");
+    EXPECT_EQ(rememberedShow(), "周 末");
+    EXPECT_NE(rowOf("周末"), -1);
+    EXPECT_EQ(std::get<std::int32_t>(mainProperty(超级列表框1, ui::prop::listView::currentRow)),
+        rowOf("周末"));
+
+    // Onto another show's name only after a question; refused, the dialog stays.
+    headless.dialogs().answerNextMessageBox(Button::Cancel);
+    answerNameDialog("周日");
+    chooseShowListEntry("重命名");
+    EXPECT_EQ(messageTexts().back(), overwriteQuestion);
+    EXPECT_TRUE(fs::exists(directory / "lb" / u8"周末.dat"));
+    EXPECT_EQ(caption(), "周 末");
+}
+
+TEST_F(ShowSafety, ADuplicateIsACopyUnderANewNameAndTheCurrentShowStays)
+{
+    saveShow(u8"周六.dat", saturday);
+    saveShow(u8"周日.dat", sunday);
+    start();
+    loadShow("周六");
+    selectShow("周日");
+
+    headless.loop().post([this] {
+        EXPECT_EQ(std::get<Text>(application.windows.property(
+                      nameDialog::window, nameDialog::编辑框1, ui::prop::editBox::content)),
+            "周日副本");
+        input.click(nameDialog::window, nameDialog::按钮1);
+    });
+    chooseShowListEntry("复制");
+
+    EXPECT_EQ(messageTexts(), std::vector<std::string> { "复制成功！" });
+    EXPECT_EQ(
+        contents(directory / "lb" / u8"周日副本.dat"), contents(directory / "lb" / u8"周日.dat"));
+    EXPECT_EQ(caption(), "周六");
+    EXPECT_EQ(showRows().size(), 3u);
+
+    // The dialog saves the current show again afterwards, as it did before.
+    answerNameDialog("周一");
+    input.click(window, 另存列表按钮);
+    EXPECT_EQ(contents(directory / "lb" / u8"周一.dat"), contents(directory / "dqqf.dat"));
+}
+
+TEST_F(ShowSafety, TheNextStartOpensTheShowLastLoaded)
+{
+    saveShow(u8"周六.dat", saturday);
+    saveShow(u8"周日.dat", sunday);
+    runtime::writeIniEntry(
+        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("周 日"));
+    start();
+
+    EXPECT_EQ(caption(), "周 日");
+    EXPECT_EQ(std::get<std::int32_t>(mainProperty(超级列表框1, ui::prop::listView::currentRow)),
+        rowOf("周日"));
+    EXPECT_EQ(contents(directory / "dqqf.dat"), contents(directory / "lb" / u8"周日.dat"));
+
+    loadShow("周六");
+    EXPECT_EQ(rememberedShow(), "周六");
+    input.click(window, 新建列表按钮);
+    EXPECT_EQ(rememberedShow(), "新建场次");
+}
+
+TEST_F(ShowSafety, AStartAfterTheLastShowWentOpensTheFirstOne)
+{
+    saveShow(u8"周六.dat", saturday);
+    runtime::writeIniEntry(
+        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("周日"));
+    start();
+
+    EXPECT_EQ(caption(), "周六");
+    EXPECT_EQ(contents(directory / "dqqf.dat"), contents(directory / "lb" / u8"周六.dat"));
+}
+
+} // namespace
+} // namespace app::test

@@ -1,0 +1,247 @@
+// Closing the main window through the window manager, as the operator does from its frame:
+// stopped, playing and with a dialog open, the closing notice is on the screen with its text,
+// and the process is gone 5.0 to 5.5 s after the request with exit code 0.
+
+#include "desktop_environment.h"
+#include "program_run.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace gui::desktop {
+namespace {
+
+enum class State { Stopped, Playing, DialogOpen, FileDialogOpen };
+
+// The first slot's track in 树型框1 (at 24,53 in 分组框6 at 208,27 in 分组框4 at 344,16), on
+// the line under its heading, in the main window's client area.
+constexpr QPoint firstTrack { 344 + 208 + 24 + 57, 16 + 27 + 53 + 25 };
+
+const char* name(State state)
+{
+    switch (state) {
+    case State::Stopped:
+        return "stopped";
+    case State::Playing:
+        return "playing";
+    case State::DialogOpen:
+        return "with a dialog open";
+    default:
+        return "with the file dialog open";
+    }
+}
+
+// Asks the window manager to close the window, as a taskbar or the frame's close button does.
+void closeThroughWindowManager(WindowId window)
+{
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    ASSERT_NE(x11, nullptr);
+    xcb_connection_t* connection = x11->connection();
+    const char name[] = "_NET_CLOSE_WINDOW";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
+    ASSERT_NE(atom, nullptr);
+    xcb_client_message_event_t event {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = static_cast<xcb_window_t>(window);
+    event.type = atom->atom;
+    event.data.data32[0] = XCB_CURRENT_TIME;
+    event.data.data32[1] = 2; // from a pager: the operator's own request
+    std::free(atom);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_send_event(connection, 0, root,
+        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+        reinterpret_cast<const char*>(&event));
+    xcb_flush(connection);
+}
+
+// The notice's text as the program draws it, rendered by the snapshot tool on this display.
+QImage expectedNoticeText(const XDesktop& desktop)
+{
+    QTemporaryDir out;
+    QProcess snapshot;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", desktop.display());
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    snapshot.setProcessEnvironment(env);
+    snapshot.start(SNAPSHOT_PATH, { out.path(), "0x520108f5" });
+    if (!snapshot.waitForFinished(30'000) || snapshot.exitCode() != 0)
+        return {};
+    // Inside the drawn 3-pixel frame and 19-pixel caption, the label at 16,40 of 344 x 80.
+    return QImage(out.filePath("520108f5.png"))
+        .copy(3 + 16, 22 + 40, 344, 80)
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// Share of the pixels that differ clearly between two pictures of the same size.
+double differing(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return 1;
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QColor p = a.pixelColor(x, y), q = b.pixelColor(x, y);
+            if (std::abs(p.red() - q.red()) + std::abs(p.green() - q.green())
+                    + std::abs(p.blue() - q.blue())
+                > 90)
+                ++count;
+        }
+    return double(count) / (a.width() * a.height());
+}
+
+class ClosingTest : public DesktopTest, public ::testing::WithParamInterface<State> {
+protected:
+    // A show of a short real track, ten times over, current at start-up.
+    static void writeShowWithTrack(const ProgramRun& program)
+    {
+        const QString table = program.directory().filePath("program/dqqf.dat");
+        for (int slot = 1; slot <= 10; ++slot) {
+            QProcess tool;
+            tool.start(RECDB_TOOL_PATH,
+                { "append", table, QString::number(slot), QStringLiteral(u"慢四"), "track",
+                    TRACK_PATH });
+            ASSERT_TRUE(tool.waitForFinished(10'000));
+            ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+        }
+    }
+
+    // A point of the main window's client area.
+    void clickInMain(WindowId main, QPoint at, int button = 1)
+    {
+        desktop->click(desktop->client(main).topLeft() + at, button);
+    }
+
+    // A managed window of the program on the screen other than the main window.
+    bool otherWindowShown(const ProgramRun& program, WindowId main)
+    {
+        for (WindowId w : desktop->windowsOf(program.pid())) {
+            if (w == main)
+                continue;
+            const QString info = desktop->tool("xwininfo", { "-id", QString::number(w) });
+            if (info.contains("IsViewable") && info.contains("Override Redirect State: no"))
+                return true;
+        }
+        return false;
+    }
+
+    // Streams of the program on the private sound server, or nothing without one.
+    static std::optional<int> playingStreams()
+    {
+        if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+            return std::nullopt;
+        QProcess pactl;
+        pactl.start("pactl", { "list", "short", "sink-inputs" });
+        pactl.waitForFinished(5'000);
+        return QString::fromUtf8(pactl.readAllStandardOutput())
+            .split('\n', Qt::SkipEmptyParts)
+            .size();
+    }
+};
+
+TEST_P(ClosingTest, NoticeShowsItsTextAndTheProcessEndsAfterFiveSeconds)
+{
+    const State state = GetParam();
+    const QImage expected = expectedNoticeText(*desktop);
+    ASSERT_FALSE(expected.isNull()) << "the snapshot tool did not draw the notice";
+
+    std::unique_ptr<ProgramRun> program;
+    if (state == State::Playing || state == State::FileDialogOpen) {
+        program = std::make_unique<ProgramRun>(*desktop, writeShowWithTrack);
+    } else {
+        program = std::make_unique<ProgramRun>(*desktop);
+    }
+    const WindowId main = program->mainWindow();
+    if (state == State::Playing) {
+        // A double click on a slot's track plays it.
+        desktop->click(desktop->client(main).topLeft() + firstTrack, 1, 2);
+        const auto streams = [] { return playingStreams().value_or(1) > 0; };
+        if (!waitFor(streams, 5'000)) {
+            const QString saved = QDir::temp().filePath("closing-not-playing.png");
+            QGuiApplication::primaryScreen()->grabWindow(0).save(saved);
+            FAIL() << "the track does not play; the screen is in " << saved.toStdString();
+        }
+    } else if (state == State::FileDialogOpen) {
+        // The right button on a slot's track asks for another file in the file dialog.
+        clickInMain(main, firstTrack, 3);
+        if (!waitFor([&] { return otherWindowShown(*program, main); }, 10'000)) {
+            const QString saved = QDir::temp().filePath("closing-no-file-dialog.png");
+            QGuiApplication::primaryScreen()->grabWindow(0).save(saved);
+            FAIL() << "no file dialog; the screen is in " << saved.toStdString();
+        }
+        // As an operator would: the dialog is up and has been seen before the close.
+        QThread::msleep(500);
+    } else if (state == State::DialogOpen) {
+        // 设 置 at 67,279 in 分组框3 opens the style settings window over the main window.
+        clickInMain(main, { 8 + 67 + 37, 16 + 279 + 10 });
+        ASSERT_TRUE(program->window(QStringLiteral(u"灯光自动音量及限时设置"), 10'000));
+    }
+
+    QElapsedTimer sinceRequest;
+    sinceRequest.start();
+    closeThroughWindowManager(main);
+
+    std::optional<WindowId> notice;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            notice = program->window(QStringLiteral(u"舞厅专版"), 0);
+            return notice && desktop->viewable(*notice);
+        },
+        5'000))
+        << "no closing notice on the screen; the program "
+        << (program->process().state() == QProcess::NotRunning ? "has ended" : "runs") << "\n"
+        << program->errors().toStdString();
+    // The notice's text, once the notice has been painted, on a grab of the screen.
+    double bestDifference = 1;
+    QImage shown;
+    waitFor(
+        [&] {
+            const QRect client = desktop->client(*notice);
+            shown = QGuiApplication::primaryScreen()
+                        ->grabWindow(0, client.x() + 16, client.y() + 40, 344, 80)
+                        .toImage()
+                        .convertToFormat(QImage::Format_RGB32);
+            bestDifference = std::min(bestDifference, differing(shown, expected));
+            return bestDifference < 0.02;
+        },
+        3'000);
+    if (bestDifference >= 0.02) {
+        const QString saved = QDir::temp().filePath("closing-notice-%1.png");
+        shown.save(saved.arg("shown"));
+        expected.save(saved.arg("expected"));
+        ADD_FAILURE() << "the notice's text is not on the screen; see "
+                      << saved.arg("{shown,expected}").toStdString();
+    }
+
+    ASSERT_TRUE(program->process().waitForFinished(10'000)) << "the process did not end";
+    const qint64 took = sinceRequest.elapsed();
+    EXPECT_GE(took, 5'000);
+    EXPECT_LE(took, 5'500);
+    EXPECT_EQ(program->process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program->process().exitCode(), 0) << program->errors().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryState, ClosingTest,
+    ::testing::Values(State::Stopped, State::Playing, State::DialogOpen, State::FileDialogOpen),
+    [](const auto& info) {
+        std::string text = name(info.param);
+        for (char& c : text)
+            if (c == ' ')
+                c = '_';
+        return text;
+    });
+
+} // namespace
+} // namespace gui::desktop

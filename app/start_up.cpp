@@ -61,6 +61,8 @@ HandlerResult startUp(Application& app, HandlerArgs)
     if (app.systemVolume.openSystemVolume(media::SystemVolume::speakerLine) == 0)
         app.runtime.messageBox("系统音量打开失败!,您可能听不到声音!", 0);
     app.systemVolume.setSystemVolume(75000, 75000);
+    // The desktop gets its own volume back when the program ends, not the last fade's.
+    app.runtime.addEndStep([&app] { app.systemVolume.restoreStartVolume(); });
 
     windows.setProperty(window, self, visible, true);
     refreshStyleStatus(app, {});

@@ -1,19 +1,16 @@
 #pragma once
 // The playing length of a media file, as the media control interpreter reports it: MPEG
-// audio by counting its frames (exact for variable bit rates, with or without a Xing
-// header), WAV from its header. Nothing for any other file.
+// audio exact to the sample (the tag's frame count less the encoder's delay and padding,
+// or every frame counted where no tag can be trusted), WAV from its header. Nothing for any
+// other file, for a file that is not a regular file, and when no MPEG audio is found in the
+// first MiB. Memory stays bounded whatever the file's size.
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 
 namespace media {
 
 std::optional<std::int64_t> mediaLengthMillis(const std::string& nativePath);
-
-// The same for file contents already in memory.
-std::optional<std::int64_t> mpegLengthMillis(std::span<const std::uint8_t> file);
-std::optional<std::int64_t> waveLengthMillis(std::span<const std::uint8_t> file);
 
 } // namespace media

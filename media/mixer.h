@@ -26,6 +26,9 @@ public:
     // Called on a thread of the mixer whenever a control changes, whoever changed it. The
     // listener must not call back into the mixer: post the news to your own thread.
     virtual void setChangeListener(std::function<void(Control)> listener) = 0;
+    // Puts back the volume the mixer found when it first reached its device, so the desktop
+    // is left as the program found it; false when there is none or the mixer refused.
+    virtual bool restoreStartVolume() = 0;
 };
 
 // Nothing when no mixer answers.

@@ -1,5 +1,7 @@
 #include "media/mpeg_frame.h"
 
+#include <algorithm>
+
 namespace media {
 namespace {
 
@@ -89,6 +91,22 @@ std::optional<std::size_t> findFirstFrame(std::span<const std::uint8_t> bytes, b
     return std::nullopt;
 }
 
+int smallestFrameLength(const FrameHeader& header)
+{
+    std::uint8_t lowest[4] = { 0xFF, 0, 0x10, 0 };
+    int versionBits = header.version == MpegVersion::mpeg1 ? 3
+        : header.version == MpegVersion::mpeg2             ? 2
+                                                           : 0;
+    lowest[1] = std::uint8_t(0xE0 | versionBits << 3 | (4 - header.layer) << 1);
+    for (int rateIndex = 0; rateIndex < 3; ++rateIndex) {
+        lowest[2] = std::uint8_t(0x10 | rateIndex << 2);
+        auto h = parseFrameHeader(lowest);
+        if (h && h->sampleRate == header.sampleRate)
+            return h->frameLength;
+    }
+    return 1;
+}
+
 int xingOffset(const FrameHeader& header)
 {
     if (header.version == MpegVersion::mpeg1)
@@ -103,10 +121,13 @@ std::optional<XingHeader> parseXingHeader(std::span<const std::uint8_t> frame)
         return std::nullopt;
     std::size_t at = xingOffset(*header);
     auto need = [&](std::size_t n) { return at + n <= frame.size(); };
-    if (!need(8) || frame[at] != 'X' || frame[at + 1] != 'i' || frame[at + 2] != 'n'
-        || frame[at + 3] != 'g')
+    auto tagIs = [&](const char* name) {
+        return need(4) && std::equal(name, name + 4, frame.begin() + std::ptrdiff_t(at));
+    };
+    if (!need(8) || !(tagIs("Xing") || tagIs("Info")))
         return std::nullopt;
     XingHeader xing;
+    xing.constantRate = tagIs("Info");
     xing.flags = bigEndian32(frame, at + 4);
     at += 8;
     if (xing.flags & 1) {
@@ -134,6 +155,13 @@ std::optional<XingHeader> parseXingHeader(std::span<const std::uint8_t> frame)
         if (!need(4))
             return std::nullopt;
         xing.quality = bigEndian32(frame, at);
+        at += 4;
+    }
+    // The LAME extension (also written by libavcodec): delay and padding, 12 bits each, at
+    // byte 21 of it.
+    if ((tagIs("LAME") || tagIs("Lavc") || tagIs("Lavf")) && need(24)) {
+        const std::uint8_t* g = frame.data() + at + 21;
+        xing.gap = EncoderGap { g[0] << 4 | g[1] >> 4, (g[1] & 0x0F) << 8 | g[2] };
     }
     return xing;
 }

@@ -34,18 +34,36 @@ bool sameStream(const FrameHeader& a, const FrameHeader& b);
 // stream, a frame that ends exactly at its end needs no successor.
 std::optional<std::size_t> findFirstFrame(std::span<const std::uint8_t> bytes, bool endsStream);
 
+// What the encoder added around the audio: silence before the first sample (encoder delay)
+// and after the last (padding), in samples, from the LAME extension of the tag.
+struct EncoderGap {
+    int delay = 0;
+    int padding = 0;
+};
+
+// The "Xing" tag of a variable-rate file, or the "Info" tag of the same layout that encoders
+// put in a constant-rate one. Either frame carries no audio.
 struct XingHeader {
+    bool constantRate = false; // "Info": every frame has the first one's bit rate
     std::uint32_t flags = 0;
     std::uint32_t frameCount = 0; // flag 1
     std::uint32_t byteCount = 0; // flag 2
     std::optional<std::array<std::uint8_t, 100>> seekTable; // flag 4
     std::uint32_t quality = 0; // flag 8
+    std::optional<EncoderGap> gap;
 };
 
 // Offset of the Xing header from the frame start: side-information size plus the header.
 int xingOffset(const FrameHeader& header);
 
-// The Xing header in the frame at the start of `frame`, when there is one.
+// The Xing or Info header in the frame at the start of `frame`, when there is one.
 std::optional<XingHeader> parseXingHeader(std::span<const std::uint8_t> frame);
+
+// The shortest frame the stream of `header` can have (lowest bit rate, no padding), so a
+// claimed frame count can be checked against the bytes there are.
+int smallestFrameLength(const FrameHeader& header);
+
+// The longest frame of any stream (layer II, 160 kbit/s at 8 kHz, padded).
+constexpr std::size_t longestFrameLength = 2881;
 
 } // namespace media

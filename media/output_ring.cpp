@@ -39,37 +39,26 @@ void OutputRing::finish()
 OutputRing::Next OutputRing::waitForFilledBlock(platform::Millis poll)
 {
     std::unique_lock lock(mutex_);
-    if (filled_ == written_)
+    if (filled_ == released_)
         changed_->wait(
             lock, [&] { return enoughFilledLocked(); }, poll);
-    if (filled_ == written_)
+    if (filled_ == released_)
         return { std::nullopt, finished_ };
-    Block& block = at(written_);
+    Block& block = at(released_);
     return { std::span<const std::uint8_t>(block.bytes.data(), block.size), false };
 }
 
 bool OutputRing::enoughFilledLocked() const
 {
-    std::uint64_t waiting = filled_ - written_;
-    bool ringFull = filled_ - released_ == blocks_.size();
-    return finished_ || waiting >= batchBlocks || (waiting > 0 && ringFull);
+    std::uint64_t waiting = filled_ - released_;
+    return finished_ || waiting >= std::min<std::uint64_t>(batchBlocks, blocks_.size());
 }
 
-void OutputRing::markWritten(std::uint64_t endPosition)
+void OutputRing::release()
 {
     std::lock_guard lock(mutex_);
-    at(written_).endPosition = endPosition;
-    ++written_;
-}
-
-void OutputRing::releasePlayed(std::uint64_t playedBytes)
-{
-    std::lock_guard lock(mutex_);
-    std::uint64_t before = released_;
-    while (released_ < written_ && at(released_).endPosition <= playedBytes)
-        ++released_;
-    if (released_ != before)
-        changed_->notifyAll();
+    ++released_;
+    changed_->notifyAll();
 }
 
 } // namespace media

@@ -1,7 +1,8 @@
 #pragma once
 // The decoded audio between the decoder and the device: a ring of equal blocks holding at
-// most 512 KiB in all. A block moves free -> filled (decoder) -> written (output stage) ->
-// free again, and only when the device has reported its last byte played.
+// most 512 KiB in all. A block moves free -> filled (decoder) -> free again as soon as the
+// device has taken its bytes. The device keeps its own copy, so no block waits for the
+// device's clock: a clock that stops or lags can never starve the device of data.
 
 #include "platform/clock.h"
 
@@ -30,24 +31,20 @@ public:
     // Decoder thread: no more blocks will come.
     void finish();
 
-    // Output thread: the next filled block. When there is none it waits for a batch of
-    // them, the end, or `poll` to pass, so the caller can release what the device played.
+    // Output thread: the oldest filled block. When there is none it waits for a batch of
+    // them, the end, or `poll` to pass, so the caller can look after the device meanwhile.
     struct Next {
         std::optional<std::span<const std::uint8_t>> block;
         bool finished = false; // finish() was called and every block was handed out
     };
     Next waitForFilledBlock(platform::Millis poll);
-    // Output thread: the block from waitForFilledBlock went to the device, its last byte
-    // at `endPosition` in the device's played-bytes count.
-    void markWritten(std::uint64_t endPosition);
-    // Output thread: frees the written blocks the device has played.
-    void releasePlayed(std::uint64_t playedBytes);
+    // Output thread: the block from waitForFilledBlock is in the device; it is free again.
+    void release();
 
 private:
     struct Block {
         std::vector<std::uint8_t> bytes;
         std::size_t size = 0;
-        std::uint64_t endPosition = 0;
     };
     Block& at(std::uint64_t index) { return blocks_[index % blocks_.size()]; }
     // Worth waking the output thread for: handing blocks over one by one costs two thread
@@ -59,10 +56,9 @@ private:
     std::vector<Block> blocks_;
     std::unique_ptr<platform::CondVar> changed_;
     // Guards the counters and finished_. Block bytes belong to whoever the counters say:
-    // [released, written) the device, [written, filled) the output stage, the rest the decoder.
+    // [released, filled) the output stage, the rest the decoder.
     std::mutex mutex_;
     std::uint64_t released_ = 0;
-    std::uint64_t written_ = 0;
     std::uint64_t filled_ = 0;
     bool finished_ = false;
 };

@@ -10,7 +10,10 @@ namespace {
 
 constexpr std::size_t chunkSize = 16 * 1024;
 constexpr std::size_t chunksAhead = 8;
-constexpr platform::Millis longestPoll = 50;
+// Chunks read before a track without a trustworthy frame count is walked, so it starts at once.
+constexpr std::size_t chunksBeforeCount = 2;
+// Short enough that the percent posted follows what is heard within a few hundredths.
+constexpr platform::Millis longestPoll = 20;
 
 // How long to let the device play before looking again: a fraction of what it holds.
 platform::Millis pollInterval(const OutputState& state)
@@ -50,6 +53,8 @@ Pipeline::Pipeline(platform::Clock& clock, TrackFile file, std::unique_ptr<Audio
     , decoder_(std::move(decoder))
     , chunks_(clock, chunksAhead)
     , ring_(clock, blockCapacity(file_.info()))
+    , bytesPerFrame_(file_.info().header.mono ? 2 : 4)
+    , totalSamples_(file_.info().totalSamples)
 {
 }
 
@@ -68,14 +73,7 @@ void Pipeline::start(
 {
     notify_ = std::move(notify);
     ended_ = std::move(ended);
-    const TrackInfo& info = file_.info();
-    std::int64_t offset = info.firstFrame - info.readStart;
-    if (startPercent != 0) {
-        SeekTarget target = seekTarget(info, startPercent);
-        offset = std::max(offset, target.byteOffset);
-        framesPlayed_ = target.framesPlayed;
-    }
-    stages_.push_back(clock_.startThread([this, offset] { readStage(offset); }));
+    stages_.push_back(clock_.startThread([this, startPercent] { readStage(startPercent); }));
     stages_.push_back(clock_.startThread([this] { decodeStage(); }));
     stages_.push_back(clock_.startThread([this] { outputStage(); }));
 }
@@ -90,9 +88,44 @@ void Pipeline::resume()
     output_->resume();
 }
 
-void Pipeline::readStage(std::int64_t offset)
+std::int64_t Pipeline::startOffset(int percent)
 {
-    for (;;) {
+    TrackInfo info = file_.info();
+    std::int64_t firstAudio = info.firstFrame - info.readStart;
+    if (percent == 0)
+        return firstAudio;
+    // A variable rate without a tag: the percent is of the frames, not of the bytes.
+    if (!info.exactTotals)
+        if (auto counted = countFrames())
+            info = *counted;
+    SeekTarget target = seekTarget(info, percent);
+    std::int64_t offset = target.byteOffset;
+    if (info.exactTotals && !(info.xing && info.xing->seekTable)) {
+        if (auto exact
+            = file_.frameOffset(target.framesPlayed, [this] { return !clock_.stopRequested(); }))
+            offset = *exact;
+    }
+    startSample_ = target.framesPlayed * info.header.samplesPerFrame;
+    return std::max(firstAudio, offset);
+}
+
+std::optional<TrackInfo> Pipeline::countFrames()
+{
+    auto counted = file_.countFrames([this] { return !clock_.stopRequested(); });
+    if (counted)
+        totalSamples_ = counted->totalSamples;
+    return counted;
+}
+
+void Pipeline::readStage(int startPercent)
+{
+    std::int64_t offset = startOffset(startPercent);
+    bool counted = file_.info().exactTotals || startPercent != 0;
+    for (std::size_t chunks = 0;; ++chunks) {
+        if (!counted && chunks == chunksBeforeCount) {
+            countFrames();
+            counted = true;
+        }
         std::vector<std::uint8_t> chunk(chunkSize);
         long n = file_.read(offset, chunk.data(), chunk.size());
         // A read error ends the stream early, like the end of the file.
@@ -123,16 +156,20 @@ void Pipeline::decodeStage()
             ring_.commitFilled(n);
             rest = rest.subspan(n);
         }
-        ++framesPlayed_;
-        reportProgress();
     }
     ring_.finish();
 }
 
-void Pipeline::reportProgress()
+void Pipeline::reportProgress(const OutputState& state)
 {
-    int percent = progressPercent(framesPlayed_, file_.info().totalFrames);
-    if (notify_ && percent != lastPosted_ && notify_->exists()) {
+    // Nothing is reported before the device has the first samples; then at once, as they
+    // start to sound, so the interface learns when the track is heard; after that at each
+    // change of percent.
+    if (!wroteAny_ || !notify_)
+        return;
+    std::int64_t heard = std::int64_t(state.playedBytes / bytesPerFrame_);
+    int percent = progressPercent(startSample_ + heard, totalSamples_);
+    if (percent != lastPosted_ && notify_->exists()) {
         notify_->post(percent);
         lastPosted_ = percent;
     }
@@ -142,19 +179,19 @@ void Pipeline::outputStage()
 {
     for (;;) {
         OutputState state = output_->state();
-        ring_.releasePlayed(state.playedBytes);
+        reportProgress(state);
         auto next = ring_.waitForFilledBlock(pollInterval(state));
         if (next.finished)
             break;
         if (next.block) {
             writeBlock(*next.block);
-            ring_.markWritten(writtenBytes_);
+            ring_.release();
         }
     }
     output_->drain();
     for (;;) {
         OutputState state = output_->state();
-        ring_.releasePlayed(state.playedBytes);
+        reportProgress(state);
         if (state.queuedBytes == 0)
             break;
         clock_.sleep(std::clamp<platform::Millis>(state.delay, 1, longestPoll));
@@ -165,13 +202,14 @@ void Pipeline::outputStage()
 void Pipeline::writeBlock(std::span<const std::uint8_t> block)
 {
     while (!block.empty()) {
-        OutputState state = output_->state();
-        ring_.releasePlayed(state.playedBytes);
         std::size_t n = output_->write(block);
-        writtenBytes_ += n;
+        wroteAny_ = wroteAny_ || n > 0;
         block = block.subspan(n);
-        if (!block.empty())
+        if (!block.empty()) {
+            OutputState state = output_->state();
+            reportProgress(state);
             clock_.sleep(pollInterval(state));
+        }
     }
 }
 

@@ -13,6 +13,7 @@
 #include "media/output_ring.h"
 #include "media/track_file.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -29,8 +30,9 @@ public:
     const TrackInfo& info() const { return file_.info(); }
 
     // Starts the stages at `startPercent` (0 = the first frame). Progress goes to `notify`
-    // from the decoder thread; `ended` is called once from the output thread when every
-    // sample has been heard or a stage ran out early.
+    // from the output thread, as the device reports samples heard (the first as the first
+    // samples reach the device, whatever its percent, so 0 % is posted once); `ended` is called
+    // once from the output thread when every sample has been heard or a stage ran out early.
     void start(std::shared_ptr<NotifyTarget> notify, int startPercent, std::function<void()> ended);
     void pause();
     void resume();
@@ -39,11 +41,16 @@ private:
     Pipeline(platform::Clock& clock, TrackFile file, std::unique_ptr<AudioOutput> output,
         std::unique_ptr<MpegDecoder> decoder);
 
-    void readStage(std::int64_t offset);
+    void readStage(int startPercent);
+    // Reader thread: where a start at `percent` begins reading, from readStart.
+    std::int64_t startOffset(int percent);
+    // Reader thread: exact totals for a track whose tag gives none, published to the output
+    // stage; nothing when the walk was cut short.
+    std::optional<TrackInfo> countFrames();
     void decodeStage();
     void outputStage();
     void writeBlock(std::span<const std::uint8_t> block);
-    void reportProgress();
+    void reportProgress(const OutputState& state);
 
     platform::Clock& clock_;
     TrackFile file_;
@@ -51,13 +58,17 @@ private:
     std::unique_ptr<MpegDecoder> decoder_;
     MessageQueue<std::vector<std::uint8_t>> chunks_; // an empty chunk ends the stream
     OutputRing ring_;
+    const std::uint64_t bytesPerFrame_;
 
-    // Decoder thread only, once started.
-    std::shared_ptr<NotifyTarget> notify_;
-    std::int64_t framesPlayed_ = 0;
-    int lastPosted_ = 0;
+    // Written by the reader stage (the start before its first chunk), read by the output
+    // stage: the track position, in samples per channel, of the first sample decoded, and
+    // the track's length in samples.
+    std::atomic<std::int64_t> startSample_ = 0;
+    std::atomic<std::int64_t> totalSamples_;
     // Output thread only, once started.
-    std::uint64_t writtenBytes_ = 0;
+    std::shared_ptr<NotifyTarget> notify_;
+    int lastPosted_ = -1; // none yet: the first sound heard is reported, even at 0 %
+    bool wroteAny_ = false;
     std::function<void()> ended_;
 
     std::vector<std::unique_ptr<platform::Thread>> stages_;

@@ -35,6 +35,23 @@ bool SimulatedMixer::setVolumes(const std::vector<std::int64_t>& values)
     return true;
 }
 
+bool SimulatedMixer::restoreStartVolume()
+{
+    std::vector<std::int64_t> start;
+    {
+        std::lock_guard lock(mutex_);
+        start = startValues_;
+    }
+    return !start.empty() && setVolumes(start);
+}
+
+void SimulatedMixer::noteStart()
+{
+    std::lock_guard lock(mutex_);
+    if (startValues_.empty())
+        startValues_ = values_;
+}
+
 void SimulatedMixer::setChangeListener(std::function<void(Control)> listener)
 {
     std::lock_guard lock(mutex_);
@@ -61,6 +78,7 @@ MixerFactory simulatedMixerFactory(std::shared_ptr<SimulatedMixer> mixer)
         explicit View(std::shared_ptr<SimulatedMixer> mixer)
             : mixer_(std::move(mixer))
         {
+            mixer_->noteStart();
         }
         ~View() override { mixer_->setChangeListener(nullptr); }
         bool hasVolume() const override { return mixer_->hasVolume(); }
@@ -75,6 +93,7 @@ MixerFactory simulatedMixerFactory(std::shared_ptr<SimulatedMixer> mixer)
         {
             mixer_->setChangeListener(std::move(listener));
         }
+        bool restoreStartVolume() override { return mixer_->restoreStartVolume(); }
 
     private:
         std::shared_ptr<SimulatedMixer> mixer_;

@@ -25,6 +25,10 @@ public:
     std::optional<std::vector<std::int64_t>> volumes() override;
     bool setVolumes(const std::vector<std::int64_t>& values) override;
     void setChangeListener(std::function<void(Control)> listener) override;
+    // Puts back the values found when the first component reached this mixer.
+    bool restoreStartVolume() override;
+    // Notes the values as found at the start, the first time only.
+    void noteStart();
 
     std::vector<Change> history() const;
     // Drops the changes so far, so a run of hours keeps only what it still needs.
@@ -36,6 +40,7 @@ private:
     const bool hasMute_;
     mutable std::mutex mutex_; // guards the fields below
     std::vector<std::int64_t> values_;
+    std::vector<std::int64_t> startValues_;
     std::vector<Change> history_;
     std::function<void(Control)> listener_;
 };

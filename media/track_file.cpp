@@ -1,10 +1,14 @@
 #include "media/track_file.h"
 
+#include "media/frame_walk.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -12,6 +16,7 @@ namespace media {
 namespace {
 
 constexpr std::size_t trailerSize = 128;
+constexpr std::int64_t searchLimit = 1 << 20;
 // Frames are at most 2881 bytes, so a window this much larger than its step sees every
 // candidate's successor.
 constexpr std::size_t searchStep = 64 * 1024;
@@ -28,17 +33,23 @@ std::int64_t synchsafe(const std::uint8_t* b)
         | (b[3] & 0x7F);
 }
 
-// Where reading starts: after a version-3 tag, after the 10 bytes of any other "ID3"
-// header (the frame search then resynchronises), else at the first byte.
-std::int64_t readStartOf(int fd, std::int64_t fileLength)
+struct LeadingTag {
+    std::int64_t readStart = 0; // after a version-3 tag, after the 10 bytes of another
+    std::int64_t end = 0; // after a tag of any version (and its footer)
+};
+
+// Reading starts after a version-3 tag, after the 10 bytes of any other "ID3" header (the
+// frame search then resynchronises), else at the first byte.
+LeadingTag leadingTagOf(int fd, std::int64_t fileLength)
 {
     std::uint8_t header[10];
     if (fileLength < 10 || !readAt(fd, 0, header, sizeof header)
         || std::memcmp(header, "ID3", 3) != 0)
-        return 0;
+        return {};
+    std::int64_t end = 10 + synchsafe(header + 6) + ((header[5] & 0x10) ? 10 : 0);
     if (header[3] != 3)
-        return 10;
-    return 10 + synchsafe(header + 6);
+        return { 10, end };
+    return { 10 + synchsafe(header + 6), end };
 }
 
 bool hasTrailer(int fd, std::int64_t fileLength)
@@ -65,42 +76,81 @@ std::optional<std::int64_t> findFirstFrameIn(int fd, std::int64_t from, std::int
 
 } // namespace
 
+namespace {
+
+void setTotals(TrackInfo& info, std::int64_t frames, std::int64_t samples, bool exact)
+{
+    if (info.xing && info.xing->gap)
+        samples -= info.xing->gap->delay + info.xing->gap->padding;
+    info.totalFrames = frames;
+    info.totalSamples = std::max<std::int64_t>(0, samples);
+    info.exactTotals = exact;
+    info.durationMs = double(info.totalSamples) * 1000.0 / info.header.sampleRate;
+}
+
+// A frame count of 0, or more frames than the audio bytes could hold, is not to be trusted.
+// A constant-rate tag can be held to the bytes both ways: a file cut short claims more frames
+// than it holds, and files joined after the tag was written claim far fewer.
+bool plausibleCount(const TrackInfo& info)
+{
+    const XingHeader& xing = *info.xing;
+    if (!(xing.flags & 1) || xing.frameCount == 0)
+        return false;
+    const std::int64_t claimed = xing.frameCount;
+    if (!xing.constantRate)
+        return claimed * smallestFrameLength(info.header) <= info.audioLength;
+    const std::int64_t frameBytes = info.header.frameLength - int(info.header.padded);
+    const std::int64_t bytes
+        = info.readStart + info.audioLength - info.firstFrame - info.header.frameLength;
+    return claimed * frameBytes <= bytes && claimed * frameBytes * 10 >= bytes * 9;
+}
+
+} // namespace
+
 void computeTotals(TrackInfo& info)
 {
     if (info.audioLength <= 0 || info.header.frameLength <= 0) {
         info.totalFrames = -1;
+        info.totalSamples = -1;
         info.durationMs = -1;
         return;
     }
-    if (info.xing && (info.xing->flags & 1))
-        info.totalFrames = info.xing->frameCount;
-    else
-        info.totalFrames = info.audioLength / info.header.frameLength;
+    if (info.xing && !plausibleCount(info) && (info.xing->flags & 1))
+        info.xing.reset();
     // The frame's own sample count: 384 for layer I, where a version-wide 1152 would
     // triple the duration.
-    double frameDuration = info.header.samplesPerFrame * 1000.0 / info.header.sampleRate;
-    info.durationMs = info.totalFrames * frameDuration;
+    const std::int64_t perFrame = info.header.samplesPerFrame;
+    if (info.xing && (info.xing->flags & 1)) {
+        setTotals(info, info.xing->frameCount, info.xing->frameCount * perFrame, true);
+    } else {
+        std::int64_t frames = info.audioLength / info.header.frameLength;
+        setTotals(info, frames, frames * perFrame, false);
+    }
 }
 
 std::optional<TrackFile> TrackFile::open(const std::string& nativePath)
 {
-    int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so a FIFO or device named like a track is refused instead of hanging.
+    int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     struct stat st;
     TrackInfo info;
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         info.fileLength = st.st_size;
-        info.readStart = readStartOf(fd, info.fileLength);
+        LeadingTag tag = leadingTagOf(fd, info.fileLength);
+        info.readStart = tag.readStart;
         std::int64_t end = info.fileLength - (hasTrailer(fd, info.fileLength) ? trailerSize : 0);
         info.audioLength = std::max<std::int64_t>(0, end - info.readStart);
-        if (auto first = findFirstFrameIn(fd, info.readStart, end)) {
+        std::int64_t searchEnd = std::min(end, std::max(tag.end, info.readStart) + searchLimit);
+        if (auto first = findFirstFrameIn(fd, info.readStart, searchEnd)) {
             std::uint8_t frame[512] = {};
             std::size_t size = std::min<std::int64_t>(sizeof frame, end - *first);
             if (readAt(fd, *first, frame, size)) {
                 info.firstFrame = *first;
                 info.header = *parseFrameHeader({ frame, size });
                 info.xing = parseXingHeader({ frame, size });
+                info.firstFrameIsTag = info.xing.has_value();
                 computeTotals(info);
                 return TrackFile(fd, info);
             }
@@ -108,6 +158,31 @@ std::optional<TrackFile> TrackFile::open(const std::string& nativePath)
     }
     ::close(fd);
     return std::nullopt;
+}
+
+std::optional<TrackInfo> TrackFile::countFrames(const std::function<bool()>& keepGoing) const
+{
+    if (info_.totalFrames < 0)
+        return std::nullopt;
+    std::int64_t from = info_.firstFrame + (info_.firstFrameIsTag ? info_.header.frameLength : 0);
+    FrameWalk walk = walkFrames(fd_, from, info_.readStart + info_.audioLength, info_.header,
+        std::numeric_limits<std::int64_t>::max(), keepGoing);
+    if (!walk.complete)
+        return std::nullopt;
+    TrackInfo counted = info_;
+    setTotals(counted, walk.frames, walk.samples, true);
+    return counted;
+}
+
+std::optional<std::int64_t> TrackFile::frameOffset(
+    std::int64_t index, const std::function<bool()>& keepGoing) const
+{
+    std::int64_t from = info_.firstFrame + (info_.firstFrameIsTag ? info_.header.frameLength : 0);
+    FrameWalk walk = walkFrames(
+        fd_, from, info_.readStart + info_.audioLength, info_.header, index, keepGoing);
+    if (walk.frames < index && !walk.complete)
+        return std::nullopt;
+    return walk.offset - info_.readStart;
 }
 
 TrackFile::TrackFile(int fd, TrackInfo info)

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Makes a 5-minute track and a 10 MB VBR track without a Xing header, then prints our
-# timings beside mpg123's on the same files. Run through scripts/with-test-env to get
-# the real-time figures on the test sink:
+# timings beside mpg123's on the same files: decoding and length measurement, then the
+# real-time figures on the test sink's monitor (first audible sample, CPU per minute of
+# playback, drop-outs per hour) for trackplay and `mpg123 -o pulse`, idle and with a busy
+# loop on every core. Needs mpg123, lame and sox (scripts/install-deps --tools):
 #   scripts/with-test-env bench/media/compare.sh BUILD_DIR
 set -euo pipefail
 build=${1:-build}
+seconds=${PLAY_SECONDS:-60}
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 
@@ -19,4 +22,11 @@ start=$(date +%s%N)
 mpg123 -q -t "$dir/five_minutes.mp3"
 echo "mpg123 -t:                            $(( ($(date +%s%N) - start) / 1000000 )) ms"
 echo "== ours"
-"$build/bench/media/media_bench" "$dir/five_minutes.mp3" "$dir/vbr_10mb.mp3" "${PLAY_SECONDS:-20}"
+"$build/bench/media/media_bench" "$dir/five_minutes.mp3" "$dir/vbr_10mb.mp3" 20
+
+echo "== real time, ${seconds} s each (goals: first audible <= 20 ms, CPU <= 0.5 %, no drop-outs)"
+realtime="$build/bench/media/media_realtime_bench"
+for load in "" --load; do
+  "$realtime" "$seconds" $load -- "$build/tools/trackplay/trackplay" "$dir/five_minutes.mp3"
+  "$realtime" "$seconds" $load -- mpg123 -q -o pulse "$dir/five_minutes.mp3"
+done

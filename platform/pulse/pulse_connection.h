@@ -5,7 +5,9 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace platform::pulse {
 
@@ -13,6 +15,13 @@ class PulseConnection {
 public:
     // Nothing when no server answers.
     static std::unique_ptr<PulseConnection> connect(const char* clientName);
+    // A connection made whenever a server answers, now or later, and made again after the
+    // server went away, once keep() is called. Nothing only when no loop can be made.
+    static std::unique_ptr<PulseConnection> keepConnected(const char* clientName);
+    // Starts a kept connection. `changed` runs on the loop thread with the lock held each
+    // time the context becomes ready (true) or is lost (false). A server that answers now is
+    // connected on return. False when the loop cannot run.
+    bool keep(std::function<void(bool ready)> changed);
     ~PulseConnection();
     PulseConnection(const PulseConnection&) = delete;
     PulseConnection& operator=(const PulseConnection&) = delete;
@@ -41,15 +50,24 @@ public:
     // With the lock held: waits until the operation is done, then releases it; false when
     // there was no operation (the request failed at once).
     bool waitFor(pa_operation* operation) const;
+    // With the lock held: the context is connected to a server.
+    bool readyLocked() const { return pa_context_get_state(context_) == PA_CONTEXT_READY; }
     // Success callbacks that only wake the waiters (userdata: the connection).
     static void signalSuccess(pa_stream*, int, void* self);
     static void signalContextSuccess(pa_context*, int, void* self);
 
 private:
     PulseConnection(pa_threaded_mainloop* loop, pa_context* context);
+    // Loop thread: a new context for a kept connection, connected or about to retry.
+    void reconnectLocked();
+    void onStateLocked();
 
     pa_threaded_mainloop* loop_;
     pa_context* context_;
+    std::string clientName_;
+    // For a kept connection only; guarded by the loop lock.
+    std::function<void(bool)> changed_;
+    pa_time_event* retry_ = nullptr;
 };
 
 } // namespace platform::pulse

@@ -1,39 +1,98 @@
 #include "platform/pulse/pulse_mixer.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace platform::pulse {
+namespace {
+
+constexpr double fullScale = 65536.0;
+
+bool isEvent(pa_subscription_event_type_t type, pa_subscription_event_type_t facility,
+    pa_subscription_event_type_t kind)
+{
+    return (type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) == facility
+        && (type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) == kind;
+}
+
+} // namespace
+
+pa_volume_t PulseMixer::toServer(std::int64_t value)
+{
+    return pa_sw_volume_from_linear(
+        double(std::clamp<std::int64_t>(value, 0, maxValue)) / fullScale);
+}
+
+std::int64_t PulseMixer::fromServer(pa_volume_t volume)
+{
+    return std::min<std::int64_t>(
+        std::llround(pa_sw_volume_to_linear(volume) * fullScale), maxValue);
+}
 
 std::unique_ptr<PulseMixer> PulseMixer::open()
 {
-    auto connection = PulseConnection::connect("dancehall volume");
-    if (!connection)
+    std::unique_ptr<PulseMixer> mixer(new PulseMixer());
+    PulseMixer* self = mixer.get();
+    mixer->connection_ = PulseConnection::keepConnected("dancehall volume");
+    if (!mixer->connection_
+        || !mixer->connection_->keep([self](bool ready) { self->connectionChanged(ready); }))
         return nullptr;
-    std::unique_ptr<PulseMixer> mixer(new PulseMixer(std::move(connection)));
+    // A server that answers now has told its default sink before the caller looks.
     PulseConnection::Lock lock(*mixer->connection_);
-    auto serverInfo = [](pa_context*, const pa_server_info* info, void* self) {
-        auto* m = static_cast<PulseMixer*>(self);
-        if (info && info->default_sink_name)
-            m->sinkName_ = info->default_sink_name;
-        m->connection_->signal();
-    };
-    pa_context* context = mixer->connection_->context();
-    mixer->connection_->waitFor(pa_context_get_server_info(context, serverInfo, mixer.get()));
-    if (mixer->sinkName_.empty())
-        return nullptr;
-    mixer->last_ = mixer->readSinkLocked();
-    if (!mixer->last_.known)
-        return nullptr;
-    mixer->channels_ = mixer->last_.volume.channels;
+    while (mixer->connection_->readyLocked() && mixer->lookingUp_)
+        mixer->connection_->wait();
+    return mixer;
+}
 
+PulseMixer::~PulseMixer()
+{
+    PulseConnection::Lock lock(*connection_);
+    listener_ = nullptr;
+    pa_context_set_subscribe_callback(connection_->context(), nullptr, nullptr);
+}
+
+bool PulseMixer::restoreStartVolume()
+{
+    PulseConnection::Lock lock(*connection_);
+    if (!startVolume_ || !connection_->readyLocked())
+        return false;
+    struct Result {
+        PulseConnection* connection;
+        bool ok = false;
+    } result { connection_.get() };
+    auto done = [](pa_context*, int success, void* data) {
+        auto* r = static_cast<Result*>(data);
+        r->ok = success != 0;
+        r->connection->signal();
+    };
+    connection_->waitFor(pa_context_set_sink_volume_by_name(
+        connection_->context(), startVolume_->first.c_str(), &startVolume_->second, done, &result));
+    return result.ok;
+}
+
+void PulseMixer::connectionChanged(bool ready)
+{
+    if (!ready) {
+        bool wasBound = !sinkName_.empty();
+        sinkName_.clear();
+        sinkIndex_ = PA_INVALID_INDEX;
+        if (wasBound)
+            tellLocked(Control::volume);
+        return;
+    }
+    pa_context* context = connection_->context();
     pa_context_set_subscribe_callback(
         context,
         [](pa_context* c, pa_subscription_event_type_t type, std::uint32_t index, void* self) {
             auto* m = static_cast<PulseMixer*>(self);
-            bool sinkChanged
-                = (type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) == PA_SUBSCRIPTION_EVENT_SINK
-                && (type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) == PA_SUBSCRIPTION_EVENT_CHANGE;
-            if (!sinkChanged || index != m->sinkIndex_)
+            if (isEvent(type, PA_SUBSCRIPTION_EVENT_SERVER, PA_SUBSCRIPTION_EVENT_CHANGE)
+                || (isEvent(type, PA_SUBSCRIPTION_EVENT_SINK, PA_SUBSCRIPTION_EVENT_REMOVE)
+                    && index == m->sinkIndex_)) {
+                m->lookUpDefaultSinkLocked();
+                return;
+            }
+            if (!isEvent(type, PA_SUBSCRIPTION_EVENT_SINK, PA_SUBSCRIPTION_EVENT_CHANGE)
+                || index != m->sinkIndex_)
                 return;
             auto changed = [](pa_context*, const pa_sink_info* info, int eol, void* self) {
                 if (!eol && info)
@@ -42,22 +101,76 @@ std::unique_ptr<PulseMixer> PulseMixer::open()
             if (pa_operation* op = pa_context_get_sink_info_by_index(c, index, changed, self))
                 pa_operation_unref(op);
         },
-        mixer.get());
-    mixer->connection_->waitFor(pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SINK,
-        PulseConnection::signalContextSuccess, mixer->connection_.get()));
-    return mixer;
+        this);
+    auto mask = pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER);
+    if (pa_operation* op = pa_context_subscribe(context, mask, nullptr, nullptr))
+        pa_operation_unref(op);
+    lookUpDefaultSinkLocked();
 }
 
-PulseMixer::PulseMixer(std::unique_ptr<PulseConnection> connection)
-    : connection_(std::move(connection))
+void PulseMixer::lookUpDefaultSinkLocked()
 {
+    auto serverInfo = [](pa_context* c, const pa_server_info* info, void* self) {
+        auto* m = static_cast<PulseMixer*>(self);
+        auto sinkInfo = [](pa_context*, const pa_sink_info* info, int eol, void* self) {
+            auto* m = static_cast<PulseMixer*>(self);
+            if (!eol && info)
+                m->bindLocked(*info);
+            if (eol)
+                m->finishLookUpLocked();
+        };
+        pa_operation* op = info && info->default_sink_name
+            ? pa_context_get_sink_info_by_name(c, info->default_sink_name, sinkInfo, self)
+            : nullptr;
+        if (op)
+            pa_operation_unref(op);
+        else
+            m->finishLookUpLocked();
+    };
+    lookingUp_ = true;
+    if (pa_operation* op = pa_context_get_server_info(connection_->context(), serverInfo, this))
+        pa_operation_unref(op);
+    else
+        finishLookUpLocked();
 }
 
-PulseMixer::~PulseMixer()
+void PulseMixer::finishLookUpLocked()
+{
+    lookingUp_ = false;
+    connection_->signal();
+}
+
+void PulseMixer::bindLocked(const pa_sink_info& info)
+{
+    if (info.index == sinkIndex_ && sinkName_ == info.name)
+        return;
+    bool rebound = !sinkName_.empty() || startVolume_;
+    sinkName_ = info.name;
+    sinkIndex_ = info.index;
+    channels_ = info.volume.channels;
+    last_ = { true, info.volume, info.mute != 0 };
+    if (!startVolume_)
+        startVolume_.emplace(sinkName_, info.volume);
+    if (rebound)
+        tellLocked(Control::volume);
+}
+
+void PulseMixer::tellLocked(Control control)
+{
+    if (listener_)
+        listener_(control);
+}
+
+bool PulseMixer::hasVolume() const
 {
     PulseConnection::Lock lock(*connection_);
-    pa_context_set_subscribe_callback(connection_->context(), nullptr, nullptr);
-    listener_ = nullptr;
+    return !sinkName_.empty();
+}
+
+int PulseMixer::channelCount() const
+{
+    PulseConnection::Lock lock(*connection_);
+    return sinkName_.empty() ? 0 : channels_;
 }
 
 PulseMixer::SinkState PulseMixer::readSinkLocked()
@@ -68,14 +181,13 @@ PulseMixer::SinkState PulseMixer::readSinkLocked()
     } query { this, {} };
     auto got = [](pa_context*, const pa_sink_info* info, int eol, void* data) {
         auto* q = static_cast<Query*>(data);
-        if (!eol && info) {
+        if (!eol && info)
             q->state = { true, info->volume, info->mute != 0 };
-            q->mixer->sinkIndex_ = info->index;
-        }
         q->mixer->connection_->signal();
     };
-    connection_->waitFor(
-        pa_context_get_sink_info_by_name(connection_->context(), sinkName_.c_str(), got, &query));
+    if (sinkIndex_ != PA_INVALID_INDEX && connection_->readyLocked())
+        connection_->waitFor(
+            pa_context_get_sink_info_by_index(connection_->context(), sinkIndex_, got, &query));
     return query.state;
 }
 
@@ -84,12 +196,11 @@ void PulseMixer::noticeChange(const pa_sink_info& info)
     bool volumeChanged = !pa_cvolume_equal(&info.volume, &last_.volume);
     bool muteChanged = (info.mute != 0) != last_.muted;
     last_ = { true, info.volume, info.mute != 0 };
-    if (!listener_)
-        return;
+    channels_ = info.volume.channels;
     if (volumeChanged)
-        listener_(Control::volume);
+        tellLocked(Control::volume);
     if (muteChanged)
-        listener_(Control::mute);
+        tellLocked(Control::mute);
 }
 
 std::optional<std::vector<std::int64_t>> PulseMixer::volumes()
@@ -100,19 +211,20 @@ std::optional<std::vector<std::int64_t>> PulseMixer::volumes()
         return std::nullopt;
     std::vector<std::int64_t> values;
     for (int i = 0; i < state.volume.channels; ++i)
-        values.push_back(std::min<std::int64_t>(state.volume.values[i], maxValue));
+        values.push_back(fromServer(state.volume.values[i]));
     return values;
 }
 
 bool PulseMixer::setVolumes(const std::vector<std::int64_t>& values)
 {
     PulseConnection::Lock lock(*connection_);
-    if (values.empty() || int(values.size()) != channels_)
+    if (sinkName_.empty() || values.empty() || int(values.size()) != channels_
+        || !connection_->readyLocked())
         return false;
     pa_cvolume volume;
     volume.channels = std::uint8_t(values.size());
     for (std::size_t i = 0; i < values.size(); ++i)
-        volume.values[i] = pa_volume_t(std::clamp<std::int64_t>(values[i], 0, maxValue));
+        volume.values[i] = toServer(values[i]);
     struct Result {
         PulseConnection* connection;
         bool ok = false;

@@ -7,8 +7,11 @@
 namespace platform::pulse {
 namespace {
 
-constexpr pa_usec_t targetLatency = 500'000;
-constexpr pa_usec_t startLatency = 50'000;
+// A second in the server's buffer rides out a loaded machine; pause, stop and the position
+// reported do not depend on it (cork, flush and the stream clock act on the server's side).
+constexpr pa_usec_t targetLatency = 1'000'000;
+// The server asks for more whenever this much has been played, well before the buffer empties.
+constexpr pa_usec_t refillLatency = 100'000;
 
 } // namespace
 
@@ -48,9 +51,11 @@ bool PulseOutput::open(const media::AudioFormat& format)
     pa_buffer_attr attr;
     attr.maxlength = std::uint32_t(-1);
     attr.tlength = pa_usec_to_bytes(targetLatency, &spec);
-    // Start (and restart after an underrun) as soon as a little is buffered.
-    attr.prebuf = pa_usec_to_bytes(startLatency, &spec);
-    attr.minreq = std::uint32_t(-1);
+    // Start (and restart after an underrun) only with a full buffer: a stream started on a
+    // few milliseconds runs dry at once, over and over, and the server skips what comes late.
+    // The decoder fills the buffer in a few milliseconds, so the start is not delayed.
+    attr.prebuf = std::uint32_t(-1);
+    attr.minreq = pa_usec_to_bytes(refillLatency, &spec);
     attr.fragsize = std::uint32_t(-1);
     auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
     if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0)

@@ -69,6 +69,18 @@ TEST_F(ShutDown, ShowsTheNoticeForFiveSecondsRemovesTheTrayIconAndEnds)
     EXPECT_FALSE(fs::exists(autostartEntry()));
 }
 
+// The start-up turns the master volume full up and fades move it; the desktop's own volume
+// comes back at the end.
+TEST_F(ShutDown, PutsTheDesktopVolumeBack)
+{
+    ASSERT_TRUE(mixer->setVolumes({ 41000, 30000 }));
+    EXPECT_EQ(runAndClose(), 0);
+    auto history = mixer->history();
+    ASSERT_GE(history.size(), 3u);
+    EXPECT_EQ(history[1].values, (std::vector<std::int64_t> { 65535, 65535 }));
+    EXPECT_EQ(history.back().values, (std::vector<std::int64_t> { 41000, 30000 }));
+}
+
 TEST_F(ShutDown, RegistersTheInstalledProgramToStartAtLogIn)
 {
     std::ofstream(directory / "dancehall") << "program";

@@ -57,6 +57,13 @@ public:
         return peaks_;
     }
 
+    // When each block of peaks() arrived.
+    std::vector<std::chrono::steady_clock::time_point> arrivals() const
+    {
+        std::lock_guard lock(mutex_);
+        return arrivals_;
+    }
+
     // Milliseconds of blocks louder than `threshold` between the first and last such block.
     static int heardMillis(const std::vector<int>& peaks, int threshold = 500)
     {
@@ -98,6 +105,7 @@ private:
                 peak = std::max(peak, std::abs(int(s)));
             std::lock_guard lock(mutex_);
             peaks_.push_back(peak);
+            arrivals_.push_back(std::chrono::steady_clock::now());
         }
     }
 
@@ -106,6 +114,7 @@ private:
     std::thread thread_;
     mutable std::mutex mutex_;
     std::vector<int> peaks_;
+    std::vector<std::chrono::steady_clock::time_point> arrivals_;
 };
 
 } // namespace media::test

@@ -170,6 +170,55 @@ TEST_F(PlayerTest, DeviceLargerThanTheRingIsWaitedFor)
     EXPECT_NEAR(double(playToEnd()), 3000.0, 250.0);
 }
 
+// A device that takes all it is given while its clock stands still (a sound server whose
+// stream clock stalled): the track must still be handed over whole, however much larger
+// than the ring, and no progress may be posted beyond what the clock says was heard.
+class StalledClockOutput : public AudioOutput {
+public:
+    // Outlives the output, which goes with the track.
+    struct Record {
+        std::atomic<std::uint64_t> written = 0;
+        std::atomic<bool> drained = false;
+    };
+    explicit StalledClockOutput(std::shared_ptr<Record> record)
+        : record_(std::move(record))
+    {
+    }
+    bool open(const AudioFormat&) override { return true; }
+    std::size_t write(std::span<const std::uint8_t> bytes) override
+    {
+        record_->written += bytes.size();
+        return bytes.size();
+    }
+    void pause() override { }
+    void resume() override { }
+    void reset() override { }
+    void drain() override { record_->drained = true; }
+    OutputState state() override
+    {
+        std::uint64_t written = record_->written;
+        std::uint64_t played = record_->drained ? written : 0;
+        return { 1 << 20, written - played, 0, true, played };
+    }
+
+private:
+    std::shared_ptr<Record> record_;
+};
+
+TEST_F(PlayerTest, StalledDeviceClockNeverStopsTheDecoder)
+{
+    auto record = std::make_shared<StalledClockOutput::Record>();
+    TrackCommands stalled(
+        { clock, [record] { return std::make_unique<StalledClockOutput>(record); } });
+    stalled.playMusicFile(test::repeatedTrack(3), 0, target);
+    for (int i = 0; i < 100 && !record->drained; ++i)
+        clock.advance(10);
+    ASSERT_TRUE(record->drained);
+    EXPECT_EQ(record->written, std::uint64_t(3 * 116 * 1152 * 4));
+    playToEnd();
+    EXPECT_EQ(target->posts(), (std::vector<int> { 0, 99, 100 }));
+}
+
 TEST_F(PlayerTest, LongOptionTextPlaysNothing)
 {
     commands.playMusicFile(track("cbr_stereo_44k.mp3"), 0, target, std::string(512, 'x'));

@@ -70,6 +70,29 @@ TEST_F(SimulatedVolume, ValuesAreClampedPerChannel)
     EXPECT_EQ(right, -1);
 }
 
+// A 5.1 sink: every pass of a fade lowers all six channels alike and keeps the quieter rear
+// pair in proportion, where the second channel used to drop to silence at the first pass.
+TEST_F(SimulatedVolume, SurroundLineFadesAsAWhole)
+{
+    auto surround = std::make_shared<SimulatedMixer>(clock, 6);
+    ASSERT_TRUE(surround->setVolumes({ 60000, 60000, 30000, 30000, 60000, 60000 }));
+    SystemVolume volume = volumeOn(surround);
+    ASSERT_EQ(volume.openSystemVolume(SystemVolume::speakerLine), 1);
+    int left = 0, right = 0;
+    ASSERT_EQ(volume.getSystemVolume(left, right), 1);
+    EXPECT_EQ(left, 60000);
+    EXPECT_EQ(right, 60000);
+    ASSERT_EQ(volume.setSystemVolume(left - 1000, right - 1000), 1);
+    EXPECT_EQ(surround->volumes(),
+        (std::vector<std::int64_t> { 59000, 59000, 29500, 29500, 59000, 59000 }));
+    ASSERT_EQ(volume.setSystemVolume(0, 0), 1);
+    EXPECT_EQ(surround->volumes(), std::vector<std::int64_t>(6, 0));
+    // A fade-in from silence brings the balance back.
+    ASSERT_EQ(volume.setSystemVolume(2000, 2000), 1);
+    EXPECT_EQ(
+        surround->volumes(), (std::vector<std::int64_t> { 2000, 2000, 1000, 1000, 2000, 2000 }));
+}
+
 TEST_F(SimulatedVolume, FadeRunsInVirtualTime)
 {
     SystemVolume volume = volumeOn(mixer);

@@ -1,9 +1,13 @@
+#include "media/media_length.h"
 #include "media/track_file.h"
 #include "media/track_position.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <filesystem>
 
 namespace media {
@@ -101,6 +105,70 @@ TEST(TrackLayout, FilesWithoutMpegAudioDoNotOpen)
     EXPECT_FALSE(TrackFile::open(track("missing.mp3")));
     EXPECT_FALSE(TrackFile::open(MEDIA_TEST_DATA));
     EXPECT_TRUE(TrackFile::open(track("truncated.mp3")));
+}
+
+// Opening must never block or read without end: the program's interface thread measures.
+TEST(TrackLayout, OnlyRegularFilesOpen)
+{
+    std::string fifo = testing::TempDir() + "fifo.mp3";
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(TrackFile::open(fifo));
+    EXPECT_FALSE(mediaLengthMillis(fifo));
+    std::filesystem::remove(fifo);
+    EXPECT_FALSE(TrackFile::open("/dev/zero"));
+    EXPECT_FALSE(mediaLengthMillis("/dev/zero"));
+}
+
+TEST(TrackLayout, AudioMustStartWithinTheFirstMebibyte)
+{
+    auto audio = test::readFile(track("cbr_stereo_44k.mp3"));
+    std::vector<std::uint8_t> late((1 << 20) + 100, 0);
+    late.insert(late.end(), audio.begin(), audio.end());
+    EXPECT_FALSE(TrackFile::open(test::scratchFile("late.mp3", late)));
+    std::vector<std::uint8_t> early(1000, 0);
+    early.insert(early.end(), audio.begin(), audio.end());
+    EXPECT_TRUE(TrackFile::open(test::scratchFile("early.mp3", early)));
+}
+
+// The constant-rate tag of cbr_stereo_44k.mp3: 116 frames, 576 samples of encoder delay and
+// 756 of padding around the 3 s the encoder was given.
+TEST(TrackLayout, InfoTagCountsFramesAndEncoderGap)
+{
+    auto file = TrackFile::open(track("cbr_stereo_44k.mp3"));
+    ASSERT_TRUE(file);
+    const TrackInfo& info = file->info();
+    ASSERT_TRUE(info.xing);
+    EXPECT_TRUE(info.xing->constantRate);
+    EXPECT_TRUE(info.firstFrameIsTag);
+    ASSERT_TRUE(info.xing->gap);
+    EXPECT_EQ(info.xing->gap->delay, 576);
+    EXPECT_EQ(info.xing->gap->padding, 756);
+    EXPECT_EQ(info.totalFrames, 116);
+    EXPECT_EQ(info.totalSamples, 132300);
+    EXPECT_DOUBLE_EQ(info.durationMs, 3000);
+}
+
+// Found by fuzzing: a count of 0 gave a length of 0, so the time limit never armed.
+TEST(TrackLayout, ImpossibleFrameCountIsIgnored)
+{
+    auto bytes = test::readFile(track("vbr_xing.mp3"));
+    auto tag = std::search(bytes.begin(), bytes.end(), "Xing", "Xing" + 4) - bytes.begin();
+    auto withCount = [&](std::uint32_t count) {
+        auto copy = bytes;
+        for (int i = 0; i < 4; ++i)
+            copy[tag + 8 + i] = std::uint8_t(count >> (24 - 8 * i));
+        return test::scratchFile("count.mp3", copy);
+    };
+    auto honest = mediaLengthMillis(track("vbr_xing.mp3"));
+    for (std::uint32_t count : { 0u, 1u << 30 }) {
+        auto file = TrackFile::open(withCount(count));
+        ASSERT_TRUE(file);
+        EXPECT_FALSE(file->info().xing);
+        EXPECT_FALSE(file->info().exactTotals);
+        // Counted frame by frame instead; without the tag the encoder gap is not known.
+        EXPECT_NEAR(*mediaLengthMillis(withCount(count)), *honest + 30, 1);
+    }
 }
 
 TEST(TrackLayout, XingHeaderGivesFramesBytesAndSeekTable)

@@ -44,14 +44,20 @@ int printInfo(const std::string& path)
     std::printf("frame length:      %d bytes\n", info.header.frameLength);
     std::printf("samples per frame: %d\n", info.header.samplesPerFrame);
     std::printf("sample rate:       %d Hz\n", info.header.sampleRate);
-    std::printf("total frames:      %lld\n", static_cast<long long>(info.totalFrames));
+    std::printf("total frames:      %lld%s\n", static_cast<long long>(info.totalFrames),
+        info.exactTotals ? "" : " (estimated from the size; counted when played)");
     std::printf("duration:          %.0f ms\n", info.durationMs);
-    if (info.xing)
-        std::printf("Xing flags:        0x%x (frames %u, bytes %u, seek table %s)\n",
-            info.xing->flags, info.xing->frameCount, info.xing->byteCount,
-            info.xing->seekTable ? "yes" : "no");
-    else
-        std::printf("Xing flags:        no Xing header\n");
+    if (info.xing) {
+        std::printf("%s flags:        0x%x (frames %u, bytes %u, seek table %s)\n",
+            info.xing->constantRate ? "Info" : "Xing", info.xing->flags, info.xing->frameCount,
+            info.xing->byteCount, info.xing->seekTable ? "yes" : "no");
+        if (info.xing->gap)
+            std::printf("encoder gap:       %d samples delay, %d padding\n", info.xing->gap->delay,
+                info.xing->gap->padding);
+    } else {
+        std::printf("Xing flags:        no Xing header%s\n",
+            info.firstFrameIsTag ? " (its frame count cannot be right)" : "");
+    }
     return 0;
 }
 

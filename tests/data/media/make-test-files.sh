@@ -25,6 +25,10 @@ lame --quiet -V 2 --noreplaygain "$tmp/sweep.wav" vbr_xing.mp3
 lame --quiet -V 2 -t --noreplaygain "$tmp/sweep.wav" vbr_no_xing.mp3
 lame --quiet -b 128 --noreplaygain "$tmp/short.wav" short.mp3
 lame --quiet -b 128 --noreplaygain --id3v1-only --tt "Trailer" "$tmp/stereo44.wav" id3v1.mp3
+# A 1 kHz tone whose amplitude grows linearly from silence: its level on the monitor tells
+# the position heard.
+sox -n -r 44100 -c 2 -b 16 "$tmp/ramp.wav" synth 6 sine 1000 fade t 6 0 0 gain -1
+lame --quiet -b 96 --noreplaygain "$tmp/ramp.wav" ramp_6s.mp3
 twolame --quiet -b 192 "$tmp/stereo44.wav" layer2.mp3
 sox -n -r 8000 -c 1 -b 16 wave_1500ms.wav synth 1.5 sine 440
 

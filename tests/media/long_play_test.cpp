@@ -1,0 +1,104 @@
+// Plays 30-second tracks back to back on the test sink, the second half of them while every
+// core is kept busy, and listens on the sink's monitor: each track must end within a second
+// of its length and no 100 ms of silence may fall inside the sound. SOUND_SOAK_TRACKS sets
+// the number of tracks (scripts/soak-sound runs 200).
+
+#include "media/track_commands.h"
+#include "monitor_recorder.h"
+#include "platform/pulse/pulse_output.h"
+#include "platform/system_clock.h"
+#include "recording_target.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace media {
+namespace {
+
+using test::MonitorRecorder;
+using Steady = std::chrono::steady_clock;
+
+const double trackMillis = test::repeatedTrackMillis(10);
+
+// Busy loops on every core until destroyed.
+class CpuHog {
+public:
+    CpuHog()
+    {
+        for (unsigned i = 0; i < std::max(2u, std::thread::hardware_concurrency()); ++i)
+            threads_.emplace_back([this] {
+                while (!stop_)
+                    spins_.fetch_add(1, std::memory_order_relaxed);
+            });
+    }
+    ~CpuHog()
+    {
+        stop_ = true;
+        for (auto& t : threads_)
+            t.join();
+    }
+
+private:
+    std::atomic<bool> stop_ = false;
+    std::atomic<std::uint64_t> spins_ = 0;
+    std::vector<std::thread> threads_;
+};
+
+int trackCount()
+{
+    const char* count = std::getenv("SOUND_SOAK_TRACKS");
+    return count ? std::max(1, std::atoi(count)) : 8;
+}
+
+TEST(LongPlay, TracksEndOnTimeWithoutDropOutsUnderLoad)
+{
+    if (!std::getenv("PULSE_SERVER"))
+        GTEST_SKIP() << "no test sound server (run through scripts/with-test-env)";
+    platform::SystemClock clock;
+    auto makeOutput = platform::pulse::pulseOutputFactory();
+    ASSERT_TRUE(makeOutput);
+    const std::string file = test::repeatedTrack(10);
+    const int tracks = trackCount();
+    int late = 0;
+    int dropOuts = 0;
+    for (int i = 0; i < tracks; ++i) {
+        std::unique_ptr<CpuHog> hog;
+        if (i >= tracks / 2)
+            hog = std::make_unique<CpuHog>();
+        MonitorRecorder recorder;
+        ASSERT_TRUE(recorder.waitUntilRecording());
+        TrackCommands commands({ clock, makeOutput });
+        auto target = std::make_shared<test::RecordingTarget>();
+        auto start = Steady::now();
+        commands.playMusicFile(file, 0, target);
+        while (!target->ended() && Steady::now() - start < std::chrono::seconds(60))
+            clock.sleep(10);
+        double took = std::chrono::duration<double, std::milli>(Steady::now() - start).count();
+        clock.sleep(500); // the monitor lags the sink
+        recorder.stop();
+        auto peaks = recorder.peaks();
+        // From 300 ms into the sound on: the start of the first block heard.
+        auto first = std::find_if(peaks.begin(), peaks.end(), [](int p) { return p > 500; });
+        std::vector<int> sound(
+            first + std::min<std::ptrdiff_t>(30, peaks.end() - first), peaks.end());
+        int silence = MonitorRecorder::longestSilenceMillis(sound);
+        std::printf("track %d%s: ended after %.0f ms (length %.0f), longest silence %d ms\n", i + 1,
+            hog ? " under load" : "", took, trackMillis, silence);
+        std::fflush(stdout);
+        late += std::abs(took - trackMillis) > 1000;
+        dropOuts += silence >= 100;
+        EXPECT_NEAR(took, trackMillis, 1000) << "track " << i + 1;
+        EXPECT_LT(silence, 100) << "track " << i + 1;
+    }
+    std::printf("%d tracks: %d off their length by more than 1 s, %d with a drop-out\n", tracks,
+        late, dropOuts);
+}
+
+} // namespace
+} // namespace media

@@ -1,0 +1,167 @@
+// The percent the player posts and the point a resume starts from, against what the test
+// sink's monitor hears. The track is a tone whose amplitude grows linearly, so the level of
+// each 10 ms block on the monitor tells the position heard.
+
+#include "media/track_commands.h"
+#include "monitor_recorder.h"
+#include "platform/pulse/pulse_output.h"
+#include "platform/system_clock.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+
+namespace media {
+namespace {
+
+using test::MonitorRecorder;
+using Steady = std::chrono::steady_clock;
+
+constexpr double trackMillis = 6000;
+
+class TimedTarget : public NotifyTarget {
+public:
+    bool exists() const override { return true; }
+    void post(int percent) override
+    {
+        std::lock_guard lock(mutex_);
+        posts_.push_back({ percent, Steady::now() });
+    }
+    struct Post {
+        int percent;
+        Steady::time_point at;
+    };
+    std::vector<Post> posts() const
+    {
+        std::lock_guard lock(mutex_);
+        return posts_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<Post> posts_;
+};
+
+class Position : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("PULSE_SERVER"))
+            GTEST_SKIP() << "no test sound server (run through scripts/with-test-env)";
+        makeOutput = platform::pulse::pulseOutputFactory();
+        ASSERT_TRUE(makeOutput);
+        ASSERT_TRUE(recorder.waitUntilRecording());
+    }
+
+    void takeRecording()
+    {
+        recorder.stop();
+        peaks = recorder.peaks();
+        arrivals = recorder.arrivals();
+    }
+
+    // The level grows in proportion to the position, so its growth per millisecond of wall
+    // time between `from` and `to` (both inside steady playing) turns a level into a position.
+    void calibrate(Steady::time_point from, Steady::time_point to)
+    {
+        double n = 0, st = 0, sl = 0, stt = 0, stl = 0;
+        for (std::size_t i = 0; i < peaks.size(); ++i) {
+            if (arrivals[i] < from || arrivals[i] > to)
+                continue;
+            double t = std::chrono::duration<double, std::milli>(arrivals[i] - from).count();
+            n += 1;
+            st += t;
+            sl += peaks[i];
+            stt += t * t;
+            stl += t * peaks[i];
+        }
+        ASSERT_GT(n, 50);
+        levelPerMilli = (n * stl - st * sl) / (n * stt - st * st);
+        ASSERT_GT(levelPerMilli, 1);
+    }
+
+    // The position heard at the end of a block of the given peak level.
+    double heardAt(int peak) const { return peak / levelPerMilli; }
+
+    // The position heard at `when`: the level of the last block that had arrived by then.
+    double heardPosition(Steady::time_point when) const
+    {
+        auto at = std::upper_bound(arrivals.begin(), arrivals.end(), when) - arrivals.begin();
+        return at == 0 ? 0 : heardAt(peaks[at - 1]);
+    }
+
+    platform::SystemClock clock;
+    OutputFactory makeOutput;
+    MonitorRecorder recorder;
+    std::vector<int> peaks;
+    std::vector<Steady::time_point> arrivals;
+    double levelPerMilli = 0;
+};
+
+TEST_F(Position, PostedPercentIsWhatIsHeard)
+{
+    TrackCommands commands({ clock, makeOutput });
+    auto target = std::make_shared<TimedTarget>();
+    auto start = Steady::now();
+    commands.playMusicFile(test::track("ramp_6s.mp3"), 0, target);
+    clock.sleep(6500);
+    takeRecording();
+    calibrate(start + std::chrono::seconds(1), start + std::chrono::milliseconds(5500));
+    auto posts = target->posts();
+    ASSERT_GE(posts.size(), 90u);
+    double worst = 0;
+    for (const auto& post : posts) {
+        // Too quiet to measure at the start, and the tone fades out at the end.
+        if (post.percent < 5 || post.percent > 95)
+            continue;
+        double error = heardPosition(post.at) - post.percent * trackMillis / 100;
+        worst = std::max(worst, std::abs(error));
+        EXPECT_NEAR(error, 0, 50) << "at " << post.percent << "%";
+    }
+    std::printf("largest gap between the percent posted and the monitor: %.0f ms\n", worst);
+}
+
+TEST_F(Position, ResumeStartsWhereTheSoundStopped)
+{
+    TrackCommands commands({ clock, makeOutput });
+    auto target = std::make_shared<TimedTarget>();
+    auto start = Steady::now();
+    commands.playMusicFile(test::track("ramp_6s.mp3"), 0, target);
+    clock.sleep(3000);
+    commands.pausePlaying();
+    auto pausedAt = Steady::now();
+    clock.sleep(1000);
+    // As the application resumes: the same file again from the last percent posted.
+    int held = target->posts().back().percent;
+    auto resumedAt = Steady::now();
+    commands.playMusicFile(test::track("ramp_6s.mp3"), held, target);
+    clock.sleep(1000);
+    takeRecording();
+    calibrate(start + std::chrono::milliseconds(500), pausedAt - std::chrono::milliseconds(200));
+
+    // The last loud block before the pause's silence, and the first after the resume.
+    auto pauseBlock
+        = std::upper_bound(arrivals.begin(), arrivals.end(), pausedAt) - arrivals.begin();
+    auto stopped = pauseBlock;
+    while (stopped + 1 < std::ptrdiff_t(peaks.size()) && peaks[stopped + 1] > 500)
+        ++stopped;
+    auto resumeBlock
+        = std::upper_bound(arrivals.begin(), arrivals.end(), resumedAt) - arrivals.begin();
+    auto restarted = resumeBlock;
+    while (restarted < std::ptrdiff_t(peaks.size()) && peaks[restarted] <= 500)
+        ++restarted;
+    ASSERT_LT(restarted + 5, std::ptrdiff_t(peaks.size()));
+    double stopPosition = heardAt(peaks[stopped]);
+    // The first frame decoded after a jump may lack its reservoir bytes; a few blocks on, the
+    // level is whole again.
+    double resumePosition = heardAt(peaks[restarted + 5]) - 5 * MonitorRecorder::blockMillis;
+    std::printf("sound stopped at %.0f ms, resumed at %.0f ms (held %d%%)\n", stopPosition,
+        resumePosition, held);
+    EXPECT_NEAR(resumePosition, stopPosition, 100);
+}
+
+} // namespace
+} // namespace media

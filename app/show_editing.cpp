@@ -8,6 +8,7 @@
 #include "app/show_list.h"
 #include "app/show_names.h"
 #include "app/show_renaming.h"
+#include "app/show_rewrite.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
 #include "app/slot_text.h"
@@ -148,14 +149,7 @@ HandlerResult newShow(Application& app, HandlerArgs)
     setShowCaption(app, unsavedShow);
     rememberCurrentShow(app);
     // Emptied in the scratch copy, which replaces the show whole: never half a show.
-    editThroughScratch(app, [](recdb::Registry& db) {
-        db.goFirst();
-        const int count = db.recordCount();
-        for (int k = 1; k <= count; ++k, db.skip())
-            if (!db.markDeleted())
-                return false;
-        return db.pack();
-    });
+    (void)replaceCurrentShow(app, {});
     refreshShowView(app);
     stopPlayback(app);
     return std::nullopt;

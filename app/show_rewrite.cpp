@@ -2,8 +2,6 @@
 
 #include "app/application.h"
 
-#include "runtime/files.h"
-
 namespace app {
 namespace {
 
@@ -15,13 +13,9 @@ bool appendSlot(recdb::Registry& db, const Slot& slot)
         && db.writeField(Text(fields::title), {}, slot.title);
 }
 
-// The scratch table, a fresh copy of the show table's structure, holding exactly `slots`.
-bool buildInScratch(Application& app, const std::vector<Slot>& slots)
+// Empties the scratch copy of the show and fills it with exactly `slots`.
+bool writeSlots(recdb::Registry& db, const std::vector<Slot>& slots)
 {
-    OpenTable scratch(app, tables::scratchShow);
-    if (!scratch.isOpen())
-        return false;
-    recdb::Registry& db = app.databases;
     db.goFirst();
     const int count = db.recordCount();
     for (int k = 1; k <= count; ++k, db.skip())
@@ -39,10 +33,7 @@ bool buildInScratch(Application& app, const std::vector<Slot>& slots)
 
 bool replaceCurrentShow(Application& app, const std::vector<Slot>& slots)
 {
-    const Text current = dataFilePath(app, tables::currentShow.file);
-    const Text scratch = dataFilePath(app, tables::scratchShow.file);
-    return runtime::copyFile(current, scratch) && buildInScratch(app, slots)
-        && runtime::copyFile(scratch, current);
+    return editThroughScratch(app, [&slots](recdb::Registry& db) { return writeSlots(db, slots); });
 }
 
 } // namespace app

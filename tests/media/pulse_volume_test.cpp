@@ -149,14 +149,20 @@ TEST_F(PulseSinks, FollowsTheDefaultSinkAndRestoresTheStartVolume)
         SystemVolume volume = makeVolume();
         ASSERT_EQ(volume.openSystemVolume(SystemVolume::speakerLine), 1);
         ASSERT_EQ(volume.setSystemVolume(30000, 30000), 1);
+        // The change event of the write above may still be on its way: wait for the component
+        // to read the new default's full volume, not just for any event.
+        clock.sleep(200);
         int events = volumeEvents;
         pactl("set-default-sink surround");
-        for (int i = 0; i < 200 && volumeEvents == events; ++i)
+        int left = 0, right = 0;
+        for (int i = 0; i < 200 && (volumeEvents == events || left != 65535); ++i) {
             clock.sleep(10);
+            volume.getSystemVolume(left, right);
+        }
         EXPECT_GT(volumeEvents, events);
+        EXPECT_EQ(left, 65535);
         // The new default is the one set now; the old sink keeps its value.
         ASSERT_EQ(volume.setSystemVolume(20000, 20000), 1);
-        int left = 0, right = 0;
         ASSERT_EQ(volume.getSystemVolume(left, right), 1);
         EXPECT_NEAR(left, 20000, 2);
         auto serverValue

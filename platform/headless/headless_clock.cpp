@@ -141,8 +141,18 @@ void HeadlessClock::settle()
 bool HeadlessClock::step(std::optional<Millis> limit, bool dispatchWork)
 {
     requireDriver();
+    return stepUnlessWoken(limit, dispatchWork, nullptr);
+}
+
+bool HeadlessClock::stepUnlessWoken(
+    std::optional<Millis> limit, bool dispatchWork, const detail::Waiter* driverWaiter)
+{
     Lock lock(mutex_);
     settleLocked(lock);
+    // What the threads did while settling may have ended the driving thread's wait; moving
+    // time on then would make the wait last until some unrelated deadline.
+    if (driverWaiter && driverWaiter->woken)
+        return true;
     if (wakeDueSleeperLocked())
         return true;
     ScheduledWork* work = dispatchWork ? work_ : nullptr;
@@ -237,7 +247,7 @@ void HeadlessClock::blockLocked(Lock& lock, Waiter& waiter)
         lock.unlock();
         bool progressed = false;
         try {
-            progressed = step(std::nullopt, false);
+            progressed = stepUnlessWoken(std::nullopt, false, &waiter);
         } catch (...) {
             lock.lock();
             waiter.unlink(timeline_);

@@ -104,6 +104,9 @@ private:
     // Blocks the waiter's thread until someone wakes the waiter. The driving thread instead
     // moves virtual time on until then.
     void blockLocked(Lock& lock, detail::Waiter& waiter);
+    // step() for the driving thread's own waits: does nothing once driverWaiter is woken.
+    bool stepUnlessWoken(
+        std::optional<Millis> limit, bool dispatchWork, const detail::Waiter* driverWaiter);
     void wakeLocked(detail::Waiter& waiter);
     // Wakes one sleeper whose deadline has come, the earliest (then first to sleep) first.
     bool wakeDueSleeperLocked();

@@ -211,6 +211,37 @@ TEST(HeadlessClock, DrivingThreadWaitsByMovingVirtualTime)
     EXPECT_EQ(clock.wallMillis(), HeadlessClock::defaultStartWallMillis + 600);
 }
 
+// The thread waited for ends its part in real time, while the driver waits; the driver's wait
+// then ends at once, not at the next deadline of some other thread.
+TEST(HeadlessClock, DrivingThreadWaitEndedWhileSettlingTakesNoVirtualTime)
+{
+    HeadlessClock clock;
+    auto farSleeper = clock.startThread([&] { clock.sleep(5000); });
+    clock.settle();
+
+    auto worker = clock.startThread([] { busyForAWhile(); });
+    worker->join();
+    EXPECT_EQ(clock.now(), 0);
+
+    auto section = clock.makeMutex();
+    std::atomic<bool> holding = false;
+    auto holder = clock.startThread([&] {
+        std::lock_guard lock(*section);
+        holding = true;
+        busyForAWhile();
+    });
+    while (!holding)
+        std::this_thread::yield();
+    section->lock();
+    EXPECT_EQ(clock.now(), 0);
+    section->unlock();
+
+    holder->join();
+    farSleeper->requestStop();
+    farSleeper->join();
+    EXPECT_EQ(clock.now(), 0);
+}
+
 TEST(HeadlessClock, StopRequestWakesAWaitAtOnce)
 {
     std::mutex mutex;

@@ -15,6 +15,23 @@ bool isEvent(pa_subscription_event_type_t type, pa_subscription_event_type_t fac
         && (type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) == kind;
 }
 
+// Starts a libpulse operation that reports success and waits for its answer; the caller holds
+// the connection's lock.
+template <typename Start> bool succeeded(PulseConnection& connection, Start start)
+{
+    struct Result {
+        PulseConnection* connection;
+        bool ok = false;
+    } result { &connection };
+    pa_context_success_cb_t done = [](pa_context*, int success, void* data) {
+        auto* r = static_cast<Result*>(data);
+        r->ok = success != 0;
+        r->connection->signal();
+    };
+    connection.waitFor(start(done, &result));
+    return result.ok;
+}
+
 } // namespace
 
 pa_volume_t PulseMixer::toServer(std::int64_t value)
@@ -56,18 +73,10 @@ bool PulseMixer::restoreStartVolume()
     PulseConnection::Lock lock(*connection_);
     if (!startVolume_ || !connection_->readyLocked())
         return false;
-    struct Result {
-        PulseConnection* connection;
-        bool ok = false;
-    } result { connection_.get() };
-    auto done = [](pa_context*, int success, void* data) {
-        auto* r = static_cast<Result*>(data);
-        r->ok = success != 0;
-        r->connection->signal();
-    };
-    connection_->waitFor(pa_context_set_sink_volume_by_name(
-        connection_->context(), startVolume_->first.c_str(), &startVolume_->second, done, &result));
-    return result.ok;
+    return succeeded(*connection_, [this](pa_context_success_cb_t done, void* result) {
+        return pa_context_set_sink_volume_by_name(connection_->context(),
+            startVolume_->first.c_str(), &startVolume_->second, done, result);
+    });
 }
 
 void PulseMixer::connectionChanged(bool ready)
@@ -225,18 +234,10 @@ bool PulseMixer::setVolumes(const std::vector<std::int64_t>& values)
     volume.channels = std::uint8_t(values.size());
     for (std::size_t i = 0; i < values.size(); ++i)
         volume.values[i] = toServer(values[i]);
-    struct Result {
-        PulseConnection* connection;
-        bool ok = false;
-    } result { connection_.get() };
-    auto done = [](pa_context*, int success, void* data) {
-        auto* r = static_cast<Result*>(data);
-        r->ok = success != 0;
-        r->connection->signal();
-    };
-    connection_->waitFor(pa_context_set_sink_volume_by_index(
-        connection_->context(), sinkIndex_, &volume, done, &result));
-    return result.ok;
+    return succeeded(*connection_, [this, &volume](pa_context_success_cb_t done, void* result) {
+        return pa_context_set_sink_volume_by_index(
+            connection_->context(), sinkIndex_, &volume, done, result);
+    });
 }
 
 void PulseMixer::setChangeListener(std::function<void(Control)> listener)

@@ -1,12 +1,15 @@
 // Closing the main window through the window manager, as the operator does from its frame:
-// stopped, playing and with a dialog open, the closing notice is on the screen with its text,
-// and the process is gone 5.0 to 5.5 s after the request with exit code 0.
+// stopped, playing, while a time limit fades the music out and with a dialog open, the closing
+// notice is on the screen with its text, and the process is gone 5.0 to 5.5 s after the
+// request with exit code 0.
 
 #include "desktop_environment.h"
+#include "private_sound.h"
 #include "program_run.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -22,11 +25,14 @@
 namespace gui::desktop {
 namespace {
 
-enum class State { Stopped, Playing, DialogOpen, FileDialogOpen };
+enum class State { Stopped, Playing, FadingOut, DialogOpen, FileDialogOpen };
 
-// The first slot's track in 树型框1 (at 24,53 in 分组框6 at 208,27 in 分组框4 at 344,16), on
-// the line under its heading, in the main window's client area.
-constexpr QPoint firstTrack { 344 + 208 + 24 + 57, 16 + 27 + 53 + 25 };
+// Points of the main window's client area as the program draws it: 播放 (at 14,124 in 分组框3
+// at 8,16), 设 置 (at 67,279 in 分组框3) and the first slot's track, the second line of
+// 树型框1 (whose lines are 16 pixels high from y 121).
+constexpr QPoint playButton { 8 + 14 + 37, 16 + 124 + 10 };
+constexpr QPoint settingsButton { 8 + 67 + 37, 16 + 279 + 10 };
+constexpr QPoint firstTrack { 344 + 208 + 24 + 57, 121 + 16 + 7 };
 
 const char* name(State state)
 {
@@ -35,6 +41,8 @@ const char* name(State state)
         return "stopped";
     case State::Playing:
         return "playing";
+    case State::FadingOut:
+        return "in a fade out";
     case State::DialogOpen:
         return "with a dialog open";
     default:
@@ -104,18 +112,43 @@ double differing(const QImage& a, const QImage& b)
 
 class ClosingTest : public DesktopTest, public ::testing::WithParamInterface<State> {
 protected:
-    // A show of a short real track, ten times over, current at start-up.
-    static void writeShowWithTrack(const ProgramRun& program)
+    // A saved show of one track ten times over, the only one, so current at start-up and with
+    // nothing unsaved to ask about at the close.
+    static void writeShow(const ProgramRun& program, const QString& track)
     {
-        const QString table = program.directory().filePath("program/dqqf.dat");
+        const QString table = program.directory().filePath("program/lb/show.dat");
+        ASSERT_TRUE(QFile::copy(program.directory().filePath("program/dqqf.dat"), table));
         for (int slot = 1; slot <= 10; ++slot) {
             QProcess tool;
             tool.start(RECDB_TOOL_PATH,
                 { "append", table, QString::number(slot), QStringLiteral(u"慢四"), "track",
-                    TRACK_PATH });
+                    track });
             ASSERT_TRUE(tool.waitForFinished(10'000));
             ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
         }
+    }
+
+    static void writeShowOfShortTrack(const ProgramRun& program) { writeShow(program, TRACK_PATH); }
+
+    // A 90 s track whose style has a one-minute limit at full volume, so that the time limit
+    // fades it out from about 36 s after it starts, for 25 s.
+    static void writeShowFadingOutSoon(const ProgramRun& program)
+    {
+        // A stream without a header frame thirty times over: its frames simply follow on.
+        QFile source(LONG_TRACK_SOURCE);
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        const QByteArray frames = source.readAll();
+        const QString track = program.directory().filePath("long.mp3");
+        QFile out(track);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        for (int copy = 0; copy < 30; ++copy)
+            ASSERT_EQ(out.write(frames), frames.size());
+        out.close();
+        writeShow(program, track);
+        // The style settings in GBK, as the program keeps them: [慢四] 限时=1 音量=100.
+        QFile settings(program.directory().filePath("program/ss.dat"));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        settings.write("[\xc2\xfd\xcb\xc4]\r\n\xcf\xde\xca\xb1=1\r\n\xd2\xf4\xc1\xbf=100\r\n");
     }
 
     // A point of the main window's client area.
@@ -137,17 +170,12 @@ protected:
         return false;
     }
 
-    // Streams of the program on the private sound server, or nothing without one.
-    static std::optional<int> playingStreams()
+    // Saves the screen for a failure message.
+    static std::string screenSavedAs(const QString& name)
     {
-        if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
-            return std::nullopt;
-        QProcess pactl;
-        pactl.start("pactl", { "list", "short", "sink-inputs" });
-        pactl.waitForFinished(5'000);
-        return QString::fromUtf8(pactl.readAllStandardOutput())
-            .split('\n', Qt::SkipEmptyParts)
-            .size();
+        const QString saved = QDir::temp().filePath(name);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(saved);
+        return saved.toStdString();
     }
 };
 
@@ -157,36 +185,52 @@ TEST_P(ClosingTest, NoticeShowsItsTextAndTheProcessEndsAfterFiveSeconds)
     const QImage expected = expectedNoticeText(*desktop);
     ASSERT_FALSE(expected.isNull()) << "the snapshot tool did not draw the notice";
 
+    if ((state == State::Playing || state == State::FadingOut) && !sinkVolume())
+        GTEST_SKIP() << "no private sound server (scripts/with-test-env starts one)";
+
     std::unique_ptr<ProgramRun> program;
     if (state == State::Playing || state == State::FileDialogOpen) {
-        program = std::make_unique<ProgramRun>(*desktop, writeShowWithTrack);
+        program = std::make_unique<ProgramRun>(*desktop, writeShowOfShortTrack);
+    } else if (state == State::FadingOut) {
+        program = std::make_unique<ProgramRun>(*desktop, writeShowFadingOutSoon);
     } else {
         program = std::make_unique<ProgramRun>(*desktop);
     }
     const WindowId main = program->mainWindow();
     if (state == State::Playing) {
-        // A double click on a slot's track plays it.
-        desktop->click(desktop->client(main).topLeft() + firstTrack, 1, 2);
-        const auto streams = [] { return playingStreams().value_or(1) > 0; };
-        if (!waitFor(streams, 5'000)) {
-            const QString saved = QDir::temp().filePath("closing-not-playing.png");
-            QGuiApplication::primaryScreen()->grabWindow(0).save(saved);
-            FAIL() << "the track does not play; the screen is in " << saved.toStdString();
-        }
+        // 播放 on a fresh show plays its first track.
+        clickInMain(main, playButton);
+        ASSERT_TRUE(waitFor([] { return playingStreams().value_or(0) > 0; }, 15'000))
+            << "the track does not play; the screen is in " << screenSavedAs("closing-no-play.png");
+    } else if (state == State::FadingOut) {
+        clickInMain(main, playButton);
+        // The fade-in raises the master volume from silence; the fade-out lowers it again.
+        bool risen = false;
+        int peak = 0, volume = 0;
+        const bool fading = waitFor(
+            [&] {
+                volume = sinkVolume().value_or(0);
+                risen = risen || volume < 20'000;
+                peak = risen ? std::max(peak, volume) : 0;
+                return peak > 40'000 && volume <= peak - 3'000;
+            },
+            90'000);
+        ASSERT_TRUE(fading) << "no fade-out within 90 s of 播放: the volume rose to " << peak
+                            << " and is " << volume << "; the screen is in "
+                            << screenSavedAs("closing-no-fade.png");
     } else if (state == State::FileDialogOpen) {
         // The right button on a slot's track asks for another file in the file dialog.
         clickInMain(main, firstTrack, 3);
-        if (!waitFor([&] { return otherWindowShown(*program, main); }, 10'000)) {
-            const QString saved = QDir::temp().filePath("closing-no-file-dialog.png");
-            QGuiApplication::primaryScreen()->grabWindow(0).save(saved);
-            FAIL() << "no file dialog; the screen is in " << saved.toStdString();
-        }
+        ASSERT_TRUE(waitFor([&] { return otherWindowShown(*program, main); }, 15'000))
+            << "no file dialog; the screen is in " << screenSavedAs("closing-no-file-dialog.png");
         // As an operator would: the dialog is up and has been seen before the close.
         QThread::msleep(500);
     } else if (state == State::DialogOpen) {
-        // 设 置 at 67,279 in 分组框3 opens the style settings window over the main window.
-        clickInMain(main, { 8 + 67 + 37, 16 + 279 + 10 });
-        ASSERT_TRUE(program->window(QStringLiteral(u"灯光自动音量及限时设置"), 10'000));
+        // 设 置 opens the style settings window over the main window.
+        clickInMain(main, settingsButton);
+        ASSERT_TRUE(program->window(QStringLiteral(u"灯光自动音量及限时设置"), 15'000))
+            << "no style settings window; the screen is in "
+            << screenSavedAs("closing-no-settings.png");
     }
 
     QElapsedTimer sinceRequest;
@@ -234,7 +278,8 @@ TEST_P(ClosingTest, NoticeShowsItsTextAndTheProcessEndsAfterFiveSeconds)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryState, ClosingTest,
-    ::testing::Values(State::Stopped, State::Playing, State::DialogOpen, State::FileDialogOpen),
+    ::testing::Values(
+        State::Stopped, State::Playing, State::FadingOut, State::DialogOpen, State::FileDialogOpen),
     [](const auto& info) {
         std::string text = name(info.param);
         for (char& c : text)

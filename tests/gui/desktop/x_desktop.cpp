@@ -67,42 +67,38 @@ XDesktop::XDesktop(QSize screen)
         if (QStandardPaths::findExecutable(program).isEmpty())
             throw failure(
                 QString("%1 is not installed; scripts/install-deps installs it").arg(program));
-    // A display number no other server on the machine uses.
-    for (int n = 200 + getpid() % 500, tries = 0; tries < 40; ++n, ++tries) {
-        if (QFileInfo::exists(QString("/tmp/.X11-unix/X%1").arg(n))
-            || QFileInfo::exists(QString("/tmp/.X%1-lock").arg(n)))
-            continue;
-        display_ = QString(":%1").arg(n);
-        QProcess* server = start("Xvfb",
-            { display_, "-screen", "0",
-                QString("%1x%2x24").arg(screen.width()).arg(screen.height()), "-nolisten", "tcp" });
-        const QString socket = QString("/tmp/.X11-unix/X%1").arg(n);
-        // A server that lost the race for the display to another one ends at once.
-        if (waitFor(
-                [&] {
-                    return QFileInfo::exists(socket) || server->state() == QProcess::NotRunning;
-                },
-                10'000)
-            && !server->waitForFinished(300) && server->state() == QProcess::Running)
-            break;
-        processes_.clear();
-        display_.clear();
-    }
-    if (display_.isEmpty())
-        throw failure("Xvfb did not start on any free display");
+    // The server picks a display number no other server uses and writes it to its output, so
+    // two desktops started at once never race for one number.
+    QProcess* server = start("Xvfb",
+        { "-displayfd", "1", "-screen", "0",
+            QString("%1x%2x24").arg(screen.width()).arg(screen.height()), "-nolisten", "tcp" },
+        Output::Read);
+    QByteArray announced;
+    waitFor(
+        [&] {
+            server->waitForReadyRead(50);
+            announced += server->readAllStandardOutput();
+            return announced.contains('\n') || server->state() == QProcess::NotRunning;
+        },
+        20'000);
+    bool numbered = false;
+    const int number = announced.trimmed().toInt(&numbered);
+    if (!numbered || server->state() != QProcess::Running)
+        throw failure("Xvfb did not start: " + QString::fromUtf8(announced));
+    display_ = QString(":%1").arg(number);
 
     start("openbox", { "--sm-disable" });
+    // Generous waits: a busy machine may take seconds to start each of them.
     if (!waitFor(
             [&] {
-                return !tool("xprop", { "-root", "_NET_SUPPORTING_WM_CHECK" })
-                            .contains("not found");
+                return tool("xprop", { "-root", "_NET_SUPPORTING_WM_CHECK" }).contains("window id");
             },
-            10'000))
+            30'000))
         throw failure("openbox did not take over the display");
     start("trayer",
         { "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
             "--SetDockType", "true", "--expand", "false", "--transparent", "false" });
-    if (!waitFor([&] { return !trayWindows().empty(); }, 10'000))
+    if (!waitFor([&] { return !trayWindows().empty(); }, 30'000))
         throw failure("trayer did not put up its tray");
 }
 
@@ -118,12 +114,13 @@ XDesktop::~XDesktop()
     }
 }
 
-QProcess* XDesktop::start(const QString& program, const QStringList& arguments)
+QProcess* XDesktop::start(const QString& program, const QStringList& arguments, Output output)
 {
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(environmentFor(display_));
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->setStandardOutputFile(QProcess::nullDevice());
+    if (output == Output::Discard)
+        process->setStandardOutputFile(QProcess::nullDevice());
     process->start(program, arguments);
     if (!process->waitForStarted(10'000))
         throw failure(program + " did not start");

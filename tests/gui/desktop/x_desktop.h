@@ -58,7 +58,9 @@ public:
     void pressKeys(const QStringList& keys) const;
 
 private:
-    QProcess* start(const QString& program, const QStringList& arguments);
+    enum class Output { Discard, Read };
+    QProcess* start(
+        const QString& program, const QStringList& arguments, Output output = Output::Discard);
 
     QString display_;
     std::vector<std::unique_ptr<QProcess>> processes_; // server first

@@ -4,6 +4,7 @@
 #include "gui_fixture.h"
 
 #include <QThread>
+#include <QTimer>
 
 #include <thread>
 
@@ -30,6 +31,20 @@ TEST_F(QtEventLoopTest, PostsFromWorkersRunOnTheLoopThreadInOrder)
     loop.processPending();
     EXPECT_EQ(order, (std::vector<int> { 0, 1, 2 }));
     EXPECT_EQ(onLoop, (std::vector<bool> { true, true, true }));
+}
+
+// The window system's events hand their work on as queued calls (a close request): one turn
+// runs them, and stops there, however much they queue in turn.
+TEST_F(QtEventLoopTest, OneTurnRunsWhatPendingEventsHandOnButNoMore)
+{
+    int calls = 0;
+    std::function<void()> handOn = [&] {
+        ++calls;
+        QTimer::singleShot(0, handOn);
+    };
+    QTimer::singleShot(0, handOn);
+    loop.processPending();
+    EXPECT_EQ(calls, 2);
 }
 
 TEST_F(QtEventLoopTest, RunUntilReturnsOnceDoneAndTimersMayStopThemselves)

@@ -21,6 +21,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 
 namespace gui::desktop {
 namespace {
@@ -271,6 +272,7 @@ TEST_P(ClosingTest, NoticeShowsItsTextAndTheProcessEndsAfterFiveSeconds)
 
     ASSERT_TRUE(program->process().waitForFinished(10'000)) << "the process did not end";
     const qint64 took = sinceRequest.elapsed();
+    std::cout << "closed " << name(state) << " in " << took << " ms\n";
     EXPECT_GE(took, 5'000);
     EXPECT_LE(took, 5'500);
     EXPECT_EQ(program->process().exitStatus(), QProcess::NormalExit);

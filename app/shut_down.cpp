@@ -19,6 +19,17 @@ namespace {
 constexpr int visible = 5;
 constexpr int closingNoticeMillis = 5000;
 
+// The style editor stores the show's slots when it goes. Closing the program while it is open
+// ends it first, its chooser before it, as the operator's own close would: its edits are
+// stored rather than asked about as unsaved work, and no edit is left waiting on a chooser
+// whose editor is gone if the operator then keeps the program open.
+void endStyleEditor(Application& app)
+{
+    for (const ui::WindowId open : { ids::StylePickDialog::window, ids::StyleEditorWindow::window })
+        if (app.windows.isLoaded(open))
+            app.windows.close(open, 0);
+}
+
 } // namespace
 
 // The operator may keep the program open rather than lose unsaved work; otherwise the close
@@ -26,6 +37,7 @@ constexpr int closingNoticeMillis = 5000;
 HandlerResult shutDown(Application& app, HandlerArgs)
 {
     using namespace ids::MainWindow;
+    endStyleEditor(app);
     if (!mayDiscardCurrentShow(app))
         return 0;
     ui::Commands commands(app.windows);

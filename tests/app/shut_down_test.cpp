@@ -5,6 +5,7 @@
 
 #include "app/start_routine.h"
 #include "app/style_settings_file.h"
+#include "ui/unit_properties.h"
 
 #include <algorithm>
 #include <fstream>
@@ -104,6 +105,81 @@ TEST_F(ShutDown, RegistersNothingForAProgramThatIsNotInstalled)
     runAndClose();
 
     EXPECT_FALSE(fs::exists(autostartEntry()));
+}
+
+// The style editor stores the show's slots as it goes. Closing the program with the editor
+// open ends the editor as well, so its edits are kept, not taken for unsaved work to drop.
+TEST_F(ShutDown, ClosingWithTheStyleEditorOpenKeepsItsEdits)
+{
+    namespace editor = ids::StyleEditorWindow;
+    saveShow(u8"周六.dat", { { "1", "慢四", "月光", "/m/月光.mp3" }, { "2", "探戈", "", "" } });
+    headless.loop().post([this] {
+        // Runs in the editor's own loop: the operator deletes the second slot, then closes the
+        // main window behind the editor.
+        headless.loop().post([this] {
+            application.windows.setProperty(
+                editor::window, editor::超级列表框1, ui::prop::listView::currentRow, 1);
+            input.rightClick(editor::window, editor::超级列表框1);
+            const std::vector<ui::headless::ShownMenu> menus = views.menus();
+            ASSERT_FALSE(menus.empty());
+            for (const ui::MenuEntry& entry : menus.back().entries)
+                if (entry.caption == "删除")
+                    input.menuCommand(editor::window, entry.commandId);
+            input.requestClose(window);
+        });
+        input.click(window, 曲风编辑按钮);
+    });
+
+    EXPECT_EQ(runStartRoutine(application), 0);
+
+    const std::vector<std::string> messages = messageTexts();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.front(), "删除成功！");
+    EXPECT_EQ(
+        std::count(messages.begin(), messages.end(), "当前场次有未保存的修改，是否放弃？"), 0);
+    EXPECT_TRUE(shown("0x520108f5 show"));
+    const std::string saved = contents(directory / "lb" / u8"周六.dat");
+    EXPECT_TRUE(saved == contents(directory / "dqqf.dat")) << "the show file is not the table";
+    EXPECT_EQ(saved.find("探戈"), std::string::npos) << "the deleted slot is still in the show";
+}
+
+// The operator keeps the program open when asked about a show never saved, while the style
+// chooser of an edit is open: the edit ends untouched, nothing acts on the gone editor.
+TEST_F(ShutDown, KeepingTheProgramOpenFromTheStyleChooserLeavesNoEditHalfDone)
+{
+    namespace editor = ids::StyleEditorWindow;
+    writeCurrentShow({ { "1", "慢四", "月光", "/m/月光.mp3" } });
+    headless.dialogs().answerNextMessageBox(platform::Button::Cancel);
+    bool editorLeftOpen = true;
+    headless.loop().post([&] {
+        application.windows.setProperty(
+            window, 标签场次, ui::prop::label::caption, Text("新建场次"));
+        headless.loop().post([&] {
+            headless.loop().post([&] {
+                input.requestClose(window); // in the chooser's loop: kept open
+                headless.loop().post([&] {
+                    editorLeftOpen = application.windows.isLoaded(editor::window)
+                        || application.windows.isLoaded(ids::StylePickDialog::window);
+                    input.requestClose(window);
+                });
+            });
+            input.rightClick(editor::window, editor::超级列表框1);
+            const std::vector<ui::headless::ShownMenu> menus = views.menus();
+            ASSERT_FALSE(menus.empty());
+            for (const ui::MenuEntry& entry : menus.back().entries)
+                if (entry.caption == "添加")
+                    input.menuCommand(editor::window, entry.commandId);
+        });
+        input.click(window, 曲风编辑按钮);
+    });
+
+    EXPECT_EQ(runStartRoutine(application), 0);
+
+    EXPECT_FALSE(editorLeftOpen);
+    EXPECT_EQ(messageTexts(),
+        (std::vector<std::string> {
+            "当前场次有未保存的修改，是否放弃？", "当前场次有未保存的修改，是否放弃？" }));
+    EXPECT_EQ(readCurrentShow(application).size(), 1u);
 }
 
 class ShutDownWhilePlaying : public ShutDown {

@@ -5,7 +5,7 @@
 #include "desktop_environment.h"
 #include "program_run.h"
 
-#include <QThread>
+#include <iostream>
 
 namespace gui::desktop {
 namespace {
@@ -147,6 +147,7 @@ TEST_F(TrayTest, ClicksAndMenuBringTheWindowBackEveryTime)
     }
     cover.kill();
     cover.waitForFinished(3'000);
+    std::cout << "the tray menu was asked for again " << menuRetries << " times\n";
 }
 
 // Right after a start the window manager may still be taking the window over; hiding it
@@ -162,6 +163,7 @@ TEST_F(TrayTest, WindowHiddenRightAfterStartComesBackOnALeftClick)
         desktop->click(icon().center());
         ASSERT_TRUE(restored(program)) << program.errors().toStdString();
     }
+    std::cout << "the tray menu was asked for again " << menuRetries << " times\n";
 }
 
 } // namespace

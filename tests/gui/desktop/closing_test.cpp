@@ -1,7 +1,7 @@
 // Closing the main window through the window manager, as the operator does from its frame:
-// stopped, playing, while a time limit fades the music out and with a dialog open, the closing
-// notice is on the screen with its text, and the process is gone 5.0 to 5.5 s after the
-// request with exit code 0.
+// stopped, playing (in the fade-in of a track just started), while a time limit fades the music
+// out and with a dialog open, the closing notice is on the screen with its text, and the
+// process is gone 5.0 to 5.5 s after the request with exit code 0.
 
 #include "desktop_environment.h"
 #include "private_sound.h"

@@ -27,13 +27,15 @@
 namespace gui::desktop {
 namespace {
 
-enum class State { Stopped, Playing, FadingOut, DialogOpen, FileDialogOpen };
+enum class State { Stopped, Playing, FadingOut, DialogOpen, StyleEditorOpen, FileDialogOpen };
 
 // Points of the main window's client area as the program draws it: 播放 (at 14,124 in 分组框3
-// at 8,16), 设 置 (at 67,279 in 分组框3) and the first slot's track, the second line of
-// 树型框1 (whose lines are 16 pixels high from y 121).
+// at 8,16), 设 置 (at 67,279 in 分组框3), 曲风编辑 (at 97,440 in 分组框6 at 208,27 in 分组框4
+// at 344,16) and the first slot's track, the second line of 树型框1 (whose lines are 16 pixels
+// high from y 121).
 constexpr QPoint playButton { 8 + 14 + 37, 16 + 124 + 10 };
 constexpr QPoint settingsButton { 8 + 67 + 37, 16 + 279 + 10 };
+constexpr QPoint styleEditorButton { 344 + 208 + 97 + 37, 16 + 27 + 440 + 10 };
 constexpr QPoint firstTrack { 344 + 208 + 24 + 57, 121 + 16 + 7 };
 
 // The time-limit fade-out lowers the volume a step at a time and takes input between steps.
@@ -50,6 +52,8 @@ const char* name(State state)
         return "in a fade out";
     case State::DialogOpen:
         return "with a dialog open";
+    case State::StyleEditorOpen:
+        return "with the style editor open";
     default:
         return "with the file dialog open";
     }
@@ -194,7 +198,8 @@ TEST_P(ClosingTest, NoticeShowsItsTextAndTheProcessEndsAfterFiveSeconds)
         GTEST_SKIP() << "no private sound server (scripts/with-test-env starts one)";
 
     std::unique_ptr<ProgramRun> program;
-    if (state == State::Playing || state == State::FileDialogOpen) {
+    if (state == State::Playing || state == State::FileDialogOpen
+        || state == State::StyleEditorOpen) {
         program = std::make_unique<ProgramRun>(*desktop, writeShowOfShortTrack);
     } else if (state == State::FadingOut) {
         program = std::make_unique<ProgramRun>(*desktop, writeShowFadingOutSoon);
@@ -236,6 +241,11 @@ TEST_P(ClosingTest, NoticeShowsItsTextAndTheProcessEndsAfterFiveSeconds)
         ASSERT_TRUE(program->window(QStringLiteral(u"灯光自动音量及限时设置"), 15'000))
             << "no style settings window; the screen is in "
             << screenSavedAs("closing-no-settings.png");
+    } else if (state == State::StyleEditorOpen) {
+        // The editor ends with the program and stores the show as it goes.
+        clickInMain(main, styleEditorButton);
+        ASSERT_TRUE(program->window(QStringLiteral(u"曲风编辑"), 15'000))
+            << "no style editor; the screen is in " << screenSavedAs("closing-no-editor.png");
     }
 
     QElapsedTimer sinceRequest;
@@ -285,8 +295,8 @@ TEST_P(ClosingTest, NoticeShowsItsTextAndTheProcessEndsAfterFiveSeconds)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryState, ClosingTest,
-    ::testing::Values(
-        State::Stopped, State::Playing, State::FadingOut, State::DialogOpen, State::FileDialogOpen),
+    ::testing::Values(State::Stopped, State::Playing, State::FadingOut, State::DialogOpen,
+        State::StyleEditorOpen, State::FileDialogOpen),
     [](const auto& info) {
         std::string text = name(info.param);
         for (char& c : text)

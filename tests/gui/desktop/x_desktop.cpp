@@ -1,7 +1,5 @@
 #include "x_desktop.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -9,7 +7,6 @@
 
 #include <chrono>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace gui::desktop {
 

@@ -47,8 +47,10 @@ protected:
     {
         std::optional<WindowId> menu;
         for (int attempt = 0; attempt < 3 && !menu; ++attempt) {
-            if (attempt > 0)
+            if (attempt > 0) {
                 ++menuRetries;
+                std::cout << "no menu 5 s after a right click on the icon; clicking again\n";
+            }
             desktop->click(icon().center(), 3);
             waitFor([&] { return (menu = program.popupMenu()).has_value(); }, 5'000);
         }

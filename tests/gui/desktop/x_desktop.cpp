@@ -226,7 +226,7 @@ void XDesktop::pressKeys(const QStringList& keys) const
     xdotool(QStringList { "key", "--delay", "60" } + keys);
 }
 
-bool waitFor(const std::function<bool()>& done, int timeoutMs)
+bool waitFor(const std::function<bool()>& done, int timeoutMs, int intervalMs)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
@@ -234,7 +234,7 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs)
             return true;
         if (std::chrono::steady_clock::now() >= end)
             return false;
-        QThread::msleep(40);
+        QThread::msleep(intervalMs);
     }
 }
 

@@ -66,7 +66,8 @@ private:
     std::vector<std::unique_ptr<QProcess>> processes_; // server first
 };
 
-// Polls until done() or the timeout; true when done.
-bool waitFor(const std::function<bool()>& done, int timeoutMs);
+// Polls until done() or the timeout; true when done. A longer interval spares a busy machine
+// the polls' own work (most of them start an X tool) where the polled program is being timed.
+bool waitFor(const std::function<bool()>& done, int timeoutMs, int intervalMs = 40);
 
 } // namespace gui::desktop

@@ -61,11 +61,19 @@ public:
             return code;
         }
         loaded_ = true;
+        original_ = bytes_;
         return Ok;
     }
 
     // Writes the header back, keeping its lock.
     int write() { return file_.write(0, bytes_.data(), auxHeaderSize); }
+
+    // Writes the header back as it was read, keeping its lock.
+    int restore()
+    {
+        bytes_ = original_;
+        return write();
+    }
 
     // Writes the header back if it was read, releases its lock; keeps the first failure.
     int finish(int code)
@@ -103,6 +111,7 @@ public:
 private:
     LockedFile& file_;
     std::array<unsigned char, auxHeaderSize> bytes_ {};
+    std::array<unsigned char, auxHeaderSize> original_ {};
     bool loaded_ = false;
 };
 
@@ -280,11 +289,12 @@ int AuxiliaryFile::takeBlock(Header& header, bool& useFreeList, std::int32_t& nu
     return Ok;
 }
 
-// Every block is written while the header lock is held and before the header is written: a
-// block taken from the free list is never seen empty off the list by another process (whose
-// tail shrinking would unlink and cut it). Blocks past the old end cost nothing until the
-// header counts them; blocks from the free list are put back as they were when a write
-// fails, so a failure leaves the header, the list and every value as they were.
+// Everything happens while the header lock is held, so no other process sees a block taken
+// from the free list before it holds its value (it would look free, and shrinking the tail
+// would cut it). Blocks past the old end are written before the header counts them (the file
+// is never shorter than its count), blocks from the free list after the header no longer
+// lists them (a listed block never holds a value): a crash in between leaks blocks at worst.
+// A failed write puts the free-list blocks and the header back as they were.
 int AuxiliaryFile::writeValue(std::string_view bytes, std::int32_t& newFirst)
 {
     newFirst = 0;
@@ -306,6 +316,13 @@ int AuxiliaryFile::writeValue(std::string_view bytes, std::int32_t& newFirst)
         if (number < oldEnd)
             fromFreeList.emplace_back(number, taken);
     }
+    // Rewriting a free block as it was is harmless, so all are put back, whichever failed.
+    auto putBack = [&](int code) {
+        for (const auto& [number, taken] : fromFreeList)
+            writeBlock(number, taken);
+        header.restore();
+        return header.abandon(code);
+    };
     auto writeChainBlock = [&](std::size_t i) {
         Block block;
         block.setPrevious(i > 0 ? chain[i - 1] : 0);
@@ -313,25 +330,16 @@ int AuxiliaryFile::writeValue(std::string_view bytes, std::int32_t& newFirst)
         block.setContent(bytes.substr(i * blockCapacity, blockCapacity));
         return writeBlock(chain[i], block);
     };
-    std::size_t overwritten = 0;
-    auto putBack = [&](int code) {
-        for (std::size_t i = 0; i < overwritten; ++i)
-            writeBlock(fromFreeList[i].first, fromFreeList[i].second);
-        return header.abandon(code);
-    };
     for (std::size_t i = 0; i < chain.size(); ++i)
         if (chain[i] >= oldEnd)
             if (int code = writeChainBlock(i))
                 return header.abandon(code);
-    for (std::size_t i = 0; i < chain.size(); ++i) {
-        if (chain[i] >= oldEnd)
-            continue;
-        if (int code = writeChainBlock(i))
-            return putBack(code);
-        ++overwritten;
-    }
     if (int code = header.write())
         return putBack(code);
+    for (std::size_t i = 0; i < chain.size(); ++i)
+        if (chain[i] < oldEnd)
+            if (int code = writeChainBlock(i))
+                return putBack(code);
     int code = header.release();
     if (code == Ok)
         newFirst = chain.front();

@@ -37,12 +37,14 @@ TEST_F(QtEventLoopTest, PostsFromWorkersRunOnTheLoopThreadInOrder)
 // runs them, and stops there, however much they queue in turn.
 TEST_F(QtEventLoopTest, OneTurnRunsWhatPendingEventsHandOnButNoMore)
 {
+    // Calls still queued at the end go with this object, not into the next test.
+    QObject queuedFor;
     int calls = 0;
     std::function<void()> handOn = [&] {
         ++calls;
-        QTimer::singleShot(0, handOn);
+        QTimer::singleShot(0, &queuedFor, handOn);
     };
-    QTimer::singleShot(0, handOn);
+    QTimer::singleShot(0, &queuedFor, handOn);
     loop.processPending();
     EXPECT_EQ(calls, 2);
 }

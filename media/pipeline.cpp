@@ -12,14 +12,13 @@ constexpr std::size_t chunkSize = 16 * 1024;
 constexpr std::size_t chunksAhead = 8;
 // Chunks read before a track without a trustworthy frame count is walked, so it starts at once.
 constexpr std::size_t chunksBeforeCount = 2;
-// Short enough that the percent posted follows what is heard within a few hundredths.
-constexpr platform::Millis longestPoll = 20;
-
-// How long to let the device play before looking again: a fraction of what it holds.
-platform::Millis pollInterval(const OutputState& state)
-{
-    return std::clamp<platform::Millis>(state.delay / 4, 5, longestPoll);
-}
+// Decoded on the starting thread and handed to the device before the stages run: enough for
+// the device to start on, so the first sound waits for no thread to be scheduled.
+constexpr platform::Millis primeMillis = 200;
+// The device is looked at least this often while it holds a few seconds: a quarter of what
+// it holds is left when it is refilled.
+constexpr platform::Millis shortestPoll = 5;
+constexpr platform::Millis longestPoll = 250;
 
 // One frame's samples at the forced output format; a larger decode spans blocks.
 std::size_t blockCapacity(const TrackInfo& info)
@@ -73,7 +72,16 @@ void Pipeline::start(
 {
     notify_ = std::move(notify);
     ended_ = std::move(ended);
-    stages_.push_back(clock_.startThread([this, startPercent] { readStage(startPercent); }));
+    std::optional<ReadPosition> primed;
+    if (startPercent == 0)
+        primed = primeDevice();
+    stages_.push_back(clock_.startThread([this, startPercent, primed] {
+        if (primed)
+            readStage(*primed, file_.info().exactTotals);
+        else
+            readStage({ startOffset(startPercent), 0 },
+                file_.info().exactTotals || startPercent != 0);
+    }));
     stages_.push_back(clock_.startThread([this] { decodeStage(); }));
     stages_.push_back(clock_.startThread([this] { outputStage(); }));
 }
@@ -117,20 +125,47 @@ std::optional<TrackInfo> Pipeline::countFrames()
     return counted;
 }
 
-void Pipeline::readStage(int startPercent)
+std::optional<Pipeline::ReadPosition> Pipeline::primeDevice()
 {
-    std::int64_t offset = startOffset(startPercent);
-    bool counted = file_.info().exactTotals || startPercent != 0;
-    for (std::size_t chunks = 0;; ++chunks) {
-        if (!counted && chunks == chunksBeforeCount) {
+    ReadPosition at { startOffset(0), 0 };
+    std::vector<std::uint8_t> chunk(chunkSize);
+    long n = file_.read(at.offset, chunk.data(), chunk.size());
+    if (n <= 0 || !decoder_->feed({ chunk.data(), std::size_t(n) }))
+        return std::nullopt;
+    std::size_t primeBytes
+        = std::size_t(primeMillis) * std::size_t(file_.info().header.sampleRate) / 1000
+        * bytesPerFrame_;
+    std::size_t blocks = 0;
+    for (std::size_t decoded = 0; decoded < primeBytes;) {
+        MpegDecoder::Frame frame = decoder_->decodeFrame();
+        if (frame.status != MpegDecoder::Status::frame)
+            break;
+        blocks += queueSamples(frame.samples);
+        decoded += frame.samples.size();
+    }
+    // Only what the device takes now: the output stage writes the rest.
+    for (; blocks > 0; --blocks) {
+        auto next = ring_.waitForFilledBlock(0);
+        if (!next.block || output_->state().freeBytes < next.block->size())
+            break;
+        writeBlock(*next.block);
+        ring_.release();
+    }
+    return ReadPosition { at.offset + n, 1 };
+}
+
+void Pipeline::readStage(ReadPosition at, bool counted)
+{
+    for (;; ++at.chunks) {
+        if (!counted && at.chunks == chunksBeforeCount) {
             countFrames();
             counted = true;
         }
         std::vector<std::uint8_t> chunk(chunkSize);
-        long n = file_.read(offset, chunk.data(), chunk.size());
+        long n = file_.read(at.offset, chunk.data(), chunk.size());
         // A read error ends the stream early, like the end of the file.
         chunk.resize(std::max(0L, n));
-        offset += chunk.size();
+        at.offset += std::int64_t(chunk.size());
         bool last = chunk.empty();
         if (!chunks_.push(std::move(chunk)) || last)
             return;
@@ -149,15 +184,22 @@ void Pipeline::decodeStage()
                 break;
             continue;
         }
-        for (auto rest = frame.samples; !rest.empty();) {
-            auto block = ring_.waitForFreeBlock();
-            std::size_t n = std::min(block.size(), rest.size());
-            std::memcpy(block.data(), rest.data(), n);
-            ring_.commitFilled(n);
-            rest = rest.subspan(n);
-        }
+        queueSamples(frame.samples);
     }
     ring_.finish();
+}
+
+std::size_t Pipeline::queueSamples(std::span<const std::uint8_t> samples)
+{
+    std::size_t blocks = 0;
+    for (auto rest = samples; !rest.empty(); ++blocks) {
+        auto block = ring_.waitForFreeBlock();
+        std::size_t n = std::min(block.size(), rest.size());
+        std::memcpy(block.data(), rest.data(), n);
+        ring_.commitFilled(n);
+        rest = rest.subspan(n);
+    }
+    return blocks;
 }
 
 void Pipeline::reportProgress(const OutputState& state)
@@ -173,6 +215,20 @@ void Pipeline::reportProgress(const OutputState& state)
         notify_->post(percent);
         lastPosted_ = percent;
     }
+}
+
+platform::Millis Pipeline::pollInterval(const OutputState& state) const
+{
+    platform::Millis wait = state.delay / 4;
+    // Wake when the next percent is due, so it is posted as it is heard.
+    int rate = file_.info().header.sampleRate;
+    std::int64_t total = totalSamples_;
+    if (lastPosted_ >= 0 && lastPosted_ < 99 && total > 0 && rate > 0) {
+        std::int64_t next = ((lastPosted_ + 1) * total + 99) / 100;
+        std::int64_t heard = startSample_ + std::int64_t(state.playedBytes / bytesPerFrame_);
+        wait = std::min<platform::Millis>(wait, (next - heard) * 1000 / rate + 1);
+    }
+    return std::clamp(wait, shortestPoll, longestPoll);
 }
 
 void Pipeline::outputStage()
@@ -194,7 +250,7 @@ void Pipeline::outputStage()
         reportProgress(state);
         if (state.queuedBytes == 0)
             break;
-        clock_.sleep(std::clamp<platform::Millis>(state.delay, 1, longestPoll));
+        clock_.sleep(std::clamp<platform::Millis>(state.delay, 1, pollInterval(state)));
     }
     ended_();
 }

@@ -12,6 +12,10 @@ namespace {
 constexpr pa_usec_t targetLatency = 1'000'000;
 // The server asks for more whenever this much has been played, well before the buffer empties.
 constexpr pa_usec_t refillLatency = 100'000;
+// The stream starts (and restarts after running dry) once this much is written. The player
+// hands over its first fifth of a second at once, so a start never waits for a full buffer,
+// and the server's copy is never the few milliseconds a stream cannot run on.
+constexpr pa_usec_t startLatency = 100'000;
 
 } // namespace
 
@@ -51,10 +55,7 @@ bool PulseOutput::open(const media::AudioFormat& format)
     pa_buffer_attr attr;
     attr.maxlength = std::uint32_t(-1);
     attr.tlength = pa_usec_to_bytes(targetLatency, &spec);
-    // Start (and restart after an underrun) only with a full buffer: a stream started on a
-    // few milliseconds runs dry at once, over and over, and the server skips what comes late.
-    // The decoder fills the buffer in a few milliseconds, so the start is not delayed.
-    attr.prebuf = std::uint32_t(-1);
+    attr.prebuf = pa_usec_to_bytes(startLatency, &spec);
     attr.minreq = pa_usec_to_bytes(refillLatency, &spec);
     attr.fragsize = std::uint32_t(-1);
     auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);

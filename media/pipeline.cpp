@@ -79,8 +79,8 @@ void Pipeline::start(
         if (primed)
             readStage(*primed, file_.info().exactTotals);
         else
-            readStage({ startOffset(startPercent), 0 },
-                file_.info().exactTotals || startPercent != 0);
+            readStage(
+                { startOffset(startPercent), 0 }, file_.info().exactTotals || startPercent != 0);
     }));
     stages_.push_back(clock_.startThread([this] { decodeStage(); }));
     stages_.push_back(clock_.startThread([this] { outputStage(); }));
@@ -132,9 +132,8 @@ std::optional<Pipeline::ReadPosition> Pipeline::primeDevice()
     long n = file_.read(at.offset, chunk.data(), chunk.size());
     if (n <= 0 || !decoder_->feed({ chunk.data(), std::size_t(n) }))
         return std::nullopt;
-    std::size_t primeBytes
-        = std::size_t(primeMillis) * std::size_t(file_.info().header.sampleRate) / 1000
-        * bytesPerFrame_;
+    std::size_t primeBytes = std::size_t(primeMillis) * std::size_t(file_.info().header.sampleRate)
+        / 1000 * bytesPerFrame_;
     std::size_t blocks = 0;
     for (std::size_t decoded = 0; decoded < primeBytes;) {
         MpegDecoder::Frame frame = decoder_->decodeFrame();

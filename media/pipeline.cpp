@@ -12,9 +12,9 @@ constexpr std::size_t chunkSize = 16 * 1024;
 constexpr std::size_t chunksAhead = 8;
 // Chunks read before a track without a trustworthy frame count is walked, so it starts at once.
 constexpr std::size_t chunksBeforeCount = 2;
-// Decoded on the starting thread and handed to the device before the stages run: enough for
-// the device to start on, so the first sound waits for no thread to be scheduled.
-constexpr platform::Millis primeMillis = 200;
+// Most chunks read on the starting thread to fill the device before the stages run, so the
+// first sound waits for no thread to be scheduled: a second of audio up to 448 kbit/s.
+constexpr std::size_t primeChunks = 4;
 // The device is looked at least this often while it holds a few seconds: a quarter of what
 // it holds is left when it is refilled.
 constexpr platform::Millis shortestPoll = 5;
@@ -125,38 +125,45 @@ std::optional<TrackInfo> Pipeline::countFrames()
     return counted;
 }
 
-std::optional<Pipeline::ReadPosition> Pipeline::primeDevice()
+Pipeline::ReadPosition Pipeline::primeDevice()
 {
+    // All the device takes now, within the ring's bound: a device may start only once full.
+    const std::size_t wanted
+        = std::min<std::size_t>(output_->state().freeBytes, OutputRing::maxBytes);
+    std::vector<std::uint8_t> samples;
+    samples.reserve(wanted);
     ReadPosition at { startOffset(0), 0 };
     std::vector<std::uint8_t> chunk(chunkSize);
-    long n = file_.read(at.offset, chunk.data(), chunk.size());
-    if (n <= 0 || !decoder_->feed({ chunk.data(), std::size_t(n) }))
-        return std::nullopt;
-    std::size_t primeBytes = std::size_t(primeMillis) * std::size_t(file_.info().header.sampleRate)
-        / 1000 * bytesPerFrame_;
-    std::size_t blocks = 0;
-    for (std::size_t decoded = 0; decoded < primeBytes;) {
-        MpegDecoder::Frame frame = decoder_->decodeFrame();
-        if (frame.status != MpegDecoder::Status::frame)
+    for (bool more = true; more && samples.size() < wanted && at.chunks < primeChunks;) {
+        long n = file_.read(at.offset, chunk.data(), chunk.size());
+        // The reader stage meets a failed read or the end of the file again, and ends there.
+        if (n <= 0 || !decoder_->feed({ chunk.data(), std::size_t(n) }))
             break;
-        blocks += queueSamples(frame.samples);
-        decoded += frame.samples.size();
+        at.offset += n;
+        ++at.chunks;
+        for (;;) {
+            MpegDecoder::Frame frame = decoder_->decodeFrame();
+            if (frame.status != MpegDecoder::Status::frame) {
+                more = frame.status == MpegDecoder::Status::needMore;
+                break;
+            }
+            if (samples.size() + frame.samples.size() > wanted) {
+                queueSamples(frame.samples);
+                more = false;
+                break;
+            }
+            samples.insert(samples.end(), frame.samples.begin(), frame.samples.end());
+        }
     }
-    // Only what the device takes now: the output stage writes the rest.
-    for (; blocks > 0; --blocks) {
-        auto next = ring_.waitForFilledBlock(0);
-        if (!next.block || output_->state().freeBytes < next.block->size())
-            break;
-        writeBlock(*next.block);
-        ring_.release();
-    }
-    return ReadPosition { at.offset + n, 1 };
+    if (!samples.empty())
+        writeBlock(samples);
+    return at;
 }
 
 void Pipeline::readStage(ReadPosition at, bool counted)
 {
     for (;; ++at.chunks) {
-        if (!counted && at.chunks == chunksBeforeCount) {
+        if (!counted && at.chunks >= chunksBeforeCount) {
             countFrames();
             counted = true;
         }
@@ -232,26 +239,42 @@ platform::Millis Pipeline::pollInterval(const OutputState& state) const
 
 void Pipeline::outputStage()
 {
+    if (writeTrack())
+        drainTrack();
+    ended_();
+}
+
+bool Pipeline::writeTrack()
+{
     for (;;) {
         OutputState state = output_->state();
+        // A device that failed plays nothing more: the track ends here, like a stream that
+        // ends early, rather than running through the rest of the file unheard.
+        if (state.failed)
+            return false;
         reportProgress(state);
         auto next = ring_.waitForFilledBlock(pollInterval(state));
         if (next.finished)
-            break;
+            return true;
         if (next.block) {
             writeBlock(*next.block);
             ring_.release();
         }
     }
+}
+
+void Pipeline::drainTrack()
+{
     output_->drain();
     for (;;) {
         OutputState state = output_->state();
+        if (state.failed)
+            return;
         reportProgress(state);
         if (state.queuedBytes == 0)
-            break;
+            return;
         clock_.sleep(std::clamp<platform::Millis>(state.delay, 1, pollInterval(state)));
     }
-    ended_();
 }
 
 void Pipeline::writeBlock(std::span<const std::uint8_t> block)

@@ -46,9 +46,9 @@ private:
         std::int64_t offset;
         std::size_t chunks;
     };
-    // Caller's thread, before the stages run: the first chunk read, its first frames decoded
-    // and handed to the device. Nothing when no chunk could be read and fed.
-    std::optional<ReadPosition> primeDevice();
+    // Caller's thread, before the stages run: the first chunks read, decoded and handed to
+    // the device in one write, as much as it takes; where the reader stage goes on.
+    ReadPosition primeDevice();
     // Reader thread: `counted` when the frames need not be walked for exact totals.
     void readStage(ReadPosition at, bool counted);
     // Reader thread: where a start at `percent` begins reading, from readStart.
@@ -60,6 +60,10 @@ private:
     // Decoder or starting thread: copies one frame's samples into the ring; the blocks used.
     std::size_t queueSamples(std::span<const std::uint8_t> samples);
     void outputStage();
+    // Output thread: hands every decoded block to the device; false when the device failed.
+    bool writeTrack();
+    // Output thread: waits until the device has played out what it holds.
+    void drainTrack();
     void writeBlock(std::span<const std::uint8_t> block);
     void reportProgress(const OutputState& state);
     // Output thread: how long the device may be left to play.

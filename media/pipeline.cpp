@@ -229,7 +229,7 @@ platform::Millis Pipeline::pollInterval(const OutputState& state) const
     // Wake when the next percent is due, so it is posted as it is heard.
     int rate = file_.info().header.sampleRate;
     std::int64_t total = totalSamples_;
-    if (lastPosted_ >= 0 && lastPosted_ < 99 && total > 0 && rate > 0) {
+    if (state.playing && lastPosted_ >= 0 && lastPosted_ < 99 && total > 0 && rate > 0) {
         std::int64_t next = ((lastPosted_ + 1) * total + 99) / 100;
         std::int64_t heard = startSample_ + std::int64_t(state.playedBytes / bytesPerFrame_);
         wait = std::min<platform::Millis>(wait, (next - heard) * 1000 / rate + 1);

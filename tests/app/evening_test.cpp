@@ -81,20 +81,11 @@ protected:
 
     void writeSlots()
     {
-        fs::copy_file(fs::path(DANCEHALL_DIST) / "dqqf.dat", directory / "dqqf.dat",
-            fs::copy_options::overwrite_existing);
-        recdb::Registry& db = application.databases;
-        ASSERT_TRUE(db.openDatabase((directory / "dqqf.dat").string(), Text("dqqf")));
-        int number = 0;
-        for (const EveningSlot& slot : slots) {
-            ASSERT_TRUE(db.appendBlankRecord());
-            db.writeField(Text(fields::number), {}, std::to_string(++number));
-            db.writeField(Text(fields::style), {}, slot.style);
-            db.writeField(Text(fields::title), {}, slot.file.value_or(""));
-            db.writeField(
-                Text(fields::path), {}, slot.file ? (directory / *slot.file).string() : "");
-        }
-        db.closeDatabase(Text("dqqf"));
+        std::vector<Slot> records;
+        for (const EveningSlot& slot : slots)
+            records.push_back({ std::to_string(records.size() + 1), slot.style,
+                slot.file.value_or(""), slot.file ? (directory / *slot.file).string() : "" });
+        writeShowTable(application.databases, directory / "dqqf.dat", records);
         refreshShowView(application);
     }
 

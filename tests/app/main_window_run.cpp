@@ -1,5 +1,6 @@
 #include "tests/app/main_window_run.h"
 #include "private_session.h"
+#include "show_records.h"
 
 #include "app/globals.h"
 #include "ui/templates/segment.h"
@@ -52,18 +53,7 @@ void MainWindowRun::start()
 
 void MainWindowRun::writeCurrentShow(const std::vector<Slot>& slots)
 {
-    fs::copy_file(fs::path(DANCEHALL_DIST) / "dqqf.dat", directory / "dqqf.dat",
-        fs::copy_options::overwrite_existing);
-    recdb::Registry& db = application.databases;
-    ASSERT_TRUE(db.openDatabase((directory / "dqqf.dat").string(), Text("dqqf")));
-    for (const Slot& slot : slots) {
-        ASSERT_TRUE(db.appendBlankRecord());
-        db.writeField(Text(fields::number), {}, slot.number);
-        db.writeField(Text(fields::style), {}, slot.style);
-        db.writeField(Text(fields::title), {}, slot.title);
-        db.writeField(Text(fields::path), {}, slot.path);
-    }
-    db.closeDatabase(Text("dqqf"));
+    writeShowTable(application.databases, directory / "dqqf.dat", slots);
 }
 
 void MainWindowRun::saveShow(const fs::path& fileName, const std::vector<Slot>& slots)

@@ -6,6 +6,7 @@
 #include "app/show_tables.h"
 #include "app/show_views.h"
 #include "private_session.h"
+#include "show_records.h"
 #include "ui/headless/recording_views.h"
 #include "ui/input.h"
 #include "ui/templates/segment.h"
@@ -67,18 +68,7 @@ protected:
 
     void writeShow(const std::vector<Slot>& slots)
     {
-        fs::copy_file(fs::path(DANCEHALL_DIST) / "dqqf.dat", directory / "dqqf.dat",
-            fs::copy_options::overwrite_existing);
-        recdb::Registry& db = application.databases;
-        ASSERT_TRUE(db.openDatabase((directory / "dqqf.dat").string(), Text("dqqf")));
-        for (const Slot& slot : slots) {
-            ASSERT_TRUE(db.appendBlankRecord());
-            db.writeField(Text(fields::number), {}, slot.number);
-            db.writeField(Text(fields::style), {}, slot.style);
-            db.writeField(Text(fields::title), {}, slot.title);
-            db.writeField(Text(fields::path), {}, slot.path);
-        }
-        db.closeDatabase(Text("dqqf"));
+        writeShowTable(application.databases, directory / "dqqf.dat", slots);
         refreshShowView(application);
     }
 

@@ -6,6 +6,7 @@
 #include "app/show_views.h"
 #include "app/slot_text.h"
 #include "private_session.h"
+#include "show_records.h"
 #include "ui/headless/recording_views.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
@@ -47,16 +48,7 @@ protected:
 
     void writeShow(const std::vector<Slot>& slots)
     {
-        recdb::Registry& db = application.databases;
-        ASSERT_TRUE(db.openDatabase((directory / "dqqf.dat").string(), Text("dqqf")));
-        for (const Slot& slot : slots) {
-            ASSERT_TRUE(db.appendBlankRecord());
-            db.writeField(Text(fields::number), {}, slot.number);
-            db.writeField(Text(fields::style), {}, slot.style);
-            db.writeField(Text(fields::title), {}, slot.title);
-            db.writeField(Text(fields::path), {}, slot.path);
-        }
-        db.closeDatabase(Text("dqqf"));
+        writeShowTable(application.databases, directory / "dqqf.dat", slots);
     }
 
     std::vector<TreeItem> tree() const

@@ -10,6 +10,7 @@
 #include "media/media_length.h"
 #include "media/simulated_mixer.h"
 #include "private_session.h"
+#include "show_records.h"
 #include "ui/headless/recording_views.h"
 #include "ui/input.h"
 #include "ui/templates/segment.h"
@@ -81,19 +82,11 @@ protected:
     void writeShow(const std::vector<StyledTrack>& tracks)
     {
         // The start-up copied the first saved show over the current one; start from empty.
-        fs::copy_file(fs::path(DANCEHALL_DIST) / "dqqf.dat", directory / "dqqf.dat",
-            fs::copy_options::overwrite_existing);
-        recdb::Registry& db = application.databases;
-        ASSERT_TRUE(db.openDatabase((directory / "dqqf.dat").string(), Text("dqqf")));
-        int number = 0;
-        for (const StyledTrack& track : tracks) {
-            ASSERT_TRUE(db.appendBlankRecord());
-            db.writeField(Text(fields::number), {}, std::to_string(++number));
-            db.writeField(Text(fields::style), {}, Text(track.style));
-            db.writeField(Text(fields::title), {}, Text(track.file));
-            db.writeField(Text(fields::path), {}, (directory / track.file).string());
-        }
-        db.closeDatabase(Text("dqqf"));
+        std::vector<Slot> slots;
+        for (const StyledTrack& track : tracks)
+            slots.push_back({ std::to_string(slots.size() + 1), Text(track.style), Text(track.file),
+                (directory / track.file).string() });
+        writeShowTable(application.databases, directory / "dqqf.dat", slots);
         refreshShowView(application);
     }
     void setStyle(const char* style, const char* volume, const char* limit)

@@ -15,8 +15,8 @@ constexpr std::size_t chunksBeforeCount = 2;
 // Most chunks read on the starting thread to fill the device before the stages run, so the
 // first sound waits for no thread to be scheduled: a second of audio up to 448 kbit/s.
 constexpr std::size_t primeChunks = 4;
-// The device is looked at least this often while it holds a few seconds: a quarter of what
-// it holds is left when it is refilled.
+// How long the output stage leaves the device to play: a quarter of what it holds, so three
+// quarters are left when it is refilled, within these bounds; less when a percent is due.
 constexpr platform::Millis shortestPoll = 5;
 constexpr platform::Millis longestPoll = 250;
 
@@ -127,11 +127,13 @@ std::optional<TrackInfo> Pipeline::countFrames()
 
 Pipeline::ReadPosition Pipeline::primeDevice()
 {
-    // All the device takes now, within the ring's bound: a device may start only once full.
+    // All the device takes now (it may start only once full), and never more than the ring
+    // can hold should the device take less after all, so nothing here waits.
     const std::size_t wanted
-        = std::min<std::size_t>(output_->state().freeBytes, OutputRing::maxBytes);
+        = std::min(output_->state().freeBytes, (ring_.blockCount() - 1) * ring_.blockCapacity());
     std::vector<std::uint8_t> samples;
     samples.reserve(wanted);
+    std::vector<std::uint8_t> beyond; // the frame that did not fit
     ReadPosition at { startOffset(0), 0 };
     std::vector<std::uint8_t> chunk(chunkSize);
     for (bool more = true; more && samples.size() < wanted && at.chunks < primeChunks;) {
@@ -148,15 +150,18 @@ Pipeline::ReadPosition Pipeline::primeDevice()
                 break;
             }
             if (samples.size() + frame.samples.size() > wanted) {
-                queueSamples(frame.samples);
+                beyond.assign(frame.samples.begin(), frame.samples.end());
                 more = false;
                 break;
             }
             samples.insert(samples.end(), frame.samples.begin(), frame.samples.end());
         }
     }
-    if (!samples.empty())
-        writeBlock(samples);
+    std::size_t taken = samples.empty() ? 0 : output_->write(samples);
+    wroteAny_ = taken > 0;
+    // The rest goes to the output stage through the ring, in order.
+    queueSamples(std::span<const std::uint8_t>(samples).subspan(taken));
+    queueSamples(beyond);
     return at;
 }
 

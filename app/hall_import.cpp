@@ -8,6 +8,7 @@
 #include "recdb/file_check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -213,12 +214,17 @@ std::string checkTable(const fs::path& path, Kind kind)
     return {};
 }
 
-// The scratch folder inside the hall folder, removed again however the import ends.
+constexpr std::string_view scratchPrefix = ".import-";
+constexpr std::string_view scratchRandom = "XXXXXX";
+
+// The scratch folder inside the hall folder, removed again however the import ends (start-up
+// removes one that a killed import left).
 class Staging {
 public:
     explicit Staging(const fs::path& hall)
     {
-        std::string pattern = (hall / ".import-XXXXXX").string();
+        std::string pattern
+            = (hall / (std::string(scratchPrefix) + std::string(scratchRandom))).string();
         if (mkdtemp(pattern.data()))
             path_ = pattern;
     }
@@ -262,6 +268,20 @@ bool sync(const fs::path& path)
     return synced;
 }
 
+// Why the hall folder's lock could not be taken; nothing when it is held now.
+std::optional<std::string> lockHall(SingleInstance& lock, const std::string& hallFolder)
+{
+    switch (lock.take(hallFolder)) {
+    case SingleInstance::Outcome::taken:
+        return std::nullopt;
+    case SingleInstance::Outcome::held:
+        return hallFolder + ": the program is running on this hall folder; close it first";
+    case SingleInstance::Outcome::failed:
+        break;
+    }
+    return hallFolder + ": cannot lock the hall folder: " + say(lock.failure());
+}
+
 ImportResult refuse(std::vector<std::string> problems)
 {
     ImportResult result;
@@ -273,6 +293,16 @@ ImportResult refuse(std::vector<std::string> problems)
 
 } // namespace
 
+bool isImportScratchName(std::string_view name)
+{
+    if (name.size() != scratchPrefix.size() + scratchRandom.size()
+        || !name.starts_with(scratchPrefix))
+        return false;
+    const std::string_view random = name.substr(scratchPrefix.size());
+    return std::all_of(random.begin(), random.end(),
+        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
 ImportResult importHall(const std::string& sourceFolder, const std::string& hallFolder)
 {
     const fs::path source(sourceFolder), hall(hallFolder);
@@ -283,19 +313,11 @@ ImportResult importHall(const std::string& sourceFolder, const std::string& hall
         return refuse({ sourceFolder + ": this is the hall folder itself" });
 
     // A running program keeps reading and writing its tables: files brought in under it
-    // would mix two halls. A folder that does not exist yet has no program on it.
+    // would mix two halls. A folder that does not exist yet is locked once it is made.
     SingleInstance hallLock;
     if (fs::is_directory(hall, error)) {
-        switch (hallLock.take(hallFolder)) {
-        case SingleInstance::Outcome::taken:
-            break;
-        case SingleInstance::Outcome::held:
-            return refuse(
-                { hallFolder + ": the program is running on this hall folder; close it first" });
-        case SingleInstance::Outcome::failed:
-            return refuse(
-                { hallFolder + ": cannot lock the hall folder: " + say(hallLock.failure()) });
-        }
+        if (auto problem = lockHall(hallLock, hallFolder))
+            return refuse({ *problem });
     }
 
     std::vector<Item> items;
@@ -322,10 +344,18 @@ ImportResult importHall(const std::string& sourceFolder, const std::string& hall
     fs::create_directories(hall, error);
     // A refused import leaves no trace, not even a hall folder it had to make.
     auto refuseAndTidy = [&](std::vector<std::string> reasons) {
-        if (hallIsNew)
+        if (hallIsNew) {
+            fs::remove(hall / instanceLockName, error);
             fs::remove(hall, error);
+        }
         return refuse(std::move(reasons));
     };
+    // Start-up removes scratch folders it finds, which is safe only while an import in
+    // progress holds the lock.
+    if (hallIsNew && !error) {
+        if (auto problem = lockHall(hallLock, hallFolder))
+            return refuseAndTidy({ *problem });
+    }
     std::optional<Staging> staging;
     if (!error)
         staging.emplace(hall);

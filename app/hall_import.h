@@ -9,6 +9,7 @@
 // Not for a hall that a running program has open: the caller keeps the program out.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace app {
@@ -19,7 +20,12 @@ struct ImportResult {
     std::vector<std::string> report;
 };
 
-// Native (UTF-8) folder paths; the hall folder is created when it does not exist yet.
+// Native (UTF-8) folder paths; the hall folder is created when it does not exist yet. The
+// hall folder's lock is held throughout, as a running program holds it.
 ImportResult importHall(const std::string& sourceFolder, const std::string& hallFolder);
+
+// True for the name of the scratch folder an import makes in the hall folder: what an
+// interrupted import leaves behind.
+bool isImportScratchName(std::string_view name);
 
 } // namespace app

@@ -1,6 +1,7 @@
 #include "app/hall_repair.h"
 
 #include "app/application.h"
+#include "app/hall_import.h"
 #include "app/show_tables.h"
 
 #include "platform/posix/files.h"
@@ -27,6 +28,19 @@ void removeLeftoversIn(const fs::path& folder)
         const std::string name = entry.path().filename().string();
         if (platform::isReplacementLeftover(name, ".dat") && entry.is_regular_file(error))
             fs::remove(entry.path(), error);
+    }
+}
+
+// An import holds the hall's lock while its scratch folder exists, so with the lock ours any
+// such folder belongs to an import that was killed. A link of that name is not followed.
+void removeImportScratch(const fs::path& hall)
+{
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(hall, error)) {
+        std::error_code typeError;
+        if (isImportScratchName(entry.path().filename().string())
+            && entry.symlink_status(typeError).type() == fs::file_type::directory)
+            fs::remove_all(entry.path(), typeError);
     }
 }
 
@@ -57,6 +71,7 @@ void removeCrashLeftovers(const Application& app)
     const fs::path hall = platform::nativePath(app.programDirectory);
     removeLeftoversIn(hall);
     removeLeftoversIn(hall / "lb");
+    removeImportScratch(hall);
 }
 
 std::optional<Text> slotTableProblem(Application& app, const Text& path)

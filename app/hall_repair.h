@@ -1,8 +1,8 @@
 #pragma once
 // What start-up checks and mends in the hall folder before the operator works on it: the
-// temporary files a crash during a save leaves behind, a saved show that is damaged (it
-// must not replace a good current show), and a current show table left half-edited (a
-// deleted slot not yet packed away, slot numbers with a gap).
+// temporary files a crash during a save or an import leaves behind, a saved show that is
+// damaged (it must not replace a good current show), and a current show table left
+// half-edited (a deleted slot not yet packed away, slot numbers with a gap).
 
 #include "runtime/text.h"
 
@@ -13,7 +13,8 @@ namespace app {
 class Application;
 using runtime::Text;
 
-// Removes the temporary files of interrupted saves in the hall folder and in lb/.
+// Removes the temporary files of interrupted saves in the hall folder and in lb/, and the
+// scratch folder of an interrupted import. Only with the hall's lock held.
 void removeCrashLeftovers(const Application& app);
 
 // What is wrong with a slot table file (a GBK path) as the operator should read it: a

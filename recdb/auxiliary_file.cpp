@@ -30,6 +30,11 @@ struct AuxiliaryFile::Block {
 
 // The header counters, read (under the lock of its first byte) at most once per operation
 // and written back when the operation ends.
+//
+// Locks: the header's byte guards the counters, the free list and every block that is in no
+// live chain; every allocation and every free runs whole under it, so two processes never
+// see each other's half-done work. A live chain's blocks are guarded by the lock of the
+// record that points at it, which the caller holds while it reads, replaces or frees them.
 class AuxiliaryFile::Header {
 public:
     explicit Header(LockedFile& file)
@@ -56,7 +61,18 @@ public:
             return code;
         }
         loaded_ = true;
+        original_ = bytes_;
         return Ok;
+    }
+
+    // Writes the header back, keeping its lock.
+    int write() { return file_.write(0, bytes_.data(), auxHeaderSize); }
+
+    // Writes the header back as it was read, keeping its lock.
+    int restore()
+    {
+        bytes_ = original_;
+        return write();
     }
 
     // Writes the header back if it was read, releases its lock; keeps the first failure.
@@ -64,18 +80,24 @@ public:
     {
         if (!loaded_)
             return code;
-        int written = file_.write(0, bytes_.data(), auxHeaderSize);
-        int unlocked = file_.unlockByte(0);
-        loaded_ = false;
+        int written = write();
+        int unlocked = release();
         return code ? code : written ? written : unlocked;
+    }
+
+    // Releases the header's lock without writing it (again).
+    int release()
+    {
+        if (!loaded_)
+            return Ok;
+        loaded_ = false;
+        return file_.unlockByte(0);
     }
 
     // Releases the header's lock without writing it: nothing of the operation happened.
     int abandon(int code)
     {
-        if (loaded_)
-            file_.unlockByte(0);
-        loaded_ = false;
+        release();
         return code;
     }
 
@@ -89,6 +111,7 @@ public:
 private:
     LockedFile& file_;
     std::array<unsigned char, auxHeaderSize> bytes_ {};
+    std::array<unsigned char, auxHeaderSize> original_ {};
     bool loaded_ = false;
 };
 
@@ -231,7 +254,8 @@ int AuxiliaryFile::freeListBlocks(std::vector<std::int32_t>& blocks)
             return header.abandon(AuxiliaryDamaged);
         if (int code = readBlock(number, block))
             return header.abandon(code);
-        if (block.used() != 0 || block.previous() != previous)
+        // The head's previous is not kept: taking a block leaves the next one's pointing back.
+        if (block.used() != 0 || (previous != 0 && block.previous() != previous))
             return header.abandon(AuxiliaryDamaged);
         blocks.push_back(number);
         previous = number;
@@ -242,18 +266,17 @@ int AuxiliaryFile::freeListBlocks(std::vector<std::int32_t>& blocks)
 
 // A free block holds nothing: a block on the free list that holds a value belongs to a live
 // chain (a damaged list), and taking it would overwrite that value. The list is then left
-// alone and the file grows instead.
-int AuxiliaryFile::takeBlock(Header& header, bool& useFreeList, std::int32_t& number)
+// alone and the file grows instead. taken receives the free block as it was.
+int AuxiliaryFile::takeBlock(Header& header, bool& useFreeList, std::int32_t& number, Block& taken)
 {
     if (int code = header.read())
         return code;
     if (useFreeList && header.freeCount() > 0 && header.freeHead() > 0) {
-        Block free;
-        if (int code = readBlock(header.freeHead(), free))
+        if (int code = readBlock(header.freeHead(), taken))
             return code;
-        if (free.used() == 0 && free.next() >= 0 && free.next() < header.blockCount()) {
+        if (taken.used() == 0 && taken.next() >= 0 && taken.next() < header.blockCount()) {
             number = header.freeHead();
-            header.setFreeHead(free.next());
+            header.setFreeHead(taken.next());
             header.setFreeCount(header.freeCount() - 1);
             return Ok;
         }
@@ -266,10 +289,12 @@ int AuxiliaryFile::takeBlock(Header& header, bool& useFreeList, std::int32_t& nu
     return Ok;
 }
 
-// The blocks are all taken before any is written, so a lock refused on the way changes
-// nothing. Blocks past the old end are written before the header counts them (a file is
-// never shorter than its block count), blocks from the free list after the header no longer
-// lists them (a free block never holds a value). A crash in between leaks blocks at worst.
+// Everything happens while the header lock is held, so no other process sees a block taken
+// from the free list before it holds its value (it would look free, and shrinking the tail
+// would cut it). Blocks past the old end are written before the header counts them (the file
+// is never shorter than its count), blocks from the free list after the header no longer
+// lists them (a listed block never holds a value): a crash in between leaks blocks at worst.
+// A failed write puts the free-list blocks and the header back as they were.
 int AuxiliaryFile::writeValue(std::string_view bytes, std::int32_t& newFirst)
 {
     newFirst = 0;
@@ -280,13 +305,24 @@ int AuxiliaryFile::writeValue(std::string_view bytes, std::int32_t& newFirst)
         return code;
     const std::int32_t oldEnd = header.blockCount();
     std::vector<std::int32_t> chain;
+    std::vector<std::pair<std::int32_t, Block>> fromFreeList;
     bool useFreeList = true;
     for (std::size_t at = 0; at < bytes.size(); at += blockCapacity) {
         std::int32_t number = 0;
-        if (int code = takeBlock(header, useFreeList, number))
+        Block taken;
+        if (int code = takeBlock(header, useFreeList, number, taken))
             return header.abandon(code);
         chain.push_back(number);
+        if (number < oldEnd)
+            fromFreeList.emplace_back(number, taken);
     }
+    // Rewriting a free block as it was is harmless, so all are put back, whichever failed.
+    auto putBack = [&](int code) {
+        for (const auto& [number, taken] : fromFreeList)
+            writeBlock(number, taken);
+        header.restore();
+        return header.abandon(code);
+    };
     auto writeChainBlock = [&](std::size_t i) {
         Block block;
         block.setPrevious(i > 0 ? chain[i - 1] : 0);
@@ -298,26 +334,30 @@ int AuxiliaryFile::writeValue(std::string_view bytes, std::int32_t& newFirst)
         if (chain[i] >= oldEnd)
             if (int code = writeChainBlock(i))
                 return header.abandon(code);
-    if (int code = header.finish(Ok))
-        return code;
+    if (int code = header.write())
+        return putBack(code);
     for (std::size_t i = 0; i < chain.size(); ++i)
         if (chain[i] < oldEnd)
             if (int code = writeChainBlock(i))
-                return code;
-    newFirst = chain.front();
-    return Ok;
+                return putBack(code);
+    int code = header.release();
+    if (code == Ok)
+        newFirst = chain.front();
+    return code;
 }
 
 int AuxiliaryFile::free(std::int32_t first)
 {
     if (first <= 0)
         return Ok;
+    Header header(file_);
+    if (int code = header.read())
+        return code;
     // Walked whole before anything changes: a chain that loops or crosses another is
     // refused, never half freed into the free list.
     std::vector<std::int32_t> blocks;
     if (int code = chainBlocks(first, blocks))
-        return code;
-    Header header(file_);
+        return header.abandon(code);
     return header.finish(freeChain(header, blocks));
 }
 
@@ -353,6 +393,10 @@ int AuxiliaryFile::freeChain(Header& header, const std::vector<std::int32_t>& bl
     return heldLastBlock ? shrinkTail(header) : Ok;
 }
 
+// An empty last block is cut only when the free list really holds it: the head, or a block
+// whose neighbours on the list point at it. A crash can leave emptied blocks that no list
+// reaches, whose stale links lead into live chains; such a block stays and the file keeps
+// its length.
 int AuxiliaryFile::shrinkTail(Header& header)
 {
     while (header.blockCount() > 1) {
@@ -362,23 +406,36 @@ int AuxiliaryFile::shrinkTail(Header& header)
             return code;
         if (block.used() != 0)
             break;
-        const std::int32_t previous = header.freeHead() == number ? 0 : block.previous();
-        if (previous == 0) {
-            header.setFreeHead(block.next());
-        } else {
-            Block before;
+        const bool isHead = header.freeHead() == number;
+        const std::int32_t previous = isHead ? 0 : block.previous();
+        const std::int32_t next = block.next();
+        Block before, after;
+        if (!isHead) {
+            if (previous <= 0 || previous >= number)
+                break;
             if (int code = readBlock(previous, before))
                 return code;
-            before.setNext(block.next());
+            if (before.used() != 0 || before.next() != number)
+                break;
+        }
+        if (next < 0 || next >= number || (next > 0 && next == header.freeHead()))
+            break;
+        if (next > 0) {
+            if (int code = readBlock(next, after))
+                return code;
+            if (after.used() != 0 || after.previous() != number)
+                break;
+        }
+        if (isHead) {
+            header.setFreeHead(next);
+        } else {
+            before.setNext(next);
             if (int code = writeBlock(previous, before))
                 return code;
         }
-        if (block.next() > 0 && block.next() < number) {
-            Block after;
-            if (int code = readBlock(block.next(), after))
-                return code;
+        if (next > 0) {
             after.setPrevious(previous);
-            if (int code = writeBlock(block.next(), after))
+            if (int code = writeBlock(next, after))
                 return code;
         }
         header.setFreeCount(header.freeCount() > 0 ? header.freeCount() - 1 : 0);

@@ -51,7 +51,7 @@ private:
     int readBlock(std::int32_t number, Block& block);
     int writeBlock(std::int32_t number, const Block& block);
     // The next block for a new chain; useFreeList turns false once the list proves damaged.
-    int takeBlock(Header& header, bool& useFreeList, std::int32_t& number);
+    int takeBlock(Header& header, bool& useFreeList, std::int32_t& number, Block& taken);
     int freeChain(Header& header, const std::vector<std::int32_t>& blocks);
     int shrinkTail(Header& header);
     std::int64_t blockLimit();

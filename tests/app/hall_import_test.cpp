@@ -257,6 +257,16 @@ TEST_F(HallImport, AnyDamagedFileRefusesTheWholeImportAndChangesNothing)
     }
 }
 
+// The import locks a hall folder it makes, as a running program would; refused, it takes
+// the folder away again, lock file and all.
+TEST_F(HallImport, ARefusedImportIntoANewHallLeavesNoFolder)
+{
+    test::patchFile(source / "DQQF.DAT", 0, "MZ\0\0");
+    ImportResult result = run();
+    EXPECT_FALSE(result.imported);
+    EXPECT_FALSE(fs::exists(hall)) << report(result);
+}
+
 TEST_F(HallImport, WaitsForTheProgramRunningOnTheHallToClose)
 {
     fs::create_directories(hall);

@@ -104,7 +104,7 @@ TEST_F(StartUp, ADamagedCurrentShowIsNamed)
 }
 
 // What a crash in the middle of an edit leaves: a deleted slot not packed, numbers with a
-// gap, temporary files of saves.
+// gap, temporary files of saves, the scratch folder of an import.
 TEST_F(StartUp, CrashLeftoversAreMended)
 {
     writeCurrentShow({ { "1", "慢四", "月光", "/m/月光.mp3" }, { "2", "快四", "", "" },
@@ -118,6 +118,16 @@ TEST_F(StartUp, CrashLeftoversAreMended)
         std::ofstream(directory / fs::u8path(leftover)) << "half";
     for (const char* kept : { ".dancehall.lock", "lb/.周六.dat.old", ".notes.XXXXXX" })
         std::ofstream(directory / fs::u8path(kept)) << "kept";
+    const fs::path scratch = directory / ".import-k3Q9zA";
+    fs::create_directories(scratch / "lb");
+    std::ofstream(scratch / "lb" / "staged.dat") << "half";
+    // Only a real folder of exactly that name is an import's: a file of a similar name and a
+    // link named like a scratch folder stay, and so does what the link points at.
+    std::ofstream(directory / ".import-notes") << "kept";
+    const fs::path elsewhere = directory / "lb" / "elsewhere";
+    fs::create_directories(elsewhere);
+    std::ofstream(elsewhere / "keep.txt") << "kept";
+    fs::create_directory_symlink(elsewhere, directory / ".import-L1nk00");
 
     start();
 
@@ -130,6 +140,10 @@ TEST_F(StartUp, CrashLeftoversAreMended)
         EXPECT_FALSE(fs::exists(directory / fs::u8path(leftover))) << leftover;
     for (const char* kept : { ".dancehall.lock", "lb/.周六.dat.old", ".notes.XXXXXX" })
         EXPECT_TRUE(fs::exists(directory / fs::u8path(kept))) << kept;
+    EXPECT_FALSE(fs::exists(scratch));
+    EXPECT_TRUE(fs::exists(directory / ".import-notes"));
+    EXPECT_TRUE(fs::is_symlink(directory / ".import-L1nk00"));
+    EXPECT_TRUE(fs::exists(elsewhere / "keep.txt"));
 }
 
 TEST_F(StartUp, LeavesTheWindowShownWithTrayLockVolumeAndTimersSet)

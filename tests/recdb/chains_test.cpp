@@ -145,6 +145,56 @@ TEST_F(ChainsTest, AFreeListPointingAtALiveBlockIsNeverTaken)
     EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), Text(600, 'a'));
 }
 
+// Taking the head of the free list leaves the next free block pointing back at the block
+// taken; the list is still whole, for the check and for the blocks taken after it.
+TEST_F(ChainsTest, TakingFromAFreeListOfSeveralBlocksKeepsTheListWhole)
+{
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(1500, 'a'))); // blocks 1, 2, 3
+    ASSERT_TRUE(registry.writeField(Text("set"), {}, runtime::ByteSet(10, 7))); // block 4
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text())); // frees 1, 2, 3
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(100, 'b'))); // block 1
+    EXPECT_EQ(freeCount(), 2);
+    registry.closeDatabase();
+    EXPECT_EQ(checkDatabaseFile(dir.path("c.dat")).code, Ok);
+
+    ASSERT_TRUE(registry.openDatabase(dir.path("c.dat")));
+    ASSERT_TRUE(registry.skip());
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(900, 'c'))); // blocks 2, 3
+    EXPECT_EQ(blockCount(), 5);
+    EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), Text(900, 'c'));
+}
+
+// An emptied block that no free list reaches (a crash while a chain was freed) is not cut
+// from the end of the file by way of its stale links, which lead into a live chain.
+TEST_F(ChainsTest, ShrinkingTheFileNeverFollowsAnEmptiedBlockOffTheFreeList)
+{
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text(600, 'a'))); // blocks 1, 2
+    ASSERT_TRUE(registry.writeField(Text("memo"), {}, Text())); // frees and cuts 1, 2
+    registry.closeDatabase();
+    AuxImage image;
+    image.addChain(std::string(600, 'a')); // blocks 1, 2: the first record's value
+    image.addChain(std::string(1, 'x')); // block 3: emptied below, on no list
+    const std::int32_t set = image.addChain(std::string(10, char(7))); // block 4
+    putInt(image.blocks[3], 0, 1, 4);
+    putInt(image.blocks[3], 4, 0, 4);
+    putInt(image.blocks[3], 8, 0, 4);
+    writeFile(dir.path("c.EDT"), image.bytes());
+    Bytes database = readFile(dir.path("c.dat"));
+    putInt(database, 116 + 144 + 4, 1, 4);
+    putInt(database, 116 + 144 + 12 + 8, set, 4);
+    writeFile(dir.path("c.dat"), database);
+
+    ASSERT_TRUE(registry.openDatabase(dir.path("c.dat")));
+    ASSERT_TRUE(registry.skip());
+    ASSERT_TRUE(registry.writeField(Text("set"), {}, runtime::ByteSet())); // frees block 4
+
+    EXPECT_EQ(blockCount(), 4);
+    registry.goFirst();
+    EXPECT_EQ(*registry.readField(Text("memo")).as<Text>(), Text(600, 'a'));
+    registry.closeDatabase();
+    EXPECT_EQ(checkDatabaseFile(dir.path("c.dat")).code, Ok);
+}
+
 // The check reads every chain and walks the free list: a free list that reaches a block of a
 // live value, or loops, is damage even where every value still reads.
 TEST_F(ChainsTest, TheCheckFindsAFreeListThatReachesALiveBlockOrLoops)

@@ -26,6 +26,7 @@ struct OutputState {
     platform::Millis delay = 0; // until a sample written now is heard
     bool playing = false; // not paused, and something is queued
     std::uint64_t playedBytes = 0; // heard since open
+    bool failed = false; // the device went away: nothing written will be heard any more
 };
 
 class AudioOutput {

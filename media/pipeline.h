@@ -41,16 +41,33 @@ private:
     Pipeline(platform::Clock& clock, TrackFile file, std::unique_ptr<AudioOutput> output,
         std::unique_ptr<MpegDecoder> decoder);
 
-    void readStage(int startPercent);
+    // Where the reader stage goes on: a file offset from readStart, and chunks already read.
+    struct ReadPosition {
+        std::int64_t offset;
+        std::size_t chunks;
+    };
+    // Caller's thread, before the stages run: the first chunks read, decoded and handed to
+    // the device in one write, as much as it takes; where the reader stage goes on.
+    ReadPosition primeDevice();
+    // Reader thread: `counted` when the frames need not be walked for exact totals.
+    void readStage(ReadPosition at, bool counted);
     // Reader thread: where a start at `percent` begins reading, from readStart.
     std::int64_t startOffset(int percent);
     // Reader thread: exact totals for a track whose tag gives none, published to the output
     // stage; nothing when the walk was cut short.
     std::optional<TrackInfo> countFrames();
     void decodeStage();
+    // Decoder or starting thread: copies one frame's samples into the ring; the blocks used.
+    std::size_t queueSamples(std::span<const std::uint8_t> samples);
     void outputStage();
+    // Output thread: hands every decoded block to the device; false when the device failed.
+    bool writeTrack();
+    // Output thread: waits until the device has played out what it holds.
+    void drainTrack();
     void writeBlock(std::span<const std::uint8_t> block);
     void reportProgress(const OutputState& state);
+    // Output thread: how long the device may be left to play.
+    platform::Millis pollInterval(const OutputState& state) const;
 
     platform::Clock& clock_;
     TrackFile file_;

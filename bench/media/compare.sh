@@ -3,11 +3,13 @@
 # timings beside mpg123's on the same files: decoding and length measurement, then the
 # real-time figures on the test sink's monitor (first audible sample, CPU per minute of
 # playback, drop-outs per hour) for trackplay and `mpg123 -o pulse`, idle and with a busy
-# loop on every core. Needs mpg123, lame and sox (scripts/install-deps --tools):
+# loop on every core, RUNS times in turn (default 3), then the median of each figure.
+# Needs mpg123, lame and sox (scripts/install-deps --tools):
 #   scripts/with-test-env bench/media/compare.sh BUILD_DIR
 set -euo pipefail
 build=${1:-build}
 seconds=${PLAY_SECONDS:-60}
+runs=${RUNS:-3}
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 
@@ -24,9 +26,23 @@ echo "mpg123 -t:                            $(( ($(date +%s%N) - start) / 100000
 echo "== ours"
 "$build/bench/media/media_bench" "$dir/five_minutes.mp3" "$dir/vbr_10mb.mp3" 20
 
-echo "== real time, ${seconds} s each (goals: first audible <= 20 ms, CPU <= 0.5 %, no drop-outs)"
+echo "== real time, ${seconds} s each, ${runs} runs (goals: first audible <= 20 ms, CPU <= 0.5 %, no drop-outs)"
 realtime="$build/bench/media/media_realtime_bench"
 for load in "" --load; do
-  "$realtime" "$seconds" $load -- "$build/tools/trackplay/trackplay" "$dir/five_minutes.mp3"
-  "$realtime" "$seconds" $load -- mpg123 -q -o pulse "$dir/five_minutes.mp3"
+  for _ in $(seq "$runs"); do
+    "$realtime" "$seconds" $load -- "$build/tools/trackplay/trackplay" "$dir/five_minutes.mp3"
+    "$realtime" "$seconds" $load -- mpg123 -q -o pulse "$dir/five_minutes.mp3"
+  done
+done | tee "$dir/runs.txt"
+
+echo "== medians"
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+for player in trackplay mpg123; do
+  for load in idle loaded; do
+    lines=$(grep "^$player *$load " "$dir/runs.txt" || true)
+    [ -n "$lines" ] || continue
+    printf '%-10s %-7s first audible %5s ms  CPU %5s %% of a core  drop-outs %s in all\n' \
+      "$player" "$load" "$(awk '{ print $5 }' <<<"$lines" | median)" \
+      "$(awk '{ print $8 }' <<<"$lines" | median)" "$(awk '{ n += $14 } END { print n }' <<<"$lines")"
+  done
 done

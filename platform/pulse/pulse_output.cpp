@@ -3,6 +3,7 @@
 #include <pulse/rtclock.h>
 
 #include <algorithm>
+#include <mutex>
 
 namespace platform::pulse {
 namespace {
@@ -51,9 +52,9 @@ bool PulseOutput::open(const media::AudioFormat& format)
     pa_buffer_attr attr;
     attr.maxlength = std::uint32_t(-1);
     attr.tlength = pa_usec_to_bytes(targetLatency, &spec);
-    // Start (and restart after an underrun) only with a full buffer: a stream started on a
-    // few milliseconds runs dry at once, over and over, and the server skips what comes late.
-    // The decoder fills the buffer in a few milliseconds, so the start is not delayed.
+    // Start (and restart after an underrun) only with a full buffer: a sink that renders far
+    // ahead drains a stream started on a little at once, and skips what comes after. The
+    // player fills the buffer in one write as it starts, so the start is not delayed.
     attr.prebuf = std::uint32_t(-1);
     attr.minreq = pa_usec_to_bytes(refillLatency, &spec);
     attr.fragsize = std::uint32_t(-1);
@@ -161,17 +162,60 @@ media::OutputState PulseOutput::state()
     s.playedBytes = played_;
     s.queuedBytes = written_ - played_;
     s.playing = !paused_ && s.queuedBytes > 0;
-    if (brokenLocked())
+    if (brokenLocked()) {
         s.freeBytes = 1 << 20;
+        s.failed = true;
+    }
     return s;
 }
 
+namespace {
+
+// The connection the next output is made on. A server that went away (it restarted, or was
+// replaced) leaves its connection dead for good, so the next track connects afresh; outputs
+// already made keep the connection they were made on.
+class CurrentConnection {
+public:
+    explicit CurrentConnection(std::shared_ptr<PulseConnection> connection)
+        : connection_(std::move(connection))
+    {
+    }
+
+    // Any thread that makes an output. Nothing when no server answers now.
+    std::shared_ptr<PulseConnection> get()
+    {
+        std::lock_guard lock(mutex_);
+        if (connection_) {
+            PulseConnection::Lock loopLock(*connection_);
+            if (connection_->readyLocked())
+                return connection_;
+        }
+        connection_ = PulseConnection::connect(clientName);
+        return connection_;
+    }
+
+    static constexpr const char* clientName = "dancehall";
+
+private:
+    std::mutex mutex_; // guards connection_; taken before a connection's loop lock
+    std::shared_ptr<PulseConnection> connection_;
+};
+
+} // namespace
+
 media::OutputFactory pulseOutputFactory()
 {
-    std::shared_ptr<PulseConnection> connection = PulseConnection::connect("dancehall");
+    std::shared_ptr<PulseConnection> connection
+        = PulseConnection::connect(CurrentConnection::clientName);
     if (!connection)
         return nullptr;
-    return [connection] { return std::make_unique<PulseOutput>(connection); };
+    auto current = std::make_shared<CurrentConnection>(std::move(connection));
+    return [current]() -> std::unique_ptr<media::AudioOutput> {
+        std::shared_ptr<PulseConnection> connection = current->get();
+        if (!connection)
+            return nullptr;
+        return std::make_unique<PulseOutput>(std::move(connection));
+    };
 }
 
 } // namespace platform::pulse

@@ -1,7 +1,7 @@
 #pragma once
 // Sound output as a PulseAudio playback stream on the default sink: pause corks the
-// stream, resume uncorks it, reset flushes it. A stream the server dropped takes and
-// "plays" everything at once, so the pipeline still reaches the end of the track.
+// stream, resume uncorks it, reset flushes it. A stream the server dropped reports itself
+// failed and takes everything at once, so no caller waits on it.
 
 #include "media/audio_output.h"
 #include "platform/pulse/pulse_connection.h"
@@ -40,7 +40,8 @@ private:
     pa_operation* drain_ = nullptr;
 };
 
-// Outputs on one shared connection; nothing when no server answers.
+// Outputs on one shared connection, made again for the next output once the server dropped
+// it; nothing when no server answers at first.
 media::OutputFactory pulseOutputFactory();
 
 } // namespace platform::pulse

@@ -2,6 +2,7 @@
 // sink's monitor hears. The track is a tone whose amplitude grows linearly, so the level of
 // each 10 ms block on the monitor tells the position heard.
 
+#include "media/player_library.h"
 #include "media/track_commands.h"
 #include "monitor_recorder.h"
 #include "platform/pulse/pulse_output.h"
@@ -161,6 +162,42 @@ TEST_F(Position, ResumeStartsWhereTheSoundStopped)
     std::printf("sound stopped at %.0f ms, resumed at %.0f ms (held %d%%)\n", stopPosition,
         resumePosition, held);
     EXPECT_NEAR(resumePosition, stopPosition, 100);
+}
+
+// The end of a track is reported once its last sample has been heard: the next track of the
+// list starts on that report, and a report that came early would cut the tail off. Two ramps
+// in a row: the first must be heard up to its loudest, last block before the second begins.
+TEST_F(Position, TailIsHeardInFullBeforeTheNextTrackStarts)
+{
+    std::string names
+        = test::track("ramp_6s.mp3") + '\0' + test::track("ramp_6s.mp3") + '\0' + '\0';
+    Player* player = CreatePlayer({ clock, makeOutput }, names.c_str(), 1);
+    auto target = std::make_shared<TimedTarget>();
+    NewPlay(player, target, nullptr, 0);
+    clock.sleep(8500);
+    RemovePlayer(player);
+    takeRecording();
+
+    auto loud = [](int p) { return p > 500; };
+    auto first = std::find_if(peaks.begin(), peaks.end(), loud) - peaks.begin();
+    ASSERT_LT(first, std::ptrdiff_t(peaks.size()));
+    calibrate(arrivals[first] + std::chrono::seconds(1), arrivals[first] + std::chrono::seconds(5));
+    // Where the second ramp takes over: the level falls to a fraction of what it was.
+    auto drop = first + 1;
+    while (drop < std::ptrdiff_t(peaks.size()) && peaks[drop] > peaks[drop - 1] / 3)
+        ++drop;
+    ASSERT_LT(drop, std::ptrdiff_t(peaks.size()));
+    double lastHeard = heardAt(peaks[drop - 1]);
+    auto posts = target->posts();
+    auto end = std::find_if(posts.begin(), posts.end(), [](auto& p) { return p.percent == 100; });
+    ASSERT_NE(end, posts.end());
+    double reportAfterTail
+        = std::chrono::duration<double, std::milli>(end->at - arrivals[drop - 1]).count();
+    std::printf("first track heard to %.0f ms of %.0f; end reported %.0f ms after its last block "
+                "reached the monitor\n",
+        lastHeard, trackMillis, reportAfterTail);
+    EXPECT_GT(lastHeard, trackMillis - 60);
+    EXPECT_GT(reportAfterTail, -50); // the recorder's own scheduling blurs its arrival times
 }
 
 } // namespace

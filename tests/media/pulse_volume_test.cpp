@@ -4,16 +4,12 @@
 #include "platform/pulse/pulse_mixer.h"
 #include "platform/pulse/pulse_output.h"
 #include "platform/system_clock.h"
+#include "private_server.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <filesystem>
 #include <numeric>
 
 namespace media {
@@ -183,53 +179,12 @@ TEST_F(PulseSinks, FollowsTheDefaultSinkAndRestoresTheStartVolume)
 namespace media {
 namespace {
 
-// A sound server of its own on a fresh socket, started and stopped by the test.
-class LateServer {
-public:
-    explicit LateServer(std::string directory)
-        : directory_(std::move(directory))
-    {
-    }
-    ~LateServer() { stop(); }
-    std::string address() const { return "unix:" + directory_ + "/native"; }
-
-    void start()
-    {
-        pid_ = fork();
-        if (pid_ == 0) {
-            setenv("XDG_RUNTIME_DIR", directory_.c_str(), 1);
-            std::string socket
-                = "module-native-protocol-unix auth-anonymous=1 socket=" + directory_ + "/native";
-            execlp("pulseaudio", "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-                "--use-pid-file=no", "--system=false", "-L", socket.c_str(), "-L",
-                "module-null-sink sink_name=late", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-    }
-    void stop()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        pid_ = -1;
-    }
-
-private:
-    std::string directory_;
-    pid_t pid_ = -1;
-};
-
 TEST(PulseLateServer, VolumeOpensWhenTheServerComesAndClosesWhenItGoes)
 {
     if (!std::getenv("PULSE_SERVER"))
         GTEST_SKIP() << "no test sound server (run through scripts/with-test-env)";
-    std::string directory = testing::TempDir() + "late-server-XXXXXX";
-    ASSERT_TRUE(mkdtemp(directory.data()));
-    LateServer server(directory);
     // Every connection made in this test, and again later, goes to the late server.
-    std::string testServer = std::getenv("PULSE_SERVER");
-    setenv("PULSE_SERVER", server.address().c_str(), 1);
+    test::PrivateServer server;
     SystemVolume volume(platform::pulse::pulseMixerFactory(), [](SystemVolume::Event) {});
     EXPECT_EQ(volume.openSystemVolume(SystemVolume::speakerLine), 0);
 
@@ -245,8 +200,6 @@ TEST(PulseLateServer, VolumeOpensWhenTheServerComesAndClosesWhenItGoes)
     for (int i = 0; i < 500 && volume.getSystemVolume(left, right) == 1; ++i)
         clock.sleep(10);
     EXPECT_EQ(volume.getSystemVolume(left, right), -1);
-    setenv("PULSE_SERVER", testServer.c_str(), 1);
-    std::filesystem::remove_all(directory);
 }
 
 } // namespace

@@ -10,10 +10,11 @@
 #include "platform/pulse/pulse_output.h"
 #include "platform/system_clock.h"
 
-#include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -68,10 +69,21 @@ public:
     {
         std::printf("%d%%\n", percent);
         std::fflush(stdout);
-        if (percent == 100)
-            ended = true;
+        std::lock_guard lock(mutex_);
+        ended_ = ended_ || percent == 100;
+        changed_.notify_all();
     }
-    std::atomic<bool> ended = false;
+    // Sleeps until the end is posted: the tool measures the player's own wake-ups.
+    void waitForEnd()
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return ended_; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool ended_ = false;
 };
 
 int play(const std::string& path, int fromPercent)
@@ -89,8 +101,7 @@ int play(const std::string& path, int fromPercent)
         std::fprintf(stderr, "trackplay: %s: cannot be played\n", path.c_str());
         return 1;
     }
-    while (!target->ended)
-        clock.sleep(50);
+    target->waitForEnd();
     std::printf("end\n");
     return 0;
 }

@@ -35,6 +35,18 @@ protected:
         return std::find(transcript.begin(), transcript.end(), line) != transcript.end();
     }
 
+    // Right-clicks the style editor's slot list and picks the menu entry with this caption.
+    void chooseInEditorMenu(const char* caption)
+    {
+        namespace editor = ids::StyleEditorWindow;
+        input.rightClick(editor::window, editor::超级列表框1);
+        const std::vector<ui::headless::ShownMenu> menus = views.menus();
+        ASSERT_FALSE(menus.empty());
+        for (const ui::MenuEntry& entry : menus.back().entries)
+            if (entry.caption == caption)
+                input.menuCommand(editor::window, entry.commandId);
+    }
+
     fs::path autostartEntry() const
     {
         return directory / "config" / "autostart" / u8"舞厅播放器.desktop";
@@ -119,12 +131,7 @@ TEST_F(ShutDown, ClosingWithTheStyleEditorOpenKeepsItsEdits)
         headless.loop().post([this] {
             application.windows.setProperty(
                 editor::window, editor::超级列表框1, ui::prop::listView::currentRow, 1);
-            input.rightClick(editor::window, editor::超级列表框1);
-            const std::vector<ui::headless::ShownMenu> menus = views.menus();
-            ASSERT_FALSE(menus.empty());
-            for (const ui::MenuEntry& entry : menus.back().entries)
-                if (entry.caption == "删除")
-                    input.menuCommand(editor::window, entry.commandId);
+            chooseInEditorMenu("删除");
             input.requestClose(window);
         });
         input.click(window, 曲风编辑按钮);
@@ -163,12 +170,7 @@ TEST_F(ShutDown, KeepingTheProgramOpenFromTheStyleChooserLeavesNoEditHalfDone)
                     input.requestClose(window);
                 });
             });
-            input.rightClick(editor::window, editor::超级列表框1);
-            const std::vector<ui::headless::ShownMenu> menus = views.menus();
-            ASSERT_FALSE(menus.empty());
-            for (const ui::MenuEntry& entry : menus.back().entries)
-                if (entry.caption == "添加")
-                    input.menuCommand(editor::window, entry.commandId);
+            chooseInEditorMenu("添加");
         });
         input.click(window, 曲风编辑按钮);
     });

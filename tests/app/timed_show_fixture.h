@@ -34,6 +34,7 @@ namespace app::test {
 
 namespace fs = std::filesystem;
 namespace MainWindow = ids::MainWindow;
+using media::PlayState;
 
 struct StyledTrack {
     const char* style;
@@ -111,7 +112,7 @@ protected:
             fn();
         });
     }
-    int state() const { return application.trackPlayer.queryPlayState(); }
+    media::PlayState state() const { return application.trackPlayer.queryPlayState(); }
     platform::Millis now() { return headless.clock().now(); }
     void click(ui::ComponentId button) { input.click(MainWindow::window, button); }
     std::int32_t trackNumber() const { return currentTrackNumber(application); }

@@ -130,7 +130,7 @@ TEST_F(OutputStage, FailedDeviceEndsTheTrackAtOnce)
     std::uint64_t writtenWhenFailed = record->written;
     clock.advance(300);
     ASSERT_TRUE(target->ended());
-    EXPECT_EQ(commands.queryPlayState(), 0);
+    EXPECT_EQ(commands.queryPlayState(), PlayState::stopped);
     // Not run through the rest of the file (30 s) into a device that plays nothing.
     EXPECT_LT(record->written - writtenWhenFailed, std::uint64_t(4 * 44100 * 4));
     auto posts = target->posts();

@@ -97,7 +97,7 @@ int play(const std::string& path, int fromPercent)
     media::TrackCommands commands({ clock, makeOutput });
     auto target = std::make_shared<PrintingTarget>();
     commands.playMusicFile(platform::programPath(path), fromPercent, target);
-    if (commands.queryPlayState() != 1) {
+    if (commands.queryPlayState() != media::PlayState::playing) {
         std::fprintf(stderr, "trackplay: %s: cannot be played\n", path.c_str());
         return 1;
     }

@@ -3,9 +3,9 @@
 //
 //   media_bench DECODE_FILE LENGTH_FILE [PLAY_SECONDS]
 
+#include "backends/pulse/pulse_output.h"
 #include "media/media_length.h"
 #include "media/track_commands.h"
-#include "backends/pulse/pulse_output.h"
 #include "platform/system_clock.h"
 
 #include <sys/resource.h>

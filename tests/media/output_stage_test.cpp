@@ -2,9 +2,9 @@
 // stage leaves it alone between refills and percent steps, and a device that fails ends the
 // track at once. In virtual time on the silent device.
 
+#include "backends/headless/headless_clock.h"
 #include "media/silent_output.h"
 #include "media/track_commands.h"
-#include "backends/headless/headless_clock.h"
 #include "recording_target.h"
 #include "test_files.h"
 

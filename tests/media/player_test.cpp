@@ -1,6 +1,6 @@
+#include "backends/headless/headless_clock.h"
 #include "media/silent_output.h"
 #include "media/track_commands.h"
-#include "backends/headless/headless_clock.h"
 #include "platform/system_clock.h"
 #include "recording_target.h"
 #include "test_files.h"

@@ -2,9 +2,9 @@
 // sink's monitor hears. The track is a tone whose amplitude grows linearly, so the level of
 // each 10 ms block on the monitor tells the position heard.
 
+#include "backends/pulse/pulse_output.h"
 #include "media/track_commands.h"
 #include "monitor_recorder.h"
-#include "backends/pulse/pulse_output.h"
 #include "platform/system_clock.h"
 #include "test_files.h"
 

@@ -3,11 +3,11 @@
 //
 //   trackplay [--info] [--from PERCENT] FILE
 
+#include "backends/pulse/pulse_output.h"
 #include "media/silent_output.h"
 #include "media/track_commands.h"
 #include "media/track_file.h"
 #include "platform/posix/path.h"
-#include "backends/pulse/pulse_output.h"
 #include "platform/system_clock.h"
 
 #include <condition_variable>

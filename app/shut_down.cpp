@@ -59,8 +59,6 @@ HandlerResult shutDown(Application& app, HandlerArgs)
 HandlerResult showClosingNotice(Application& app, HandlerArgs)
 {
     using namespace ids;
-    ui::Commands commands(app.windows);
-    commands.closePort(MainWindow::window, MainWindow::端口1);
     app.windows.setProperty(MainWindow::window, MainWindow::self, ui::prop::visible, false);
     app.windows.setProperty(ClosingNotice::window, ClosingNotice::self, ui::prop::visible, true);
     platform::EventLoop& loop = app.windows.loop();

@@ -118,12 +118,6 @@ std::vector<Text> Commands::openDialogForMany(WindowId window, ComponentId dialo
     return { chosen.begin(), chosen.end() };
 }
 
-void Commands::closePort(WindowId window, ComponentId port)
-{
-    // The program opens no port; closing checks the component like any command.
-    core_.inspect(window, port, { unit::serialPort }, [](const ComponentState&) {});
-}
-
 std::int32_t Commands::comboAddItem(WindowId w, ComponentId c, const Text& text, std::int32_t data)
 {
     std::int32_t index = -1;

@@ -78,8 +78,7 @@ public:
     std::optional<ComponentState> component(WindowId window, ComponentId component) const;
     // The same without its items (entries, tree items, rows): what a view needs to show any
     // property but the items, without copying thousands of them on every refresh.
-    std::optional<ComponentState> componentProperties(
-        WindowId window, ComponentId component) const;
+    std::optional<ComponentState> componentProperties(WindowId window, ComponentId component) const;
     std::vector<MenuItemState> menuItems(WindowId window) const;
     // Interface thread: the window's view, or nullptr when not loaded.
     WindowView* view(WindowId window);

@@ -34,8 +34,8 @@ protected:
         char line[64];
         std::snprintf(line, sizeof line, "refresh 0x%08x -1", c);
         const std::vector<std::string> lines = views.transcript();
-        return std::count_if(lines.begin(), lines.end(),
-            [&](const std::string& l) { return l.ends_with(line); });
+        return std::count_if(
+            lines.begin(), lines.end(), [&](const std::string& l) { return l.ends_with(line); });
     }
 
     ComponentState state(ComponentId c) const { return *core->component(mainId, c); }
@@ -77,8 +77,7 @@ TEST_F(ItemCommandsTest, TreeDepthsThatSkipALevelAreTakenOneDeeperThanTheItemBef
 
 TEST_F(ItemCommandsTest, EnsureVisibleRedrawsTheItemsOnlyWhenItHadToExpandOne)
 {
-    commands->treeSetItems(
-        mainId, tree, { { "1 慢四", 1, false, {} }, { "舞曲1", 2, false, {} } });
+    commands->treeSetItems(mainId, tree, { { "1 慢四", 1, false, {} }, { "舞曲1", 2, false, {} } });
     views.forgetTranscript();
     EXPECT_TRUE(commands->treeEnsureVisible(mainId, tree, 1));
     EXPECT_TRUE(state(tree).tree[0].expanded);

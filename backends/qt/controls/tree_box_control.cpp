@@ -82,14 +82,18 @@ void rebuild(QTreeWidget& tree, const std::vector<ui::TreeItem>& items)
 }
 
 // Expansion and the notes beside the texts. Only what differs is touched: each change has
-// the view redraw, and expanding an item without children shows nothing.
-void showExpansionAndNotes(QTreeWidget& tree, const std::vector<ui::TreeItem>& items)
+// the view redraw, and expanding an item without children shows nothing. Items just built
+// are collapsed and without notes, which spares asking them.
+void showExpansionAndNotes(QTreeWidget& tree, const std::vector<ui::TreeItem>& items, bool built)
 {
     std::size_t index = 0;
     for (QTreeWidgetItemIterator it(&tree); *it && index < items.size(); ++it, ++index) {
         const ui::TreeItem& item = items[index];
-        if ((*it)->childCount() > 0 && (*it)->isExpanded() != item.expanded)
+        if ((*it)->childCount() > 0
+            && (built ? item.expanded : (*it)->isExpanded() != item.expanded))
             (*it)->setExpanded(item.expanded);
+        if (built && item.note.empty())
+            continue;
         const QString note = fromGbk(item.note);
         if ((*it)->text(1) != note)
             (*it)->setText(1, note);
@@ -270,12 +274,14 @@ protected:
         QSignalBlocker quiet(tree);
         // The texts are read again only after the core's items changed; items that are
         // already shown stay, and with them the scroll position.
+        bool built = false;
         if (s.itemsRevision != drawnRevision_) {
-            if (!showsItems(*tree, s.tree))
+            built = !showsItems(*tree, s.tree);
+            if (built)
                 rebuild(*tree, s.tree);
             drawnRevision_ = s.itemsRevision;
         }
-        showExpansionAndNotes(*tree, s.tree);
+        showExpansionAndNotes(*tree, s.tree, built);
     }
 
     void applySelection(const ui::ComponentState& s) override

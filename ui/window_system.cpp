@@ -409,7 +409,7 @@ void WindowSystem::raise(EventRecord& record)
     raiseIf(error);
     if (handler < 0 || !handlers_[handler])
         return;
-    if (auto result = handlers_[handler](record.args)) {
+    if (auto result = handlers_[handler](EventArgs(record.component, record.args))) {
         record.hasResult = true;
         record.result = *result;
     }

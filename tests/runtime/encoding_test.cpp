@@ -42,12 +42,4 @@ TEST(Encoding, AStringCutOffInACharacterLeavesTheNextOneWhole)
     EXPECT_EQ(platform::utf8ToGbk(utf8Show), gbkShow);
 }
 
-TEST(Encoding, AsciiAndMixedTextsConvertBothWays)
-{
-    EXPECT_EQ(platform::gbkToUtf8("3:45 track.mp3"), "3:45 track.mp3");
-    EXPECT_EQ(platform::gbkToUtf8(""), "");
-    EXPECT_EQ(platform::gbkToUtf8("12  " + gbkShow + ".mp3"), "12  " + utf8Show + ".mp3");
-    EXPECT_EQ(platform::utf8ToGbk("12  " + utf8Show + ".mp3"), "12  " + gbkShow + ".mp3");
-}
-
 } // namespace

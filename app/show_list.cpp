@@ -20,13 +20,13 @@ constexpr char showExtension[] = ".dat";
 void fillShowList(Application& app)
 {
     using namespace ids::MainWindow;
-    ui::Commands commands(app.windows);
-    commands.listViewClear(window, role::savedShowList);
+    std::vector<Text> rows;
     for (const runtime::FolderFile& file :
         runtime::filesEndingIn(dataFilePath(app, "lb"), showExtension)) {
         Text title = file.name.substr(0, file.name.size() - (sizeof showExtension - 1));
-        commands.listViewInsert(window, role::savedShowList, std::nullopt, rowPrefix + title);
+        rows.push_back(rowPrefix + title);
     }
+    ui::Commands(app.windows).listViewSetRows(window, role::savedShowList, std::move(rows));
 }
 
 Text showNameOfRow(Application& app, std::int32_t row)

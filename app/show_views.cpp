@@ -24,18 +24,15 @@ void refreshShowView(Application& app)
 {
     using namespace ids::MainWindow;
     ui::Commands commands(app.windows);
-    commands.treeClear(window, role::slotTree);
     // One read serves tree and queue, so both show the same records.
     const std::vector<Slot> slots = readCurrentShow(app);
+    std::vector<ui::TreeItem> items;
+    items.reserve(2 * slots.size());
     for (const Slot& slot : slots) {
-        const std::int32_t heading = commands.treeAddItem(
-            window, role::slotTree, std::nullopt, slotHeading(slot.number, slot.style));
-        commands.treeAddItem(
-            window, role::slotTree, heading, slot.title.empty() ? Text(noTrackYet) : slot.title);
+        items.push_back({ slotHeading(slot.number, slot.style), 1, true, {} });
+        items.push_back({ slot.title.empty() ? Text(noTrackYet) : slot.title, 2, true, {} });
     }
-    const std::int32_t count = commands.treeCount(window, role::slotTree);
-    for (std::int32_t item = 0; item < count; ++item)
-        commands.treeExpand(window, role::slotTree, item);
+    commands.treeSetItems(window, role::slotTree, std::move(items));
     commands.treeEnsureVisible(window, role::slotTree, 0);
     buildPlayQueue(app, slots);
     showTrackDurations(app, slots);
@@ -57,11 +54,10 @@ void buildPlayQueue(Application& app, const std::vector<Slot>& slots)
 void refreshStyleList(Application& app)
 {
     using namespace ids::StyleEditorWindow;
-    ui::Commands commands(app.windows);
-    commands.listViewClear(window, 超级列表框1);
+    std::vector<Text> rows;
     for (const Slot& slot : readCurrentShow(app))
-        commands.listViewInsert(
-            window, 超级列表框1, std::nullopt, slotHeading(slot.number, slot.style));
+        rows.push_back(slotHeading(slot.number, slot.style));
+    ui::Commands(app.windows).listViewSetRows(window, 超级列表框1, std::move(rows));
 }
 
 std::int32_t trackItemOfQueuePosition(const Application& app, std::int32_t position)

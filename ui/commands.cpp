@@ -217,9 +217,15 @@ bool Commands::treeExpand(WindowId w, ComponentId c, std::int32_t index)
 
 bool Commands::treeEnsureVisible(WindowId w, ComponentId c, std::int32_t index)
 {
-    bool done = false;
-    core_.update(w, c, { unit::treeBox }, itemsChanged,
-        [&](ComponentState& s) { done = revealTreeItem(s, index); });
+    bool done = false, expanded = false;
+    core_.update(w, c, { unit::treeBox }, std::nullopt, [&](ComponentState& s) {
+        for (std::int32_t up = ui::treeParent(s, index); up >= 0; up = ui::treeParent(s, up))
+            expanded = expanded || !s.tree[static_cast<std::size_t>(up)].expanded;
+        done = revealTreeItem(s, index);
+    });
+    // Items already in view need no redrawing, which in a long tree is not free.
+    if (expanded)
+        core_.update(w, c, { unit::treeBox }, itemsChanged, [](ComponentState&) {});
     if (done)
         if (WindowView* view = core_.view(w))
             view->ensureVisible(c, index);
@@ -229,6 +235,12 @@ bool Commands::treeEnsureVisible(WindowId w, ComponentId c, std::int32_t index)
 void Commands::treeClear(WindowId w, ComponentId c)
 {
     core_.update(w, c, { unit::treeBox }, itemsChanged, clearTree);
+}
+
+void Commands::treeSetItems(WindowId w, ComponentId c, std::vector<TreeItem> items)
+{
+    core_.update(w, c, { unit::treeBox }, itemsChanged,
+        [&](ComponentState& s) { setTreeItems(s, std::move(items)); });
 }
 
 std::int32_t Commands::listViewCount(WindowId w, ComponentId c)
@@ -251,6 +263,12 @@ std::int32_t Commands::listViewInsert(
 void Commands::listViewClear(WindowId w, ComponentId c)
 {
     core_.update(w, c, { unit::listView }, itemsChanged, clearRows);
+}
+
+void Commands::listViewSetRows(WindowId w, ComponentId c, std::vector<Text> rows)
+{
+    core_.update(w, c, { unit::listView }, itemsChanged,
+        [&](ComponentState& s) { setRows(s, std::move(rows)); });
 }
 
 } // namespace ui

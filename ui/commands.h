@@ -49,11 +49,16 @@ public:
     bool treeExpand(WindowId w, ComponentId c, std::int32_t index);
     bool treeEnsureVisible(WindowId w, ComponentId c, std::int32_t index);
     void treeClear(WindowId w, ComponentId c);
+    // All the items at once, in display order, with one refresh of the view: a tree of
+    // thousands of items is filled in one go, not an item and a redraw at a time.
+    void treeSetItems(WindowId w, ComponentId c, std::vector<TreeItem> items);
 
     std::int32_t listViewCount(WindowId w, ComponentId c);
     std::int32_t listViewInsert(
         WindowId w, ComponentId c, std::optional<std::int32_t> index, const Text& text);
     void listViewClear(WindowId w, ComponentId c);
+    // All the rows at once, with one refresh of the view.
+    void listViewSetRows(WindowId w, ComponentId c, std::vector<Text> rows);
 
 private:
     platform::OpenFileRequest dialogRequest(WindowId window, ComponentId dialog);

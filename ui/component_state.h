@@ -63,6 +63,10 @@ struct ComponentState {
     std::vector<Column> columns; // list view columns
     std::vector<Text> rows; // list view rows
     std::int32_t selection = -1; // selected entry, tree item or row
+    // Counts the changes of which items there are and of their texts (the item models make
+    // them), not of expansion, notes or selection: a view that drew the items at this count
+    // need not read their texts again.
+    std::uint32_t itemsRevision = 0;
 
     // The unit property's current value; the property must exist and be a stored one.
     template <typename T> const T& value(int number) const

@@ -45,6 +45,7 @@ void selectIndex(ComponentState& state, std::int32_t index)
 
 std::int32_t addEntry(ComponentState& state, const Text& text, std::int32_t data)
 {
+    ++state.itemsRevision;
     state.entries.push_back(text);
     state.entryData.push_back(data);
     return static_cast<std::int32_t>(state.entries.size()) - 1;
@@ -71,6 +72,7 @@ std::int32_t findEntryByPrefix(const ComponentState& state, const Text& prefix)
 
 void clearEntries(ComponentState& state)
 {
+    ++state.itemsRevision;
     state.entries.clear();
     state.entryData.clear();
     state.selection = -1;
@@ -108,6 +110,7 @@ std::int32_t addTreeItem(
         depth = state.tree[*parent].depth + 1;
     }
     state.tree.insert(state.tree.begin() + at, TreeItem { text, depth, false, {} });
+    ++state.itemsRevision;
     // Items after the new one moved down; so does the selection if it was among them.
     if (state.selection >= static_cast<std::int32_t>(at))
         ++state.selection;
@@ -133,7 +136,20 @@ bool revealTreeItem(ComponentState& state, std::int32_t index)
 
 void clearTree(ComponentState& state)
 {
+    ++state.itemsRevision;
     state.tree.clear();
+    state.selection = -1;
+}
+
+void setTreeItems(ComponentState& state, std::vector<TreeItem> items)
+{
+    ++state.itemsRevision;
+    int deepest = 1;
+    for (TreeItem& item : items) {
+        item.depth = std::clamp(item.depth, 1, deepest);
+        deepest = item.depth + 1;
+    }
+    state.tree = std::move(items);
     state.selection = -1;
 }
 
@@ -143,6 +159,7 @@ std::int32_t insertRow(ComponentState& state, std::int32_t index, const Text& te
     if (index < 0 || index > count)
         index = count;
     state.rows.insert(state.rows.begin() + index, text);
+    ++state.itemsRevision;
     if (state.selection >= index)
         ++state.selection;
     return index;
@@ -150,7 +167,15 @@ std::int32_t insertRow(ComponentState& state, std::int32_t index, const Text& te
 
 void clearRows(ComponentState& state)
 {
+    ++state.itemsRevision;
     state.rows.clear();
+    state.selection = -1;
+}
+
+void setRows(ComponentState& state, std::vector<Text> rows)
+{
+    ++state.itemsRevision;
+    state.rows = std::move(rows);
     state.selection = -1;
 }
 

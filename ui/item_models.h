@@ -31,9 +31,16 @@ bool expandTreeItem(ComponentState& state, std::int32_t index, bool expanded = t
 // Expands the item's ancestors so that it can be seen; false when the index is invalid.
 bool revealTreeItem(ComponentState& state, std::int32_t index);
 void clearTree(ComponentState& state);
+// Puts items in place of all the tree's items, nothing selected: what clearing the tree and
+// adding them one by one leaves. Depths run as in display order: an item is at most one level
+// deeper than the item before it (a deeper one is taken as exactly one deeper, the first
+// item as a root).
+void setTreeItems(ComponentState& state, std::vector<TreeItem> items);
 
 // List view: index below 0 or past the end appends. Returns the row's index.
 std::int32_t insertRow(ComponentState& state, std::int32_t index, const Text& text);
 void clearRows(ComponentState& state);
+// Puts rows in place of all the rows, nothing selected.
+void setRows(ComponentState& state, std::vector<Text> rows);
 
 } // namespace ui

@@ -22,6 +22,26 @@ const char* const unknownProperty = "欲访问的属性不存在";
 const char* const wrongPropertyType = "属性值的类型不符";
 }
 
+namespace {
+
+// The item lists of a component, to be swapped out of its state and back.
+struct ItemLists {
+    std::vector<Text> entries;
+    std::vector<std::int32_t> entryData;
+    std::vector<TreeItem> tree;
+    std::vector<Text> rows;
+
+    void swapWith(ComponentState& state)
+    {
+        entries.swap(state.entries);
+        entryData.swap(state.entryData);
+        tree.swap(state.tree);
+        rows.swap(state.rows);
+    }
+};
+
+} // namespace
+
 ComponentState* LoadedWindow::component(ComponentId wanted)
 {
     if (wanted == 0)
@@ -421,6 +441,22 @@ std::optional<ComponentState> WindowSystem::component(WindowId window, Component
     LoadedWindow* loaded = findLocked(window);
     ComponentState* state = loaded ? loaded->component(id) : nullptr;
     return state ? std::optional(*state) : std::nullopt;
+}
+
+std::optional<ComponentState> WindowSystem::componentProperties(
+    WindowId window, ComponentId id) const
+{
+    Lock lock(mutex_);
+    LoadedWindow* loaded = findLocked(window);
+    ComponentState* state = loaded ? loaded->component(id) : nullptr;
+    if (!state)
+        return std::nullopt;
+    // The items step aside while the rest is copied; nobody else sees the state meanwhile.
+    ItemLists aside;
+    aside.swapWith(*state);
+    std::optional<ComponentState> copy(*state);
+    aside.swapWith(*state);
+    return copy;
 }
 
 std::vector<MenuItemState> WindowSystem::menuItems(WindowId window) const

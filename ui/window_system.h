@@ -76,6 +76,9 @@ public:
     // Copies of the state, for views and tests; nothing when not loaded.
     std::vector<ComponentState> components(WindowId window) const;
     std::optional<ComponentState> component(WindowId window, ComponentId component) const;
+    // The same without its items (entries, tree items, rows): what a view needs to show any
+    // property but the items, without copying thousands of them on every refresh.
+    std::optional<ComponentState> componentProperties(WindowId window, ComponentId component) const;
     std::vector<MenuItemState> menuItems(WindowId window) const;
     // Interface thread: the window's view, or nullptr when not loaded.
     WindowView* view(WindowId window);

@@ -5,9 +5,11 @@
 #include "platform/posix/encoding.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform::qt {
 
@@ -19,6 +21,16 @@ inline QString fromGbk(std::string_view gbk)
 inline std::string toGbk(const QString& text)
 {
     return utf8ToGbk(text.toStdString());
+}
+
+// A list's texts, for adding them to a control in one call.
+inline QStringList qtTexts(const std::vector<std::string>& gbk)
+{
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(gbk.size()));
+    for (const std::string& text : gbk)
+        texts.append(fromGbk(text));
+    return texts;
 }
 
 } // namespace platform::qt

@@ -117,7 +117,9 @@ void WindowView::show()
 
 void WindowView::refresh(ui::ComponentId component, int property)
 {
-    auto state = core_.component(window_, component);
+    constexpr int items = -1;
+    auto state = property == items ? core_.component(window_, component)
+                                   : core_.componentProperties(window_, component);
     if (!state)
         return; // a menu item: it has no widget
     if (state->unit == ui::unit::window) {

@@ -6,9 +6,11 @@
 
 #include "app/globals.h"
 #include "app/single_instance.h"
+#include "runtime/ini_file.h"
 #include "ui/templates/segment.h"
 #include "ui/unit_properties.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,6 +57,35 @@ TEST_F(StartUp, AShowNamedInGbkBytesOnDiskListsAndLoads)
     EXPECT_EQ(
         contents(directory / "dqqf.dat"), contents(directory / "lb" / "\xD6\xDC\xC8\xD5.DAT"));
     EXPECT_EQ(application.windows.component(window, 树型框1)->tree.size(), 4u);
+}
+
+// A season's show fills the slot tree in one go: the view hears of new items a fixed number of
+// times, never once per slot, and the tree and the queue hold every slot.
+TEST_F(StartUp, ALongShowReachesTheTreeViewInAFewRefreshesNotOnePerSlot)
+{
+    std::vector<Slot> season;
+    for (int k = 1; k <= 300; ++k)
+        season.push_back({ std::to_string(k), "慢四", k % 3 ? "舞曲" : "",
+            k % 3 ? "/m/" + std::to_string(k) + ".mp3" : "" });
+    writeCurrentShow(season);
+    // The show left in the current table unsaved is the one to open.
+    runtime::writeIniEntry(
+        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("新建场次"));
+
+    start();
+
+    const ui::ComponentState tree = *application.windows.component(window, 树型框1);
+    ASSERT_EQ(tree.tree.size(), 600u);
+    EXPECT_TRUE(std::all_of(tree.tree.begin(), tree.tree.end(),
+        [](const ui::TreeItem& item) { return item.expanded; }));
+    EXPECT_EQ(tree.tree[599].text, "选择更换舞曲");
+    EXPECT_EQ(application.globals.playQueue.size(), 200u);
+    char refresh[32];
+    std::snprintf(refresh, sizeof refresh, "refresh 0x%08x -1", 树型框1);
+    const std::vector<std::string> lines = views.transcript();
+    EXPECT_LE(std::count_if(lines.begin(), lines.end(),
+                  [&](const std::string& line) { return line.ends_with(refresh); }),
+        3);
 }
 
 // A damaged saved show must not replace a good current show.

@@ -51,8 +51,7 @@ protected:
     {
         auto* combo = static_cast<QComboBox*>(widget());
         combo->clear();
-        for (const auto& entry : s.entries)
-            combo->addItem(fromGbk(entry));
+        combo->addItems(qtTexts(s.entries));
     }
 
     void applySelection(const ui::ComponentState& s) override

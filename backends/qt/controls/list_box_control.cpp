@@ -77,8 +77,7 @@ protected:
         auto* list = static_cast<QListWidget*>(widget());
         QSignalBlocker quiet(list);
         list->clear();
-        for (const auto& entry : s.entries)
-            list->addItem(fromGbk(entry));
+        list->addItems(qtTexts(s.entries));
     }
 
     void applySelection(const ui::ComponentState& s) override

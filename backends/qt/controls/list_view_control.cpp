@@ -95,8 +95,12 @@ protected:
         view->setHeaderHidden(headers.isEmpty());
         for (int i = 0; i < int(s.columns.size()); ++i)
             view->header()->resizeSection(i, s.columns[i].width);
+        // One insertion of all the rows: the view takes them in once, not once per row.
+        QList<QTreeWidgetItem*> rows;
+        rows.reserve(static_cast<qsizetype>(s.rows.size()));
         for (const auto& row : s.rows)
-            view->addTopLevelItem(new QTreeWidgetItem(QStringList { fromGbk(row) }));
+            rows.append(new QTreeWidgetItem(QStringList { fromGbk(row) }));
+        view->addTopLevelItems(rows);
     }
 
     void applySelection(const ui::ComponentState& s) override

@@ -62,14 +62,41 @@ bool showsItems(QTreeWidget& tree, const std::vector<ui::TreeItem>& items)
 void rebuild(QTreeWidget& tree, const std::vector<ui::TreeItem>& items)
 {
     tree.clear();
+    // Built apart from the tree and handed over in one insertion, so the view takes in the
+    // items once instead of once per item.
+    QList<QTreeWidgetItem*> roots;
     // The last item seen at each depth is the parent of the next item one level deeper.
     std::vector<QTreeWidgetItem*> path;
     for (const auto& item : items) {
         const std::size_t depth = static_cast<std::size_t>(std::max(item.depth, 1));
         path.resize(std::min(path.size(), depth - 1));
-        auto* node = path.empty() ? new QTreeWidgetItem(&tree) : new QTreeWidgetItem(path.back());
-        node->setText(0, fromGbk(item.text));
+        auto* node = new QTreeWidgetItem(QStringList { fromGbk(item.text) });
+        node->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        if (path.empty())
+            roots.append(node);
+        else
+            path.back()->addChild(node);
         path.push_back(node);
+    }
+    tree.addTopLevelItems(roots);
+}
+
+// Expansion and the notes beside the texts. Only what differs is touched: each change has
+// the view redraw, and expanding an item without children shows nothing. Items just built
+// are collapsed and without notes, which spares asking them.
+void showExpansionAndNotes(QTreeWidget& tree, const std::vector<ui::TreeItem>& items, bool built)
+{
+    std::size_t index = 0;
+    for (QTreeWidgetItemIterator it(&tree); *it && index < items.size(); ++it, ++index) {
+        const ui::TreeItem& item = items[index];
+        if ((*it)->childCount() > 0
+            && (built ? item.expanded : (*it)->isExpanded() != item.expanded))
+            (*it)->setExpanded(item.expanded);
+        if (built && item.note.empty())
+            continue;
+        const QString note = fromGbk(item.note);
+        if ((*it)->text(1) != note)
+            (*it)->setText(1, note);
     }
 }
 
@@ -245,16 +272,16 @@ protected:
     {
         auto* tree = static_cast<QTreeWidget*>(widget());
         QSignalBlocker quiet(tree);
-        // Items that are already shown stay, and with them the scroll position.
-        if (!showsItems(*tree, s.tree))
-            rebuild(*tree, s.tree);
-        std::int32_t index = 0;
-        for (QTreeWidgetItemIterator it(tree); *it; ++it, ++index) {
-            const ui::TreeItem& item = s.tree[static_cast<std::size_t>(index)];
-            (*it)->setExpanded(item.expanded);
-            (*it)->setText(1, fromGbk(item.note));
-            (*it)->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        // The texts are read again only after the core's items changed; items that are
+        // already shown stay, and with them the scroll position.
+        bool built = false;
+        if (s.itemsRevision != drawnRevision_) {
+            built = !showsItems(*tree, s.tree);
+            if (built)
+                rebuild(*tree, s.tree);
+            drawnRevision_ = s.itemsRevision;
         }
+        showExpansionAndNotes(*tree, s.tree, built);
     }
 
     void applySelection(const ui::ComponentState& s) override
@@ -266,6 +293,10 @@ protected:
         if (!item)
             tree->clearSelection();
     }
+
+private:
+    // The core's item revision whose texts the tree shows; none drawn yet.
+    std::optional<std::uint32_t> drawnRevision_;
 };
 
 } // namespace

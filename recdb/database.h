@@ -72,8 +72,8 @@ public:
     int writeField(const Field& field, const runtime::Value& value);
     // Every record, with the given fields of this database in that order: what readRecordId
     // and readField give record after record, but read at one moment under one shared lock
-    // of the counters and records, in one read, and the chains from one read of the
-    // auxiliary file. Where a writer holds part of the files, or that read fails, it reads
+    // of the counters and records, in reads of many records each, and the chains from one
+    // read of the auxiliary file. Where a writer holds part of the files, or that read fails, it reads
     // record by record instead. The result is 0 or the failure to read the record count.
     int readAllRecords(const std::vector<const Field*>& which, std::vector<StoredRecord>& records);
 

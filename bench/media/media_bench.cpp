@@ -5,7 +5,7 @@
 
 #include "media/media_player.h"
 #include "media/track_commands.h"
-#include "platform/pulse/pulse_output.h"
+#include "backends/pulse/pulse_output.h"
 #include "platform/system_clock.h"
 
 #include <sys/resource.h>

@@ -6,12 +6,12 @@
 #include "app/light_program.h"
 #include "app/style_settings_file.h"
 #include "private_session.h"
-#include "ui/headless/recording_views.h"
+#include "backends/headless/recording_views.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
-#include "platform/headless/headless_platform.h"
+#include "backends/headless/headless_platform.h"
 
 #include <gtest/gtest.h>
 

@@ -4,13 +4,13 @@
 #include "app/application.h"
 #include "app/style_settings_file.h"
 #include "private_session.h"
-#include "ui/headless/recording_views.h"
+#include "backends/headless/recording_views.h"
 #include "ui/input.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
-#include "platform/headless/headless_platform.h"
+#include "backends/headless/headless_platform.h"
 
 #include <gtest/gtest.h>
 

@@ -5,12 +5,12 @@
 
 #include "app/application.h"
 #include "app/show_tables.h"
-#include "ui/headless/recording_views.h"
+#include "backends/headless/recording_views.h"
 #include "ui/input.h"
 #include "ui/templates/window_ids.h"
 
 #include "media/simulated_mixer.h"
-#include "platform/headless/headless_platform.h"
+#include "backends/headless/headless_platform.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@ targets=()
 while [[ $# -gt 0 && $1 != -- ]]; do touched+=("$1"); shift; done
 [[ $# -gt 0 ]] && shift
 targets=("$@")
-[[ ${#touched[@]} -gt 0 ]] || touched=(data/styles.txt app/dist/ss.ini)
+[[ ${#touched[@]} -gt 0 ]] || touched=(data/styles.txt program/dist/ss.ini)
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

@@ -7,13 +7,13 @@
 #include "app/slot_text.h"
 #include "private_session.h"
 #include "show_records.h"
+#include "backends/headless/recording_views.h"
 #include "table_file_writer.h"
-#include "ui/headless/recording_views.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
-#include "platform/headless/headless_platform.h"
+#include "backends/headless/headless_platform.h"
 #include "platform/process.h"
 
 #include <gtest/gtest.h>

@@ -4,9 +4,9 @@
 #include "app/application.h"
 #include "app/start_routine.h"
 #include "private_session.h"
-#include "ui/headless/recording_views.h"
+#include "backends/headless/recording_views.h"
 
-#include "platform/headless/headless_platform.h"
+#include "backends/headless/headless_platform.h"
 
 #include <gtest/gtest.h>
 

@@ -11,13 +11,13 @@
 #include "media/simulated_mixer.h"
 #include "private_session.h"
 #include "show_records.h"
-#include "ui/headless/recording_views.h"
+#include "backends/headless/recording_views.h"
 #include "ui/input.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
-#include "platform/headless/headless_platform.h"
+#include "backends/headless/headless_platform.h"
 
 #include <gtest/gtest.h>
 

@@ -6,11 +6,11 @@
 
 #include "app/application.h"
 #include "app/handler_table.h"
-#include "ui/headless/recording_views.h"
+#include "backends/headless/recording_views.h"
 #include "ui/templates/segment.h"
 #include "ui/unit_properties.h"
 
-#include "platform/headless/headless_platform.h"
+#include "backends/headless/headless_platform.h"
 
 #include <gtest/gtest.h>
 

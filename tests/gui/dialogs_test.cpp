@@ -2,9 +2,9 @@
 
 #include "gui_fixture.h"
 
-#include "platform/qt/qt_dialogs.h"
-#include "platform/qt/qt_platform.h"
-#include "platform/qt/qt_text.h"
+#include "backends/qt/qt_dialogs.h"
+#include "backends/qt/qt_platform.h"
+#include "backends/qt/qt_text.h"
 
 #include <QDir>
 #include <QFile>

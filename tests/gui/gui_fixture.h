@@ -5,9 +5,9 @@
 #include "tests/ui/recording_handlers.h"
 #include "tests/ui/template_builder.h"
 
-#include "platform/qt/qt_platform.h"
-#include "platform/qt/qt_view_factory.h"
-#include "platform/qt/window_view.h"
+#include "backends/qt/qt_platform.h"
+#include "backends/qt/qt_view_factory.h"
+#include "backends/qt/window_view.h"
 #include "runtime/runtime.h"
 #include "ui/commands.h"
 

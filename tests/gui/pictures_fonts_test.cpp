@@ -2,8 +2,8 @@
 
 #include "gui_fixture.h"
 
-#include "platform/qt/fonts.h"
-#include "platform/qt/pictures.h"
+#include "backends/qt/fonts.h"
+#include "backends/qt/pictures.h"
 
 #include <QBuffer>
 #include <QFontInfo>

@@ -8,7 +8,7 @@
 #include "app/globals.h"
 #include "app/show_tables.h"
 #include "media/simulated_mixer.h"
-#include "platform/qt/qt_text.h"
+#include "backends/qt/qt_text.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 

@@ -53,13 +53,16 @@ TEST_F(WindowBehaviourTest, TemplateSizeIsTheOuterSizeWithCaptionAndButtons)
 
 TEST_F(WindowBehaviourTest, ModalWindowBlocksItsOwnerUntilItCloses)
 {
-    bool ownerBlocked = false, staysAboveOwner = false;
+    bool ownerBlocked = false, staysAboveOwner = false, enablingLeftItBlocked = false;
     QPoint dialogCentre;
     QSize screen;
     actions[onOpen] = [&] {
         QTimer::singleShot(0, [&] {
             QWidget* shown = static_cast<platform::qt::WindowView*>(core->view(dialog))->widget();
             ownerBlocked = !top()->isEnabled();
+            // Enabling the owner while the dialog is up must not let input reach it.
+            core->setProperty(owner, 0, prop::disabled, false);
+            enablingLeftItBlocked = !top()->isEnabled();
             staysAboveOwner = shown->windowHandle()->transientParent() == top()->windowHandle();
             dialogCentre = shown->frameGeometry().center();
             screen = shown->screen()->geometry().size();
@@ -69,6 +72,7 @@ TEST_F(WindowBehaviourTest, ModalWindowBlocksItsOwnerUntilItCloses)
     };
     QTest::mouseClick(static_cast<QPushButton*>(widgetOf(openButton)), Qt::LeftButton);
     EXPECT_TRUE(ownerBlocked);
+    EXPECT_TRUE(enablingLeftItBlocked);
     EXPECT_TRUE(staysAboveOwner);
     EXPECT_FALSE(core->isLoaded(dialog));
     EXPECT_TRUE(top()->isEnabled());

@@ -4,7 +4,7 @@
 
 #include "media/silent_output.h"
 #include "media/track_commands.h"
-#include "platform/headless/headless_clock.h"
+#include "backends/headless/headless_clock.h"
 #include "recording_target.h"
 #include "test_files.h"
 

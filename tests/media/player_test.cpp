@@ -1,7 +1,7 @@
 #include "media/player_library.h"
 #include "media/silent_output.h"
 #include "media/track_commands.h"
-#include "platform/headless/headless_clock.h"
+#include "backends/headless/headless_clock.h"
 #include "platform/system_clock.h"
 #include "recording_target.h"
 #include "test_files.h"

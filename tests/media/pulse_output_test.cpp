@@ -1,6 +1,6 @@
 #include "media/track_commands.h"
 #include "monitor_recorder.h"
-#include "platform/pulse/pulse_output.h"
+#include "backends/pulse/pulse_output.h"
 #include "platform/system_clock.h"
 #include "private_server.h"
 #include "recording_target.h"

@@ -1,5 +1,5 @@
 #include "media/silent_output.h"
-#include "platform/headless/headless_clock.h"
+#include "backends/headless/headless_clock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "media/simulated_mixer.h"
 #include "media/system_volume.h"
-#include "platform/headless/headless_clock.h"
+#include "backends/headless/headless_clock.h"
 
 #include <gtest/gtest.h>
 

@@ -5,10 +5,10 @@
 #include "recording_handlers.h"
 #include "template_builder.h"
 #include "ui/commands.h"
-#include "ui/headless/recording_views.h"
+#include "backends/headless/recording_views.h"
 #include "ui/input.h"
 
-#include "platform/headless/headless_platform.h"
+#include "backends/headless/headless_platform.h"
 #include "runtime/runtime.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "media/track_commands.h"
 #include "media/track_file.h"
 #include "platform/posix/path.h"
-#include "platform/pulse/pulse_output.h"
+#include "backends/pulse/pulse_output.h"
 #include "platform/system_clock.h"
 
 #include <condition_variable>

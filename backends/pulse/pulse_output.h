@@ -1,0 +1,47 @@
+#pragma once
+// Sound output as a PulseAudio playback stream on the default sink: pause corks the
+// stream, resume uncorks it, reset flushes it. A stream the server dropped reports itself
+// failed and takes everything at once, so no caller waits on it.
+
+#include "media/audio_output.h"
+#include "backends/pulse/pulse_connection.h"
+
+#include <memory>
+#include <optional>
+
+namespace platform::pulse {
+
+class PulseOutput : public media::AudioOutput {
+public:
+    explicit PulseOutput(std::shared_ptr<PulseConnection> connection);
+    ~PulseOutput() override;
+
+    bool open(const media::AudioFormat& format) override;
+    std::size_t write(std::span<const std::uint8_t> bytes) override;
+    void pause() override;
+    void resume() override;
+    void reset() override;
+    void drain() override;
+    media::OutputState state() override;
+
+private:
+    bool brokenLocked() const;
+    void corkLocked(bool cork);
+
+    std::shared_ptr<PulseConnection> connection_;
+    // Fields below are guarded by the connection's loop lock.
+    pa_stream* stream_ = nullptr;
+    media::AudioFormat format_;
+    std::uint64_t written_ = 0;
+    std::uint64_t played_ = 0; // never goes back; a flush counts as played
+    bool paused_ = false;
+    // When the last sample of a finished drain will have been heard (rtclock time).
+    std::optional<pa_usec_t> drainedAt_;
+    pa_operation* drain_ = nullptr;
+};
+
+// Outputs on one shared connection, made again for the next output once the server dropped
+// it; nothing when no server answers at first.
+media::OutputFactory pulseOutputFactory();
+
+} // namespace platform::pulse

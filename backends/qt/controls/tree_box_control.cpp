@@ -1,0 +1,283 @@
+// TreeBox: items addressed by their display index (depth-first order of all items). A right
+// button press on an item selects it before the item's right-button event; a double click
+// selects the item under the pointer before the double-click event. The user's expanding and
+// collapsing goes to the core, which may cancel it and then has the items shown again. A tree
+// whose component handles the dropped event lets the user drag an item onto another; the
+// items stay put until the handler has the core say otherwise.
+
+#include "backends/qt/colours.h"
+#include "backends/qt/controls/controls.h"
+#include "backends/qt/fonts.h"
+#include "backends/qt/qt_text.h"
+
+#include "ui/unit_properties.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+
+#include <algorithm>
+
+namespace platform::qt {
+
+namespace {
+
+namespace p = ui::prop::treeBox;
+
+// What a drag carries: this process, the tree's window and component, the dragged item's index.
+constexpr char dragFormat[] = "application/x-dancehall-tree-item";
+
+// The display index of an item: its position in depth-first order.
+std::int32_t displayIndex(QTreeWidget& tree, const QTreeWidgetItem* wanted)
+{
+    std::int32_t index = 0;
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it, ++index)
+        if (*it == wanted)
+            return index;
+    return -1;
+}
+
+int depthOf(const QTreeWidgetItem* item)
+{
+    int depth = 1;
+    for (; item->parent(); item = item->parent())
+        ++depth;
+    return depth;
+}
+
+// True when the tree shows exactly these items, expanded or not.
+bool showsItems(QTreeWidget& tree, const std::vector<ui::TreeItem>& items)
+{
+    std::size_t index = 0;
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it, ++index)
+        if (index == items.size() || depthOf(*it) != items[index].depth
+            || toGbk((*it)->text(0)) != items[index].text)
+            return false;
+    return index == items.size();
+}
+
+void rebuild(QTreeWidget& tree, const std::vector<ui::TreeItem>& items)
+{
+    tree.clear();
+    // The last item seen at each depth is the parent of the next item one level deeper.
+    std::vector<QTreeWidgetItem*> path;
+    for (const auto& item : items) {
+        const std::size_t depth = static_cast<std::size_t>(std::max(item.depth, 1));
+        path.resize(std::min(path.size(), depth - 1));
+        auto* node = path.empty() ? new QTreeWidgetItem(&tree) : new QTreeWidgetItem(path.back());
+        node->setText(0, fromGbk(item.text));
+        path.push_back(node);
+    }
+}
+
+QTreeWidgetItem* itemAt(QTreeWidget& tree, std::int32_t wanted)
+{
+    std::int32_t index = 0;
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it, ++index)
+        if (index == wanted)
+            return *it;
+    return nullptr;
+}
+
+class TreeWidget final : public QTreeWidget {
+public:
+    TreeWidget(const ControlContext& context, QWidget* parent)
+        : QTreeWidget(parent)
+        , context_(context)
+    {
+    }
+
+    // How the user changed the selection: 0 keyboard, 1 mouse.
+    std::int32_t how = 1;
+
+protected:
+    QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override
+    {
+        QMimeData* data = QTreeWidget::mimeData(items);
+        if (data && items.size() == 1)
+            data->setData(dragFormat,
+                QByteArray::number(QCoreApplication::applicationPid()) + ' '
+                    + QByteArray::number(context_.window) + ' '
+                    + QByteArray::number(context_.component) + ' '
+                    + QByteArray::number(displayIndex(const_cast<TreeWidget&>(*this), items[0])));
+        return data;
+    }
+    void dragEnterEvent(QDragEnterEvent* event) override { takeOwnDrag(*event); }
+    void dragMoveEvent(QDragMoveEvent* event) override { takeOwnDrag(*event); }
+    void dropEvent(QDropEvent* event) override
+    {
+        const std::optional<std::int32_t> dragged = ownDraggedItem(*event);
+        QTreeWidgetItem* target = itemAt(event->position().toPoint());
+        if (!dragged || !target) {
+            event->ignore();
+            return;
+        }
+        // Copy, not move: Qt removes the dragged item itself after a move.
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        // The handler rebuilds the items: not while the view is still inside its drop.
+        const ControlContext context = context_;
+        const std::int32_t onto = displayIndex(*this, target);
+        QMetaObject::invokeMethod(
+            this,
+            [context, from = *dragged, onto] {
+                context.input().dropTreeItem(context.window, context.component, from, onto);
+            },
+            Qt::QueuedConnection);
+    }
+
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        how = 1;
+        QTreeWidgetItem* item = itemAt(event->position().toPoint());
+        if (event->button() == Qt::RightButton && item) {
+            const ControlContext context = context_;
+            const std::int32_t index = displayIndex(*this, item);
+            context.input().rightClickTreeItem(context.window, context.component, index);
+            return;
+        }
+        QTreeWidget::mousePressEvent(event);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        QTreeWidget::mouseDoubleClickEvent(event);
+        const QPoint at = event->position().toPoint();
+        const ControlContext context = context_;
+        context.input().doubleClick(context.window, context.component, { at.x(), at.y() });
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        how = 0;
+        QTreeWidget::keyPressEvent(event);
+    }
+
+private:
+    // The index of the item dragged out of this very tree, or nothing for any other drag.
+    std::optional<std::int32_t> ownDraggedItem(const QDropEvent& event) const
+    {
+        const QList<QByteArray> parts = event.mimeData()->data(dragFormat).split(' ');
+        if (parts.size() != 4 || parts[0].toLongLong() != QCoreApplication::applicationPid()
+            || parts[1].toUInt() != context_.window || parts[2].toUInt() != context_.component)
+            return std::nullopt;
+        return parts[3].toInt();
+    }
+    void takeOwnDrag(QDragMoveEvent& event)
+    {
+        if (!ownDraggedItem(event) || !itemAt(event.position().toPoint())) {
+            event.ignore();
+            return;
+        }
+        event.setDropAction(Qt::CopyAction);
+        event.accept();
+    }
+
+    const ControlContext context_;
+};
+
+class TreeBoxControl final : public Control {
+public:
+    TreeBoxControl(const ControlContext& context, QWidget* parent)
+        : Control(context, new TreeWidget(context, parent))
+    {
+        auto* tree = static_cast<TreeWidget*>(widget());
+        // The text, and right of it an item's note, as wide as the widest note.
+        tree->setColumnCount(2);
+        tree->header()->setStretchLastSection(false);
+        tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        tree->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+        tree->setHeaderHidden(true);
+        tree->setSelectionMode(QAbstractItemView::SingleSelection);
+        tree->setExpandsOnDoubleClick(false);
+        QObject::connect(tree, &QTreeWidget::currentItemChanged, tree,
+            [context, tree](QTreeWidgetItem* current) {
+                context.input().select(context.window, context.component,
+                    current ? displayIndex(*tree, current) : -1, tree->how);
+            });
+        QObject::connect(
+            tree, &QTreeWidget::itemExpanded, tree, [context, tree](QTreeWidgetItem* item) {
+                context.input().expandTreeItem(
+                    context.window, context.component, displayIndex(*tree, item), true);
+            });
+        QObject::connect(
+            tree, &QTreeWidget::itemCollapsed, tree, [context, tree](QTreeWidgetItem* item) {
+                context.input().expandTreeItem(
+                    context.window, context.component, displayIndex(*tree, item), false);
+            });
+    }
+
+    QWidget* inputSurface() const override
+    {
+        return static_cast<QTreeWidget*>(widget())->viewport();
+    }
+    unsigned ownEvents() const override { return ownEvent::doubleClick; }
+
+    void ensureVisible(std::int32_t index)
+    {
+        auto* tree = static_cast<QTreeWidget*>(widget());
+        if (QTreeWidgetItem* item = itemAt(*tree, index))
+            tree->scrollToItem(item);
+    }
+
+protected:
+    int selectionProperty() const override { return p::selection; }
+
+    void applyLook(const ui::ComponentState& s) override
+    {
+        auto* tree = static_cast<QTreeWidget*>(widget());
+        tree->setFrameShape(
+            s.value<std::int32_t>(p::borderStyle) == 0 ? QFrame::NoFrame : QFrame::StyledPanel);
+        QPalette palette = tree->palette();
+        palette.setColor(QPalette::Text, toQColor(s.value<std::int32_t>(p::textColour)));
+        palette.setColor(QPalette::Base, toQColor(s.value<std::int32_t>(p::backColour)));
+        tree->setPalette(palette);
+        tree->setFont(toQFont(s.value<ui::Font>(p::font)));
+        const bool movable = std::any_of(s.events.begin(), s.events.end(),
+            [](const ui::EventBinding& b) { return b.event == ui::treeEvent::dropped; });
+        tree->setDragDropMode(
+            movable ? QAbstractItemView::DragDrop : QAbstractItemView::NoDragDrop);
+        tree->setDefaultDropAction(Qt::CopyAction);
+    }
+
+    void applyItems(const ui::ComponentState& s) override
+    {
+        auto* tree = static_cast<QTreeWidget*>(widget());
+        QSignalBlocker quiet(tree);
+        // Items that are already shown stay, and with them the scroll position.
+        if (!showsItems(*tree, s.tree))
+            rebuild(*tree, s.tree);
+        std::int32_t index = 0;
+        for (QTreeWidgetItemIterator it(tree); *it; ++it, ++index) {
+            const ui::TreeItem& item = s.tree[static_cast<std::size_t>(index)];
+            (*it)->setExpanded(item.expanded);
+            (*it)->setText(1, fromGbk(item.note));
+            (*it)->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        }
+    }
+
+    void applySelection(const ui::ComponentState& s) override
+    {
+        auto* tree = static_cast<QTreeWidget*>(widget());
+        QSignalBlocker quiet(tree);
+        QTreeWidgetItem* item = itemAt(*tree, s.selection);
+        tree->setCurrentItem(item);
+        if (!item)
+            tree->clearSelection();
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Control> makeTreeBox(const ControlContext& context, QWidget* parent)
+{
+    return std::make_unique<TreeBoxControl>(context, parent);
+}
+
+void ensureTreeItemVisible(Control& tree, std::int32_t index)
+{
+    static_cast<TreeBoxControl&>(tree).ensureVisible(index);
+}
+
+} // namespace platform::qt

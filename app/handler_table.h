@@ -13,7 +13,7 @@ namespace app {
 
 class Application;
 
-using HandlerArgs = std::span<const std::int32_t>;
+using HandlerArgs = ui::EventArgs;
 // A value becomes the event's result; nothing leaves the event's default.
 using HandlerResult = std::optional<std::int32_t>;
 

@@ -25,7 +25,8 @@ HandlerResult mainWindowKey(Application& app, HandlerArgs args)
 {
     const std::int32_t plain = keyWith(args, noModifier);
     const std::int32_t withCtrl = keyWith(args, ui::keys::ctrl);
-    if (plain == ui::keyCode::space && app.trackPlayer.queryPlayState() == 1)
+    if (plain == ui::keyCode::space
+        && app.trackPlayer.queryPlayState() == media::PlayState::playing)
         pause(app, {});
     else if (plain == ui::keyCode::space)
         play(app, {});

@@ -8,6 +8,7 @@
 
 #include "ui/templates/window_ids.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -98,36 +99,40 @@ HandlerResult placeLightTestWindow(Application& app, HandlerArgs)
     return std::nullopt;
 }
 
-#define CHANNEL_BUTTONS(n)                                                                         \
-    HandlerResult lightOn##n(Application& app, HandlerArgs)                                        \
-    {                                                                                              \
-        press(app, n, true);                                                                       \
-        return std::nullopt;                                                                       \
-    }                                                                                              \
-    HandlerResult lightOff##n(Application& app, HandlerArgs)                                       \
-    {                                                                                              \
-        press(app, n, false);                                                                      \
-        return std::nullopt;                                                                       \
-    }
+namespace {
 
-CHANNEL_BUTTONS(1)
-CHANNEL_BUTTONS(2)
-CHANNEL_BUTTONS(3)
-CHANNEL_BUTTONS(4)
-CHANNEL_BUTTONS(5)
-CHANNEL_BUTTONS(6)
-CHANNEL_BUTTONS(7)
-CHANNEL_BUTTONS(8)
-CHANNEL_BUTTONS(9)
-CHANNEL_BUTTONS(10)
-CHANNEL_BUTTONS(11)
-CHANNEL_BUTTONS(12)
-CHANNEL_BUTTONS(13)
-CHANNEL_BUTTONS(14)
-CHANNEL_BUTTONS(15)
-CHANNEL_BUTTONS(16)
+// Every channel's pair of buttons raises these two handlers; the button says which channel.
+using namespace ids::LightTestWindow;
+constexpr std::array<ui::ComponentId, 16> onButtons { 超级按钮1路亮, 超级按钮2路亮, 超级按钮3路亮,
+    超级按钮4路亮, 超级按钮5路亮, 超级按钮6路亮, 超级按钮7路亮, 超级按钮8路亮, 超级按钮9路亮,
+    超级按钮10路亮, 超级按钮11路亮, 超级按钮12路亮, 超级按钮13路亮, 超级按钮14路亮, 超级按钮15路亮,
+    超级按钮16路亮 };
+constexpr std::array<ui::ComponentId, 16> offButtons { 超级按钮1路灭, 超级按钮2路灭, 超级按钮3路灭,
+    超级按钮4路灭, 超级按钮5路灭, 超级按钮6路灭, 超级按钮7路灭, 超级按钮8路灭, 超级按钮9路灭,
+    超级按钮10路灭, 超级按钮11路灭, 超级按钮12路灭, 超级按钮13路灭, 超级按钮14路灭, 超级按钮15路灭,
+    超级按钮16路灭 };
 
-#undef CHANNEL_BUTTONS
+void pressChannel(Application& app, const std::array<ui::ComponentId, 16>& buttons,
+    ui::ComponentId source, bool on)
+{
+    const auto it = std::find(buttons.begin(), buttons.end(), source);
+    if (it != buttons.end())
+        press(app, static_cast<int>(it - buttons.begin()) + 1, on);
+}
+
+} // namespace
+
+HandlerResult switchLightOn(Application& app, HandlerArgs args)
+{
+    pressChannel(app, onButtons, args.source(), true);
+    return std::nullopt;
+}
+
+HandlerResult switchLightOff(Application& app, HandlerArgs args)
+{
+    pressChannel(app, offButtons, args.source(), false);
+    return std::nullopt;
+}
 
 HandlerResult allLightsOn(Application& app, HandlerArgs)
 {

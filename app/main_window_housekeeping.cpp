@@ -17,22 +17,18 @@ namespace {
 
 using namespace ids::MainWindow;
 
-constexpr int visible = 5;
-constexpr int normalState = 0;
-constexpr int toTop = 1;
-
 namespace tray {
 constexpr std::int32_t leftClick = 1, doubleClick = 2, rightClick = 3;
 }
 
 void setMainWindowVisible(Application& app, bool shown)
 {
-    app.windows.setProperty(window, self, visible, shown);
+    app.windows.setProperty(window, self, ui::prop::visible, shown);
 }
 
 void restoreMainWindow(Application& app)
 {
-    app.windows.setProperty(window, self, ui::prop::window::state, normalState);
+    app.windows.setProperty(window, self, ui::prop::window::state, ui::windowState::normal);
     setMainWindowVisible(app, true);
 }
 
@@ -47,14 +43,14 @@ HandlerResult trayIconEvent(Application& app, HandlerArgs args)
         break;
     case tray::leftClick:
         restoreMainWindow(app);
-        commands.setZOrder(window, toTop);
+        commands.setZOrder(window, ui::zOrder::top);
         app.windows.setProperty(window, self, ui::prop::window::maxButton, true);
         break;
     case tray::doubleClick:
         restoreMainWindow(app);
         break;
     default:
-        commands.setZOrder(window, toTop);
+        commands.setZOrder(window, ui::zOrder::top);
     }
     return std::nullopt;
 }
@@ -64,7 +60,7 @@ HandlerResult trayIconEvent(Application& app, HandlerArgs args)
 HandlerResult showMainWindow(Application& app, HandlerArgs)
 {
     restoreMainWindow(app);
-    ui::Commands(app.windows).setZOrder(window, toTop);
+    ui::Commands(app.windows).setZOrder(window, ui::zOrder::top);
     return std::nullopt;
 }
 

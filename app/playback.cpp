@@ -7,8 +7,8 @@
 #include "app/track_notifier.h"
 #include "app/volume_and_time_limit.h"
 
-#include "media/media_control.h"
-#include "media/media_player.h"
+#include "media/media_length.h"
+#include "platform/posix/path.h"
 #include "runtime/files.h"
 #include "ui/commands.h"
 #include "ui/templates/window_ids.h"
@@ -31,16 +31,11 @@ constexpr unsigned okCancel = 1;
 constexpr std::int32_t trackItemDepth = 2;
 constexpr std::int32_t fadeInInterval = 100;
 
-enum PlayState { paused = -1, stopped = 0, playing = 1 };
+using media::PlayState;
 
 QueueView queueOf(const Application& app)
 {
     return { app.globals.playQueue, app.globals.playQueueRecords };
-}
-
-PlayState playState(const Application& app)
-{
-    return static_cast<PlayState>(app.trackPlayer.queryPlayState());
 }
 
 void setTimer(Application& app, ui::ComponentId timer, std::int32_t interval)
@@ -106,9 +101,7 @@ std::optional<Text> playableFile(const Text& path)
     std::optional<Text> found = runtime::findFile(path);
     if (!found)
         return std::nullopt;
-    media::MediaControl control;
-    media::MediaPlayer probe(control);
-    if (!probe.openMedia(*found))
+    if (!media::mediaLengthMillis(platform::nativePath(*found)))
         return std::nullopt;
     return found;
 }
@@ -220,7 +213,7 @@ void playShow(Application& app)
     setTimer(app, 时钟2, 0);
     if (app.globals.playQueue.empty())
         return;
-    if (playState(app) == paused) {
+    if (app.trackPlayer.queryPlayState() == PlayState::paused) {
         startTrack(app, app.globals.playing.heldPercent, Start::resume);
     } else {
         chooseQueuePosition(app, 1);
@@ -293,7 +286,8 @@ void followProgress(Application& app, std::int32_t percent, std::int32_t serial)
 
 void moveOnAfterFadeOut(Application& app)
 {
-    if (playState(app) != stopped && queueOf(app).positionAfter(app.globals.playing) == 0)
+    if (app.trackPlayer.queryPlayState() != PlayState::stopped
+        && queueOf(app).positionAfter(app.globals.playing) == 0)
         stopPlayback(app);
     else
         goToNextTrack(app);
@@ -310,8 +304,8 @@ void endPlaybackForClosing(Application& app)
 
 void refreshPlayStatus(Application& app)
 {
-    switch (playState(app)) {
-    case playing: {
+    switch (app.trackPlayer.queryPlayState()) {
+    case PlayState::playing: {
         showPauseButton(app, true);
         setCaption(app, 标签1, "正在播放...");
         const QueueView queue = queueOf(app);
@@ -323,11 +317,11 @@ void refreshPlayStatus(Application& app)
                       .treeItemText(window, 树型框1, trackItemOfRecord(queue.recordAt(position))));
         break;
     }
-    case paused:
+    case PlayState::paused:
         showPauseButton(app, false);
         setCaption(app, 标签1, "暂停播放...");
         break;
-    default:
+    case PlayState::stopped:
         app.globals.playing.heldPercent = 0;
         showPauseButton(app, false);
         setCaption(app, 标签1, "等待播放...");

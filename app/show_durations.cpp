@@ -93,7 +93,8 @@ HandlerResult showTimeLeft(Application& app, HandlerArgs)
 {
     Text text;
     const Length length = app.durations.length(app.globals.playing.path);
-    if (app.trackPlayer.queryPlayState() != 0 && length.state == State::measured) {
+    if (app.trackPlayer.queryPlayState() != media::PlayState::stopped
+        && length.state == State::measured) {
         const std::int32_t percent = std::get<std::int32_t>(
             app.windows.property(main::window, main::多功能条1, ui::prop::superBar::position));
         text = "-" + durationText(length.millis * (100 - percent) / 100);

@@ -16,7 +16,6 @@
 namespace app::handlers {
 namespace {
 
-constexpr int visible = 5;
 constexpr int closingNoticeMillis = 5000;
 
 // The style editor stores the show's slots when it goes. Closing the program while it is open
@@ -60,10 +59,8 @@ HandlerResult shutDown(Application& app, HandlerArgs)
 HandlerResult showClosingNotice(Application& app, HandlerArgs)
 {
     using namespace ids;
-    ui::Commands commands(app.windows);
-    commands.closePort(MainWindow::window, MainWindow::端口1);
-    app.windows.setProperty(MainWindow::window, MainWindow::self, visible, false);
-    app.windows.setProperty(ClosingNotice::window, ClosingNotice::self, visible, true);
+    app.windows.setProperty(MainWindow::window, MainWindow::self, ui::prop::visible, false);
+    app.windows.setProperty(ClosingNotice::window, ClosingNotice::self, ui::prop::visible, true);
     platform::EventLoop& loop = app.windows.loop();
     auto timer = std::make_shared<platform::TimerId>();
     *timer = loop.startTimer(closingNoticeMillis, [&app, &loop, timer] {

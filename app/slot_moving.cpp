@@ -38,7 +38,7 @@ std::int32_t recordAfterMove(std::int32_t record, std::int32_t from, std::int32_
 void followPlayingSlot(Application& app, std::int32_t from, std::int32_t to)
 {
     PlayingSlot& playing = app.globals.playing;
-    if (playing.record == 0 || app.trackPlayer.queryPlayState() == 0)
+    if (playing.record == 0 || app.trackPlayer.queryPlayState() == media::PlayState::stopped)
         return;
     playing.record = recordAfterMove(playing.record, from, to);
     app.windows.setProperty(

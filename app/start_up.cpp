@@ -19,7 +19,6 @@ namespace {
 
 constexpr int lockFailedExitCode = 1;
 constexpr char trayTip[] = "Velorn舞厅灯光控制系统";
-constexpr int visible = 5;
 
 } // namespace
 
@@ -64,11 +63,11 @@ HandlerResult startUp(Application& app, HandlerArgs)
     // The desktop gets its own volume back when the program ends, not the last fade's.
     app.runtime.addEndStep([&app] { app.systemVolume.restoreStartVolume(); });
 
-    windows.setProperty(window, self, visible, true);
+    windows.setProperty(window, self, ui::prop::visible, true);
     refreshStyleStatus(app, {});
     refreshPlayStatus(app);
     windows.setProperty(window, 时钟1, ui::prop::timer::interval, 2000);
-    commands.setZOrder(window, 1);
+    commands.setZOrder(window, ui::zOrder::top);
     app.globals.volumeFactor = 1.0F;
     windows.setProperty(window, 多功能条1, ui::prop::superBar::position, 0);
     return std::nullopt;

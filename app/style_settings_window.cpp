@@ -11,6 +11,7 @@
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
+#include <algorithm>
 #include <array>
 
 namespace app {
@@ -141,31 +142,14 @@ HandlerResult saveStyleSettings(Application& app, HandlerArgs)
     return std::nullopt;
 }
 
-#define TOGGLE_CHANNEL(n)                                                                          \
-    HandlerResult toggleChannel##n(Application& app, HandlerArgs)                                  \
-    {                                                                                              \
-        app::toggleChannel(app, n);                                                                \
-        return std::nullopt;                                                                       \
-    }
-
-TOGGLE_CHANNEL(1)
-TOGGLE_CHANNEL(2)
-TOGGLE_CHANNEL(3)
-TOGGLE_CHANNEL(4)
-TOGGLE_CHANNEL(5)
-TOGGLE_CHANNEL(6)
-TOGGLE_CHANNEL(7)
-TOGGLE_CHANNEL(8)
-TOGGLE_CHANNEL(9)
-TOGGLE_CHANNEL(10)
-TOGGLE_CHANNEL(11)
-TOGGLE_CHANNEL(12)
-TOGGLE_CHANNEL(13)
-TOGGLE_CHANNEL(14)
-TOGGLE_CHANNEL(15)
-TOGGLE_CHANNEL(16)
-
-#undef TOGGLE_CHANNEL
+// Every channel's label raises this one handler; the label says which channel it is.
+HandlerResult toggleChannel(Application& app, HandlerArgs args)
+{
+    const auto it = std::find(toggles.begin(), toggles.end(), args.source());
+    if (it != toggles.end())
+        app::toggleChannel(app, static_cast<int>(it - toggles.begin()) + 1);
+    return std::nullopt;
+}
 
 } // namespace handlers
 } // namespace app

@@ -8,8 +8,8 @@
 #include "app/playback.h"
 #include "app/style_settings_file.h"
 
-#include "media/media_control.h"
-#include "media/media_player.h"
+#include "media/media_length.h"
+#include "platform/posix/path.h"
 #include "runtime/conversions.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
@@ -56,16 +56,11 @@ platform::Millis now(Application& app)
     return app.runtime.platform().clock().now();
 }
 
-// Whole seconds of the track, 0 when it cannot be measured; the main window's media player
-// component opens it only for this and closes it again.
+// Whole seconds of the track, 0 when it cannot be measured: a track of unknown length is
+// never cut.
 std::int64_t trackSeconds(const Text& path)
 {
-    media::MediaControl control;
-    media::MediaPlayer player(control);
-    player.openMedia(path);
-    const std::int64_t seconds = player.mediaLength();
-    player.closeMedia();
-    return seconds;
+    return media::mediaLengthMillis(platform::nativePath(path)).value_or(0) / 1000;
 }
 
 // Arms or disarms 时钟2 for a track limited to `minutes`. Counted in 64 bits: a limit of many
@@ -115,7 +110,7 @@ void applyStyleStatus(Application& app)
 {
     Globals& globals = app.globals;
     StyleStatus& status = globals.styleStatus;
-    if (app.trackPlayer.queryPlayState() != 1
+    if (app.trackPlayer.queryPlayState() != media::PlayState::playing
         || globals.playing.trackSerial == status.appliedTrackSerial)
         return;
 

@@ -1,14 +1,11 @@
 #include "media/track_commands.h"
 
+#include "platform/posix/path.h"
+
 namespace media {
 
 TrackCommands::TrackCommands(PlayerServices services)
     : services_(std::move(services))
-    , createPlayer_(findPlayerEntryPoint<decltype(CreatePlayer)>("CreatePlayer"))
-    , newPlay_(findPlayerEntryPoint<decltype(NewPlay)>("NewPlay"))
-    , setPauseState_(findPlayerEntryPoint<decltype(SetPauseState)>("SetPauseState"))
-    , getPlayState_(findPlayerEntryPoint<decltype(GetPlayState)>("GetPlayState"))
-    , removePlayer_(findPlayerEntryPoint<decltype(RemovePlayer)>("RemovePlayer"))
 {
 }
 
@@ -21,27 +18,26 @@ void TrackCommands::playMusicFile(const std::string& file, int startPercent,
     std::shared_ptr<NotifyTarget> notify, const std::optional<std::string>& option)
 {
     stopPlaying();
-    if (file.empty())
+    if (file.empty() || (option && option->size() >= optionLimit))
         return;
-    std::string list = file + '\0' + '\0';
-    current_ = createPlayer_(services_, list.c_str(), 1);
-    newPlay_(current_, std::move(notify), option ? option->c_str() : nullptr, startPercent);
+    current_ = std::make_unique<Player>(services_, platform::nativePath(file));
+    current_->play(std::move(notify), startPercent);
 }
 
 void TrackCommands::pausePlaying()
 {
-    setPauseState_(current_, 1);
+    if (current_)
+        current_->setPaused(true);
 }
 
-int TrackCommands::queryPlayState() const
+PlayState TrackCommands::queryPlayState() const
 {
-    return getPlayState_(current_);
+    return current_ ? current_->state() : PlayState::stopped;
 }
 
 void TrackCommands::stopPlaying()
 {
-    removePlayer_(current_);
-    current_ = nullptr;
+    current_.reset();
 }
 
 } // namespace media

@@ -1,10 +1,10 @@
 #pragma once
-// The four runtime commands the application plays tracks with. They keep the one current
-// player of the process and reach it only through the player module's named entry points.
-// Interface thread only.
+// The four commands the application plays tracks with. They keep the one current player
+// of the process, made anew for every track. Interface thread only.
 
-#include "media/player_library.h"
+#include "media/player.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -12,28 +12,27 @@ namespace media {
 
 class TrackCommands {
 public:
+    // Option texts this long or longer play nothing.
+    static constexpr std::size_t optionLimit = 512;
+
     explicit TrackCommands(PlayerServices services);
     ~TrackCommands();
     TrackCommands(const TrackCommands&) = delete;
     TrackCommands& operator=(const TrackCommands&) = delete;
 
-    // Replaces the current player with one that plays `file` (GBK path) once.
+    // Replaces the current player with one that plays `file` (GBK path) once from
+    // `startPercent`; an empty name or an over-long option text leaves no player.
     void playMusicFile(const std::string& file, int startPercent = 0,
         std::shared_ptr<NotifyTarget> notify = nullptr,
         const std::optional<std::string>& option = std::nullopt);
     void pausePlaying();
-    // 1 playing, -1 paused, 0 otherwise.
-    int queryPlayState() const;
+    // Stopped when there is no current player.
+    PlayState queryPlayState() const;
     void stopPlaying();
 
 private:
     PlayerServices services_;
-    Player* current_ = nullptr;
-    decltype(CreatePlayer)* createPlayer_;
-    decltype(NewPlay)* newPlay_;
-    decltype(SetPauseState)* setPauseState_;
-    decltype(GetPlayState)* getPlayState_;
-    decltype(RemovePlayer)* removePlayer_;
+    std::unique_ptr<Player> current_;
 };
 
 } // namespace media

@@ -33,10 +33,10 @@ void Commands::setFocus(WindowId window, ComponentId component)
 
 bool Commands::setZOrder(WindowId window, std::optional<int> mode)
 {
-    int chosen = mode.value_or(1);
-    if (chosen < 1 || chosen > 4)
+    int chosen = mode.value_or(zOrder::top);
+    if (chosen < zOrder::top || chosen > zOrder::notAlwaysOnTop)
         return false;
-    core_.inspectWindow(window, [](const LoadedWindow&) {});
+    core_.requireLoaded(window);
     if (WindowView* view = core_.view(window))
         view->setZOrder(chosen);
     return true;
@@ -80,7 +80,7 @@ void Commands::showMenu(WindowId window, ComponentId topItem, std::optional<Poin
 
 void Commands::setTrayIcon(WindowId window, const Bytes& icon, const Text& tip)
 {
-    core_.inspectWindow(window, [](const LoadedWindow&) {});
+    core_.requireLoaded(window);
     if (WindowView* view = core_.view(window))
         view->setTrayIcon(icon, cutText(tip, 62));
 }
@@ -116,12 +116,6 @@ std::vector<Text> Commands::openDialogForMany(WindowId window, ComponentId dialo
     if (!chosen.empty())
         core_.setProperty(window, dialog, prop::commonDlg::fileName, Text(chosen.front()));
     return { chosen.begin(), chosen.end() };
-}
-
-void Commands::closePort(WindowId window, ComponentId port)
-{
-    // The program opens no port; closing checks the component like any command.
-    core_.inspect(window, port, { unit::serialPort }, [](const ComponentState&) {});
 }
 
 std::int32_t Commands::comboAddItem(WindowId w, ComponentId c, const Text& text, std::int32_t data)

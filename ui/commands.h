@@ -32,7 +32,6 @@ public:
     // The same dialog taking several files or a folder: every chosen path (the file name
     // property holds the first), none when the operator cancelled.
     std::vector<Text> openDialogForMany(WindowId window, ComponentId dialog);
-    void closePort(WindowId window, ComponentId port);
 
     std::int32_t comboAddItem(WindowId w, ComponentId c, const Text& text, std::int32_t data = 0);
     Text comboItemText(WindowId w, ComponentId c, std::int32_t index);

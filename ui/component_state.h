@@ -18,6 +18,15 @@ constexpr int left = 0, top = 1, width = 2, height = 3, tag = 4, visible = 5, di
 constexpr int firstUnit = 8;
 } // namespace prop
 
+// Values of the window's state: centred is a way of opening, the window then counts as normal.
+namespace windowState {
+constexpr int normal = 0, centred = 1, minimized = 2, maximized = 3;
+}
+// Modes of the z-order command.
+namespace zOrder {
+constexpr int top = 1, bottom = 2, alwaysOnTop = 3, notAlwaysOnTop = 4;
+}
+
 // Menu item property numbers.
 namespace menuProp {
 constexpr int caption = 0, checked = 1, disabled = 2, visible = 3;

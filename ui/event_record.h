@@ -20,9 +20,32 @@ struct EventRecord {
     std::int32_t result = 0;
 };
 
-// An application handler: the event's arguments in order; a returned value becomes the event's
-// result (nothing for a handler that returns none).
-using Handler = std::function<std::optional<std::int32_t>(std::span<const std::int32_t> args)>;
+// What a handler is given: the event's arguments in order and the component that raised it, so
+// that one handler can serve a row of like components.
+class EventArgs {
+public:
+    EventArgs() = default; // a handler called directly: no arguments, no source
+    EventArgs(ComponentId source, std::span<const std::int32_t> values)
+        : source_(source)
+        , values_(values)
+    {
+    }
+    ComponentId source() const { return source_; }
+    std::size_t size() const { return values_.size(); }
+    bool empty() const { return values_.empty(); }
+    std::int32_t operator[](std::size_t i) const { return values_[i]; }
+    auto begin() const { return values_.begin(); }
+    auto end() const { return values_.end(); }
+    operator std::span<const std::int32_t>() const { return values_; }
+
+private:
+    ComponentId source_ = 0;
+    std::span<const std::int32_t> values_;
+};
+
+// An application handler; a returned value becomes the event's result (nothing for a handler
+// that returns none).
+using Handler = std::function<std::optional<std::int32_t>(EventArgs args)>;
 // Index = the handler offset the templates store. An empty entry handles nothing.
 using HandlerTable = std::vector<Handler>;
 

@@ -203,12 +203,17 @@ void Input::windowState(WindowId w, std::int32_t state)
     if (!core_.isLoaded(w))
         return;
     // Only minimized and maximized are states the window is in; anything else is normal.
-    const std::int32_t now = state == 2 || state == 3 ? state : 0;
+    const std::int32_t now = state == windowState::minimized || state == windowState::maximized
+        ? state
+        : windowState::normal;
     bool changed = false;
     // The view already shows the state it reports: no refresh.
     core_.update(w, 0, { unit::window }, std::nullopt, [&](ComponentState& s) {
         std::int32_t before = s.value<std::int32_t>(prop::window::state);
-        changed = now != (before == 2 || before == 3 ? before : 0);
+        changed = now
+            != (before == windowState::minimized || before == windowState::maximized
+                    ? before
+                    : windowState::normal);
         if (changed)
             s.values[prop::window::state] = now;
     });

@@ -191,7 +191,8 @@ Value WindowSystem::property(WindowId window, ComponentId component, int number)
             error = errorText::windowNotLoadedForAccess;
         }
     }
-    raiseIf(error);
+    if (error)
+        raise(error);
     return std::move(*result);
 }
 
@@ -223,7 +224,8 @@ void WindowSystem::setProperty(
             else
                 writeCommon(*item, number, *fits);
             lock.unlock();
-            raiseIf(error);
+            if (error)
+                raise(error);
             return;
         }
         if (MenuItemState* menu = loaded->menuItem(component)) {
@@ -258,7 +260,8 @@ void WindowSystem::setProperty(
             error = errorText::windowNotLoadedForAccess;
         }
     }
-    raiseIf(error);
+    if (error)
+        raise(error);
     onInterfaceThread([this, window, refreshed, number, timerChanged, visibilityChanged] {
         if (visibilityChanged) {
             bool shown = std::get<bool>(property(window, refreshed, prop::visible));

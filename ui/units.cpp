@@ -77,7 +77,9 @@ UnitInfo windowUnit()
         // Only minimized and maximized are reported; "centred" is a way of opening.
         [](const ComponentState& s) -> Value {
             auto value = s.value<std::int32_t>(p::state);
-            return value == 2 || value == 3 ? value : 0;
+            return value == windowState::minimized || value == windowState::maximized
+                ? value
+                : windowState::normal;
         } };
     return { unit::window, "window", true, true,
         { text(p::caption), choice(p::borderStyle, 2), colour(p::backColour, buttonFaceColour),

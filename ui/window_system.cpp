@@ -83,10 +83,9 @@ LoadedWindow* WindowSystem::findLocked(WindowId window) const
     return it == windows_.end() ? nullptr : it->second.get();
 }
 
-void WindowSystem::raiseIf(const char* error)
+void WindowSystem::raise(const char* error)
 {
-    if (error)
-        runtime_.raiseError({}, error);
+    runtime_.raiseError({}, error);
 }
 
 bool WindowSystem::isLoaded(WindowId window) const
@@ -129,7 +128,7 @@ std::unique_ptr<LoadedWindow> WindowSystem::buildWindow(const WindowTemplate& tm
     for (const auto& item : tmpl.menuItems)
         window->menuItems.push_back(makeMenuItemState(item));
     ComponentState& own = window->components.front();
-    if (own.value<std::int32_t>(prop::window::state) == 1) {
+    if (own.value<std::int32_t>(prop::window::state) == windowState::centred) {
         Point screen = views_.screenSize();
         own.geometry.left = (screen.x - own.geometry.width) / 2;
         own.geometry.top = (screen.y - own.geometry.height) / 2;
@@ -144,7 +143,8 @@ void WindowSystem::loadStartWindow(WindowId window)
         Lock lock(mutex_);
         known = templates_.window(window) != nullptr;
     }
-    raiseIf(known ? nullptr : errorText::startWindowFailed);
+    if (!known)
+        raise(errorText::startWindowFailed);
     loadWindow(window, false);
 }
 
@@ -154,7 +154,7 @@ bool WindowSystem::loadWindow(WindowId id, bool modal)
     if (findLocked(id)) {
         lock.unlock();
         if (WindowView* shown = view(id))
-            shown->setZOrder(1);
+            shown->setZOrder(zOrder::top);
         return true;
     }
     const WindowTemplate* tmpl = templates_.window(id);
@@ -289,7 +289,7 @@ void WindowSystem::close(WindowId window, ComponentId component)
     bool ownItem = loaded && (component == 0 || loaded->components.front().id == component);
     if (!loaded || (!ownItem && !loaded->component(component))) {
         lock.unlock();
-        raiseIf(errorText::noSuchWindowOrComponent);
+        raise(errorText::noSuchWindowOrComponent);
     }
     if (ownItem) {
         lock.unlock();
@@ -386,10 +386,11 @@ void WindowSystem::raise(EventRecord& record)
             error = errorText::eventComponentMissing;
         }
     }
-    raiseIf(error);
+    if (error)
+        raise(error);
     if (handler < 0 || !handlers_[handler])
         return;
-    if (auto result = handlers_[handler](record.args)) {
+    if (auto result = handlers_[handler](EventArgs(record.component, record.args))) {
         record.hasResult = true;
         record.result = *result;
     }
@@ -444,7 +445,7 @@ void WindowSystem::update(WindowId window, ComponentId component,
             change(*state);
         else {
             lock.unlock();
-            raiseIf(errorText::noSuchWindowOrComponent);
+            raise(errorText::noSuchWindowOrComponent);
         }
     }
     if (refresh)
@@ -468,7 +469,13 @@ void WindowSystem::inspectWindow(
         return;
     }
     lock.unlock();
-    raiseIf(errorText::noSuchWindowOrComponent);
+    raise(errorText::noSuchWindowOrComponent);
+}
+
+void WindowSystem::requireLoaded(WindowId window)
+{
+    if (!isLoaded(window))
+        raise(errorText::noSuchWindowOrComponent);
 }
 
 bool WindowSystem::dropsInput(WindowId window, ComponentId component) const

@@ -92,6 +92,8 @@ public:
     // Runs read on a loaded window's state under the lock; raises the command error if it
     // is not loaded.
     void inspectWindow(WindowId window, const std::function<void(const LoadedWindow&)>& read);
+    // Raises the command error unless the window is loaded.
+    void requireLoaded(WindowId window);
 
     // True when input to the component must be dropped: window missing, blocked by a modal
     // window, or the component missing, hidden or disabled (or inside a disabled container).
@@ -107,7 +109,8 @@ private:
     using Lock = std::unique_lock<std::mutex>;
 
     LoadedWindow* findLocked(WindowId window) const;
-    void raiseIf(const char* error);
+    // Reports a command error through the runtime, which ends the program.
+    [[noreturn]] void raise(const char* error);
     // Runs on the interface thread now, or posts it there.
     void onInterfaceThread(std::function<void()> fn);
     void refreshView(WindowId window, ComponentId component, int property);

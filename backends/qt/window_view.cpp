@@ -149,10 +149,10 @@ void WindowView::renderWindow(const ui::ComponentState& own, int property)
         return;
     case p::state:
         switch (own.value<std::int32_t>(p::state)) {
-        case 2:
+        case ui::windowState::minimized:
             top_->showMinimized();
             return;
-        case 3:
+        case ui::windowState::maximized:
             top_->showMaximized();
             return;
         default:
@@ -203,14 +203,15 @@ void WindowView::setFocus(ui::ComponentId component)
 void WindowView::setZOrder(int mode)
 {
     switch (mode) {
-    case 1:
+    case ui::zOrder::top:
         top_->raise();
         return;
-    case 2:
+    case ui::zOrder::bottom:
         top_->lower();
         return;
     default:
-        changeFlagsInPlace(*top_, top_->windowFlags().setFlag(Qt::WindowStaysOnTopHint, mode == 3));
+        changeFlagsInPlace(*top_,
+            top_->windowFlags().setFlag(Qt::WindowStaysOnTopHint, mode == ui::zOrder::alwaysOnTop));
     }
 }
 

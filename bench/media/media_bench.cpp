@@ -3,9 +3,9 @@
 //
 //   media_bench DECODE_FILE LENGTH_FILE [PLAY_SECONDS]
 
-#include "media/media_player.h"
-#include "media/track_commands.h"
 #include "backends/pulse/pulse_output.h"
+#include "media/media_length.h"
+#include "media/track_commands.h"
 #include "platform/system_clock.h"
 
 #include <sys/resource.h>
@@ -103,7 +103,7 @@ void decodeUnpaced(platform::Clock& clock, const char* file)
     auto target = std::make_shared<EndTarget>();
     auto start = Steady::now();
     commands.playMusicFile(file, 0, target);
-    if (commands.queryPlayState() != 1) {
+    if (commands.queryPlayState() != media::PlayState::playing) {
         std::fprintf(stderr, "media_bench: %s cannot be played\n", file);
         std::exit(1);
     }
@@ -138,19 +138,15 @@ void playToSink(platform::Clock& clock, const char* file, int seconds)
 
 void measureLength(const char* file)
 {
-    media::MediaControl control;
-    media::MediaPlayer player(control);
     std::vector<double> times;
-    int seconds = 0;
+    long long millis = 0;
     for (int i = 0; i < 11; ++i) {
         auto start = Steady::now();
-        player.openMedia(file);
-        seconds = player.mediaLength();
-        player.closeMedia();
+        millis = media::mediaLengthMillis(file).value_or(0);
         times.push_back(millisSince(start));
     }
     std::sort(times.begin(), times.end());
-    std::printf("MediaLength (median of 11):           %8.1f ms (%d s)\n", times[5], seconds);
+    std::printf("track length (median of 11):          %8.1f ms (%lld ms)\n", times[5], millis);
 }
 
 } // namespace

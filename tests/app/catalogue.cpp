@@ -55,8 +55,7 @@ void addChannelToggles(Catalogue& out)
             unit::label, "分组框2", { t.left, t.top, 40, 30 }, shown });
         out.components.push_back({ styleSettingsWindow, t.edit, numbered("编辑框%d", channel),
             unit::editBox, "分组框2", { t.editLeft, t.editTop, 48, 24 }, disabled });
-        out.bindings.push_back(
-            { styleSettingsWindow, t.label, -2, numbered("toggleChannel%d", channel) });
+        out.bindings.push_back({ styleSettingsWindow, t.label, -2, "toggleChannel" });
     }
 }
 
@@ -73,8 +72,8 @@ void addLightTestButtons(Catalogue& out)
             unit::superBtn, "", { left + 80, top, 74, 20 }, shown });
         out.components.push_back({ lightTestWindow, off + 1, numbered("超级按钮%d路亮", channel),
             unit::superBtn, "", { left, top, 74, 20 }, shown });
-        out.bindings.push_back({ lightTestWindow, off, 0, numbered("lightOff%d", channel) });
-        out.bindings.push_back({ lightTestWindow, off + 1, 0, numbered("lightOn%d", channel) });
+        out.bindings.push_back({ lightTestWindow, off, 0, "switchLightOff" });
+        out.bindings.push_back({ lightTestWindow, off + 1, 0, "switchLightOn" });
     }
     out.components.push_back({ lightTestWindow, 0x16010b9c, "超级按钮全灭", unit::superBtn, "",
         { 288, 179, 74, 20 }, shown });

@@ -146,9 +146,9 @@ protected:
                 views.forgetTranscript();
             }
             pendingSeen = pendingSeen || application.globals.opening.pending;
-            if (state() == 1)
+            if (state() == PlayState::playing)
                 continue;
-            if (state() == 0 && !paused) {
+            if (state() == PlayState::stopped && !paused) {
                 // The show ended after its last track; its end must have come from there.
                 EXPECT_FALSE(successor(starts.back().file)) << "stopped at " << now() / second;
                 click(播放按钮);

@@ -25,15 +25,16 @@ protected:
 struct TransportDuringFade {
     const char* name;
     ui::ComponentId button;
-    int state; // of the player once the fade's time is over
+    PlayState state; // of the player once the fade's time is over
     std::int32_t track;
 };
 
 TEST_F(LimitFade, AButtonDuringTheFadeEndsItAndMovesTheShowByThatButtonOnly)
 {
-    for (const TransportDuringFade& c : { TransportDuringFade { "stop", 停止按钮, 0, 1 },
-             TransportDuringFade { "pause", 暂停按钮, -1, 1 },
-             TransportDuringFade { "next", 下一首按钮, 1, 2 } }) {
+    for (const TransportDuringFade& c :
+        { TransportDuringFade { "stop", 停止按钮, PlayState::stopped, 1 },
+            TransportDuringFade { "pause", 暂停按钮, PlayState::paused, 1 },
+            TransportDuringFade { "next", 下一首按钮, PlayState::playing, 2 } }) {
         SCOPED_TRACE(c.name);
         threeLongTracks();
         const platform::Millis start = now();
@@ -48,7 +49,7 @@ TEST_F(LimitFade, AButtonDuringTheFadeEndsItAndMovesTheShowByThatButtonOnly)
         // The click comes at the fade's next message pass; from then on the fade is over:
         // the volume stays, or the next track's fade-in only raises it.
         const auto later = volumeChanges(clickAt + 420);
-        EXPECT_EQ(later.empty(), c.state != 1);
+        EXPECT_EQ(later.empty(), c.state != PlayState::playing);
         for (std::size_t i = 1; i < later.size(); ++i)
             EXPECT_GE(later[i].values[0], later[i - 1].values[0]) << later[i].at;
         click(停止按钮);
@@ -67,9 +68,9 @@ TEST_F(LimitFade, WithNoTrackAfterThePlayingOneTheFadeEndsInStop)
         const platform::Millis start = now();
         input.select(MainWindow::window, 树型框1, item);
         input.doubleClick(MainWindow::window, 树型框1);
-        ASSERT_EQ(state(), 1);
+        ASSERT_EQ(state(), PlayState::playing);
         advanceTo(start + limitFadeStart + limitFadeLength + 1000);
-        EXPECT_EQ(state(), 0);
+        EXPECT_EQ(state(), PlayState::stopped);
         EXPECT_EQ(caption(标签1), "等待播放...");
         EXPECT_TRUE(visible(播放按钮));
         EXPECT_EQ(interval(时钟2), 0);

@@ -15,6 +15,7 @@ namespace app::test {
 namespace {
 
 using namespace ids::MainWindow;
+using media::PlayState;
 namespace keyCode = ui::keyCode;
 
 class KeysAndLengths : public MainWindowRun {
@@ -41,7 +42,7 @@ protected:
         input.key(window, focused, true, code, keys);
         input.key(window, focused, false, code, keys);
     }
-    int state() const { return application.trackPlayer.queryPlayState(); }
+    media::PlayState state() const { return application.trackPlayer.queryPlayState(); }
     std::vector<Text> notes()
     {
         std::vector<Text> result;
@@ -64,26 +65,26 @@ protected:
 TEST_F(KeysAndLengths, SpaceEscAndCtrlArrowsWorkWhereverTheFocusIsAndEnterPlaysTheTreeItem)
 {
     press(超级列表框1, keyCode::space);
-    EXPECT_EQ(state(), 1);
+    EXPECT_EQ(state(), PlayState::playing);
     EXPECT_EQ(currentTrackNumber(application), 1);
     press(树型框1, keyCode::right, ui::keys::ctrl);
     EXPECT_EQ(currentTrackNumber(application), 2);
     press(停止按钮, keyCode::left, ui::keys::ctrl);
     EXPECT_EQ(currentTrackNumber(application), 1);
     press(0, keyCode::space);
-    EXPECT_EQ(state(), -1);
+    EXPECT_EQ(state(), PlayState::paused);
     press(树型框1, keyCode::space);
-    EXPECT_EQ(state(), 1);
+    EXPECT_EQ(state(), PlayState::playing);
     press(树型框1, keyCode::escape);
-    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(state(), PlayState::stopped);
 
     // Without its modifier an arrow is the focused control's own business.
     press(树型框1, keyCode::right);
-    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(state(), PlayState::stopped);
 
     input.select(window, 树型框1, 5);
     press(树型框1, keyCode::enter);
-    EXPECT_EQ(state(), 1);
+    EXPECT_EQ(state(), PlayState::playing);
     EXPECT_EQ(application.globals.playing.path, track("cbr_mono_44k.mp3"));
 }
 

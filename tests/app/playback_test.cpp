@@ -5,9 +5,9 @@
 #include "app/playback.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
+#include "backends/headless/recording_views.h"
 #include "private_session.h"
 #include "show_records.h"
-#include "backends/headless/recording_views.h"
 #include "ui/input.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
@@ -25,6 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace ids::MainWindow;
+using media::PlayState;
 
 constexpr char missingTrackText[]
     = "本舞曲不存在！请重新添加舞曲！\r\n\r\n如您想自动换到下一曲请点（确认）键！\r\n\r\n"
@@ -93,7 +94,7 @@ protected:
             window, 标签1, percent, application.globals.playing.playerSerial);
     }
 
-    int state() const { return application.trackPlayer.queryPlayState(); }
+    media::PlayState state() const { return application.trackPlayer.queryPlayState(); }
     Text caption(ui::ComponentId label)
     {
         return std::get<Text>(property(label, ui::prop::label::caption));
@@ -114,7 +115,7 @@ protected:
 
     void expectPlaying(std::int32_t position, std::int32_t item, const char* title)
     {
-        EXPECT_EQ(state(), 1);
+        EXPECT_EQ(state(), PlayState::playing);
         EXPECT_EQ(number(), position);
         EXPECT_EQ(selection(), item);
         EXPECT_EQ(application.globals.playing.path,
@@ -127,7 +128,7 @@ protected:
     }
     void expectStopped()
     {
-        EXPECT_EQ(state(), 0);
+        EXPECT_EQ(state(), PlayState::stopped);
         EXPECT_EQ(caption(标签1), "等待播放...");
         EXPECT_EQ(caption(标签2), "");
         EXPECT_TRUE(visible(播放按钮));
@@ -140,7 +141,7 @@ protected:
     std::vector<Seen> runUntilStopped(platform::Millis limit = 20'000)
     {
         std::vector<Seen> seen;
-        for (platform::Millis t = 0; t < limit && state() != 0; t += 10) {
+        for (platform::Millis t = 0; t < limit && state() != PlayState::stopped; t += 10) {
             advance(10);
             seen.push_back({ number(), selection(), bar() });
         }
@@ -200,7 +201,7 @@ TEST_F(Playback, PlayRunsTheShowTrackAfterTrackAndStopsAfterTheLast)
     expectStopped();
     EXPECT_EQ(number(), 3);
     advance(5000);
-    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(state(), PlayState::stopped);
 }
 
 TEST_F(Playback, PauseHoldsThePercentAndPlayResumesTheSameTrackThere)
@@ -215,7 +216,7 @@ TEST_F(Playback, PauseHoldsThePercentAndPlayResumesTheSameTrackThere)
     application.windows.setProperty(window, 时钟2, ui::prop::timer::interval, 60'000);
 
     click(暂停按钮);
-    EXPECT_EQ(state(), -1);
+    EXPECT_EQ(state(), PlayState::paused);
     EXPECT_EQ(caption(标签1), "暂停播放...");
     EXPECT_TRUE(visible(播放按钮));
     EXPECT_FALSE(visible(暂停按钮));
@@ -233,7 +234,7 @@ TEST_F(Playback, PauseHoldsThePercentAndPlayResumesTheSameTrackThere)
     // style, and the selection stays where the operator left it.
     input.select(window, 树型框1, 6);
     click(播放按钮);
-    EXPECT_EQ(state(), 1);
+    EXPECT_EQ(state(), PlayState::playing);
     EXPECT_TRUE(visible(暂停按钮));
     EXPECT_FALSE(visible(播放按钮));
     EXPECT_EQ(number(), 2);
@@ -267,7 +268,7 @@ TEST_F(Playback, StopClearsTheProgressKeepsTheNumberAndPlayStartsAgainAtTheFirst
     expectStopped();
     EXPECT_EQ(number(), 3);
     advance(5000);
-    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(state(), PlayState::stopped);
 
     click(播放按钮);
     expectPlaying(1, 1, "月光");
@@ -315,7 +316,7 @@ TEST_F(Playback, WithOneTrackNextDoesNothingAndItsEndStopsTheShow)
 {
     writeShow({ { "1", "", "", "" }, { "2", "慢四", "月光", track("cbr_stereo_44k.mp3") } });
     click(下一首按钮);
-    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(state(), PlayState::stopped);
     EXPECT_EQ(number(), 0);
 
     click(播放按钮);
@@ -333,7 +334,7 @@ TEST_F(Playback, AnEmptyShowPlaysNothing)
     click(播放按钮);
     click(下一首按钮);
     click(上一首按钮);
-    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(state(), PlayState::stopped);
     EXPECT_EQ(number(), 0);
     EXPECT_TRUE(visible(播放按钮));
 }
@@ -346,7 +347,7 @@ TEST_F(Playback, DoubleClickPlaysTheTrackOfThatSlotOnly)
 
     doubleClickItem(2); // a heading
     doubleClickItem(3); // a slot without a track
-    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(state(), PlayState::stopped);
     EXPECT_EQ(number(), 0);
 
     doubleClickItem(5);
@@ -368,7 +369,7 @@ TEST_F(Playback, WhileAnOpeningIsPendingTheEndOfATrackPlaysItAgain)
         advance(10);
         ASSERT_EQ(number(), 1);
     }
-    EXPECT_EQ(state(), 1);
+    EXPECT_EQ(state(), PlayState::playing);
     EXPECT_EQ(selection(), 1);
     EXPECT_GT(application.globals.playing.trackSerial, firstStart);
 
@@ -403,7 +404,7 @@ TEST_F(Playback, AMissingFileAnsweredWithCancelPlaysNothing)
     click(下一首按钮);
 
     EXPECT_EQ(missingTrackDialogs().size(), 1u);
-    EXPECT_EQ(state(), 0);
+    EXPECT_EQ(state(), PlayState::stopped);
     // The tree and the number already point at the missing track.
     EXPECT_EQ(number(), 2);
     EXPECT_EQ(selection(), 3);
@@ -443,7 +444,7 @@ protected:
     std::vector<Text> playedUntilStopped()
     {
         std::vector<Text> played { application.globals.playing.path };
-        for (int step = 0; step < 3000 && state() != 0; ++step) {
+        for (int step = 0; step < 3000 && state() != PlayState::stopped; ++step) {
             advance(10);
             if (application.globals.playing.path != played.back())
                 played.push_back(application.globals.playing.path);

@@ -131,7 +131,7 @@ TEST_F(ScheduledOpening, FadesOutAndMovesTheShowOnWithin30sOfTheTime)
     EXPECT_FALSE(application.globals.opening.pending);
     expectIdle();
     EXPECT_EQ(trackNumber(), 2);
-    EXPECT_EQ(application.trackPlayer.queryPlayState(), 1);
+    EXPECT_EQ(application.trackPlayer.queryPlayState(), media::PlayState::playing);
     const auto fade = volumeChanges(confirmed + 160'000);
     ASSERT_GE(fade.size(), 60U);
     EXPECT_NEAR(fade.front().at, confirmed + 160'000, 100);
@@ -169,7 +169,7 @@ TEST_F(ScheduledOpening, ATrackEndingDuringTheFadeMovesTheShowOnByOneTrackOnly)
     click(播放按钮);
     advanceTo(fires + 40'000);
     EXPECT_EQ(trackNumber(), 2);
-    EXPECT_EQ(state(), 1);
+    EXPECT_EQ(state(), PlayState::playing);
 }
 
 TEST_F(ScheduledOpening, EndsAFadeInStillRunningAndFadesFromWhereItWas)

@@ -265,7 +265,7 @@ TEST_F(ShowEditing, DeletingAnotherSavedShowKeepsTheCurrentUnsavedShowPlaying)
     refreshShowView(application);
     const std::string table = contents(directory / "dqqf.dat");
     input.click(window, 播放按钮);
-    ASSERT_EQ(application.trackPlayer.queryPlayState(), 1);
+    ASSERT_EQ(application.trackPlayer.queryPlayState(), media::PlayState::playing);
 
     input.rightClick(window, 超级列表框1);
     headless.dialogs().answerNextMessageBox(platform::Button::Ok);
@@ -274,7 +274,7 @@ TEST_F(ShowEditing, DeletingAnotherSavedShowKeepsTheCurrentUnsavedShowPlaying)
     EXPECT_EQ(showRows().size(), 1u);
     EXPECT_EQ(caption(), unsaved);
     EXPECT_EQ(contents(directory / "dqqf.dat"), table);
-    EXPECT_EQ(application.trackPlayer.queryPlayState(), 1);
+    EXPECT_EQ(application.trackPlayer.queryPlayState(), media::PlayState::playing);
     application.trackPlayer.stopPlaying();
 }
 

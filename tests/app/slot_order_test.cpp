@@ -232,12 +232,12 @@ TEST_F(SlotOrder, TheTrackPlayingGoesOnPlayingWhenSlotsMoveAndNextFollowsTheNewO
             { "3", "快四", "三", third } });
     start();
     input.click(window, 播放按钮);
-    ASSERT_EQ(application.trackPlayer.queryPlayState(), 1);
+    ASSERT_EQ(application.trackPlayer.queryPlayState(), media::PlayState::playing);
 
     // The playing first slot goes last.
     input.dropTreeItem(window, 树型框1, 0, 4);
     EXPECT_EQ(titles(), (std::vector<std::string> { "二", "三", "一" }));
-    EXPECT_EQ(application.trackPlayer.queryPlayState(), 1);
+    EXPECT_EQ(application.trackPlayer.queryPlayState(), media::PlayState::playing);
     EXPECT_EQ(application.globals.playing.path, first);
     EXPECT_EQ(currentTrackNumber(application), 3);
     EXPECT_EQ(std::get<std::int32_t>(mainProperty(树型框1, ui::prop::treeBox::selection)), 5);

@@ -7,11 +7,11 @@
 #include "app/show_tables.h"
 #include "app/show_views.h"
 #include "app/style_settings_file.h"
+#include "backends/headless/recording_views.h"
 #include "media/media_length.h"
 #include "media/simulated_mixer.h"
 #include "private_session.h"
 #include "show_records.h"
-#include "backends/headless/recording_views.h"
 #include "ui/input.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
@@ -34,6 +34,7 @@ namespace app::test {
 
 namespace fs = std::filesystem;
 namespace MainWindow = ids::MainWindow;
+using media::PlayState;
 
 struct StyledTrack {
     const char* style;
@@ -111,7 +112,7 @@ protected:
             fn();
         });
     }
-    int state() const { return application.trackPlayer.queryPlayState(); }
+    media::PlayState state() const { return application.trackPlayer.queryPlayState(); }
     platform::Millis now() { return headless.clock().now(); }
     void click(ui::ComponentId button) { input.click(MainWindow::window, button); }
     std::int32_t trackNumber() const { return currentTrackNumber(application); }

@@ -2,9 +2,9 @@
 // stage leaves it alone between refills and percent steps, and a device that fails ends the
 // track at once. In virtual time on the silent device.
 
+#include "backends/headless/headless_clock.h"
 #include "media/silent_output.h"
 #include "media/track_commands.h"
-#include "backends/headless/headless_clock.h"
 #include "recording_target.h"
 #include "test_files.h"
 
@@ -130,7 +130,7 @@ TEST_F(OutputStage, FailedDeviceEndsTheTrackAtOnce)
     std::uint64_t writtenWhenFailed = record->written;
     clock.advance(300);
     ASSERT_TRUE(target->ended());
-    EXPECT_EQ(commands.queryPlayState(), 0);
+    EXPECT_EQ(commands.queryPlayState(), PlayState::stopped);
     // Not run through the rest of the file (30 s) into a device that plays nothing.
     EXPECT_LT(record->written - writtenWhenFailed, std::uint64_t(4 * 44100 * 4));
     auto posts = target->posts();

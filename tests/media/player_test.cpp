@@ -1,7 +1,6 @@
-#include "media/player_library.h"
+#include "backends/headless/headless_clock.h"
 #include "media/silent_output.h"
 #include "media/track_commands.h"
-#include "backends/headless/headless_clock.h"
 #include "platform/system_clock.h"
 #include "recording_target.h"
 #include "test_files.h"
@@ -59,10 +58,10 @@ class EveryTrack : public PlayerTest, public testing::WithParamInterface<const c
 TEST_P(EveryTrack, PlaysToASingleHundredInItsDuration)
 {
     commands.playMusicFile(track(GetParam()), 0, target);
-    EXPECT_EQ(commands.queryPlayState(), 1);
+    EXPECT_EQ(commands.queryPlayState(), PlayState::playing);
     platform::Millis took = playToEnd();
     expectProgressSequence(target->posts());
-    EXPECT_EQ(commands.queryPlayState(), 0);
+    EXPECT_EQ(commands.queryPlayState(), PlayState::stopped);
     EXPECT_NEAR(double(took), 3000.0, 250.0);
 }
 
@@ -91,39 +90,35 @@ TEST_F(PlayerTest, UnplayableFilesPostNothing)
 {
     for (const char* name : { "random.mp3", "empty.mp3", "wave_1500ms.wav", "missing.mp3" }) {
         commands.playMusicFile(track(name), 0, target);
-        EXPECT_EQ(commands.queryPlayState(), 0) << name;
+        EXPECT_EQ(commands.queryPlayState(), PlayState::stopped) << name;
         clock.advance(1000);
     }
     commands.playMusicFile("", 0, target);
-    EXPECT_EQ(commands.queryPlayState(), 0);
+    EXPECT_EQ(commands.queryPlayState(), PlayState::stopped);
     EXPECT_TRUE(target->posts().empty());
 }
 
 TEST_F(PlayerTest, PauseHoldsTheTrackUntilResumed)
 {
-    // An empty list makes a player that never plays.
-    Player* player = CreatePlayer(silentServices(clock), "\0", 1);
-    Play(player);
-    EXPECT_EQ(GetPlayState(player), 0);
-    RemovePlayer(player);
+    Player missing(silentServices(clock), track("missing.mp3"));
+    missing.play(target, 0);
+    EXPECT_EQ(missing.state(), PlayState::stopped);
 
-    std::string names = track("cbr_stereo_44k.mp3") + '\0' + '\0';
-    player = CreatePlayer(silentServices(clock), names.c_str(), 1);
-    NewPlay(player, target, nullptr, 0);
+    Player player(silentServices(clock), track("cbr_stereo_44k.mp3"));
+    player.play(target, 0);
     clock.advance(1000);
-    SetPauseState(player, 0); // resuming while playing changes nothing
-    EXPECT_EQ(GetPlayState(player), 1);
-    SetPauseState(player, 1);
-    SetPauseState(player, 1);
-    EXPECT_EQ(GetPlayState(player), -1);
+    player.setPaused(false); // resuming while playing changes nothing
+    EXPECT_EQ(player.state(), PlayState::playing);
+    player.setPaused(true);
+    player.setPaused(true);
+    EXPECT_EQ(player.state(), PlayState::paused);
     clock.advance(10'000);
     EXPECT_FALSE(target->ended());
-    SetPauseState(player, 0);
-    EXPECT_EQ(GetPlayState(player), 1);
+    player.setPaused(false);
+    EXPECT_EQ(player.state(), PlayState::playing);
     platform::Millis took = playToEnd();
     EXPECT_NEAR(double(took), 2000.0, 250.0);
-    EXPECT_EQ(GetPlayState(player), 0);
-    RemovePlayer(player);
+    EXPECT_EQ(player.state(), PlayState::stopped);
 }
 
 TEST_F(PlayerTest, StartPercentSeeksAndIsClamped)
@@ -143,14 +138,14 @@ TEST_F(PlayerTest, StartPercentSeeksAndIsClamped)
     EXPECT_NEAR(double(playToEnd()), 3000.0, 250.0);
 }
 
-TEST_F(PlayerTest, NewPlayOnAPausedTrackReplacesIt)
+TEST_F(PlayerTest, PlayOnAPausedTrackReplacesIt)
 {
-    Player player(silentServices(clock), { track("cbr_stereo_44k.mp3") }, 1);
-    player.newPlay(target, std::nullopt, 0);
+    Player player(silentServices(clock), track("cbr_stereo_44k.mp3"));
+    player.play(target, 0);
     clock.advance(500);
-    player.setPauseState(true);
-    player.newPlay(target, std::nullopt, 50);
-    EXPECT_EQ(player.state(), Player::playing);
+    player.setPaused(true);
+    player.play(target, 50);
+    EXPECT_EQ(player.state(), PlayState::playing);
     auto took = playToEnd();
     EXPECT_NEAR(double(took), 1500.0, 250.0);
     // The paused track's pipeline is gone: nothing more ends later.
@@ -222,9 +217,9 @@ TEST_F(PlayerTest, StalledDeviceClockNeverStopsTheDecoder)
 TEST_F(PlayerTest, LongOptionTextPlaysNothing)
 {
     commands.playMusicFile(track("cbr_stereo_44k.mp3"), 0, target, std::string(512, 'x'));
-    EXPECT_EQ(commands.queryPlayState(), 0);
+    EXPECT_EQ(commands.queryPlayState(), PlayState::stopped);
     commands.playMusicFile(track("short.mp3"), 0, target, std::string(511, 'x'));
-    EXPECT_EQ(commands.queryPlayState(), 1);
+    EXPECT_EQ(commands.queryPlayState(), PlayState::playing);
 }
 
 TEST_F(PlayerTest, VanishedTargetGetsNothingButTheTrackEnds)
@@ -234,36 +229,36 @@ TEST_F(PlayerTest, VanishedTargetGetsNothingButTheTrackEnds)
     commands.playMusicFile(track("short.mp3"), 0, target);
     clock.advance(2000);
     EXPECT_TRUE(target->posts().empty());
-    EXPECT_EQ(commands.queryPlayState(), 0);
+    EXPECT_EQ(commands.queryPlayState(), PlayState::stopped);
 }
 
-TEST_F(PlayerTest, ListPlaysInOrderTheGivenNumberOfTimes)
+// The end of a track leaves the player ready: played again, it reports a second end.
+TEST_F(PlayerTest, PlaysAgainAfterTheEnd)
 {
-    std::string names = track("short.mp3") + '\0' + track("truncated.mp3") + '\0' + '\0';
-    Player* player = CreatePlayer(silentServices(clock), names.c_str(), 2);
-    NewPlay(player, target, nullptr, 0);
-    clock.advance(10'000);
-    auto posts = target->posts();
-    EXPECT_EQ(std::count(posts.begin(), posts.end(), 100), 4);
-    EXPECT_EQ(GetPlayState(player), 0);
-    clock.advance(5000);
-    EXPECT_EQ(target->posts().size(), posts.size());
-    RemovePlayer(player);
+    Player player(silentServices(clock), track("short.mp3"));
+    player.play(target, 0);
+    playToEnd();
+    clock.advance(1000);
+    EXPECT_EQ(target->posts().back(), 100);
+    target = std::make_shared<RecordingTarget>();
+    player.play(target, 0);
+    EXPECT_EQ(player.state(), PlayState::playing);
+    playToEnd();
+    expectProgressSequence(target->posts());
+    EXPECT_EQ(player.state(), PlayState::stopped);
 }
 
-TEST(PlayerEntryPoints, AreFoundByExactNameOnly)
+TEST_F(PlayerTest, CommandsWithoutAPlayerDoNothing)
 {
-    EXPECT_EQ(findPlayerEntryPoint<decltype(Play)>("Play"), &Play);
-    EXPECT_EQ(findPlayerEntryPoint<decltype(Play)>("RemovePlayer"), &RemovePlayer);
-    EXPECT_EQ(findPlayerEntryPoint<decltype(Play)>("play"), nullptr);
-    EXPECT_EQ(findPlayerEntryPoint<decltype(CreatePlayer)>("NewPlay"), nullptr);
-    EXPECT_EQ(findPlayerEntryPoint<int(int)>("GetPlayState"), nullptr);
-    // A null player is ignored everywhere.
-    Play(nullptr);
-    NewPlay(nullptr, nullptr, nullptr, 0);
-    SetPauseState(nullptr, 1);
-    EXPECT_EQ(GetPlayState(nullptr), 0);
-    RemovePlayer(nullptr);
+    commands.pausePlaying();
+    EXPECT_EQ(commands.queryPlayState(), PlayState::stopped);
+    commands.stopPlaying();
+    commands.playMusicFile(track("short.mp3"), 0, target);
+    commands.stopPlaying();
+    commands.pausePlaying();
+    EXPECT_EQ(commands.queryPlayState(), PlayState::stopped);
+    clock.advance(1000);
+    EXPECT_FALSE(target->ended());
 }
 
 // Removal is measured in real time: the interface thread must not wait on the device.
@@ -271,24 +266,23 @@ TEST(PlayerRemoval, TakesUnder50MillisecondsInEveryState)
 {
     platform::SystemClock clock;
     auto removalTime = [&](auto&& prepare) {
-        std::string names = track("cbr_stereo_44k.mp3") + '\0' + '\0';
-        Player* player = CreatePlayer(silentServices(clock), names.c_str(), 1);
-        prepare(player);
+        auto player = std::make_unique<Player>(silentServices(clock), track("cbr_stereo_44k.mp3"));
+        prepare(*player);
         auto start = std::chrono::steady_clock::now();
-        RemovePlayer(player);
+        player.reset();
         return std::chrono::steady_clock::now() - start;
     };
     using std::chrono::milliseconds;
-    EXPECT_LT(removalTime([](Player*) {}), milliseconds(50));
-    EXPECT_LT(removalTime([](Player* p) { Play(p); }), milliseconds(50));
-    EXPECT_LT(removalTime([&](Player* p) {
-        Play(p);
+    EXPECT_LT(removalTime([](Player&) {}), milliseconds(50));
+    EXPECT_LT(removalTime([](Player& p) { p.play(nullptr, 0); }), milliseconds(50));
+    EXPECT_LT(removalTime([&](Player& p) {
+        p.play(nullptr, 0);
         clock.sleep(100);
     }),
         milliseconds(50));
-    EXPECT_LT(removalTime([&](Player* p) {
-        Play(p);
-        SetPauseState(p, 1);
+    EXPECT_LT(removalTime([&](Player& p) {
+        p.play(nullptr, 0);
+        p.setPaused(true);
         clock.sleep(100);
     }),
         milliseconds(50));

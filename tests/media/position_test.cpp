@@ -2,10 +2,9 @@
 // sink's monitor hears. The track is a tone whose amplitude grows linearly, so the level of
 // each 10 ms block on the monitor tells the position heard.
 
-#include "media/player_library.h"
+#include "backends/pulse/pulse_output.h"
 #include "media/track_commands.h"
 #include "monitor_recorder.h"
-#include "backends/pulse/pulse_output.h"
 #include "platform/system_clock.h"
 #include "test_files.h"
 
@@ -164,18 +163,24 @@ TEST_F(Position, ResumeStartsWhereTheSoundStopped)
     EXPECT_NEAR(resumePosition, stopPosition, 100);
 }
 
-// The end of a track is reported once its last sample has been heard: the next track of the
-// list starts on that report, and a report that came early would cut the tail off. Two ramps
-// in a row: the first must be heard up to its loudest, last block before the second begins.
+// The end of a track is reported once its last sample has been heard: the application starts
+// the next track on that report, and a report that came early would cut the tail off. Two
+// ramps in a row, the second played when the first reports its end: the first must be heard
+// up to its loudest, last block before the second begins.
 TEST_F(Position, TailIsHeardInFullBeforeTheNextTrackStarts)
 {
-    std::string names
-        = test::track("ramp_6s.mp3") + '\0' + test::track("ramp_6s.mp3") + '\0' + '\0';
-    Player* player = CreatePlayer({ clock, makeOutput }, names.c_str(), 1);
+    TrackCommands commands({ clock, makeOutput });
     auto target = std::make_shared<TimedTarget>();
-    NewPlay(player, target, nullptr, 0);
-    clock.sleep(8500);
-    RemovePlayer(player);
+    auto ended = [&] {
+        auto posts = target->posts();
+        return !posts.empty() && posts.back().percent == 100;
+    };
+    commands.playMusicFile(test::track("ramp_6s.mp3"), 0, target);
+    for (int waited = 0; !ended() && waited < 8000; ++waited)
+        clock.sleep(1);
+    commands.playMusicFile(test::track("ramp_6s.mp3"), 0, target);
+    clock.sleep(1500);
+    commands.stopPlaying();
     takeRecording();
 
     auto loud = [](int p) { return p > 500; };

@@ -1,6 +1,6 @@
+#include "backends/pulse/pulse_output.h"
 #include "media/track_commands.h"
 #include "monitor_recorder.h"
-#include "backends/pulse/pulse_output.h"
 #include "platform/system_clock.h"
 #include "private_server.h"
 #include "recording_target.h"
@@ -43,7 +43,7 @@ TEST_F(PulseOutputTest, PlayedTrackIsHeardForItsDuration)
     auto target = std::make_shared<test::RecordingTarget>();
     commands.playMusicFile(test::track("cbr_stereo_44k.mp3"), 0, target);
     waitForEnd(*target);
-    EXPECT_EQ(commands.queryPlayState(), 0);
+    EXPECT_EQ(commands.queryPlayState(), PlayState::stopped);
     clock.sleep(800); // the monitor lags the sink
     recorder.stop();
     EXPECT_NEAR(MonitorRecorder::heardMillis(recorder.peaks()), 3000, 150);
@@ -54,15 +54,14 @@ TEST_F(PulseOutputTest, PauseIsSilentAndResumeCarriesOn)
 {
     MonitorRecorder recorder;
     ASSERT_TRUE(recorder.waitUntilRecording());
-    std::string names = test::track("cbr_stereo_44k.mp3") + '\0' + '\0';
     PlayerServices services { clock, makeOutput };
-    Player player(services, { test::track("cbr_stereo_44k.mp3") }, 1);
+    Player player(services, test::track("cbr_stereo_44k.mp3"));
     auto target = std::make_shared<test::RecordingTarget>();
-    player.newPlay(target, std::nullopt, 0);
+    player.play(target, 0);
     clock.sleep(1000);
-    player.setPauseState(true);
+    player.setPaused(true);
     clock.sleep(1000);
-    player.setPauseState(false);
+    player.setPaused(false);
     waitForEnd(*target);
     clock.sleep(800); // the monitor lags the sink
     recorder.stop();
@@ -105,7 +104,7 @@ TEST(PulseRestart, TrackAfterTheServerRestartsIsPlayed)
     TrackCommands commands({ clock, makeOutput });
     auto target = std::make_shared<test::RecordingTarget>();
     commands.playMusicFile(test::repeatedTrack(10), 0, target);
-    ASSERT_EQ(commands.queryPlayState(), 1);
+    ASSERT_EQ(commands.queryPlayState(), PlayState::playing);
     clock.sleep(1000);
 
     server.stop(SIGKILL);
@@ -114,7 +113,7 @@ TEST(PulseRestart, TrackAfterTheServerRestartsIsPlayed)
         clock.sleep(10);
     ASSERT_TRUE(target->ended());
     EXPECT_LT(Steady::now() - killed, std::chrono::seconds(1));
-    EXPECT_EQ(commands.queryPlayState(), 0);
+    EXPECT_EQ(commands.queryPlayState(), PlayState::stopped);
     auto posts = target->posts();
     ASSERT_GE(posts.size(), 2u);
     EXPECT_LT(posts[posts.size() - 2], 10) << "the percent ran on after the server died";
@@ -122,9 +121,10 @@ TEST(PulseRestart, TrackAfterTheServerRestartsIsPlayed)
     // While no server answers a track cannot be played; once it is back, the next one plays.
     server.start();
     target = std::make_shared<test::RecordingTarget>();
-    for (int i = 0; i < 500 && commands.queryPlayState() != 1; ++i, clock.sleep(10))
+    for (int i = 0; i < 500 && commands.queryPlayState() != PlayState::playing;
+         ++i, clock.sleep(10))
         commands.playMusicFile(test::track("cbr_stereo_44k.mp3"), 0, target);
-    ASSERT_EQ(commands.queryPlayState(), 1);
+    ASSERT_EQ(commands.queryPlayState(), PlayState::playing);
     auto started = Steady::now();
     for (int i = 0; i < 1000 && !target->ended(); ++i)
         clock.sleep(10);

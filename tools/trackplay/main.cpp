@@ -3,11 +3,11 @@
 //
 //   trackplay [--info] [--from PERCENT] FILE
 
+#include "backends/pulse/pulse_output.h"
 #include "media/silent_output.h"
 #include "media/track_commands.h"
 #include "media/track_file.h"
 #include "platform/posix/path.h"
-#include "backends/pulse/pulse_output.h"
 #include "platform/system_clock.h"
 
 #include <condition_variable>
@@ -97,7 +97,7 @@ int play(const std::string& path, int fromPercent)
     media::TrackCommands commands({ clock, makeOutput });
     auto target = std::make_shared<PrintingTarget>();
     commands.playMusicFile(platform::programPath(path), fromPercent, target);
-    if (commands.queryPlayState() != 1) {
+    if (commands.queryPlayState() != media::PlayState::playing) {
         std::fprintf(stderr, "trackplay: %s: cannot be played\n", path.c_str());
         return 1;
     }

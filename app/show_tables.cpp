@@ -40,6 +40,22 @@ Text OpenTable::readText(const char* field)
     return *text;
 }
 
+std::vector<std::vector<Text>> OpenTable::readAllTexts(const std::vector<const char*>& fields)
+{
+    const std::vector<runtime::Value> names(fields.begin(), fields.end());
+    std::vector<std::vector<Text>> rows;
+    for (recdb::StoredRecord& record : app_.databases.readAllRecords(names, Text(alias_))) {
+        std::vector<Text>& row = rows.emplace_back();
+        for (recdb::StoredRecord::FieldValue& read : record.fields) {
+            Text* text = read.value.as<Text>();
+            if (!text)
+                app_.runtime.raiseError(typeMismatchCode, typeMismatch);
+            row.push_back(std::move(*text));
+        }
+    }
+    return rows;
+}
+
 Text dataFilePath(const Application& app, std::string_view name)
 {
     return runtime::concatText(app.programDirectory, "/", name);
@@ -51,17 +67,10 @@ std::vector<Slot> readCurrentShow(Application& app)
     OpenTable table(app, tables::currentShow);
     if (!table.isOpen())
         return slots;
-    app.databases.goFirst();
-    const int count = app.databases.recordCount();
-    for (int k = 1; k <= count; ++k) {
-        Slot slot;
-        slot.number = table.readText(fields::number);
-        slot.style = table.readText(fields::style);
-        slot.title = table.readText(fields::title);
-        slot.path = table.readText(fields::path);
-        slots.push_back(std::move(slot));
-        app.databases.skip();
-    }
+    for (std::vector<Text>& row :
+        table.readAllTexts({ fields::number, fields::style, fields::title, fields::path }))
+        slots.push_back(
+            { std::move(row[0]), std::move(row[1]), std::move(row[2]), std::move(row[3]) });
     return slots;
 }
 

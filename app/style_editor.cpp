@@ -90,11 +90,8 @@ HandlerResult fillStyleChooser(Application& app, HandlerArgs)
     {
         OpenTable table(app, tables::styleCatalogue);
         if (table.isOpen()) {
-            app.databases.goFirst();
-            const int count = app.databases.recordCount();
-            for (int k = 1; k <= count; ++k, app.databases.skip())
-                commands.comboAddItem(
-                    chooser::window, chooser::组合框1, table.readText(fields::style));
+            for (const std::vector<Text>& row : table.readAllTexts({ fields::style }))
+                commands.comboAddItem(chooser::window, chooser::组合框1, row[0]);
         }
     }
     commands.comboSelectText(chooser::window, chooser::组合框1, preselectedStyle);

@@ -97,12 +97,8 @@ HandlerResult fillStyleChoices(Application& app, HandlerArgs)
     OpenTable table(app, catalogue);
     if (!table.isOpen())
         return std::nullopt;
-    app.databases.goFirst();
-    const int count = app.databases.recordCount();
-    for (int k = 1; k <= count; ++k) {
-        commands.listAddItem(window, 列表框1, table.readText(fields::style));
-        app.databases.skip();
-    }
+    for (const std::vector<Text>& row : table.readAllTexts({ fields::style }))
+        commands.listAddItem(window, 列表框1, row[0]);
     return std::nullopt;
 }
 

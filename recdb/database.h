@@ -26,6 +26,18 @@ struct Field {
     std::int64_t width; // stored bytes
 };
 
+// One record of a whole-table read: its id and the fields asked for, each with the value and
+// code that readRecordId and readField give for it.
+struct StoredRecord {
+    struct FieldValue {
+        runtime::Value value; // the field type's empty value when result is not 0
+        int result = 0;
+    };
+    std::int32_t id = 0; // as stored: negative when marked deleted
+    int idResult = 0;
+    std::vector<FieldValue> fields;
+};
+
 enum class ShareMode { Unrestricted = 1, DenyRead = 2, DenyWrite = 3, DenyAll = 4 };
 
 class Database {
@@ -38,6 +50,9 @@ public:
     const std::vector<Field>& fields() const { return fields_; }
     // The first field whose name equals name, ignoring case; nullptr when none.
     const Field* findField(std::string_view name) const;
+
+    // How long the record count waits for another process's hold on the counters.
+    static constexpr std::int64_t countersWaitMillis = 2000;
 
     // Record count (negative read as 0) and next id from the header.
     int readCounters(std::int32_t& count, std::int32_t& nextId);
@@ -55,6 +70,12 @@ public:
     // The blocks of the auxiliary file's free list, checked; none without an auxiliary file.
     int freeBlocks(std::vector<std::int32_t>& blocks);
     int writeField(const Field& field, const runtime::Value& value);
+    // Every record, with the given fields of this database in that order: what readRecordId
+    // and readField give record after record, but read at one moment under one shared lock
+    // of the counters and records, in reads of many records each, and the chains from one
+    // read of the auxiliary file. Where a writer holds part of the files, or that read fails, it reads
+    // record by record instead. The result is 0 or the failure to read the record count.
+    int readAllRecords(const std::vector<const Field*>& which, std::vector<StoredRecord>& records);
 
     std::int64_t current = 0; // -1 before the first record ... count after the last
 
@@ -68,6 +89,8 @@ private:
     int readIdLocked(std::int64_t start, std::int32_t& id);
     // readField without the empty value on failure.
     int readStored(const Field& field, runtime::Value& value);
+    int readAllAtOnce(const std::vector<const Field*>& which, std::vector<StoredRecord>& records);
+    int readOneByOne(const std::vector<const Field*>& which, std::vector<StoredRecord>& records);
 
     FileSystem& fs_;
     LockedFile file_;

@@ -36,39 +36,6 @@ std::size_t cutAtCharacter(std::string_view text, std::size_t width)
     return at;
 }
 
-runtime::Text textUpToZero(const char* bytes, std::size_t size)
-{
-    const void* zero = std::memchr(bytes, 0, size);
-    return runtime::Text(bytes, zero ? static_cast<const char*>(zero) - bytes : size);
-}
-
-Value decode(FieldType type, const unsigned char* bytes, std::int64_t width)
-{
-    switch (type) {
-    case FieldType::Byte:
-        return bytes[0];
-    case FieldType::Short:
-        return load<std::int16_t>(bytes);
-    case FieldType::Integer:
-        return load<std::int32_t>(bytes);
-    case FieldType::Long:
-        return load<std::int64_t>(bytes);
-    case FieldType::Single:
-        return load<float>(bytes);
-    case FieldType::Double:
-        return load<double>(bytes);
-    case FieldType::Logical:
-        return bytes[0] != 0;
-    case FieldType::DateTime:
-        return runtime::DateTime { std::clamp(load<double>(bytes), earliestDate, latestDate) };
-    case FieldType::Text:
-        return textUpToZero(reinterpret_cast<const char*>(bytes), std::size_t(width));
-    default:
-        // A routine's address means nothing outside the program that stored it.
-        return runtime::SubProgram {};
-    }
-}
-
 // The stored bytes of a value already converted to the field's type (not for chains).
 void encode(const Field& field, const Value& value, std::vector<unsigned char>& bytes)
 {
@@ -123,16 +90,13 @@ int Database::readStored(const Field& field, Value& value)
     if (got < field.width)
         return FieldReadFailed;
     if (!isChainType(field.type)) {
-        value = decode(field.type, bytes, field.width);
+        value = decodeStored(field.type, bytes, field.width);
         return Ok;
     }
     std::string chain;
     if (int code = aux_->read(load<std::int32_t>(bytes), chain))
         return code;
-    if (field.type == FieldType::Memo)
-        value = textUpToZero(chain.data(), chain.size());
-    else
-        value = runtime::ByteSet(chain.begin(), chain.end());
+    value = decodeChain(field.type, chain);
     return Ok;
 }
 

@@ -1,6 +1,8 @@
 #include "recdb/field_values.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <type_traits>
 
@@ -40,7 +42,48 @@ template <typename Target> Target castNumber(const Value& value)
         value.payload());
 }
 
+runtime::Text textUpToZero(const char* bytes, std::size_t size)
+{
+    const void* zero = std::memchr(bytes, 0, size);
+    return runtime::Text(bytes, zero ? static_cast<const char*>(zero) - bytes : size);
+}
+
 } // namespace
+
+Value decodeStored(FieldType type, const unsigned char* bytes, std::int64_t width)
+{
+    using layout::load;
+    switch (type) {
+    case FieldType::Byte:
+        return bytes[0];
+    case FieldType::Short:
+        return load<std::int16_t>(bytes);
+    case FieldType::Integer:
+        return load<std::int32_t>(bytes);
+    case FieldType::Long:
+        return load<std::int64_t>(bytes);
+    case FieldType::Single:
+        return load<float>(bytes);
+    case FieldType::Double:
+        return load<double>(bytes);
+    case FieldType::Logical:
+        return bytes[0] != 0;
+    case FieldType::DateTime:
+        return runtime::DateTime { std::clamp(load<double>(bytes), earliestDate, latestDate) };
+    case FieldType::Text:
+        return textUpToZero(reinterpret_cast<const char*>(bytes), std::size_t(width));
+    default:
+        // A routine's address means nothing outside the program that stored it.
+        return runtime::SubProgram {};
+    }
+}
+
+Value decodeChain(FieldType type, std::string_view chain)
+{
+    if (type == FieldType::Memo)
+        return textUpToZero(chain.data(), chain.size());
+    return runtime::ByteSet(chain.begin(), chain.end());
+}
 
 bool isNumeric(const Value& value)
 {

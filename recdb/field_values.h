@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace recdb {
 
@@ -18,6 +19,11 @@ runtime::Value emptyValueOf(layout::FieldType type);
 // value when omitted. Returns false on any other mismatch.
 bool convertForField(
     const std::optional<runtime::Value>& value, layout::FieldType type, runtime::Value& result);
+
+// The value of a field's stored bytes (width of them; not for memo or byte-set fields).
+runtime::Value decodeStored(layout::FieldType type, const unsigned char* bytes, std::int64_t width);
+// The value of a memo or byte-set field from the bytes of its chain.
+runtime::Value decodeChain(layout::FieldType type, std::string_view chain);
 
 bool isNumeric(const runtime::Value& value);
 // A numeric value as an integer, with the same saturating rule.

@@ -91,7 +91,7 @@ int LockedFile::lockByte(std::int64_t offset)
         return Ok;
     }
     if (wholeDepth_ == 0) {
-        if (int code = lockRange(offset, 1))
+        if (int code = lockRange(offset, 1, readOnly_))
             return code;
     }
     holds_.emplace(at, offset, 1);
@@ -116,8 +116,9 @@ int LockedFile::lockWhole()
     if (lockFree_)
         return Ok;
     if (wholeDepth_ == 0) {
-        int code = forEachGap(
-            [this](std::int64_t from, std::int64_t length) { return lockRange(from, length); });
+        int code = forEachGap([this](std::int64_t from, std::int64_t length) {
+            return lockRange(from, length, readOnly_);
+        });
         if (code) {
             // Give back the gaps already taken, keeping the bytes held one by one.
             forEachGap([this](std::int64_t from, std::int64_t length) {
@@ -151,6 +152,24 @@ int LockedFile::holdWholeForLife()
     return Ok;
 }
 
+int LockedFile::lockSharedFrom(std::int64_t offset, bool& taken)
+{
+    taken = false;
+    if (lockFree_ || wholeDepth_ > 0)
+        return Ok;
+    if (firstHoldFrom(holds_, offset) != holds_.end())
+        return LockFailed;
+    if (int code = lockRange(offset, wholeRange - offset, true))
+        return code;
+    taken = true;
+    return Ok;
+}
+
+int LockedFile::unlockSharedFrom(std::int64_t offset)
+{
+    return unlockRange(offset, wholeRange - offset);
+}
+
 template <typename Action> int LockedFile::forEachGap(Action action)
 {
     std::int64_t from = 0;
@@ -165,13 +184,13 @@ template <typename Action> int LockedFile::forEachGap(Action action)
     return from < wholeRange ? action(from, wholeRange - from) : Ok;
 }
 
-int LockedFile::lockRange(std::int64_t offset, std::int64_t length)
+int LockedFile::lockRange(std::int64_t offset, std::int64_t length, bool shared)
 {
     // The wait is timed from the first refusal, so a granted lock costs no clock reading.
     bool refused = false;
     std::int64_t start = 0;
     for (;;) {
-        int result = fs_.lock(fd_, offset, length, readOnly_);
+        int result = fs_.lock(fd_, offset, length, shared);
         if (result == 0 || isUnsupported(result))
             return Ok;
         if (!isConflict(result))

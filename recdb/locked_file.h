@@ -44,6 +44,13 @@ public:
     // Holds the whole range until the handle closes and takes no other lock.
     int holdWholeForLife();
 
+    // Shares the range from offset to the end of the whole range with other readers, for a
+    // read of many records at once; any writer's byte in it refuses the lock. taken tells
+    // whether the kernel was asked: not while the whole file is held already. Refused while
+    // this handle holds a byte in the range, which a shared lock would weaken.
+    int lockSharedFrom(std::int64_t offset, bool& taken);
+    int unlockSharedFrom(std::int64_t offset);
+
     bool holdsByte(std::int64_t offset) const;
 
 private:
@@ -51,7 +58,7 @@ private:
     // holds only a few at a time, so a flat table saves a heap node per lock.
     using Holds = std::vector<std::pair<std::int64_t, int>>;
 
-    int lockRange(std::int64_t offset, std::int64_t length);
+    int lockRange(std::int64_t offset, std::int64_t length, bool shared);
     int unlockRange(std::int64_t offset, std::int64_t length);
     // The whole range without the bytes held one by one, as separate ranges.
     template <typename Action> int forEachGap(Action action);
@@ -68,6 +75,33 @@ private:
 } // namespace recdb
 
 namespace recdb {
+
+// Holds the shared range from an offset on for a scope (LockedFile::lockSharedFrom).
+class SharedRangeLock {
+public:
+    SharedRangeLock(LockedFile& file, std::int64_t from)
+        : file_(file)
+        , from_(from)
+        , result_(file.lockSharedFrom(from, taken_))
+    {
+    }
+    ~SharedRangeLock()
+    {
+        if (result_ == 0 && taken_)
+            file_.unlockSharedFrom(from_);
+    }
+    SharedRangeLock(const SharedRangeLock&) = delete;
+    SharedRangeLock& operator=(const SharedRangeLock&) = delete;
+
+    // 0 when the range is held, else the failure.
+    int result() const { return result_; }
+
+private:
+    LockedFile& file_;
+    std::int64_t from_;
+    bool taken_ = false;
+    int result_;
+};
 
 // Holds one byte lock of a file for a scope.
 class ByteLock {

@@ -121,8 +121,8 @@ int Registry::recordCount()
     if (!entry)
         return finish(NoCurrentDatabase), 0;
     std::int32_t count = 0, nextId = 0;
-    // Other processes may hold the counters briefly: wait for them up to 2 s.
-    int code = entry->database->lockedCounters(count, nextId, 2000);
+    // Other processes may hold the counters briefly: wait for them.
+    int code = entry->database->lockedCounters(count, nextId, Database::countersWaitMillis);
     finish(code);
     return code ? 0 : count;
 }
@@ -195,17 +195,34 @@ bool Registry::pack()
     return finish(entry ? entry->database->pack() : NoCurrentDatabase);
 }
 
+const Field* Registry::lookupField(Entry& entry, const runtime::Value& field, const char*& problem)
+{
+    problem = "指定字段不存在";
+    const Field* found = nullptr;
+    if (const auto* name = field.as<Text>()) {
+        found = entry.database->findField(*name);
+    } else if (!isNumeric(field)) {
+        problem = "未指定字段或者字段类型错误";
+    } else {
+        const auto& fields = entry.database->fields();
+        std::int64_t number = numericToInteger(field);
+        if (number >= 1 && number <= std::int64_t(fields.size()))
+            found = &fields[static_cast<std::size_t>(number - 1)];
+    }
+    if (found)
+        problem = nullptr;
+    return found;
+}
+
 const Field* Registry::findField(Entry& entry, const runtime::Value& field)
 {
-    if (const auto* name = field.as<Text>())
-        return entry.database->findField(*name);
-    if (!isNumeric(field))
-        errors_.raise("未指定字段或者字段类型错误");
-    const auto& fields = entry.database->fields();
-    std::int64_t number = numericToInteger(field);
-    if (number < 1 || number > std::int64_t(fields.size()))
-        return nullptr;
-    return &fields[static_cast<std::size_t>(number - 1)];
+    const char* problem = nullptr;
+    const Field* found = lookupField(entry, field, problem);
+    // A field that does not exist is the caller's to report; a value that can name none is
+    // a runtime error.
+    if (!field.as<Text>() && !isNumeric(field))
+        errors_.raise(problem);
+    return found;
 }
 
 runtime::Value Registry::readField(const runtime::Value& field, const Alias& alias)
@@ -220,6 +237,40 @@ runtime::Value Registry::readField(const runtime::Value& field, const Alias& ali
     runtime::Value value;
     finish(entry->database->readField(*target, value));
     return value;
+}
+
+std::vector<StoredRecord> Registry::readAllRecords(
+    const std::vector<runtime::Value>& fields, const Alias& alias)
+{
+    setLastError(Ok);
+    Entry* entry = alias ? find(*alias) : current();
+    if (!entry)
+        errors_.raise("未指定当前数据库或者指定数据库未打开");
+    std::vector<const Field*> which;
+    for (const runtime::Value& field : fields) {
+        const char* problem = nullptr;
+        which.push_back(lookupField(*entry, field, problem));
+        // Reading field by field raises at the first record; a table without one raises nothing.
+        if (problem) {
+            std::int32_t count = 0, nextId = 0;
+            int code = entry->database->lockedCounters(count, nextId, Database::countersWaitMillis);
+            if (code == Ok && count > 0)
+                errors_.raise(problem);
+            finish(code);
+            return {};
+        }
+    }
+    std::vector<StoredRecord> records;
+    if (int code = entry->database->readAllRecords(which, records)) {
+        finish(code);
+        return {};
+    }
+    int firstFailure = Ok;
+    for (const StoredRecord& record : records)
+        for (const StoredRecord::FieldValue& read : record.fields)
+            firstFailure = firstFailure ? firstFailure : read.result;
+    finish(firstFailure);
+    return records;
 }
 
 bool Registry::writeField(

@@ -48,6 +48,13 @@ public:
     runtime::Value readField(const runtime::Value& field, const Alias& alias = {});
     bool writeField(const runtime::Value& field, const Alias& alias,
         const std::optional<runtime::Value>& value);
+    // The given fields (as readField takes them) of every record, read at one moment
+    // (Database::readAllRecords): field j of record k holds what readField gives for that
+    // field of record k + 1. Raises as readField does for a database or field that does not
+    // exist, once there is a record to read. Leaves 0 when every value was read, else the
+    // first failure.
+    std::vector<StoredRecord> readAllRecords(
+        const std::vector<runtime::Value>& fields, const Alias& alias = {});
 
     // The width in bytes of a text field of the current database: longer texts would be
     // cut when written. Nothing without a current database or such a text field.
@@ -67,6 +74,8 @@ private:
     Entry* find(const Text& name);
     Entry* current() { return current_ ? &open_[*current_] : nullptr; }
     const Field* findField(Entry& entry, const runtime::Value& field);
+    // The field a name or number gives, or nullptr with what readField raises for it.
+    const Field* lookupField(Entry& entry, const runtime::Value& field, const char*& problem);
     bool finish(int code);
 
     ErrorReport& errors_;

@@ -24,13 +24,25 @@ Text readIniEntry(std::string_view fileArgument, std::string_view sectionArgumen
     std::string_view keyArgument, const std::optional<Text>& defaultValue)
 {
     std::string_view file = withoutLeadingBlanks(fileArgument);
+    if (file.empty() || withoutLeadingBlanks(sectionArgument).empty()
+        || withoutLeadingBlanks(keyArgument).empty()) {
+        return {};
+    }
+    const auto content = platform::readWholeFile(platform::nativePath(file));
+    return iniEntryIn(content ? std::optional<std::string_view>(*content) : std::nullopt,
+        sectionArgument, keyArgument, defaultValue);
+}
+
+Text iniEntryIn(std::optional<std::string_view> content, std::string_view sectionArgument,
+    std::string_view keyArgument, const std::optional<Text>& defaultValue)
+{
     std::string_view section = withoutLeadingBlanks(sectionArgument);
     std::string_view key = withoutLeadingBlanks(keyArgument);
-    if (file.empty() || section.empty() || key.empty()) {
+    if (section.empty() || key.empty()) {
         return {};
     }
     std::optional<Text> value;
-    if (auto content = platform::readWholeFile(platform::nativePath(file))) {
+    if (content) {
         value = findIniValue(*content, section, key);
     }
     if (!value) {

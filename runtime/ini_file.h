@@ -19,6 +19,10 @@ constexpr std::size_t maxIniValueLength = 10239;
 // key gives the default, or "" without one.
 Text readIniEntry(std::string_view file, std::string_view section, std::string_view key,
     const std::optional<Text>& defaultValue = {});
+// readIniEntry on a file's content already in memory; nothing stands for a missing or
+// unreadable file.
+Text iniEntryIn(std::optional<std::string_view> content, std::string_view section,
+    std::string_view key, const std::optional<Text>& defaultValue = {});
 
 // Sets the entry, creating the file when missing. No value removes the key, no key removes
 // the whole section. False when nothing could be written.

@@ -174,17 +174,31 @@ void endLastLine(Text& result, std::string_view lineEnd)
 
 } // namespace
 
+// Line by line, without a table of lines, and only as far as the first section of that name
+// ends: settings are looked up many times a file.
 std::optional<Text> findIniValue(
     std::string_view content, std::string_view section, std::string_view key)
 {
-    std::vector<Line> lines = splitLines(content);
-    auto ranges = sectionsNamed(lines, trimmed(section));
-    if (ranges.empty()) {
-        return std::nullopt;
-    }
-    for (std::size_t i = ranges.front().first + 1; i < ranges.front().second; ++i) {
-        auto entry = entryOf(lines[i].text);
-        if (entry && sameName(entry->key, trimmed(key))) {
+    const std::string_view wantedSection = trimmed(section);
+    const std::string_view wantedKey = trimmed(key);
+    bool inSection = false;
+    for (std::size_t begin = 0; begin < content.size();) {
+        const std::size_t newline = content.find('\n', begin);
+        const std::size_t end = newline == std::string_view::npos ? content.size() : newline;
+        std::string_view text = content.substr(begin, end - begin);
+        begin = end + 1;
+        if (!text.empty() && text.back() == '\r') {
+            text.remove_suffix(1);
+        }
+        if (auto name = sectionName(text)) {
+            if (inSection) {
+                return std::nullopt;
+            }
+            inSection = sameName(*name, wantedSection);
+            continue;
+        }
+        auto entry = inSection ? entryOf(text) : std::nullopt;
+        if (entry && sameName(entry->key, wantedKey)) {
             return Text(unquoted(entry->value));
         }
     }

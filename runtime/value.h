@@ -107,6 +107,7 @@ public:
     template <typename T> bool holds() const { return std::holds_alternative<T>(payload_); }
     // The payload when it has type T, else nullptr.
     template <typename T> const T* as() const { return std::get_if<T>(&payload_); }
+    template <typename T> T* as() { return std::get_if<T>(&payload_); }
 
 private:
     Payload payload_;

@@ -8,11 +8,13 @@
 #include "private_session.h"
 #include "show_records.h"
 #include "backends/headless/recording_views.h"
+#include "table_file_writer.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
 #include "backends/headless/headless_platform.h"
+#include "platform/process.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +107,64 @@ TEST_F(ShowTables, AnEmptyOrMissingTableEmptiesTheViewsWithoutEndingTheProgram)
     EXPECT_TRUE(application.globals.playQueue.empty());
     EXPECT_TRUE(application.globals.playQueueRecords.empty());
     EXPECT_FALSE(headless.process().exitCode());
+    EXPECT_EQ(application.databases.openCount(), 0u);
+}
+
+// The refresh reads the table whole at once; what it shows must be what reading record after
+// record, field by field gives: a slot marked deleted (a crash before its pack) still shows,
+// and a title whose chain is damaged reads empty.
+TEST_F(ShowTables, TheRefreshShowsWhatReadingRecordByRecordGives)
+{
+    using test::Cell;
+    test::TableFile table;
+    table.columns
+        = { { "序号", test::StoredType::Text, 16 }, { "曲风", test::StoredType::Text, 64 },
+              { "曲目", test::StoredType::Memo }, { "文件路径", test::StoredType::Text, 1024 } };
+    for (const char* n : { "1", "2", "3" })
+        table.rows.push_back({ Cell(std::string(n)), Cell(std::string("慢四")),
+            Cell(std::string("曲") + n), Cell(std::string("/m/") + n + ".mp3") });
+    table.write(directory / "dqqf.dat", "dqqf.EDT");
+    // Record 2's title block claims more than a block holds.
+    test::patchFile(directory / "dqqf.EDT", 2 * 512 + 8, test::littleEndian32(501));
+    recdb::Registry& db = application.databases;
+    ASSERT_TRUE(db.openDatabase((directory / "dqqf.dat").string(), Text("dqqf")));
+    db.goTo(3);
+    ASSERT_TRUE(db.markDeleted());
+    std::vector<Text> expected;
+    db.goFirst();
+    for (int k = 1; k <= db.recordCount(); ++k, db.skip()) {
+        expected.push_back(slotHeading(
+            *db.readField(Text("序号")).as<Text>(), *db.readField(Text("曲风")).as<Text>()));
+        const Text title = *db.readField(Text("曲目")).as<Text>();
+        expected.push_back(title.empty() ? Text("选择更换舞曲") : title);
+    }
+    db.closeDatabase(Text("dqqf"));
+
+    refreshShowView(application);
+
+    std::vector<Text> shown;
+    for (const TreeItem& item : tree())
+        shown.push_back(item.text);
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(shown,
+        (std::vector<Text> { "1  慢四", "曲1", "2  慢四", "选择更换舞曲", "3  慢四", "曲3" }));
+    EXPECT_EQ(application.globals.playQueue.size(), 3u);
+}
+
+TEST_F(ShowTables, ATableWhoseSlotFieldIsNoTextEndsTheProgramWithATypeMismatch)
+{
+    using test::Cell;
+    test::TableFile table;
+    table.columns = { { "序号", test::StoredType::Integer }, { "曲风", test::StoredType::Text, 64 },
+        { "曲目", test::StoredType::Text, 256 }, { "文件路径", test::StoredType::Text, 1024 } };
+    table.rows.push_back({ Cell(std::int64_t { 1 }), Cell(std::string("慢四")), Cell(std::string()),
+        Cell(std::string()) });
+    table.write(directory / "dqqf.dat");
+
+    EXPECT_THROW(refreshShowView(application), platform::ProgramEnded);
+    ASSERT_FALSE(headless.dialogs().messageBoxes().empty());
+    EXPECT_NE(headless.dialogs().messageBoxes().back().text.find("数据或数组类型不匹配"),
+        std::string::npos);
     EXPECT_EQ(application.databases.openCount(), 0u);
 }
 

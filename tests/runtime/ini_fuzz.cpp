@@ -1,16 +1,14 @@
 // Fuzz harness for the INI reader and editor: arbitrary bytes as file content, read under
 // section and key names taken from the content and a few fixed ones, then a set, a key
-// deletion and a section deletion. Each edit must do what it says, leave every other entry
-// reading the same, keep the lines it does not touch byte for byte, and change nothing when
-// applied twice. A crash or a sanitizer report fails too.
+// deletion and a section deletion of names the content picks. Each edit must do what it says, leave
+// every other entry reading the same, keep the lines it does not touch byte for byte, and change
+// nothing when applied twice. A crash or a sanitizer report fails too.
 //
 // Usage: runtime_ini_fuzz CORPUS_DIR [MUTATIONS [SEED]] | FILE (tests/support/fuzz_driver.h).
 
 #include "fuzz_driver.h"
 #include "runtime/ini_file.h"
 #include "runtime/ini_text.h"
-
-#include <unistd.h>
 
 namespace {
 
@@ -141,22 +139,36 @@ std::uint64_t hashOf(std::string_view bytes)
     return hash;
 }
 
+// What every pair of names reads in a content, section by section.
+using Readings = std::vector<std::optional<Text>>;
+
+Readings readingsOf(std::string_view content, const Names& names)
+{
+    Readings readings;
+    for (const auto& s : names.sections)
+        for (const auto& k : names.keys)
+            readings.push_back(findIniValue(content, s, k));
+    return readings;
+}
+
 // Every entry outside the edited one reads as before the edit.
-bool othersUnchanged(std::string_view before, std::string_view after, const Names& names,
+bool othersUnchanged(const Readings& before, std::string_view after, const Names& names,
     std::string_view section, const std::optional<std::string>& key)
 {
+    std::size_t at = 0;
     for (const auto& s : names.sections)
         for (const auto& k : names.keys) {
             bool edited = mayBeSameName(s, section) && (!key || mayBeSameName(k, *key));
-            if (!edited && findIniValue(before, s, k) != findIniValue(after, s, k))
+            if (!edited && before[at] != findIniValue(after, s, k))
                 return failed("the edit changes entry \"" + k + "\" of \"" + s + "\"", section,
                     key.value_or("(none)"));
+            ++at;
         }
     return true;
 }
 
-bool checkEdits(std::string_view content, const Names& names, std::string_view section,
-    const std::string& key, const std::string& value)
+bool checkEdits(std::string_view content, const Readings& before, const Names& names,
+    std::string_view section, const std::string& key, const std::string& value)
 {
     if (auto set = editIni(content, section, key, value)) {
         if (findIniValue(*set, section, key) != readBack(value))
@@ -165,7 +177,7 @@ bool checkEdits(std::string_view content, const Names& names, std::string_view s
             return failed("setting the same value twice changes the file", section, key);
         if (!keepsLinesWithoutEquals(content, *set))
             return failed("a set loses or reorders lines it does not own", section, key);
-        if (!othersUnchanged(content, *set, names, section, key))
+        if (!othersUnchanged(before, *set, names, section, key))
             return false;
     }
     if (auto deleted = editIni(content, section, key, std::nullopt)) {
@@ -175,7 +187,7 @@ bool checkEdits(std::string_view content, const Names& names, std::string_view s
             return failed("a key deletion changes more than whole lines", section, key);
         if (editIni(*deleted, section, key, std::nullopt) != deleted)
             return failed("deleting a key twice changes the file", section, key);
-        if (!othersUnchanged(content, *deleted, names, section, key))
+        if (!othersUnchanged(before, *deleted, names, section, key))
             return false;
     }
     if (auto deleted = editIni(content, section, std::nullopt, std::nullopt)) {
@@ -186,53 +198,35 @@ bool checkEdits(std::string_view content, const Names& names, std::string_view s
             return failed("a section deletion changes more than whole lines", section, "");
         if (editIni(*deleted, section, std::nullopt, std::nullopt) != deleted)
             return failed("deleting a section twice changes the file", section, "");
-        if (!othersUnchanged(content, *deleted, names, section, std::nullopt))
+        if (!othersUnchanged(before, *deleted, names, section, std::nullopt))
             return false;
     }
     return true;
 }
 
-struct TempFile {
-    std::string path;
-    TempFile()
-    {
-        path = (std::filesystem::temp_directory_path() / "inifuzzXXXXXX").string();
-        int fd = mkstemp(path.data());
-        if (fd >= 0)
-            close(fd);
-    }
-    ~TempFile() { unlink(path.c_str()); }
-};
-
-bool check(const Bytes& input, const std::string& path)
+bool check(const Bytes& input)
 {
     const std::string content(input.begin(), input.end());
     const Names names = namesIn(content);
-    for (const auto& s : names.sections)
-        for (const auto& k : names.keys)
-            findIniValue(content, s, k);
+    const Readings before = readingsOf(content, names);
 
-    // The file reader gives what the text reader finds, cut to its buffer.
+    // The entry reader gives what the text reader finds, cut to its buffer.
     const std::string& section = names.sections.back();
     const std::string& key = names.keys.back();
     if (!trimmed(section).empty() && !trimmed(key).empty()) {
-        fuzz::writeFile(path, input);
         std::string expected = findIniValue(content, section, key).value_or("default");
         expected.resize(std::min(expected.size(), maxIniValueLength));
-        if (readIniEntry(path, section, key, Text("default")) != expected)
-            return failed("the file reader differs from the text reader", section, key);
+        if (iniEntryIn(content, section, key, Text("default")) != expected)
+            return failed("the entry reader differs from the text reader", section, key);
     }
 
-    // Three edits per input, their names and value picked by the content.
-    std::uint64_t pick = hashOf(content);
-    for (int edit = 0; edit < 3; ++edit, pick = pick * 6364136223846793005ULL + 1) {
-        const std::string& s = names.sections[(pick >> 8) % names.sections.size()];
-        const std::string& k = names.keys[(pick >> 24) % names.keys.size()];
-        const std::string& v = values[(pick >> 40) % std::size(values)];
-        if (!checkEdits(content, names, s, k, v))
-            return false;
-    }
-    return true;
+    // One edit per input, its names and value picked by the content: the mutations of an
+    // input try the others.
+    const std::uint64_t pick = hashOf(content);
+    const std::string& s = names.sections[(pick >> 8) % names.sections.size()];
+    const std::string& k = names.keys[(pick >> 24) % names.keys.size()];
+    const std::string& v = values[(pick >> 40) % std::size(values)];
+    return checkEdits(content, before, names, s, k, v);
 }
 
 constexpr std::string_view tokens[] = { "[", "]", "=", "\r\n", "\n", "\r", "\"", "'", " ", "\t",
@@ -240,11 +234,9 @@ constexpr std::string_view tokens[] = { "[", "]", "=", "\r\n", "\n", "\r", "\"",
 
 } // namespace
 
-int main(int argc, char** argv)
+fuzz::Harness fuzz::makeHarness()
 {
     fuzz::MutationOptions options;
     options.tokens = tokens;
-    TempFile temp;
-    return fuzz::runHarness(argc, argv, "runtime_ini_fuzz", options,
-        [&](const Bytes& input) { return check(input, temp.path); });
+    return { "runtime_ini_fuzz", options, check };
 }

@@ -1,10 +1,13 @@
 #pragma once
-// What the GCC-built fuzz harnesses share: deterministic mutations (the same seed gives the
-// same inputs on every machine, so a failure replays) and the command line that runs a seed
-// corpus plus a number of mutations of it, or one input file.
+// What the fuzz harnesses share. Each harness file defines makeHarness(): its check of one
+// input, held in memory. The normal build runs it through the command line below
+// (fuzz_main.cpp) with deterministic mutations (the same seed gives the same inputs on every
+// machine, so a failure replays); the fuzz build hands it to libFuzzer or AFL++
+// (libfuzzer_main.cpp).
 //
 //   NAME DIR [MUTATIONS [SEED]]   every file in DIR, then MUTATIONS mutations of random seeds
 //   NAME FILE                     one input, e.g. a failure the harness saved
+//   NAME --write-seeds DIR        writes the harness's own seeds, where it has them
 //
 // A failing input is saved as NAME-failure-<seed-N|mutation-N>.bin in the working directory.
 
@@ -19,6 +22,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace fuzz {
@@ -160,5 +164,19 @@ inline int runHarness(int argc, char** argv, const char* name, const MutationOpt
         "%s: %zu seeds, %ld mutations, %ld failures\n", name, corpus.size(), mutations, failures);
     return failures == 0 ? 0 : 1;
 }
+
+// One harness: its name, how the driver mutates its inputs, the check of one input (false
+// for an input the reader got wrong; a crash or a sanitizer report fails by itself), and
+// optionally a summary printed after a run and the seeds it makes itself.
+struct Harness {
+    const char* name;
+    MutationOptions options;
+    std::function<bool(const Bytes&)> check;
+    std::function<void()> summary = nullptr;
+    std::function<std::vector<std::pair<std::string, Bytes>>()> seeds = nullptr;
+};
+
+// Defined by each harness file.
+Harness makeHarness();
 
 } // namespace fuzz

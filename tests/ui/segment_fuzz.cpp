@@ -1,7 +1,7 @@
-// Fuzz harness for the template segment reader, built with GCC and run by CTest; the command
-// line is the shared one of fuzz_driver.h, plus `--write-seeds DIR` to remake the seed corpus.
-// An input must either read or fail with TemplateFormatError; a segment that reads must write
-// and read back to the same bytes. Anything else (a crash, another exception) fails.
+// Fuzz harness for the template segment reader (tests/support/fuzz_driver.h; `--write-seeds
+// DIR` remakes the seed corpus). An input must either read or fail with TemplateFormatError;
+// a segment that reads must write and read back to the same bytes. Anything else (a crash,
+// another exception) fails.
 
 #include "fuzz_driver.h"
 #include "template_builder.h"
@@ -9,13 +9,10 @@
 #include "ui/segment_reader.h"
 #include "ui/unit_properties.h"
 
-#include <filesystem>
-
 namespace {
 
 using namespace ui;
 using namespace ui::test;
-namespace fs = std::filesystem;
 
 const UnitRegistry units = UnitRegistry::builtin();
 constexpr std::size_t handlerCount = 8;
@@ -63,14 +60,9 @@ std::vector<std::pair<std::string, Bytes>> seeds()
 
 } // namespace
 
-int main(int argc, char** argv)
+fuzz::Harness fuzz::makeHarness()
 {
-    if (argc == 3 && std::string(argv[1]) == "--write-seeds") {
-        for (const auto& [name, bytes] : seeds())
-            fuzz::writeFile(fs::path(argv[2]) / name, bytes);
-        return 0;
-    }
     // Segment fields are dwords: edge-case integers land on dword boundaries.
-    return fuzz::runHarness(argc, argv, "ui_segment_fuzz", { .alignment = 4 },
-        [](const Bytes& input) { return check(input); });
+    return { "ui_segment_fuzz", { .alignment = 4 }, [](const Bytes& input) { return check(input); },
+        nullptr, seeds };
 }

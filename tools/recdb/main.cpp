@@ -87,17 +87,22 @@ int dump(const std::string& path)
     if (int code = database->lockedCounters(count, nextId))
         return report(code);
     std::printf("records %d, next id %d\n", count, nextId);
-    for (database->current = 0; database->current < count; ++database->current) {
-        std::int32_t id = 0;
-        if (int code = database->readRecordId(id))
-            return report(code);
+    std::vector<const Field*> fields;
+    for (const Field& field : database->fields())
+        fields.push_back(&field);
+    std::vector<StoredRecord> records;
+    if (int code = database->readAllRecords(fields, records))
+        return report(code);
+    for (const StoredRecord& record : records) {
+        if (record.idResult)
+            return report(record.idResult);
+        const std::int32_t id = record.id;
         std::printf("%d%s", id < 0 ? -id : id, id < 0 ? " deleted" : "");
-        for (const Field& field : database->fields()) {
-            runtime::Value value;
-            if (int code = database->readField(field, value))
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            if (int code = record.fields[f].result)
                 return report(code);
-            std::printf(
-                "\t%s=%s", platform::gbkToUtf8(field.name).c_str(), tool::showValue(value).c_str());
+            std::printf("\t%s=%s", platform::gbkToUtf8(fields[f]->name).c_str(),
+                tool::showValue(record.fields[f].value).c_str());
         }
         std::printf("\n");
     }

@@ -13,6 +13,8 @@
 
 #include <cstring>
 #include <memory>
+#include <stdexcept>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
@@ -105,28 +107,43 @@ bool checkTrack(const TrackFile& track, std::span<const std::uint8_t> file)
     return true;
 }
 
-// The track reader and the length measurement take a path: each input goes to this file.
-struct TempFile {
-    std::string path;
-    TempFile()
+// The track reader and the length measurement take a path: each input goes into a file that
+// lives in memory only, opened by its /proc path. Nothing is written to a disk.
+class MemoryFile {
+public:
+    MemoryFile()
+        : fd_(::memfd_create("media_mp3_fuzz", MFD_CLOEXEC))
     {
-        path = (std::filesystem::temp_directory_path() / "mp3fuzzXXXXXX").string();
-        int fd = mkstemp(path.data());
-        if (fd >= 0)
-            close(fd);
+        if (fd_ < 0)
+            throw std::runtime_error("memfd_create failed");
     }
-    ~TempFile() { unlink(path.c_str()); }
+    ~MemoryFile() { ::close(fd_); }
+
+    // The input as the file's whole content.
+    bool hold(const Bytes& input) const
+    {
+        return ::ftruncate(fd_, 0) == 0
+            && ::pwrite(fd_, input.data(), input.size(), 0) == ssize_t(input.size());
+    }
+    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+private:
+    int fd_;
 };
 
-bool check(const Bytes& input, const std::string& path)
+bool check(const Bytes& input)
 {
+    static const MemoryFile memory;
+    const std::string path = memory.path();
+    if (!memory.hold(input))
+        return failed("the input does not fit in memory");
     // An exact-size copy: the sanitizer then reports any read past the last byte.
     const std::size_t size = input.size();
     std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[std::max<std::size_t>(size, 1)]);
-    std::memcpy(exact.get(), input.data(), size);
+    if (size > 0)
+        std::memcpy(exact.get(), input.data(), size);
     const std::span<const std::uint8_t> file(exact.get(), size);
 
-    fuzz::writeFile(path, input);
     const auto length = mediaLengthMillis(path);
     if (length && *length < 0)
         return failed("negative length");
@@ -145,13 +162,12 @@ constexpr std::string_view tokens[] = { "\xFF\xFB\x90\x64", "\xFF\xF3\x40\xC4", 
 
 } // namespace
 
-int main(int argc, char** argv)
+fuzz::Harness fuzz::makeHarness()
 {
     fuzz::MutationOptions options;
     options.tokens = tokens;
-    TempFile temp;
-    const int result = fuzz::runHarness(argc, argv, "media_mp3_fuzz", options,
-        [&](const Bytes& input) { return check(input, temp.path); });
-    std::printf("media_mp3_fuzz: %ld inputs opened as tracks, %ld measured\n", opened, measured);
-    return result;
+    return { "media_mp3_fuzz", options, check, [] {
+                std::printf("media_mp3_fuzz: %ld inputs opened as tracks, %ld measured\n", opened,
+                    measured);
+            } };
 }

@@ -4,12 +4,9 @@
 #include "recdb/error_codes.h"
 #include "recdb/registry.h"
 #include "tests/recdb/test_files.h"
+#include "tests/support/tool_run.h"
 
-#include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <sys/wait.h>
 
 namespace recdb::test {
 namespace {
@@ -19,48 +16,24 @@ const std::string gbkName = "\xc3\xfb\xb3\xc6"; // 名称
 const std::string gbkDance = "\xce\xe8\xc7\xfa"; // 舞曲
 const std::string gbkNote = "\xb1\xb8\xd7\xa2"; // 备注
 
-struct ToolRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
+using test_support::fileContents;
+using test_support::ToolRun;
 
-std::string quoted(const std::string& argument)
-{
-    std::string text = "'";
-    for (char c : argument)
-        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return text + "'";
-}
-
-std::string contents(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Runs the tool through the shell; fileBlocks limits the files it writes to that many
-// 512-byte blocks, so that a write beyond fails instead of ending the process.
 ToolRun runTool(const TempDir& dir, const std::vector<std::string>& arguments,
-    int fileBlocks = 100000)
+    long fileBlocks = 1'000'000)
 {
-    std::string command = std::string(RECDB_TOOL);
-    for (const std::string& argument : arguments)
-        command += " " + quoted(argument);
-    const std::string out = dir.path("tool.out"), err = dir.path("tool.err");
-    const std::string shell = "trap '' XFSZ; ulimit -f " + std::to_string(fileBlocks) + "; exec "
-        + command + " >" + quoted(out) + " 2>" + quoted(err);
-    const int status = std::system(("sh -c " + quoted(shell)).c_str());
-    return { WIFEXITED(status) ? WEXITSTATUS(status) : -1, contents(out), contents(err) };
+    return test_support::runTool(RECDB_TOOL, arguments, dir.path(""), fileBlocks);
 }
 
 // A show-like table: a GBK-named text field, an integer, a memo and a logical.
+const std::vector<FieldSpec> sampleFields
+    = { { gbkName, 10, 16 }, { "n", 3, 4 }, { "memo", 12, 4 }, { "ok", 7, 1 } };
+
 struct SampleTable {
     explicit SampleTable(const TempDir& dir)
         : path(dir.path("t.dat"))
     {
-        DatabaseImage image(
-            { { gbkName, 10, 16 }, { "n", 3, 4 }, { "memo", 12, 4 }, { "ok", 7, 1 } });
+        DatabaseImage image(sampleFields);
         AuxImage aux;
         const std::int32_t note = aux.addChain(gbkNote);
         const std::size_t first = image.addRecord(1);
@@ -101,7 +74,7 @@ TEST(RecdbTool, ChecksAGoodTableAndNamesTheDamageInABadOne)
 
     // The memo of the first record points past the end of the auxiliary file.
     Bytes bytes = readFile(table.path);
-    DatabaseImage layout({ { gbkName, 10, 16 }, { "n", 3, 4 }, { "memo", 12, 4 }, { "ok", 7, 1 } });
+    const DatabaseImage layout(sampleFields);
     putInt(bytes, std::size_t(layout.dataStart() + layout.offsetOf(2)), 99, 4);
     writeFile(table.path, bytes);
     run = runTool(dir, { "check", table.path });
@@ -127,7 +100,7 @@ TEST(RecdbTool, CreatesAnEmptyTableWithItsAuxiliaryFileWhenAFieldKeepsChains)
     const std::string path = dir.path("new.dat");
     ToolRun run = runTool(dir, { "create", path, "名称:text:16", "n:int", "memo:memo" });
     ASSERT_EQ(run.exit, 0) << run.out << run.err;
-    EXPECT_EQ(contents(dir.path("new.EDT")).substr(0, 4), "WEDT");
+    EXPECT_EQ(fileContents(dir.path("new.EDT")).substr(0, 4), "WEDT");
     run = runTool(dir, { "dump", path });
     EXPECT_EQ(run.out, "records 0, next id 1\n");
 
@@ -149,10 +122,10 @@ TEST(RecdbTool, CreateRefusesBadDefinitionsAndNeverOverwrites)
 {
     TempDir dir;
     SampleTable table(dir);
-    const std::string before = contents(table.path);
+    const std::string before = fileContents(table.path);
     ToolRun run = runTool(dir, { "create", table.path, "a:int" });
     EXPECT_EQ(run.exit, 1);
-    EXPECT_EQ(contents(table.path), before);
+    EXPECT_EQ(fileContents(table.path), before);
 
     const std::string path = dir.path("new.dat");
     run = runTool(dir, { "create", path, "a:int", "A:short" });
@@ -189,7 +162,7 @@ TEST(RecdbTool, AppendRefusesValuesThatDoNotFitAndAddsNothing)
 {
     TempDir dir;
     SampleTable table(dir);
-    const std::string before = contents(table.path);
+    const std::string before = fileContents(table.path);
     ToolRun run = runTool(dir, { "append", table.path, "a", "forty" });
     EXPECT_EQ(run.exit, 2);
     EXPECT_EQ(run.err, "recdb: \"forty\" does not fit field n\n");
@@ -200,7 +173,7 @@ TEST(RecdbTool, AppendRefusesValuesThatDoNotFitAndAddsNothing)
         arguments.insert(arguments.end(), values.begin(), values.end());
         EXPECT_EQ(runTool(dir, arguments).exit, 2) << values.back();
     }
-    EXPECT_EQ(contents(table.path), before);
+    EXPECT_EQ(fileContents(table.path), before);
     run = runTool(dir, { "append", dir.path("absent.dat"), "a" });
     EXPECT_EQ(run.exit, 1);
     EXPECT_EQ(run.out.substr(0, 2), std::to_string(FileNotFound));

@@ -19,8 +19,8 @@ const std::string gbkNote = "\xb1\xb8\xd7\xa2"; // 备注
 using test_support::fileContents;
 using test_support::ToolRun;
 
-ToolRun runTool(const TempDir& dir, const std::vector<std::string>& arguments,
-    long fileBlocks = 1'000'000)
+ToolRun runTool(
+    const TempDir& dir, const std::vector<std::string>& arguments, long fileBlocks = 1'000'000)
 {
     return test_support::runTool(RECDB_TOOL, arguments, dir.path(""), fileBlocks);
 }

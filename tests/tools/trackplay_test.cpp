@@ -83,8 +83,7 @@ TEST(Trackplay, RefusesWhatHoldsNoAudioFrameAndWhatIsNotThere)
     // Playing a missing track fails before any sound is made.
     const ToolRun run = trackplay({ track("no-such-track.mp3") });
     EXPECT_EQ(run.exit, 1);
-    EXPECT_NE(run.err.find(track("no-such-track.mp3") + ": cannot be played\n"),
-        std::string::npos)
+    EXPECT_NE(run.err.find(track("no-such-track.mp3") + ": cannot be played\n"), std::string::npos)
         << run.err;
 }
 

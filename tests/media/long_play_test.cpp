@@ -12,6 +12,7 @@
 #include "platform/system_clock.h"
 #include "recording_target.h"
 #include "test_files.h"
+#include "test_sink.h"
 
 #include <gtest/gtest.h>
 
@@ -57,8 +58,7 @@ int trackCount()
 
 TEST(LongPlay, TracksEndOnTimeWithoutDropOutsUnderLoadAndAcrossPauses)
 {
-    if (!std::getenv("PULSE_SERVER"))
-        GTEST_SKIP() << "no test sound server (run through scripts/with-test-env)";
+    SKIP_WITHOUT_TEST_SINK();
     platform::SystemClock clock;
     auto makeOutput = platform::pulse::pulseOutputFactory();
     ASSERT_TRUE(makeOutput);

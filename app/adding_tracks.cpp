@@ -4,6 +4,7 @@
 
 #include "app/application.h"
 #include "app/handler_table.h"
+#include "app/main_window_roles.h"
 #include "app/show_rewrite.h"
 #include "app/show_views.h"
 #include "app/slot_text.h"
@@ -53,10 +54,10 @@ HandlerResult addManyTracks(Application& app, HandlerArgs)
     const Text style = app.globals.chosenStyle;
     if (style.empty())
         return std::nullopt;
-    app.windows.setProperty(main::window, main::通用对话框2, dialog::filter, Text(trackFilter));
-    app.windows.setProperty(main::window, main::通用对话框2, dialog::keepDirectory, true);
+    app.windows.setProperty(main::window, role::openFileDialog, dialog::filter, Text(trackFilter));
+    app.windows.setProperty(main::window, role::openFileDialog, dialog::keepDirectory, true);
     const std::vector<Text> chosen
-        = ui::Commands(app.windows).openDialogForMany(main::window, main::通用对话框2);
+        = ui::Commands(app.windows).openDialogForMany(main::window, role::openFileDialog);
     if (chosen.empty())
         return std::nullopt;
 

@@ -1,4 +1,5 @@
 #include "app/last_show.h"
+#include "app/main_window_roles.h"
 
 #include "app/application.h"
 #include "app/show_list.h"
@@ -35,7 +36,7 @@ std::int32_t rowOfShow(Application& app, const Text& show)
 {
     const Text file = showFileName(app, show);
     const std::int32_t rows
-        = ui::Commands(app.windows).listViewCount(main::window, main::超级列表框1);
+        = ui::Commands(app.windows).listViewCount(main::window, role::savedShowList);
     for (std::int32_t row = 0; row < rows; ++row)
         if (showFileName(app, showNameOfRow(app, row)) == file)
             return row;
@@ -58,7 +59,7 @@ bool chooseLastShow(Application& app)
     }
     const std::int32_t row = remembered.empty() ? -1 : rowOfShow(app, remembered);
     app.windows.setProperty(
-        main::window, main::超级列表框1, ui::prop::listView::currentRow, std::max(row, 0));
+        main::window, role::savedShowList, ui::prop::listView::currentRow, std::max(row, 0));
     setCaption(app, row >= 0 ? remembered : showNameOfRow(app, 0));
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include "app/application.h"
 #include "app/handler_table.h"
+#include "app/main_window_roles.h"
 
 #include "ui/templates/window_ids.h"
 
@@ -47,7 +48,7 @@ Rect lampPanel(Application& app)
     using namespace ids::MainWindow;
     const Rect main = geometry(app, window, self);
     const Rect area = geometry(app, window, 分组框3);
-    const Rect panel = geometry(app, window, 分组框2);
+    const Rect panel = geometry(app, window, role::lampPanel);
     return { main.left + frameSide + area.left + panel.left,
         main.top + frameTop + area.top + panel.top, panel.width, panel.height };
 }

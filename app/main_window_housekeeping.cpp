@@ -3,6 +3,7 @@
 
 #include "app/application.h"
 #include "app/handler_table.h"
+#include "app/main_window_roles.h"
 #include "app/manual.h"
 
 #include "runtime/conversions.h"
@@ -74,7 +75,7 @@ HandlerResult hideMainWindow(Application& app, HandlerArgs)
 HandlerResult showListMenu(Application& app, HandlerArgs)
 {
     auto row = std::get<std::int32_t>(
-        app.windows.property(window, 超级列表框1, ui::prop::listView::currentRow));
+        app.windows.property(window, role::savedShowList, ui::prop::listView::currentRow));
     if (row != -1)
         ui::Commands(app.windows).popupMenu(window, 列表组);
     return std::nullopt;
@@ -84,7 +85,7 @@ HandlerResult showListMenu(Application& app, HandlerArgs)
 // hall's operator reads it in Chinese. The link control hands the address to the desktop.
 HandlerResult openManualLink(Application& app, HandlerArgs)
 {
-    app.windows.setProperty(window, 超级链接框1, ui::prop::hyperLinker::address,
+    app.windows.setProperty(window, role::manualLink, ui::prop::hyperLinker::address,
         manualAddress(runtime::programFileDirectory()));
     return std::nullopt;
 }
@@ -92,7 +93,7 @@ HandlerResult openManualLink(Application& app, HandlerArgs)
 HandlerResult showClock(Application& app, HandlerArgs)
 {
     Text now = runtime::dateTimeText(runtime::currentTime(app.runtime.platform().clock()));
-    app.windows.setProperty(window, 标签3, ui::prop::label::caption, now);
+    app.windows.setProperty(window, role::clockLine, ui::prop::label::caption, now);
     return std::nullopt;
 }
 

@@ -1,4 +1,5 @@
 #include "app/playback.h"
+#include "app/main_window_roles.h"
 
 #include "app/application.h"
 #include "app/light_program.h"
@@ -59,12 +60,14 @@ std::int32_t trackItemOfRecord(std::int32_t record)
     return 2 * record - 1;
 }
 
-// The selected item of 树型框1 when it is a track item (the child of a slot heading).
+// The selected item of role::slotTree when it is a track item (the child of a slot heading).
 std::optional<std::int32_t> selectedTrackItem(Application& app)
 {
-    const ui::Value selected = app.windows.property(window, 树型框1, ui::prop::treeBox::selection);
+    const ui::Value selected
+        = app.windows.property(window, role::slotTree, ui::prop::treeBox::selection);
     const std::int32_t item = std::get<std::int32_t>(selected);
-    if (item < 0 || ui::Commands(app.windows).treeDepth(window, 树型框1, item) != trackItemDepth)
+    if (item < 0
+        || ui::Commands(app.windows).treeDepth(window, role::slotTree, item) != trackItemDepth)
         return std::nullopt;
     return item;
 }
@@ -88,9 +91,9 @@ void chooseQueuePosition(Application& app, std::int32_t position)
     playing.path = queue.pathAt(position);
     ui::Commands commands(app.windows);
     playing.style = styleFromHeading(
-        commands.treeItemText(window, 树型框1, trackItemOfRecord(playing.record) - 1));
+        commands.treeItemText(window, role::slotTree, trackItemOfRecord(playing.record) - 1));
     app.windows.setProperty(
-        window, 树型框1, ui::prop::treeBox::selection, trackItemOfRecord(playing.record));
+        window, role::slotTree, ui::prop::treeBox::selection, trackItemOfRecord(playing.record));
     playing.heldPercent = 0;
 }
 
@@ -130,7 +133,7 @@ enum class Start { fromPercent, resume };
 void startTrack(Application& app, std::int32_t startPercent, Start how = Start::fromPercent)
 {
     overtakeFadeOut(app);
-    setTimer(app, 时钟2, 0);
+    setTimer(app, role::timeLimitTimer, 0);
     PlayingSlot& playing = app.globals.playing;
     const std::optional<Text> file = playableFile(playing.path);
     if (!file) {
@@ -143,7 +146,7 @@ void startTrack(Application& app, std::int32_t startPercent, Start how = Start::
     app.globals.fades.fadeInStep = 0;
     // The new track is heard from the fade-in's first level, never at the last one's volume.
     app.systemVolume.setSystemVolume(0, 0);
-    setTimer(app, 时钟4, fadeInInterval);
+    setTimer(app, role::fadeInTimer, fadeInInterval);
     playing.playerSerial = ++playing.lastSerial;
     if (how == Start::fromPercent)
         playing.trackSerial = playing.playerSerial;
@@ -154,7 +157,8 @@ void startTrack(Application& app, std::int32_t startPercent, Start how = Start::
     if (how == Start::fromPercent) {
         limit.clear();
     } else if (const auto left = limit.resume(app.runtime.platform().clock().now())) {
-        setTimer(app, 时钟2, static_cast<std::int32_t>(std::max<platform::Millis>(*left, 1)));
+        setTimer(app, role::timeLimitTimer,
+            static_cast<std::int32_t>(std::max<platform::Millis>(*left, 1)));
     }
 
     stopTrackLights(app);
@@ -167,7 +171,7 @@ void startTrack(Application& app, std::int32_t startPercent, Start how = Start::
 void stopAtEnd(Application& app)
 {
     overtakeFadeOut(app);
-    setTimer(app, 时钟2, 0);
+    setTimer(app, role::timeLimitTimer, 0);
     endPlayer(app);
     refreshPlayStatus(app);
 }
@@ -189,7 +193,7 @@ std::int32_t currentTrackNumber(const Application& app)
 
 void goToNextTrack(Application& app)
 {
-    setTimer(app, 时钟2, 0);
+    setTimer(app, role::timeLimitTimer, 0);
     const QueueView queue = queueOf(app);
     if (queue.length() <= 1)
         return;
@@ -200,7 +204,7 @@ void goToNextTrack(Application& app)
 
 void goToPreviousTrack(Application& app)
 {
-    setTimer(app, 时钟2, 0);
+    setTimer(app, role::timeLimitTimer, 0);
     const std::int32_t previous = queueOf(app).positionBefore(app.globals.playing);
     if (previous < 1)
         return;
@@ -210,7 +214,7 @@ void goToPreviousTrack(Application& app)
 
 void playShow(Application& app)
 {
-    setTimer(app, 时钟2, 0);
+    setTimer(app, role::timeLimitTimer, 0);
     if (app.globals.playQueue.empty())
         return;
     if (app.trackPlayer.queryPlayState() == PlayState::paused) {
@@ -225,7 +229,7 @@ void pausePlayback(Application& app)
 {
     overtakeFadeOut(app);
     // The limit counts played time only: a time limit must not start the next track unasked.
-    setTimer(app, 时钟2, 0);
+    setTimer(app, role::timeLimitTimer, 0);
     app.globals.styleStatus.timeLimit.hold(app.runtime.platform().clock().now());
     app.trackPlayer.pausePlaying();
     refreshPlayStatus(app);
@@ -235,9 +239,9 @@ void stopPlayback(Application& app)
 {
     overtakeFadeOut(app);
     // Stopped means stopped: no time limit may fade in the next track later.
-    setTimer(app, 时钟2, 0);
+    setTimer(app, role::timeLimitTimer, 0);
     app.windows.setProperty(window, 标签舞曲进度, ui::prop::transLabel::caption, Text());
-    app.windows.setProperty(window, 多功能条1, ui::prop::superBar::position, 0);
+    app.windows.setProperty(window, role::progressBar, ui::prop::superBar::position, 0);
     endPlayer(app);
     refreshPlayStatus(app);
 }
@@ -262,7 +266,7 @@ void followProgress(Application& app, std::int32_t percent, std::int32_t serial)
         return;
     app.windows.setProperty(
         window, 标签舞曲进度, ui::prop::transLabel::caption, std::to_string(percent) + "%");
-    app.windows.setProperty(window, 多功能条1, ui::prop::superBar::position, percent);
+    app.windows.setProperty(window, role::progressBar, ui::prop::superBar::position, percent);
     followEdits(app);
     if (percent != 100) {
         playing.heldPercent = percent;
@@ -270,7 +274,7 @@ void followProgress(Application& app, std::int32_t percent, std::int32_t serial)
         applyStyleStatus(app);
         return;
     }
-    setTimer(app, 时钟2, 0);
+    setTimer(app, role::timeLimitTimer, 0);
     const QueueView queue = queueOf(app);
     const std::int32_t after = queue.positionAfter(playing);
     if (after == 0) {
@@ -296,7 +300,8 @@ void moveOnAfterFadeOut(Application& app)
 void endPlaybackForClosing(Application& app)
 {
     overtakeFadeOut(app);
-    for (const ui::ComponentId timer : { 时钟1, 时钟2, 时钟4, 时钟5 })
+    for (const ui::ComponentId timer : { role::styleStatusTimer, role::timeLimitTimer,
+             role::fadeInTimer, role::openingCheckTimer })
         setTimer(app, timer, 0);
     // The music goes with the process; its reports from now on are stale.
     app.globals.playing.playerSerial = 0;
@@ -307,25 +312,25 @@ void refreshPlayStatus(Application& app)
     switch (app.trackPlayer.queryPlayState()) {
     case PlayState::playing: {
         showPauseButton(app, true);
-        setCaption(app, 标签1, "正在播放...");
+        setCaption(app, role::playStateLine, "正在播放...");
         const QueueView queue = queueOf(app);
         const std::int32_t position = queue.positionOf(app.globals.playing);
-        setCaption(app, 标签2,
-            position == 0
-                ? Text()
-                : ui::Commands(app.windows)
-                      .treeItemText(window, 树型框1, trackItemOfRecord(queue.recordAt(position))));
+        setCaption(app, role::trackTitle,
+            position == 0 ? Text()
+                          : ui::Commands(app.windows)
+                                .treeItemText(window, role::slotTree,
+                                    trackItemOfRecord(queue.recordAt(position))));
         break;
     }
     case PlayState::paused:
         showPauseButton(app, false);
-        setCaption(app, 标签1, "暂停播放...");
+        setCaption(app, role::playStateLine, "暂停播放...");
         break;
     case PlayState::stopped:
         app.globals.playing.heldPercent = 0;
         showPauseButton(app, false);
-        setCaption(app, 标签1, "等待播放...");
-        setCaption(app, 标签2, Text());
+        setCaption(app, role::playStateLine, "等待播放...");
+        setCaption(app, role::trackTitle, Text());
         break;
     }
 }

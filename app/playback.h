@@ -1,9 +1,9 @@
 #pragma once
 // The playback sequencer: plays the play queue track after track through the track player,
-// follows its progress reports on 标签1, and serves the transport buttons and the slot tree.
-// What plays is the playing slot (its record and path, see playing_slot.h), so edits of the
-// show while it plays never shift it; the play state is always the player's. Interface
-// thread only.
+// follows its progress reports on the play-state line, and serves the transport buttons and the
+// slot tree. What plays is the playing slot (its record and path, see playing_slot.h), so edits of
+// the show while it plays never shift it; the play state is always the player's. Interface thread
+// only.
 
 #include <cstdint>
 
@@ -25,7 +25,7 @@ void playShow(Application& app);
 void pausePlayback(Application& app);
 // Stops the player and clears the progress; the next play starts the show again.
 void stopPlayback(Application& app);
-// Plays the track of the selected slot of 树型框1, when it is a track with a file.
+// Plays the track of the selected slot of the slot tree, when it is a track with a file.
 void changeToSelectedTrack(Application& app);
 // A progress report of the player with that serial: 0…99 while its track plays, 100 once
 // at its end, which moves the show on or, after the last track, stops it. Reports of any

@@ -1,5 +1,5 @@
 // The main window's transport buttons, the double-click on the slot tree and the track
-// player's progress feedback on 标签1.
+// player's progress feedback on the play-state line.
 
 #include "app/handler_table.h"
 #include "app/playback.h"

@@ -1,9 +1,10 @@
-// The scheduled opening: the operator picks a time of day in OpeningTimeDialog; 时钟5 checks
-// every 40 s and, when the time is at most 30 s away, fades the music out and moves the show
-// on to its next track.
+// The scheduled opening: the operator picks a time of day in OpeningTimeDialog; the opening-check
+// timer checks every 40 s and, when the time is at most 30 s away, fades the music out and moves
+// the show on to its next track.
 
 #include "app/application.h"
 #include "app/handler_table.h"
+#include "app/main_window_roles.h"
 #include "app/playback.h"
 #include "app/volume_and_time_limit.h"
 
@@ -37,7 +38,7 @@ void setVisible(Application& app, ui::ComponentId component, bool visible)
 void setCheckInterval(Application& app, std::int32_t interval)
 {
     app.windows.setProperty(
-        MainWindow::window, MainWindow::时钟5, ui::prop::timer::interval, interval);
+        MainWindow::window, role::openingCheckTimer, ui::prop::timer::interval, interval);
 }
 
 // The selected entry's text, or "" when nothing is selected.

@@ -1,4 +1,5 @@
 #include "app/show_durations.h"
+#include "app/main_window_roles.h"
 
 #include "app/application.h"
 #include "app/handler_table.h"
@@ -57,7 +58,7 @@ void showLengths(Application& app, const std::vector<Slot>& slots)
             ++unmeasurable;
     }
     bool shown = false;
-    app.windows.update(main::window, main::树型框1, { ui::unit::treeBox }, itemsChanged,
+    app.windows.update(main::window, role::slotTree, { ui::unit::treeBox }, itemsChanged,
         [&](ui::ComponentState& tree) {
             if (tree.tree.size() != 2 * slots.size())
                 return;
@@ -96,7 +97,7 @@ HandlerResult showTimeLeft(Application& app, HandlerArgs)
     if (app.trackPlayer.queryPlayState() != media::PlayState::stopped
         && length.state == State::measured) {
         const std::int32_t percent = std::get<std::int32_t>(
-            app.windows.property(main::window, main::多功能条1, ui::prop::superBar::position));
+            app.windows.property(main::window, role::progressBar, ui::prop::superBar::position));
         text = "-" + durationText(length.millis * (100 - percent) / 100);
     }
     app.windows.setProperty(main::window, main::标签剩余时间, ui::prop::transLabel::caption, text);

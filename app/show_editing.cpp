@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "app/handler_table.h"
 #include "app/last_show.h"
+#include "app/main_window_roles.h"
 #include "app/playback.h"
 #include "app/show_list.h"
 #include "app/show_names.h"
@@ -45,12 +46,12 @@ void setShowCaption(Application& app, const Text& caption)
 std::int32_t currentShowRow(Application& app)
 {
     return std::get<std::int32_t>(
-        app.windows.property(main::window, main::超级列表框1, ui::prop::listView::currentRow));
+        app.windows.property(main::window, role::savedShowList, ui::prop::listView::currentRow));
 }
 
 void selectShowRow(Application& app, std::int32_t row)
 {
-    app.windows.setProperty(main::window, main::超级列表框1, ui::prop::listView::currentRow, row);
+    app.windows.setProperty(main::window, role::savedShowList, ui::prop::listView::currentRow, row);
 }
 
 // Gives the slot whose heading is `heading` its track. The path is taken back when the title
@@ -133,7 +134,7 @@ HandlerResult deleteShow(Application& app, HandlerArgs)
         fillShowList(app);
         return std::nullopt;
     }
-    if (row + 1 < ui::Commands(app.windows).listViewCount(main::window, main::超级列表框1))
+    if (row + 1 < ui::Commands(app.windows).listViewCount(main::window, role::savedShowList))
         selectShowRow(app, row + 1);
     setShowCaption(app, showNameOfRow(app, row + 1));
     fillShowList(app);
@@ -211,21 +212,21 @@ HandlerResult chooseTrackFile(Application& app, HandlerArgs)
     ui::WindowSystem& windows = app.windows;
     ui::Commands commands(windows);
     const ui::Value selected
-        = windows.property(main::window, main::树型框1, ui::prop::treeBox::selection);
+        = windows.property(main::window, role::slotTree, ui::prop::treeBox::selection);
     const auto* item = std::get_if<std::int32_t>(&selected);
     if (!item || *item < 0
-        || commands.treeDepth(main::window, main::树型框1, *item) != trackItemDepth)
+        || commands.treeDepth(main::window, role::slotTree, *item) != trackItemDepth)
         return std::nullopt;
     const std::int32_t trackItem = *item;
 
-    windows.setProperty(main::window, main::通用对话框2, dialog::filter, Text(trackFilter));
-    windows.setProperty(main::window, main::通用对话框2, dialog::keepDirectory, true);
-    if (!commands.openDialog(main::window, main::通用对话框2))
+    windows.setProperty(main::window, role::openFileDialog, dialog::filter, Text(trackFilter));
+    windows.setProperty(main::window, role::openFileDialog, dialog::keepDirectory, true);
+    if (!commands.openDialog(main::window, role::openFileDialog))
         return std::nullopt;
     const Text path
-        = std::get<Text>(windows.property(main::window, main::通用对话框2, dialog::fileName));
+        = std::get<Text>(windows.property(main::window, role::openFileDialog, dialog::fileName));
     const Text heading = commands.treeItemText(
-        main::window, main::树型框1, commands.treeParent(main::window, main::树型框1, trackItem));
+        main::window, role::slotTree, commands.treeParent(main::window, role::slotTree, trackItem));
 
     if (!writeTrackOfSlot(app, heading, path))
         return std::nullopt;
@@ -240,8 +241,8 @@ HandlerResult chooseTrackFile(Application& app, HandlerArgs)
     if (unsaved)
         windows.loadWindow(saveDialog::window, true);
     refreshShowView(app);
-    windows.setProperty(main::window, main::树型框1, ui::prop::treeBox::selection, trackItem);
-    commands.treeEnsureVisible(main::window, main::树型框1, trackItem + 1);
+    windows.setProperty(main::window, role::slotTree, ui::prop::treeBox::selection, trackItem);
+    commands.treeEnsureVisible(main::window, role::slotTree, trackItem + 1);
     return std::nullopt;
 }
 

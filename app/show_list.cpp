@@ -1,4 +1,5 @@
 #include "app/show_list.h"
+#include "app/main_window_roles.h"
 
 #include "app/application.h"
 #include "app/show_tables.h"
@@ -20,11 +21,11 @@ void fillShowList(Application& app)
 {
     using namespace ids::MainWindow;
     ui::Commands commands(app.windows);
-    commands.listViewClear(window, 超级列表框1);
+    commands.listViewClear(window, role::savedShowList);
     for (const runtime::FolderFile& file :
         runtime::filesEndingIn(dataFilePath(app, "lb"), showExtension)) {
         Text title = file.name.substr(0, file.name.size() - (sizeof showExtension - 1));
-        commands.listViewInsert(window, 超级列表框1, std::nullopt, rowPrefix + title);
+        commands.listViewInsert(window, role::savedShowList, std::nullopt, rowPrefix + title);
     }
 }
 
@@ -33,7 +34,7 @@ Text showNameOfRow(Application& app, std::int32_t row)
     using namespace ids::MainWindow;
     Text text;
     app.windows.inspect(
-        window, 超级列表框1, { ui::unit::listView }, [&](const ui::ComponentState& list) {
+        window, role::savedShowList, { ui::unit::listView }, [&](const ui::ComponentState& list) {
             if (row >= 0 && std::size_t(row) < list.rows.size())
                 text = list.rows[std::size_t(row)];
         });

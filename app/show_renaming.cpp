@@ -1,4 +1,5 @@
 #include "app/show_renaming.h"
+#include "app/main_window_roles.h"
 
 #include "app/application.h"
 #include "app/handler_table.h"
@@ -45,7 +46,7 @@ Text fileOfSavedShow(Application& app, const Text& listedName)
 void openForSelectedShow(Application& app, ShowNamePurpose purpose)
 {
     const std::int32_t row = std::get<std::int32_t>(
-        app.windows.property(main::window, main::超级列表框1, ui::prop::listView::currentRow));
+        app.windows.property(main::window, role::savedShowList, ui::prop::listView::currentRow));
     const Text source = showNameOfRow(app, row);
     if (source.empty())
         return;
@@ -60,11 +61,11 @@ void selectShow(Application& app, const Text& name)
 {
     const Text file = showFileName(app, name);
     const std::int32_t rows
-        = ui::Commands(app.windows).listViewCount(main::window, main::超级列表框1);
+        = ui::Commands(app.windows).listViewCount(main::window, role::savedShowList);
     for (std::int32_t row = 0; row < rows; ++row)
         if (showFileName(app, showNameOfRow(app, row)) == file)
             app.windows.setProperty(
-                main::window, main::超级列表框1, ui::prop::listView::currentRow, row);
+                main::window, role::savedShowList, ui::prop::listView::currentRow, row);
 }
 
 bool askOverwrite(Application& app)

@@ -1,4 +1,5 @@
 #include "app/show_views.h"
+#include "app/main_window_roles.h"
 
 #include "app/application.h"
 #include "app/show_durations.h"
@@ -23,19 +24,19 @@ void refreshShowView(Application& app)
 {
     using namespace ids::MainWindow;
     ui::Commands commands(app.windows);
-    commands.treeClear(window, 树型框1);
+    commands.treeClear(window, role::slotTree);
     // One read serves tree and queue, so both show the same records.
     const std::vector<Slot> slots = readCurrentShow(app);
     for (const Slot& slot : slots) {
         const std::int32_t heading = commands.treeAddItem(
-            window, 树型框1, std::nullopt, slotHeading(slot.number, slot.style));
+            window, role::slotTree, std::nullopt, slotHeading(slot.number, slot.style));
         commands.treeAddItem(
-            window, 树型框1, heading, slot.title.empty() ? Text(noTrackYet) : slot.title);
+            window, role::slotTree, heading, slot.title.empty() ? Text(noTrackYet) : slot.title);
     }
-    const std::int32_t count = commands.treeCount(window, 树型框1);
+    const std::int32_t count = commands.treeCount(window, role::slotTree);
     for (std::int32_t item = 0; item < count; ++item)
-        commands.treeExpand(window, 树型框1, item);
-    commands.treeEnsureVisible(window, 树型框1, 0);
+        commands.treeExpand(window, role::slotTree, item);
+    commands.treeEnsureVisible(window, role::slotTree, 0);
     buildPlayQueue(app, slots);
     showTrackDurations(app, slots);
 }
@@ -82,12 +83,13 @@ runtime::Text styleOfSelectedTrack(Application& app)
 {
     using namespace ids::MainWindow;
     ui::Commands commands(app.windows);
-    const ui::Value selected = app.windows.property(window, 树型框1, ui::prop::treeBox::selection);
+    const ui::Value selected
+        = app.windows.property(window, role::slotTree, ui::prop::treeBox::selection);
     const int* item = std::get_if<int>(&selected);
-    if (!item || *item < 0 || commands.treeDepth(window, 树型框1, *item) != trackItemDepth)
+    if (!item || *item < 0 || commands.treeDepth(window, role::slotTree, *item) != trackItemDepth)
         return {};
-    return styleFromHeading(
-        commands.treeItemText(window, 树型框1, commands.treeParent(window, 树型框1, *item)));
+    return styleFromHeading(commands.treeItemText(
+        window, role::slotTree, commands.treeParent(window, role::slotTree, *item)));
 }
 
 } // namespace app

@@ -1,4 +1,5 @@
 #include "app/slot_moving.h"
+#include "app/main_window_roles.h"
 
 #include "app/application.h"
 #include "app/handler_table.h"
@@ -42,7 +43,7 @@ void followPlayingSlot(Application& app, std::int32_t from, std::int32_t to)
         return;
     playing.record = recordAfterMove(playing.record, from, to);
     app.windows.setProperty(
-        main::window, main::树型框1, ui::prop::treeBox::selection, 2 * playing.record - 1);
+        main::window, role::slotTree, ui::prop::treeBox::selection, 2 * playing.record - 1);
 }
 
 std::int32_t selectedSlotRow(Application& app)

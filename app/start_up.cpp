@@ -5,6 +5,7 @@
 #include "app/hall_repair.h"
 #include "app/handler_table.h"
 #include "app/last_show.h"
+#include "app/main_window_roles.h"
 #include "app/playback.h"
 #include "app/show_list.h"
 #include "app/show_views.h"
@@ -66,10 +67,10 @@ HandlerResult startUp(Application& app, HandlerArgs)
     windows.setProperty(window, self, ui::prop::visible, true);
     refreshStyleStatus(app, {});
     refreshPlayStatus(app);
-    windows.setProperty(window, 时钟1, ui::prop::timer::interval, 2000);
+    windows.setProperty(window, role::styleStatusTimer, ui::prop::timer::interval, 2000);
     commands.setZOrder(window, ui::zOrder::top);
     app.globals.volumeFactor = 1.0F;
-    windows.setProperty(window, 多功能条1, ui::prop::superBar::position, 0);
+    windows.setProperty(window, role::progressBar, ui::prop::superBar::position, 0);
     return std::nullopt;
 }
 

@@ -1,4 +1,5 @@
 #include "app/track_notifier.h"
+#include "app/main_window_roles.h"
 
 #include "ui/templates/window_ids.h"
 #include "ui/window_system.h"
@@ -13,7 +14,7 @@ bool TrackNotifier::exists() const
 void TrackNotifier::post(int percent)
 {
     using namespace ids::MainWindow;
-    windows_.postFeedback(window, 标签1, percent, serial_);
+    windows_.postFeedback(window, role::playStateLine, percent, serial_);
 }
 
 } // namespace app

@@ -1,7 +1,7 @@
 #pragma once
 // The time limit of the playing track, counted in played time: the time left until its
 // fade-out is kept across a pause, so a resumed track is cut where it would have been had it
-// never paused. Holds no timer itself; the caller arms 时钟2 with what it returns.
+// never paused. Holds no timer itself; the caller arms the time-limit timer with what it returns.
 
 #include "platform/clock.h"
 

@@ -1,7 +1,9 @@
-// The handlers of the main window's status timer (时钟1), time-limit timer (时钟2) and
-// fade-in timer (时钟4), and the fade-out they share with the scheduled opening.
+// The handlers of the main window's status timer (role::styleStatusTimer), time-limit timer
+// (role::timeLimitTimer) and fade-in timer (role::fadeInTimer), and the fade-out they share with
+// the scheduled opening.
 
 #include "app/volume_and_time_limit.h"
+#include "app/main_window_roles.h"
 
 #include "app/application.h"
 #include "app/handler_table.h"
@@ -63,21 +65,21 @@ std::int64_t trackSeconds(const Text& path)
     return media::mediaLengthMillis(platform::nativePath(path)).value_or(0) / 1000;
 }
 
-// Arms or disarms 时钟2 for a track limited to `minutes`. Counted in 64 bits: a limit of many
-// thousand minutes would overflow the interval and arm a timer that fires at once.
+// Arms or disarms role::timeLimitTimer for a track limited to `minutes`. Counted in 64 bits: a
+// limit of many thousand minutes would overflow the interval and arm a timer that fires at once.
 void armTimeLimit(Application& app, std::int32_t minutes)
 {
     TrackTimeLimit& limit = app.globals.styleStatus.timeLimit;
     const std::int64_t limitMillis = minutes * minuteMillis;
     if (trackSeconds(app.globals.playing.path) * 1000 < limitMillis + limitMargin) {
         limit.clear();
-        setTimer(app, 时钟2, 0);
+        setTimer(app, role::timeLimitTimer, 0);
         return;
     }
     const std::int64_t interval = std::min<std::int64_t>(
         limitMillis - fadeOutLead, std::numeric_limits<std::int32_t>::max());
     limit.arm(interval, now(app));
-    setTimer(app, 时钟2, static_cast<std::int32_t>(interval));
+    setTimer(app, role::timeLimitTimer, static_cast<std::int32_t>(interval));
 }
 
 } // namespace
@@ -86,7 +88,7 @@ bool fadeOutMasterVolume(Application& app, std::int64_t stepMillis)
 {
     Fades& fades = app.globals.fades;
     // Two fades pulling the volume opposite ways would leave it rising through the fade-out.
-    setTimer(app, 时钟4, 0);
+    setTimer(app, role::fadeInTimer, 0);
     fades.fadeInStep = 0;
     fades.fadeOutRunning = true;
     fades.fadeOutOvertaken = false;
@@ -130,7 +132,7 @@ void applyStyleStatus(Application& app)
     } else {
         setCaption(app, 标签限时时间, styleKeys::noTimeLimit);
         status.timeLimit.clear();
-        setTimer(app, 时钟2, 0);
+        setTimer(app, role::timeLimitTimer, 0);
     }
 
     status.appliedStyle = style;
@@ -151,7 +153,7 @@ HandlerResult timeLimitFadeOut(Application& app, HandlerArgs)
     if (app.globals.styleStatus.appliedStyle != app.globals.currentStyle.get())
         return std::nullopt;
     // One cut per track: a resume after the fade was interrupted does not fade again.
-    setTimer(app, 时钟2, 0);
+    setTimer(app, role::timeLimitTimer, 0);
     app.globals.styleStatus.timeLimit.clear();
     if (fadeOutMasterVolume(app, timeLimitFadeOutStep))
         moveOnAfterFadeOut(app);
@@ -169,7 +171,7 @@ HandlerResult fadeInTick(Application& app, HandlerArgs)
         && app.systemVolume.getSystemVolume(left, right) == 1;
     const double target = static_cast<double>(app.globals.volumeFactor) * fadeInCeiling;
     if (!set || left > target || right > target) {
-        setTimer(app, 时钟4, 0);
+        setTimer(app, role::fadeInTimer, 0);
         fades.fadeInStep = 0;
         return std::nullopt;
     }

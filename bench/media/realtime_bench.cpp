@@ -6,6 +6,7 @@
 //   media_realtime_bench SECONDS [--load] -- COMMAND [ARGS...]
 
 #include "../../tests/media/monitor_recorder.h"
+#include "../../tests/support/cpu_hog.h"
 
 #include <signal.h>
 #include <sys/resource.h>
@@ -22,31 +23,9 @@ namespace {
 
 using Steady = std::chrono::steady_clock;
 using media::test::MonitorRecorder;
+using test_support::CpuHog;
 
 constexpr int audible = 500;
-
-class CpuHog {
-public:
-    explicit CpuHog(bool on)
-    {
-        for (unsigned i = 0; on && i < std::max(2u, std::thread::hardware_concurrency()); ++i)
-            threads_.emplace_back([this] {
-                while (!stop_)
-                    spins_.fetch_add(1, std::memory_order_relaxed);
-            });
-    }
-    ~CpuHog()
-    {
-        stop_ = true;
-        for (auto& t : threads_)
-            t.join();
-    }
-
-private:
-    std::atomic<bool> stop_ = false;
-    std::atomic<std::uint64_t> spins_ = 0;
-    std::vector<std::thread> threads_;
-};
 
 int dropOuts(const std::vector<int>& peaks)
 {

@@ -3,8 +3,8 @@
 
 #include "app/application.h"
 #include "app/style_settings_file.h"
-#include "private_session.h"
 #include "backends/headless/recording_views.h"
+#include "scratch_application.h"
 #include "ui/input.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
@@ -44,12 +44,11 @@ struct Rect {
 };
 
 // The main window with its start-up run, on a screen of the given size.
-class LightTestSession {
+class LightTestSession : public ScratchApplication {
 public:
     explicit LightTestSession(ui::Point screen)
-        : views(screen)
+        : ScratchApplication("light_test_window", screen)
     {
-        application.programDirectory = scratch.path.string();
         application.windows.readTemplates(templates::segment());
         application.windows.loadWindow(MainWindow::window, false);
         for (ui::ComponentId indicator : indicators)
@@ -101,14 +100,6 @@ public:
     {
         headless.loop().post([this] { input.click(MainWindow::window, MainWindow::灯光调试按钮); });
     }
-
-    ScratchProgramDirectory scratch { "light_test_window" };
-    platform::headless::HeadlessPlatform headless;
-    platform::Platform platform = headless.platform();
-    runtime::Runtime runtime { platform };
-    ui::headless::RecordingViews views;
-    Application application { runtime, views };
-    ui::Input input { application.windows };
 };
 
 TEST(LightTestWindow, OpensBesideTheLampPanelAndWithinTheScreen)

@@ -4,9 +4,9 @@
 
 #include "app/application.h"
 #include "app/style_settings_file.h"
-#include "private_session.h"
-#include "ui/commands.h"
 #include "backends/headless/recording_views.h"
+#include "scratch_application.h"
+#include "ui/commands.h"
 #include "ui/input.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
@@ -64,11 +64,11 @@ Keys allOf(const std::string& value)
     return keys;
 }
 
-class StyleSettingsWindow : public ::testing::Test {
+class StyleSettingsWindow : public ::testing::Test, protected ScratchApplication {
 protected:
     StyleSettingsWindow()
+        : ScratchApplication("style_settings_window")
     {
-        application.programDirectory = scratch.path.string();
         application.windows.readTemplates(templates::segment());
     }
 
@@ -136,15 +136,6 @@ protected:
             shown.push_back(box.caption + "|" + box.text);
         return shown;
     }
-
-    // Made before the application, so the main window's start-up locks inside it.
-    ScratchProgramDirectory scratch { "style_settings_window" };
-    platform::headless::HeadlessPlatform headless;
-    platform::Platform platform = headless.platform();
-    runtime::Runtime runtime { platform };
-    ui::headless::RecordingViews views;
-    Application application { runtime, views };
-    ui::Input input { application.windows };
 };
 
 TEST_F(StyleSettingsWindow, OpensWithTheCatalogueListedNoLimitAndFullVolume)

@@ -1,17 +1,120 @@
-// The snapshot command on a segment file: one PNG per window, of the window's outer size.
+// The snapshot command: one PNG per window, of the window's outer size, from the program's own
+// templates or a segment file; a clear failure for a bad segment, window id or folder.
 
 #include "gui_fixture.h"
 
+#include "ui/segment_reader.h"
+#include "ui/templates/segment.h"
 #include "ui/unit_properties.h"
 
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <QDir>
+
 #include <fstream>
 
 namespace gui::test {
 namespace {
+
+struct SnapshotRun {
+    int exit = -1;
+    std::string err;
+};
+
+SnapshotRun snapshot(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(SNAPSHOT_PATH), arguments);
+    if (!process.waitForFinished(60'000) || process.exitStatus() != QProcess::NormalExit)
+        return { -1, "did not end by itself" };
+    return { process.exitCode(), process.readAllStandardError().toStdString() };
+}
+
+void writeBytes(const QString& path, const std::string& bytes)
+{
+    std::ofstream(path.toStdString(), std::ios::binary)
+        .write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+bool mentions(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+TEST(Snapshot, RendersEveryWindowOfTheProgramAtItsOuterSize)
+{
+    application();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString out = dir.filePath(QStringLiteral("windows"));
+    const SnapshotRun run = snapshot({ out });
+    ASSERT_EQ(run.exit, 0) << run.err;
+
+    const ui::Segment segment
+        = ui::readSegment(templates::segment(), ui::UnitRegistry::builtin(), 1 << 16);
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), qsizetype(segment.windows.size()));
+    for (const ui::WindowTemplate& window : segment.windows) {
+        const QString name = QStringLiteral("%1.png").arg(window.id, 8, 16, QLatin1Char('0'));
+        const ui::Geometry& outer = window.components.at(0).geometry;
+        EXPECT_EQ(QImage(QDir(out).filePath(name)).size(), QSize(outer.width, outer.height))
+            << name.toStdString();
+    }
+}
+
+TEST(Snapshot, FailsClearlyOnABadSegmentFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString out = dir.filePath(QStringLiteral("out"));
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    for (const Case& c : { Case { "empty.seg", "" }, Case { "odd.seg", std::string(300, '\x07') },
+             Case { "cut.seg", std::string(3, '\0') } }) {
+        writeBytes(dir.filePath(QString::fromLatin1(c.name)), c.bytes);
+        const SnapshotRun run = snapshot(
+            { out, QStringLiteral("--segment"), dir.filePath(QString::fromLatin1(c.name)) });
+        EXPECT_EQ(run.exit, 1) << c.name;
+        EXPECT_TRUE(mentions(run.err, "snapshot: ") && mentions(run.err, "offset")) << run.err;
+    }
+    const SnapshotRun missing
+        = snapshot({ out, QStringLiteral("--segment"), dir.filePath(QStringLiteral("none.seg")) });
+    EXPECT_EQ(missing.exit, 1);
+    EXPECT_TRUE(mentions(missing.err, "snapshot: cannot read ")) << missing.err;
+    EXPECT_TRUE(QDir(out).isEmpty());
+}
+
+TEST(Snapshot, FailsClearlyOnAFolderItCannotWriteIn)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("a-file"));
+    writeBytes(file, "x");
+    for (const QString& out : { file, file + QStringLiteral("/below") }) {
+        const SnapshotRun run = snapshot({ out, QStringLiteral("0x52010001") });
+        EXPECT_EQ(run.exit, 1) << out.toStdString();
+        EXPECT_TRUE(mentions(run.err, "snapshot: cannot make the folder ")) << run.err;
+    }
+}
+
+TEST(Snapshot, BadArgumentsShowTheUsage)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const std::vector<QStringList> cases { {}, { out, QStringLiteral("main") },
+        { out, QStringLiteral("0x") }, { out, QStringLiteral("52010001z") },
+        { out, QStringLiteral("--segment") } };
+    for (const QStringList& arguments : cases) {
+        const SnapshotRun run = snapshot(arguments);
+        EXPECT_EQ(run.exit, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(mentions(run.err, "usage: snapshot OUTDIR")) << run.err;
+    }
+    EXPECT_TRUE(!QDir(out).exists() || QDir(out).isEmpty());
+}
 
 TEST(Snapshot, RendersEveryWindowOfASegmentAtItsOuterSize)
 {

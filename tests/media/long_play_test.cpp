@@ -5,12 +5,14 @@
 // inside the sound, the pause apart. SOUND_SOAK_TRACKS sets the number of tracks
 // (scripts/soak-sound runs 200).
 
+#include "../support/cpu_hog.h"
+#include "backends/pulse/pulse_output.h"
 #include "media/track_commands.h"
 #include "monitor_recorder.h"
-#include "backends/pulse/pulse_output.h"
 #include "platform/system_clock.h"
 #include "recording_target.h"
 #include "test_files.h"
+#include "test_sink.h"
 
 #include <gtest/gtest.h>
 
@@ -25,34 +27,11 @@ namespace {
 
 using test::MonitorRecorder;
 using Steady = std::chrono::steady_clock;
+using test_support::CpuHog;
 
 const double trackMillis = test::repeatedTrackMillis(10);
 constexpr auto pauseAfter = std::chrono::seconds(10);
 constexpr auto pauseFor = std::chrono::seconds(3);
-
-// Busy loops on every core until destroyed.
-class CpuHog {
-public:
-    CpuHog()
-    {
-        for (unsigned i = 0; i < std::max(2u, std::thread::hardware_concurrency()); ++i)
-            threads_.emplace_back([this] {
-                while (!stop_)
-                    spins_.fetch_add(1, std::memory_order_relaxed);
-            });
-    }
-    ~CpuHog()
-    {
-        stop_ = true;
-        for (auto& t : threads_)
-            t.join();
-    }
-
-private:
-    std::atomic<bool> stop_ = false;
-    std::atomic<std::uint64_t> spins_ = 0;
-    std::vector<std::thread> threads_;
-};
 
 using Peaks = std::vector<int>;
 using Arrivals = std::vector<Steady::time_point>;
@@ -79,8 +58,7 @@ int trackCount()
 
 TEST(LongPlay, TracksEndOnTimeWithoutDropOutsUnderLoadAndAcrossPauses)
 {
-    if (!std::getenv("PULSE_SERVER"))
-        GTEST_SKIP() << "no test sound server (run through scripts/with-test-env)";
+    SKIP_WITHOUT_TEST_SINK();
     platform::SystemClock clock;
     auto makeOutput = platform::pulse::pulseOutputFactory();
     ASSERT_TRUE(makeOutput);

@@ -7,6 +7,7 @@
 #include "monitor_recorder.h"
 #include "platform/system_clock.h"
 #include "test_files.h"
+#include "test_sink.h"
 
 #include <gtest/gtest.h>
 
@@ -45,14 +46,13 @@ private:
     std::vector<Post> posts_;
 };
 
-class Position : public testing::Test {
+class Position : public test::TestSinkTest {
 protected:
     void SetUp() override
     {
-        if (!std::getenv("PULSE_SERVER"))
-            GTEST_SKIP() << "no test sound server (run through scripts/with-test-env)";
-        makeOutput = platform::pulse::pulseOutputFactory();
-        ASSERT_TRUE(makeOutput);
+        TestSinkTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         ASSERT_TRUE(recorder.waitUntilRecording());
     }
 
@@ -93,8 +93,6 @@ protected:
         return at == 0 ? 0 : heardAt(peaks[at - 1]);
     }
 
-    platform::SystemClock clock;
-    OutputFactory makeOutput;
     MonitorRecorder recorder;
     std::vector<int> peaks;
     std::vector<Steady::time_point> arrivals;

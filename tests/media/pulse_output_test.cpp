@@ -5,6 +5,7 @@
 #include "private_server.h"
 #include "recording_target.h"
 #include "test_files.h"
+#include "test_sink.h"
 
 #include <gtest/gtest.h>
 
@@ -15,24 +16,13 @@ namespace {
 
 using test::MonitorRecorder;
 
-class PulseOutputTest : public testing::Test {
+class PulseOutputTest : public test::TestSinkTest {
 protected:
-    void SetUp() override
-    {
-        if (!std::getenv("PULSE_SERVER"))
-            GTEST_SKIP() << "no test sound server (run through scripts/with-test-env)";
-        makeOutput = platform::pulse::pulseOutputFactory();
-        ASSERT_TRUE(makeOutput);
-    }
-
     void waitForEnd(const test::RecordingTarget& target)
     {
         for (int i = 0; i < 1000 && !target.ended(); ++i)
             clock.sleep(10);
     }
-
-    platform::SystemClock clock;
-    OutputFactory makeOutput;
 };
 
 TEST_F(PulseOutputTest, PlayedTrackIsHeardForItsDuration)
@@ -91,8 +81,7 @@ TEST_F(PulseOutputTest, StopIsQuickAndSilent)
 // next track plays on the new server.
 TEST(PulseRestart, TrackAfterTheServerRestartsIsPlayed)
 {
-    if (!std::getenv("PULSE_SERVER"))
-        GTEST_SKIP() << "no test sound server (run through scripts/with-test-env)";
+    SKIP_WITHOUT_TEST_SINK();
     using Steady = std::chrono::steady_clock;
     platform::SystemClock clock;
     test::PrivateServer server;

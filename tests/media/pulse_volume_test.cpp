@@ -1,11 +1,12 @@
+#include "backends/pulse/pulse_mixer.h"
+#include "backends/pulse/pulse_output.h"
 #include "media/system_volume.h"
 #include "media/track_commands.h"
 #include "monitor_recorder.h"
-#include "backends/pulse/pulse_mixer.h"
-#include "backends/pulse/pulse_output.h"
 #include "platform/system_clock.h"
 #include "private_server.h"
 #include "test_files.h"
+#include "test_sink.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +19,7 @@ namespace {
 // On the test server: the default sink's volume is what is heard on its monitor.
 TEST(PulseVolume, SetSystemVolumeChangesTheLevelHeard)
 {
-    if (!std::getenv("PULSE_SERVER"))
-        GTEST_SKIP() << "no test sound server (run through scripts/with-test-env)";
+    SKIP_WITHOUT_TEST_SINK();
     platform::SystemClock clock;
     std::atomic<int> volumeEvents = 0;
     SystemVolume volume(platform::pulse::pulseMixerFactory(), [&](SystemVolume::Event e) {
@@ -87,8 +87,7 @@ class PulseSinks : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!std::getenv("PULSE_SERVER"))
-            GTEST_SKIP() << "no test sound server (run through scripts/with-test-env)";
+        SKIP_WITHOUT_TEST_SINK();
         surroundModule = pactl("load-module module-null-sink sink_name=surround channels=6 "
                                "channel_map=front-left,front-right,rear-left,rear-right,"
                                "front-center,lfe");
@@ -181,8 +180,7 @@ namespace {
 
 TEST(PulseLateServer, VolumeOpensWhenTheServerComesAndClosesWhenItGoes)
 {
-    if (!std::getenv("PULSE_SERVER"))
-        GTEST_SKIP() << "no test sound server (run through scripts/with-test-env)";
+    SKIP_WITHOUT_TEST_SINK();
     // Every connection made in this test, and again later, goes to the late server.
     test::PrivateServer server;
     SystemVolume volume(platform::pulse::pulseMixerFactory(), [](SystemVolume::Event) {});

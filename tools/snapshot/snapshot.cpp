@@ -13,7 +13,6 @@
 
 #include "app/application.h"
 #include "app/globals.h"
-#include "media/simulated_mixer.h"
 #include "backends/qt/fonts.h"
 #include "backends/qt/pictures.h"
 #include "backends/qt/qt_event_loop.h"
@@ -22,6 +21,7 @@
 #include "backends/qt/qt_view_factory.h"
 #include "backends/qt/top_level_widget.h"
 #include "backends/qt/window_view.h"
+#include "media/simulated_mixer.h"
 #include "runtime/runtime.h"
 #include "ui/segment_reader.h"
 #include "ui/templates/segment.h"
@@ -36,7 +36,10 @@
 #include <QLinearGradient>
 #include <QPainter>
 
+#include <charconv>
 #include <iostream>
+#include <optional>
+#include <string_view>
 
 namespace {
 
@@ -96,6 +99,18 @@ int usage()
                  "       snapshot OUTDIR --hall DIR\n"
                  "  writes OUTDIR/<id>.png for each window (ids in hex, e.g. 0x52010001)\n";
     return 2;
+}
+
+// A window id in hex, with or without 0x; nothing for any other word.
+std::optional<ui::WindowId> windowId(std::string_view text)
+{
+    if (text.starts_with("0x") || text.starts_with("0X"))
+        text.remove_prefix(2);
+    ui::WindowId id = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id, 16);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return id;
 }
 
 bool save(const QImage& picture, const QDir& out, ui::WindowId id)
@@ -163,13 +178,20 @@ int main(int argc, char** argv)
     QtProcess process;
     platform::Platform platform { loop, dialogs, process };
     QDir out(QString::fromLocal8Bit(argv[1]));
-    out.mkpath(QStringLiteral("."));
+    if (!out.mkpath(QStringLiteral("."))) {
+        std::cerr << "snapshot: cannot make the folder " << argv[1] << '\n';
+        return 1;
+    }
     if (argc == 4 && std::string(argv[2]) == "--hall")
         return snapshotHall(platform, out, argv[3]);
 
     std::vector<ui::WindowId> windows;
-    for (int i = next; i < argc; ++i)
-        windows.push_back(static_cast<ui::WindowId>(std::stoul(argv[i], nullptr, 16)));
+    for (int i = next; i < argc; ++i) {
+        auto id = windowId(argv[i]);
+        if (!id)
+            return usage();
+        windows.push_back(*id);
+    }
     if (windows.empty()) {
         try {
             for (const auto& window :

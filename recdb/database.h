@@ -55,42 +55,46 @@ public:
     static constexpr std::int64_t countersWaitMillis = 2000;
 
     // Record count (negative read as 0) and next id from the header.
-    int readCounters(std::int32_t& count, std::int32_t& nextId);
+    [[nodiscard]] int readCounters(std::int32_t& count, std::int32_t& nextId);
     // readCounters under the lock of the counters, waiting up to waitMillis when busy.
-    int lockedCounters(std::int32_t& count, std::int32_t& nextId, std::int64_t waitMillis = 0);
+    [[nodiscard]] int lockedCounters(
+        std::int32_t& count, std::int32_t& nextId, std::int64_t waitMillis = 0);
 
-    int appendBlank();
+    [[nodiscard]] int appendBlank();
     // The current record's id as stored: negative when the record is marked deleted.
-    int readRecordId(std::int32_t& id);
-    int markDeleted();
-    int pack();
-    int readField(const Field& field, runtime::Value& value);
+    [[nodiscard]] int readRecordId(std::int32_t& id);
+    [[nodiscard]] int markDeleted();
+    [[nodiscard]] int pack();
+    [[nodiscard]] int readField(const Field& field, runtime::Value& value);
     // The blocks of the current record's chain in a memo or byte-set field, checked whole.
-    int chainOfField(const Field& field, std::vector<std::int32_t>& blocks);
+    [[nodiscard]] int chainOfField(const Field& field, std::vector<std::int32_t>& blocks);
     // The blocks of the auxiliary file's free list, checked; none without an auxiliary file.
-    int freeBlocks(std::vector<std::int32_t>& blocks);
-    int writeField(const Field& field, const runtime::Value& value);
+    [[nodiscard]] int freeBlocks(std::vector<std::int32_t>& blocks);
+    [[nodiscard]] int writeField(const Field& field, const runtime::Value& value);
     // Every record, with the given fields of this database in that order: what readRecordId
     // and readField give record after record, but read at one moment under one shared lock
     // of the counters and records, in reads of many records each, and the chains from one
-    // read of the auxiliary file. Where a writer holds part of the files, or that read fails, it reads
-    // record by record instead. The result is 0 or the failure to read the record count.
-    int readAllRecords(const std::vector<const Field*>& which, std::vector<StoredRecord>& records);
+    // read of the auxiliary file. Where a writer holds part of the files, or that read fails, it
+    // reads record by record instead. The result is 0 or the failure to read the record count.
+    [[nodiscard]] int readAllRecords(
+        const std::vector<const Field*>& which, std::vector<StoredRecord>& records);
 
     std::int64_t current = 0; // -1 before the first record ... count after the last
 
 private:
     Database(FileSystem& fs, int fd, bool readOnly);
-    int check(bool readOnly, bool exclusive, const std::string& nativePath);
-    int checkHeader(bool readOnly);
-    int checkFieldTable(const std::vector<unsigned char>& table);
+    [[nodiscard]] int check(bool readOnly, bool exclusive, const std::string& nativePath);
+    [[nodiscard]] int checkHeader(bool readOnly);
+    [[nodiscard]] int checkFieldTable(const std::vector<unsigned char>& table);
     std::int64_t recordOffset(std::int64_t index) const { return dataStart_ + index * recordSize_; }
-    int dropDeletedChains(const unsigned char* record);
-    int readIdLocked(std::int64_t start, std::int32_t& id);
+    [[nodiscard]] int dropDeletedChains(const unsigned char* record);
+    [[nodiscard]] int readIdLocked(std::int64_t start, std::int32_t& id);
     // readField without the empty value on failure.
-    int readStored(const Field& field, runtime::Value& value);
-    int readAllAtOnce(const std::vector<const Field*>& which, std::vector<StoredRecord>& records);
-    int readOneByOne(const std::vector<const Field*>& which, std::vector<StoredRecord>& records);
+    [[nodiscard]] int readStored(const Field& field, runtime::Value& value);
+    [[nodiscard]] int readAllAtOnce(
+        const std::vector<const Field*>& which, std::vector<StoredRecord>& records);
+    [[nodiscard]] int readOneByOne(
+        const std::vector<const Field*>& which, std::vector<StoredRecord>& records);
 
     FileSystem& fs_;
     LockedFile file_;

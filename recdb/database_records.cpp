@@ -175,7 +175,7 @@ int Database::pack()
             if (load<std::int32_t>(record) < 0) {
                 // A chain that cannot be freed stays allocated: losing a few blocks of the
                 // auxiliary file is better than stopping halfway through the move.
-                dropDeletedChains(record);
+                static_cast<void>(dropDeletedChains(record));
                 dropped = true;
                 continue;
             }

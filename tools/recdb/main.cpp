@@ -142,8 +142,10 @@ int append(const std::string& path, const std::vector<std::string>& values)
         if (int code = database->writeField(fields[i], parsed[i])) {
             // A half-filled record is no append: it is taken out again (marked deleted at
             // least, when another process keeps the file from being packed now).
-            database->markDeleted();
-            database->pack();
+            if (database->markDeleted() != recdb::Ok)
+                std::fputs("recdb: the half-written record could not be taken out\n", stderr);
+            else
+                static_cast<void>(database->pack()); // another process may hold the file now
             return report(code);
         }
     }

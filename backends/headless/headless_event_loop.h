@@ -69,7 +69,7 @@ private:
     HeadlessClock& clock_;
     const std::thread::id loopThread_;
 
-    // mutex_ guards everything below; taken after the clock's mutex, never before it.
+    // mutex_ guards everything below. Lock order: docs/architecture.md.
     mutable platform::OwnedMutex mutex_;
     std::deque<Posted> posted_;
     std::map<TimerId, Timer> timers_;

@@ -51,8 +51,9 @@ TEST(Screenshots, EveryCommittedPictureIsWhatTheProgramDrawsPixelForPixel)
         ASSERT_FALSE(before.isNull());
         ASSERT_FALSE(now.isNull()) << "not rendered";
         ASSERT_EQ(now.size(), before.size());
-        EXPECT_EQ(differingPixels(before, now), 0)
-            << "pixels differ of " << qsizetype(before.width()) * before.height();
+        const qsizetype differing = differingPixels(before, now);
+        EXPECT_EQ(differing, 0) << differing << " of "
+                                << qsizetype(before.width()) * before.height() << " pixels differ";
     }
 }
 

@@ -75,13 +75,13 @@ private:
     // Loop thread: a new context for a kept connection, connected or about to retry.
     void reconnectLocked();
     void onStateLocked();
+    // Lock's bookkeeping of who holds the loop lock.
+    void noteLocked() const;
+    void noteUnlocking() const;
 
     pa_threaded_mainloop* loop_;
     pa_context* context_;
     std::string clientName_;
-    void noteLocked() const;
-    void noteUnlocking() const;
-
     // The thread that holds the loop lock through Lock, and how often (the lock is
     // recursive); the depth is touched only by that thread under the lock.
     mutable std::atomic<std::thread::id> holder_ {};

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 
 namespace recdb {
 
@@ -79,6 +81,19 @@ bool LockedFile::holdsByte(std::int64_t offset) const
 {
     auto at = firstHoldFrom(holds_, offset);
     return at != holds_.end() && at->first == offset;
+}
+
+void LockedFile::assertHoldsByte(std::int64_t offset) const
+{
+#ifndef NDEBUG
+    if (lockFree_ || wholeDepth_ > 0 || holdsByte(offset))
+        return;
+    std::fprintf(stderr, "the record at offset %lld is used without its lock\n",
+        static_cast<long long>(offset));
+    std::abort();
+#else
+    (void)offset;
+#endif
 }
 
 int LockedFile::lockByte(std::int64_t offset)

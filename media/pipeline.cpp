@@ -28,33 +28,33 @@ std::size_t blockCapacity(const TrackInfo& info)
 
 } // namespace
 
-std::unique_ptr<Pipeline> Pipeline::open(
-    platform::Clock& clock, const std::string& nativePath, const OutputFactory& makeOutput)
+std::unique_ptr<Pipeline> Pipeline::open(platform::Clock& clock, const std::string& nativePath)
 {
     auto file = TrackFile::open(nativePath);
     if (!file)
         return nullptr;
     const FrameHeader& header = file->info().header;
-    AudioFormat format { header.sampleRate, header.mono ? 1 : 2 };
-    auto decoder = MpegDecoder::create(format);
-    auto output = makeOutput();
-    if (!decoder || !output || !output->open(format))
+    auto decoder = MpegDecoder::create({ header.sampleRate, header.mono ? 1 : 2 });
+    if (!decoder)
         return nullptr;
-    return std::unique_ptr<Pipeline>(
-        new Pipeline(clock, std::move(*file), std::move(output), std::move(decoder)));
+    return std::unique_ptr<Pipeline>(new Pipeline(clock, std::move(*file), std::move(decoder)));
 }
 
-Pipeline::Pipeline(platform::Clock& clock, TrackFile file, std::unique_ptr<AudioOutput> output,
-    std::unique_ptr<MpegDecoder> decoder)
+Pipeline::Pipeline(platform::Clock& clock, TrackFile file, std::unique_ptr<MpegDecoder> decoder)
     : clock_(clock)
     , file_(std::move(file))
-    , output_(std::move(output))
     , decoder_(std::move(decoder))
     , chunks_(clock, chunksAhead)
     , ring_(clock, blockCapacity(file_.info()))
     , bytesPerFrame_(file_.info().header.mono ? 2 : 4)
     , totalSamples_(file_.info().totalSamples)
 {
+}
+
+AudioFormat Pipeline::format() const
+{
+    const FrameHeader& header = file_.info().header;
+    return { header.sampleRate, header.mono ? 1 : 2 };
 }
 
 Pipeline::~Pipeline()
@@ -64,12 +64,14 @@ Pipeline::~Pipeline()
     chunks_.close();
     for (auto& stage : stages_)
         stage->join();
-    output_->reset();
+    if (output_)
+        output_->reset();
 }
 
-void Pipeline::start(
-    std::shared_ptr<NotifyTarget> notify, int startPercent, std::function<void()> ended)
+void Pipeline::start(std::unique_ptr<AudioOutput> output, std::shared_ptr<NotifyTarget> notify,
+    int startPercent, std::function<void()> ended)
 {
+    output_ = std::move(output);
     notify_ = std::move(notify);
     ended_ = std::move(ended);
     std::optional<ReadPosition> primed;
@@ -125,44 +127,56 @@ std::optional<TrackInfo> Pipeline::countFrames()
     return counted;
 }
 
-Pipeline::ReadPosition Pipeline::primeDevice()
+// Samples decoded before the stages run: what the device did not take must fit in the ring
+// with the one frame decoding may run over, so nothing waits.
+std::size_t Pipeline::mostAhead() const
 {
-    // All the device takes now (it may start only once full), and never more than the ring
-    // can hold should the device take less after all, so nothing here waits.
-    const std::size_t wanted
-        = std::min(output_->state().freeBytes, (ring_.blockCount() - 1) * ring_.blockCapacity());
-    std::vector<std::uint8_t> samples;
-    samples.reserve(wanted);
-    std::vector<std::uint8_t> beyond; // the frame that did not fit
-    ReadPosition at { startOffset(0), 0 };
+    return (ring_.blockCount() - 1) * ring_.blockCapacity();
+}
+
+void Pipeline::decodeAhead()
+{
+    const FrameHeader& header = file_.info().header;
+    decodeFirstSamples(std::min(mostAhead(), std::size_t(header.sampleRate) * bytesPerFrame_));
+}
+
+void Pipeline::decodeFirstSamples(std::size_t wanted)
+{
+    if (!firstRead_)
+        firstRead_ = ReadPosition { startOffset(0), 0 };
+    ReadPosition& at = *firstRead_;
     std::vector<std::uint8_t> chunk(chunkSize);
-    for (bool more = true; more && samples.size() < wanted && at.chunks < primeChunks;) {
+    while (moreToDecode_ && firstSamples_.size() < wanted) {
+        MpegDecoder::Frame frame = decoder_->decodeFrame();
+        if (frame.status == MpegDecoder::Status::frame) {
+            firstSamples_.insert(firstSamples_.end(), frame.samples.begin(), frame.samples.end());
+            continue;
+        }
+        if (frame.status == MpegDecoder::Status::failed || at.chunks >= primeChunks) {
+            moreToDecode_ = false;
+            break;
+        }
         long n = file_.read(at.offset, chunk.data(), chunk.size());
         // The reader stage meets a failed read or the end of the file again, and ends there.
-        if (n <= 0 || !decoder_->feed({ chunk.data(), std::size_t(n) }))
+        if (n <= 0 || !decoder_->feed({ chunk.data(), std::size_t(n) })) {
+            moreToDecode_ = false;
             break;
+        }
         at.offset += n;
         ++at.chunks;
-        for (;;) {
-            MpegDecoder::Frame frame = decoder_->decodeFrame();
-            if (frame.status != MpegDecoder::Status::frame) {
-                more = frame.status == MpegDecoder::Status::needMore;
-                break;
-            }
-            if (samples.size() + frame.samples.size() > wanted) {
-                beyond.assign(frame.samples.begin(), frame.samples.end());
-                more = false;
-                break;
-            }
-            samples.insert(samples.end(), frame.samples.begin(), frame.samples.end());
-        }
     }
-    std::size_t taken = samples.empty() ? 0 : output_->write(samples);
+}
+
+Pipeline::ReadPosition Pipeline::primeDevice()
+{
+    // All the device takes now, to the sample: it may start only once full.
+    decodeFirstSamples(std::min(output_->state().freeBytes, mostAhead()));
+    std::size_t taken = firstSamples_.empty() ? 0 : output_->write(firstSamples_);
     wroteAny_ = taken > 0;
     // The rest goes to the output stage through the ring, in order.
-    queueSamples(std::span<const std::uint8_t>(samples).subspan(taken));
-    queueSamples(beyond);
-    return at;
+    queueSamples(std::span<const std::uint8_t>(firstSamples_).subspan(taken));
+    firstSamples_ = {};
+    return *firstRead_;
 }
 
 void Pipeline::readStage(ReadPosition at, bool counted)

@@ -24,10 +24,7 @@ PulseOutput::PulseOutput(std::shared_ptr<PulseConnection> connection)
 PulseOutput::~PulseOutput()
 {
     PulseConnection::Lock lock(*connection_);
-    if (drain_) {
-        pa_operation_cancel(drain_);
-        pa_operation_unref(drain_);
-    }
+    cancelDrainLocked();
     if (stream_) {
         pa_stream_set_state_callback(stream_, nullptr, nullptr);
         pa_stream_disconnect(stream_);
@@ -87,6 +84,8 @@ std::size_t PulseOutput::write(std::span<const std::uint8_t> bytes)
     n -= n % format_.bytesPerFrame();
     if (n == 0 || pa_stream_write(stream_, bytes.data(), n, nullptr, 0, PA_SEEK_RELATIVE) < 0)
         return 0;
+    // A drain still running belongs to what was written before; its end is not this one's.
+    cancelDrainLocked();
     written_ += n;
     drainedAt_.reset();
     return n;
@@ -116,7 +115,11 @@ void PulseOutput::resume()
 void PulseOutput::reset()
 {
     PulseConnection::Lock lock(*connection_);
-    if (!brokenLocked())
+    cancelDrainLocked();
+    bool drained = drainedAt_ && pa_rtclock_now() >= *drainedAt_;
+    drainedAt_.reset();
+    // A stream played out holds nothing to drop: no round trip to the server.
+    if (!brokenLocked() && !drained)
         connection_->waitFor(
             pa_stream_flush(stream_, PulseConnection::signalSuccess, connection_.get()));
     played_ = written_;
@@ -125,9 +128,35 @@ void PulseOutput::reset()
 void PulseOutput::drain()
 {
     PulseConnection::Lock lock(*connection_);
-    if (brokenLocked() || drain_)
+    if (brokenLocked() || drain_ || drainedAt_)
         return;
-    drain_ = pa_stream_drain(stream_, PulseConnection::signalSuccess, connection_.get());
+    drain_ = pa_stream_drain(
+        stream_,
+        [](pa_stream*, int success, void* self) {
+            if (success)
+                static_cast<PulseOutput*>(self)->drainedLocked();
+        },
+        this);
+}
+
+void PulseOutput::drainedLocked()
+{
+    // The buffer is empty, but the sink still holds its latency's worth of sound.
+    pa_usec_t latency = 0;
+    int negative = 0;
+    if (pa_stream_get_latency(stream_, &latency, &negative) != 0 || negative)
+        latency = 0;
+    drainedAt_ = pa_rtclock_now() + latency;
+    connection_->signal();
+}
+
+void PulseOutput::cancelDrainLocked()
+{
+    if (!drain_)
+        return;
+    pa_operation_cancel(drain_);
+    pa_operation_unref(drain_);
+    drain_ = nullptr;
 }
 
 media::OutputState PulseOutput::state()
@@ -137,14 +166,12 @@ media::OutputState PulseOutput::state()
     if (drain_ && pa_operation_get_state(drain_) != PA_OPERATION_RUNNING) {
         pa_operation_unref(drain_);
         drain_ = nullptr;
-        // The buffer is empty, but the sink still holds its latency's worth of sound.
-        pa_usec_t latency = 0;
-        int negative = 0;
-        if (pa_stream_get_latency(stream_, &latency, &negative) != 0 || negative)
-            latency = 0;
-        drainedAt_ = pa_rtclock_now() + latency;
+        // A drain the server refused still ends: what was written is all there is.
+        if (!drainedAt_)
+            drainedLocked();
     }
-    if (brokenLocked() || (drainedAt_ && pa_rtclock_now() >= *drainedAt_)) {
+    const pa_usec_t now = pa_rtclock_now();
+    if (brokenLocked() || (drainedAt_ && now >= *drainedAt_)) {
         played_ = written_;
     } else {
         // The stream's clock says which sample is being heard now; it stops while corked.
@@ -156,8 +183,10 @@ media::OutputState PulseOutput::state()
             played_ = std::clamp<std::uint64_t>(bytes, played_, std::max(played_, most));
         }
         s.freeBytes = pa_stream_writable_size(stream_);
-        s.delay = platform::Millis(
-            (written_ - played_) / format_.bytesPerFrame() * 1000 / format_.sampleRate);
+        // Once the drain is done the server says exactly when the last sample is heard.
+        s.delay = drainedAt_ ? platform::Millis((*drainedAt_ - now + 999) / 1000)
+                             : platform::Millis((written_ - played_) / format_.bytesPerFrame()
+                                 * 1000 / format_.sampleRate);
     }
     s.playedBytes = played_;
     s.queuedBytes = written_ - played_;

@@ -8,23 +8,21 @@
 namespace media {
 namespace {
 
-constexpr std::size_t chunkSize = 16 * 1024;
-constexpr std::size_t chunksAhead = 8;
+// Large enough that the reader wakes a few times a minute, not for every few frames.
+constexpr std::size_t chunkSize = 64 * 1024;
+constexpr std::size_t chunksAhead = 4;
 // Chunks read before a track without a trustworthy frame count is walked, so it starts at once.
-constexpr std::size_t chunksBeforeCount = 2;
+constexpr std::size_t chunksBeforeCount = 1;
 // Most chunks read on the starting thread to fill the device before the stages run, so the
 // first sound waits for no thread to be scheduled: a second of audio up to 448 kbit/s.
-constexpr std::size_t primeChunks = 4;
+constexpr std::size_t primeChunks = 1;
 // How long the output stage leaves the device to play: a quarter of what it holds, so three
 // quarters are left when it is refilled, within these bounds; less when a percent is due.
 constexpr platform::Millis shortestPoll = 5;
 constexpr platform::Millis longestPoll = 250;
 
-// One frame's samples at the forced output format; a larger decode spans blocks.
-std::size_t blockCapacity(const TrackInfo& info)
-{
-    return 1152 * (info.header.mono ? 1 : 2) * 2;
-}
+// The most samples one frame decodes to: 1152 stereo samples of two bytes.
+constexpr std::size_t largestFrameSamples = 1152 * 2 * 2;
 
 } // namespace
 
@@ -45,7 +43,8 @@ Pipeline::Pipeline(platform::Clock& clock, TrackFile file, std::unique_ptr<MpegD
     , file_(std::move(file))
     , decoder_(std::move(decoder))
     , chunks_(clock, chunksAhead)
-    , ring_(clock, blockCapacity(file_.info()))
+    , spareChunks_(clock)
+    , ring_(clock)
     , bytesPerFrame_(file_.info().header.mono ? 2 : 4)
     , totalSamples_(file_.info().totalSamples)
 {
@@ -131,7 +130,7 @@ std::optional<TrackInfo> Pipeline::countFrames()
 // with the one frame decoding may run over, so nothing waits.
 std::size_t Pipeline::mostAhead() const
 {
-    return (ring_.blockCount() - 1) * ring_.blockCapacity();
+    return OutputRing::capacity - largestFrameSamples;
 }
 
 void Pipeline::decodeAhead()
@@ -186,7 +185,10 @@ void Pipeline::readStage(ReadPosition at, bool counted)
             countFrames();
             counted = true;
         }
-        std::vector<std::uint8_t> chunk(chunkSize);
+        // A chunk the decoder is done with is read into again, not allocated and zeroed anew.
+        std::vector<std::uint8_t> chunk
+            = spareChunks_.tryPop().value_or(std::vector<std::uint8_t>());
+        chunk.resize(chunkSize);
         long n = file_.read(at.offset, chunk.data(), chunk.size());
         // A read error ends the stream early, like the end of the file.
         chunk.resize(std::max(0L, n));
@@ -207,6 +209,8 @@ void Pipeline::decodeStage()
             auto chunk = chunks_.pop();
             if (!chunk || chunk->empty() || !decoder_->feed(*chunk))
                 break;
+            // The decoder keeps its own copy of what it was fed.
+            spareChunks_.push(std::move(*chunk));
             continue;
         }
         queueSamples(frame.samples);
@@ -214,17 +218,15 @@ void Pipeline::decodeStage()
     ring_.finish();
 }
 
-std::size_t Pipeline::queueSamples(std::span<const std::uint8_t> samples)
+void Pipeline::queueSamples(std::span<const std::uint8_t> samples)
 {
-    std::size_t blocks = 0;
-    for (auto rest = samples; !rest.empty(); ++blocks) {
-        auto block = ring_.waitForFreeBlock();
-        std::size_t n = std::min(block.size(), rest.size());
-        std::memcpy(block.data(), rest.data(), n);
-        ring_.commitFilled(n);
-        rest = rest.subspan(n);
+    while (!samples.empty()) {
+        auto space = ring_.waitForSpace();
+        std::size_t n = std::min(space.size(), samples.size());
+        std::memcpy(space.data(), samples.data(), n);
+        ring_.commit(n);
+        samples = samples.subspan(n);
     }
-    return blocks;
 }
 
 void Pipeline::reportProgress(const OutputState& state)
@@ -272,13 +274,20 @@ bool Pipeline::writeTrack()
         if (state.failed)
             return false;
         reportProgress(state);
-        auto next = ring_.waitForFilledBlock(pollInterval(state));
+        if (state.freeBytes == 0) {
+            clock_.sleep(pollInterval(state));
+            continue;
+        }
+        auto next = ring_.waitForFilled(pollInterval(state));
         if (next.finished)
             return true;
-        if (next.block) {
-            writeBlock(*next.block);
-            ring_.release();
-        }
+        // As much as the device asks for in one write; it keeps the rest for later.
+        std::size_t n
+            = output_->write(next.bytes.first(std::min(next.bytes.size(), state.freeBytes)));
+        wroteAny_ = wroteAny_ || n > 0;
+        ring_.release(n);
+        if (n < next.bytes.size())
+            clock_.sleep(pollInterval(output_->state()));
     }
 }
 
@@ -293,20 +302,6 @@ void Pipeline::drainTrack()
         if (state.queuedBytes == 0)
             return;
         clock_.sleep(std::clamp<platform::Millis>(state.delay, 1, pollInterval(state)));
-    }
-}
-
-void Pipeline::writeBlock(std::span<const std::uint8_t> block)
-{
-    while (!block.empty()) {
-        std::size_t n = output_->write(block);
-        wroteAny_ = wroteAny_ || n > 0;
-        block = block.subspan(n);
-        if (!block.empty()) {
-            OutputState state = output_->state();
-            reportProgress(state);
-            clock_.sleep(pollInterval(state));
-        }
     }
 }
 

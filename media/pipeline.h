@@ -70,14 +70,14 @@ private:
     // stage; nothing when the walk was cut short.
     std::optional<TrackInfo> countFrames();
     void decodeStage();
-    // Decoder or starting thread: copies one frame's samples into the ring; the blocks used.
-    std::size_t queueSamples(std::span<const std::uint8_t> samples);
+    // Decoder or starting thread: copies samples into the ring, waiting for room.
+    void queueSamples(std::span<const std::uint8_t> samples);
     void outputStage();
-    // Output thread: hands every decoded block to the device; false when the device failed.
+    // Output thread: hands every decoded sample to the device, as much at a time as it takes;
+    // false when the device failed.
     bool writeTrack();
     // Output thread: waits until the device has played out what it holds.
     void drainTrack();
-    void writeBlock(std::span<const std::uint8_t> block);
     void reportProgress(const OutputState& state);
     // Output thread: how long the device may be left to play.
     platform::Millis pollInterval(const OutputState& state) const;
@@ -87,6 +87,7 @@ private:
     std::unique_ptr<AudioOutput> output_;
     std::unique_ptr<MpegDecoder> decoder_;
     MessageQueue<std::vector<std::uint8_t>> chunks_; // an empty chunk ends the stream
+    MessageQueue<std::vector<std::uint8_t>> spareChunks_; // fed to the decoder, to read into again
     OutputRing ring_;
     const std::uint64_t bytesPerFrame_;
 

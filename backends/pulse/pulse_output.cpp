@@ -87,7 +87,9 @@ std::size_t PulseOutput::write(std::span<const std::uint8_t> bytes)
     // A drain still running belongs to what was written before; its end is not this one's.
     cancelDrainLocked();
     written_ += n;
+    draining_ = false;
     drainedAt_.reset();
+    expectedEnd_.reset();
     return n;
 }
 
@@ -98,6 +100,28 @@ void PulseOutput::corkLocked(bool cork)
     if (pa_operation* op = pa_stream_cork(stream_, cork, nullptr, nullptr))
         pa_operation_unref(op);
     paused_ = cork;
+    // The clock stops while corked: a drain's end is foreseen again once it runs.
+    expectedEnd_.reset();
+    if (!cork && draining_)
+        foreseeEndLocked();
+}
+
+void PulseOutput::foreseeEndLocked()
+{
+    pa_usec_t heard = 0;
+    if (paused_ || pa_stream_get_time(stream_, &heard) != 0)
+        return;
+    const pa_sample_spec* spec = pa_stream_get_sample_spec(stream_);
+    std::uint64_t heardBytes = pa_usec_to_bytes(heard, spec);
+    std::uint64_t left = written_ > heardBytes ? written_ - heardBytes : 0;
+    expectedEnd_ = pa_rtclock_now() + pa_bytes_to_usec(left, spec);
+}
+
+std::optional<pa_usec_t> PulseOutput::endLocked() const
+{
+    if (drainedAt_ && expectedEnd_)
+        return std::min(*drainedAt_, *expectedEnd_);
+    return drainedAt_ ? drainedAt_ : expectedEnd_;
 }
 
 void PulseOutput::pause()
@@ -116,9 +140,13 @@ void PulseOutput::reset()
 {
     PulseConnection::Lock lock(*connection_);
     cancelDrainLocked();
-    bool drained = drainedAt_ && pa_rtclock_now() >= *drainedAt_;
+    std::optional<pa_usec_t> end = endLocked();
+    bool drained = end && pa_rtclock_now() >= *end;
+    draining_ = false;
     drainedAt_.reset();
-    // A stream played out holds nothing to drop: no round trip to the server.
+    expectedEnd_.reset();
+    // A stream played out holds nothing to drop (a tail the clock foresaw a moment early is
+    // left to sound): no round trip to the server.
     if (!brokenLocked() && !drained)
         connection_->waitFor(
             pa_stream_flush(stream_, PulseConnection::signalSuccess, connection_.get()));
@@ -128,8 +156,12 @@ void PulseOutput::reset()
 void PulseOutput::drain()
 {
     PulseConnection::Lock lock(*connection_);
-    if (brokenLocked() || drain_ || drainedAt_)
+    if (brokenLocked() || draining_)
         return;
+    draining_ = true;
+    // The stream's clock runs smoothly now, and foresees the end of the sound better than
+    // the drain's report, which reaches us after the server's next rounds.
+    foreseeEndLocked();
     drain_ = pa_stream_drain(
         stream_,
         [](pa_stream*, int success, void* self) {
@@ -171,7 +203,8 @@ media::OutputState PulseOutput::state()
             drainedLocked();
     }
     const pa_usec_t now = pa_rtclock_now();
-    if (brokenLocked() || (drainedAt_ && now >= *drainedAt_)) {
+    const std::optional<pa_usec_t> end = endLocked();
+    if (brokenLocked() || (end && now >= *end)) {
         played_ = written_;
     } else {
         // The stream's clock says which sample is being heard now; it stops while corked.
@@ -179,14 +212,14 @@ media::OutputState PulseOutput::state()
         if (pa_stream_get_time(stream_, &heard) == 0) {
             std::uint64_t bytes = pa_usec_to_bytes(heard, pa_stream_get_sample_spec(stream_));
             // Until the drain is heard out, keep at least one frame queued.
-            std::uint64_t most = drainedAt_ ? written_ - format_.bytesPerFrame() : written_;
+            std::uint64_t most = end ? written_ - format_.bytesPerFrame() : written_;
             played_ = std::clamp<std::uint64_t>(bytes, played_, std::max(played_, most));
         }
         s.freeBytes = pa_stream_writable_size(stream_);
-        // Once the drain is done the server says exactly when the last sample is heard.
-        s.delay = drainedAt_ ? platform::Millis((*drainedAt_ - now + 999) / 1000)
-                             : platform::Millis((written_ - played_) / format_.bytesPerFrame()
-                                 * 1000 / format_.sampleRate);
+        // Once the end is known, exactly when the last sample is heard.
+        s.delay = end ? platform::Millis((*end - now + 999) / 1000)
+                      : platform::Millis((written_ - played_) / format_.bytesPerFrame() * 1000
+                          / format_.sampleRate);
     }
     s.playedBytes = played_;
     s.queuedBytes = written_ - played_;

@@ -11,14 +11,13 @@ public:
     {
     }
 
+    // Left paused while no track uses it, so an idle sound server may let its sink sleep.
     ~KeptOutput() override
     {
         if (!device_)
             return;
         device_->reset();
-        // The next track must not start into a stream left paused.
-        if (paused_)
-            device_->resume();
+        device_->pause();
     }
 
     bool open(const AudioFormat& format) override
@@ -26,6 +25,7 @@ public:
         device_ = keeper_->deviceFor(format);
         if (!device_)
             return false;
+        device_->resume();
         playedAtOpen_ = device_->state().playedBytes;
         return true;
     }
@@ -35,17 +35,8 @@ public:
         return device_->write(bytes);
     }
 
-    void pause() override
-    {
-        paused_ = true;
-        device_->pause();
-    }
-
-    void resume() override
-    {
-        paused_ = false;
-        device_->resume();
-    }
+    void pause() override { device_->pause(); }
+    void resume() override { device_->resume(); }
 
     void reset() override { device_->reset(); }
     void drain() override { device_->drain(); }
@@ -61,7 +52,6 @@ private:
     std::shared_ptr<OutputKeeper> keeper_;
     std::shared_ptr<AudioOutput> device_;
     std::uint64_t playedAtOpen_ = 0;
-    bool paused_ = false;
 };
 
 bool sameFormat(const AudioFormat& a, const AudioFormat& b)

@@ -18,8 +18,8 @@ class OutputKeeper : public std::enable_shared_from_this<OutputKeeper> {
 public:
     static std::shared_ptr<OutputKeeper> create(OutputFactory makeDevice);
 
-    // Outputs that open onto the kept device; each counts what it played from its own open,
-    // and leaves the device flushed and playing (not paused) when it goes.
+    // Outputs that open onto the kept device, playing; each counts what it played from its
+    // own open, and leaves the device flushed and paused when it goes.
     OutputFactory outputs();
 
     // The kept device at `format`, made anew when there is none, it failed or its format

@@ -196,20 +196,22 @@ TEST_F(NextTrack, NewDeviceOnlyForANewFormatOrAFailedOne)
     EXPECT_EQ(record->opened, opened + 1);
 }
 
-TEST_F(NextTrack, TrackReplacedWhilePausedLeavesTheDevicePlaying)
+TEST_F(NextTrack, DeviceRestsPausedBetweenTracksAndPlaysForTheNext)
 {
     commands.playMusicFile(track("cbr_stereo_44k.mp3"), 0, target);
     clock.advance(500);
     commands.pausePlaying();
     ASSERT_TRUE(record->paused);
     playAndExpectEndIn(track("cbr_stereo_44k.mp3"), 3000);
-    EXPECT_FALSE(record->paused);
+    clock.advance(100);
+    EXPECT_TRUE(record->paused) << "left playing silence after the end";
 
     commands.playMusicFile(track("cbr_stereo_44k.mp3"), 0, target);
-    clock.advance(500);
-    commands.pausePlaying();
-    commands.stopPlaying();
     EXPECT_FALSE(record->paused);
+    clock.advance(500);
+    commands.stopPlaying();
+    EXPECT_TRUE(record->paused);
+    playAndExpectEndIn(track("vbr_xing.mp3"), 3000);
 }
 
 } // namespace

@@ -4,8 +4,8 @@
 #include "app/hall_import.h"
 #include "app/show_tables.h"
 
-#include "platform/posix/files.h"
 #include "platform/posix/path.h"
+#include "platform/whole_files.h"
 #include "recdb/error_codes.h"
 #include "recdb/file_check.h"
 #include "runtime/file_names.h"

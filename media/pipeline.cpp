@@ -28,10 +28,10 @@ std::size_t blockCapacity(const TrackInfo& info)
 
 } // namespace
 
-std::unique_ptr<Pipeline> Pipeline::open(
-    platform::Clock& clock, const std::string& nativePath, const OutputFactory& makeOutput)
+std::unique_ptr<Pipeline> Pipeline::open(platform::Clock& clock, const std::string& nativePath,
+    const OutputFactory& makeOutput, platform::FileSystem& files)
 {
-    auto file = TrackFile::open(nativePath);
+    auto file = TrackFile::open(nativePath, files);
     if (!file)
         return nullptr;
     const FrameHeader& header = file->info().header;

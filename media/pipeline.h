@@ -23,11 +23,12 @@ namespace media {
 class Pipeline {
 public:
     // Nothing when the file holds no MPEG audio or the device or decoder cannot be opened.
-    static std::unique_ptr<Pipeline> open(
-        platform::Clock& clock, const std::string& nativePath, const OutputFactory& makeOutput);
+    [[nodiscard]] static std::unique_ptr<Pipeline> open(platform::Clock& clock,
+        const std::string& nativePath, const OutputFactory& makeOutput,
+        platform::FileSystem& files = platform::systemFileSystem());
     ~Pipeline();
 
-    const TrackInfo& info() const { return file_.info(); }
+    [[nodiscard]] const TrackInfo& info() const { return file_.info(); }
 
     // Starts the stages at `startPercent` (0 = the first frame). Progress goes to `notify`
     // from the output thread, as the device reports samples heard (the first as the first

@@ -25,7 +25,7 @@ void Player::play(std::shared_ptr<NotifyTarget> notify, int startPercent)
     // A paused track is replaced like a playing one, so two never share the device.
     pipeline_.reset();
     state_ = PlayState::stopped;
-    pipeline_ = Pipeline::open(services_.clock, nativePath_, services_.makeOutput);
+    pipeline_ = Pipeline::open(services_.clock, nativePath_, services_.makeOutput, services_.files);
     if (!pipeline_) {
         notify_.reset();
         return;

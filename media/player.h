@@ -23,6 +23,7 @@ enum class PlayState { stopped, playing, paused };
 struct PlayerServices {
     platform::Clock& clock;
     OutputFactory makeOutput;
+    platform::FileSystem& files = platform::systemFileSystem(); // where tracks are read
 };
 
 class Player {
@@ -39,7 +40,7 @@ public:
     void play(std::shared_ptr<NotifyTarget> notify, int startPercent);
     // Pauses a playing track or resumes a paused one; any other state stays as it is.
     void setPaused(bool pause);
-    PlayState state() const;
+    [[nodiscard]] PlayState state() const;
 
 private:
     void runMessages();

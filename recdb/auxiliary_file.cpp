@@ -125,15 +125,15 @@ std::string AuxiliaryFile::pathFor(const std::string& databasePath)
     return stem + ".EDT";
 }
 
-AuxiliaryFile::AuxiliaryFile(FileSystem& fs, int fd, bool readOnly)
+AuxiliaryFile::AuxiliaryFile(platform::FileSystem& fs, int fd, bool readOnly)
     : file_(fs, fd, readOnly)
 {
 }
 
-int AuxiliaryFile::open(FileSystem& fs, const std::string& nativePath, bool readOnly,
+int AuxiliaryFile::open(platform::FileSystem& fs, const std::string& nativePath, bool readOnly,
     bool holdWhole, std::int32_t databaseVersion, std::unique_ptr<AuxiliaryFile>& result)
 {
-    int fd = fs.open(nativePath, !readOnly);
+    int fd = fs.open(nativePath, readOnly ? platform::Access::read : platform::Access::readWrite);
     if (fd < 0)
         return AuxiliaryReadFailed;
     auto aux = std::make_unique<AuxiliaryFile>(fs, fd, readOnly);

@@ -3,7 +3,7 @@
 // blocks, with a free list of blocks to reuse and a tail that shrinks when freed.
 // Not for memo or byte-set values of other databases; one instance per open database.
 
-#include "recdb/file_system.h"
+#include "platform/file_system.h"
 #include "recdb/locked_file.h"
 
 #include <cstdint>
@@ -21,8 +21,8 @@ public:
 
     // Opens and checks the file (magic, counts, version, size repair unless read-only).
     // holdWhole keeps the whole file locked for the handle's life (exclusive share modes).
-    static int open(FileSystem& fs, const std::string& nativePath, bool readOnly, bool holdWhole,
-        std::int32_t databaseVersion, std::unique_ptr<AuxiliaryFile>& result);
+    static int open(platform::FileSystem& fs, const std::string& nativePath, bool readOnly,
+        bool holdWhole, std::int32_t databaseVersion, std::unique_ptr<AuxiliaryFile>& result);
 
     // The bytes of the chain starting at first (0: empty).
     int read(std::int32_t first, std::string& bytes);
@@ -42,7 +42,7 @@ public:
 
     LockedFile& file() { return file_; }
 
-    AuxiliaryFile(FileSystem& fs, int fd, bool readOnly);
+    AuxiliaryFile(platform::FileSystem& fs, int fd, bool readOnly);
 
 private:
     class Header;

@@ -5,7 +5,7 @@
 //
 // Not for use from several threads at once: the registry's caller serialises commands.
 
-#include "recdb/file_system.h"
+#include "platform/file_system.h"
 
 #include <cstdint>
 #include <utility>
@@ -19,7 +19,7 @@ public:
     static constexpr std::int64_t wholeRange = 0x7FFFFFFF;
 
     // Takes ownership of fd; a read-only descriptor takes shared locks.
-    LockedFile(FileSystem& fs, int fd, bool readOnly);
+    LockedFile(platform::FileSystem& fs, int fd, bool readOnly);
     ~LockedFile();
     LockedFile(const LockedFile&) = delete;
     LockedFile& operator=(const LockedFile&) = delete;
@@ -63,7 +63,7 @@ private:
     // The whole range without the bytes held one by one, as separate ranges.
     template <typename Action> int forEachGap(Action action);
 
-    FileSystem& fs_;
+    platform::FileSystem& fs_;
     int fd_;
     bool readOnly_;
     std::int64_t lockWait_ = 0;

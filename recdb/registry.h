@@ -8,9 +8,9 @@
 // interface thread) or serialise them. Other processes stay consistent through the file
 // locks and through re-reading the record count from the file.
 
+#include "platform/file_system.h"
 #include "recdb/database.h"
 #include "recdb/error_report.h"
-#include "recdb/file_system.h"
 #include "runtime/text.h"
 #include "runtime/value.h"
 
@@ -25,7 +25,7 @@ public:
     using Text = runtime::Text;
     using Alias = std::optional<Text>; // nothing: the current database
 
-    explicit Registry(ErrorReport& errors, FileSystem& fs = posixFileSystem());
+    explicit Registry(ErrorReport& errors, platform::FileSystem& fs = platform::systemFileSystem());
     ~Registry();
     Registry(const Registry&) = delete;
     Registry& operator=(const Registry&) = delete;
@@ -79,7 +79,7 @@ private:
     bool finish(int code);
 
     ErrorReport& errors_;
-    FileSystem& fs_;
+    platform::FileSystem& fs_;
     std::vector<Entry> open_; // in the order they were opened
     std::optional<std::size_t> current_;
 };

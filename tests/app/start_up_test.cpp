@@ -69,8 +69,8 @@ TEST_F(StartUp, ALongShowReachesTheTreeViewInAFewRefreshesNotOnePerSlot)
             k % 3 ? "/m/" + std::to_string(k) + ".mp3" : "" });
     writeCurrentShow(season);
     // The show left in the current table unsaved is the one to open.
-    runtime::writeIniEntry(
-        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("新建场次"));
+    ASSERT_TRUE(runtime::writeIniEntry(
+        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("新建场次")));
 
     start();
 

@@ -28,8 +28,9 @@ protected:
     }
     std::unique_ptr<LockedFile> handle()
     {
-        FileSystem& fs = posixFileSystem();
-        return std::make_unique<LockedFile>(fs, fs.open(dir.path("l.dat"), true), false);
+        platform::FileSystem& fs = platform::systemFileSystem();
+        return std::make_unique<LockedFile>(
+            fs, fs.open(dir.path("l.dat"), platform::Access::readWrite), false);
     }
 
     TempDir dir;

@@ -119,7 +119,8 @@ HandlerResult modifySlot(Application& app, HandlerArgs)
             return std::nullopt;
         app.globals.chosenStyle.clear();
         app.runtime.messageBox("修改成功！", 0);
-        renumberRecords(db);
+        // A style change moves no slot: the numbers written again are the ones already there.
+        (void)renumberRecords(db);
     }
     refreshStyleList(app);
     return std::nullopt;

@@ -22,8 +22,8 @@ public:
     // blockCapacity is the most one decoder block can hold; the block count is what fits.
     OutputRing(platform::Clock& clock, std::size_t blockCapacity);
 
-    std::size_t blockCount() const { return blocks_.size(); }
-    std::size_t blockCapacity() const { return blockCapacity_; }
+    [[nodiscard]] std::size_t blockCount() const { return blocks_.size(); }
+    [[nodiscard]] std::size_t blockCapacity() const { return blockCapacity_; }
 
     // Decoder thread: waits for a free block to fill, then hands it on with its size.
     std::span<std::uint8_t> waitForFreeBlock();
@@ -49,7 +49,7 @@ private:
     Block& at(std::uint64_t index) { return blocks_[index % blocks_.size()]; }
     // Worth waking the output thread for: handing blocks over one by one costs two thread
     // switches per frame. Needs mutex_.
-    bool enoughFilledLocked() const;
+    [[nodiscard]] bool enoughFilledLocked() const;
     static constexpr std::uint64_t batchBlocks = 8;
 
     const std::size_t blockCapacity_;

@@ -53,7 +53,7 @@ private:
     // Reader thread: `counted` when the frames need not be walked for exact totals.
     void readStage(ReadPosition at, bool counted);
     // Reader thread: where a start at `percent` begins reading, from readStart.
-    std::int64_t startOffset(int percent);
+    [[nodiscard]] std::int64_t startOffset(int percent);
     // Reader thread: exact totals for a track whose tag gives none, published to the output
     // stage; nothing when the walk was cut short.
     std::optional<TrackInfo> countFrames();
@@ -62,13 +62,13 @@ private:
     std::size_t queueSamples(std::span<const std::uint8_t> samples);
     void outputStage();
     // Output thread: hands every decoded block to the device; false when the device failed.
-    bool writeTrack();
+    [[nodiscard]] bool writeTrack();
     // Output thread: waits until the device has played out what it holds.
     void drainTrack();
     void writeBlock(std::span<const std::uint8_t> block);
     void reportProgress(const OutputState& state);
     // Output thread: how long the device may be left to play.
-    platform::Millis pollInterval(const OutputState& state) const;
+    [[nodiscard]] platform::Millis pollInterval(const OutputState& state) const;
 
     platform::Clock& clock_;
     TrackFile file_;

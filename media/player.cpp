@@ -32,7 +32,10 @@ void Player::play(std::shared_ptr<NotifyTarget> notify, int startPercent)
     }
     notify_ = std::move(notify);
     std::uint64_t serial = ++serial_;
-    pipeline_->start(notify_, startPercent, [this, serial] { ended_.push(serial); });
+    pipeline_->start(notify_, startPercent, [this, serial] {
+        // Refused only once the player is closing, when no end is reported any more.
+        (void)ended_.push(serial);
+    });
     state_ = PlayState::playing;
 }
 

@@ -38,7 +38,7 @@ public:
     // "XXXXXX" are replaced by the unique name chosen.
     [[nodiscard]] virtual int makeTemp(std::string& pathTemplate) = 0;
     // Fails only where written data could not be stored; closes the descriptor either way.
-    virtual int close(int fd) = 0;
+    [[nodiscard]] virtual int close(int fd) = 0;
 
     // Reads size bytes at offset; fewer only where the file ends.
     [[nodiscard]] virtual std::int64_t readAt(

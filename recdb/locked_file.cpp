@@ -127,8 +127,8 @@ int LockedFile::lockWhole()
         });
         if (code) {
             // Give back the gaps already taken, keeping the bytes held one by one.
-            forEachGap([this](std::int64_t from, std::int64_t length) {
-                unlockRange(from, length);
+            (void)forEachGap([this](std::int64_t from, std::int64_t length) {
+                (void)unlockRange(from, length);
                 return Ok;
             });
             return code;

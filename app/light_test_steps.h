@@ -5,6 +5,7 @@
 // Not for the light program of the tracks: those threads run on their own (light_program.h).
 
 #include "platform/clock.h"
+#include "platform/owned_mutex.h"
 
 #include <cstdint>
 #include <deque>
@@ -39,7 +40,7 @@ private:
     void drain(Application& app);
 
     // mutex_ guards queue_, worker_ and stopped_; never held during a step's wait.
-    std::mutex mutex_;
+    platform::OwnedMutex mutex_;
     std::deque<Step> queue_;
     // Handle of the running worker; nothing when none runs. finished_ tells stop() when it
     // becomes nothing.

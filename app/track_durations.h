@@ -11,6 +11,7 @@
 #include "runtime/text.h"
 
 #include "platform/event_loop.h"
+#include "platform/owned_mutex.h"
 
 #include <cstdint>
 #include <deque>
@@ -61,7 +62,7 @@ private:
 
     platform::EventLoop& loop_;
     std::unique_ptr<platform::CondVar> wake_; // waits for: a job queued, or stopping_
-    mutable std::mutex mutex_;
+    mutable platform::OwnedMutex mutex_;
     std::map<Text, Entry> lengths_;
     std::deque<Job> queue_;
     bool stopping_ = false;

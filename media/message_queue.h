@@ -4,6 +4,7 @@
 // length plays the counting semaphore; `capacity` bounds it for back pressure.
 
 #include "platform/clock.h"
+#include "platform/owned_mutex.h"
 
 #include <deque>
 #include <limits>
@@ -55,7 +56,7 @@ public:
 
 private:
     const std::size_t capacity_;
-    std::mutex mutex_; // guards items_ and closed_
+    platform::OwnedMutex mutex_; // guards items_ and closed_
     std::unique_ptr<platform::CondVar> changed_;
     std::deque<T> items_;
     bool closed_ = false;

@@ -50,6 +50,7 @@ OutputRing::Next OutputRing::waitForFilledBlock(platform::Millis poll)
 
 bool OutputRing::enoughFilledLocked() const
 {
+    mutex_.assertHeld();
     std::uint64_t waiting = filled_ - released_;
     return finished_ || waiting >= std::min<std::uint64_t>(batchBlocks, blocks_.size());
 }

@@ -5,6 +5,7 @@
 // device's clock: a clock that stops or lags can never starve the device of data.
 
 #include "platform/clock.h"
+#include "platform/owned_mutex.h"
 
 #include <cstdint>
 #include <memory>
@@ -57,7 +58,7 @@ private:
     std::unique_ptr<platform::CondVar> changed_;
     // Guards the counters and finished_. Block bytes belong to whoever the counters say:
     // [released, filled) the output stage, the rest the decoder.
-    std::mutex mutex_;
+    platform::OwnedMutex mutex_;
     std::uint64_t released_ = 0;
     std::uint64_t filled_ = 0;
     bool finished_ = false;

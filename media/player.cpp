@@ -67,6 +67,7 @@ void Player::runMessages()
 
 void Player::trackEndedLocked(std::uint64_t serial)
 {
+    mutex_.assertHeld();
     if (serial != serial_ || !pipeline_)
         return;
     pipeline_.reset();

@@ -4,12 +4,13 @@
 // (track_commands.h) drive it; a player is not reused for another file.
 //
 // Threads: the public methods run on the interface thread; the message thread handles the
-// end of the track. Lock order: mutex_, then a pipeline's and the queue's own locks.
+// end of the track. Lock order: docs/architecture.md.
 
 #include "media/audio_output.h"
 #include "media/message_queue.h"
 #include "media/notify_target.h"
 #include "media/pipeline.h"
+#include "platform/owned_mutex.h"
 
 #include <cstdint>
 #include <memory>
@@ -51,7 +52,7 @@ private:
     // The serials of pipelines that ended, in order; emptied by the message thread.
     MessageQueue<std::uint64_t> ended_;
 
-    mutable std::mutex mutex_; // guards every field below
+    mutable platform::OwnedMutex mutex_; // guards every field below
     PlayState state_ = PlayState::stopped;
     std::shared_ptr<NotifyTarget> notify_;
     std::unique_ptr<Pipeline> pipeline_;

@@ -21,6 +21,7 @@ bool SilentOutput::open(const AudioFormat& format)
 
 void SilentOutput::advanceLocked()
 {
+    mutex_.assertHeld();
     platform::Millis now = clock_.now();
     platform::Millis elapsed = now - lastAdvance_;
     lastAdvance_ = now;
@@ -38,6 +39,7 @@ void SilentOutput::advanceLocked()
 
 OutputState SilentOutput::stateLocked() const
 {
+    mutex_.assertHeld();
     OutputState s;
     s.queuedBytes = written_ - played_;
     s.freeBytes = capacity_ > s.queuedBytes ? capacity_ - s.queuedBytes : 0;

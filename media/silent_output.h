@@ -4,6 +4,7 @@
 // reports what it has played. Used without a sound server and in every pipeline test.
 
 #include "media/audio_output.h"
+#include "platform/owned_mutex.h"
 
 #include <mutex>
 
@@ -28,7 +29,7 @@ private:
 
     platform::Clock& clock_;
     const platform::Millis bufferTime_;
-    std::mutex mutex_; // guards every field below
+    platform::OwnedMutex mutex_; // guards every field below
     AudioFormat format_;
     std::size_t capacity_ = 0;
     std::uint64_t written_ = 0;

@@ -1,7 +1,9 @@
 #pragma once
 // Time and waiting for the whole program. Every thread that sleeps or waits for long goes
 // through a Clock, so the headless platform can run program time virtually and know when
-// all threads are idle. Not for short critical sections: a plain std::mutex is fine there.
+// all threads are idle. Not for short critical sections: an OwnedMutex is fine there.
+
+#include "platform/owned_mutex.h"
 
 #include <cstdint>
 #include <functional>
@@ -26,14 +28,14 @@ public:
     virtual void unlock() = 0;
 };
 
-// A condition variable paired with a std::mutex. The predicate is checked under the lock.
+// A condition variable paired with an OwnedMutex. The predicate is checked under the lock.
 // wait returns true when the predicate holds, false on timeout; a stop request for the
 // calling thread throws ThreadCancelled. timeout < 0 waits forever.
 class CondVar {
 public:
     virtual ~CondVar() = default;
     [[nodiscard]] virtual bool wait(
-        std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready, Millis timeout = -1)
+        std::unique_lock<OwnedMutex>& lock, const std::function<bool()>& ready, Millis timeout = -1)
         = 0;
     virtual void notifyAll() = 0;
 };

@@ -33,7 +33,7 @@ private:
 
 class SystemCondVar final : public CondVar {
 public:
-    bool wait(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready,
+    bool wait(std::unique_lock<OwnedMutex>& lock, const std::function<bool()>& ready,
         Millis timeout) override
     {
         throwIfStopped();
@@ -98,10 +98,24 @@ Millis SystemClock::now() const
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-std::int64_t SystemClock::wallMillis() const
+namespace {
+
+std::int64_t systemWallMillis()
 {
     using namespace std::chrono;
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+std::int64_t SystemClock::wallMillis() const
+{
+    return systemWallMillis() + wallOffset_.load(std::memory_order_relaxed);
+}
+
+void SystemClock::setWallMillis(std::int64_t wallMillis)
+{
+    wallOffset_.store(wallMillis - systemWallMillis(), std::memory_order_relaxed);
 }
 
 void SystemClock::sleep(Millis ms)

@@ -5,6 +5,8 @@
 
 #include "platform/clock.h"
 
+#include <atomic>
+
 namespace platform {
 
 class SystemClock final : public Clock {
@@ -16,6 +18,13 @@ public:
     [[nodiscard]] std::unique_ptr<Mutex> makeMutex() override;
     [[nodiscard]] std::unique_ptr<CondVar> makeCondVar() override;
     [[nodiscard]] bool stopRequested() const override;
+
+    // Makes the time of day read `wallMillis` now and run on from there, for a rendering that
+    // must not depend on the day it is made. Any thread.
+    void setWallMillis(std::int64_t wallMillis);
+
+private:
+    std::atomic<std::int64_t> wallOffset_ = 0;
 };
 
 } // namespace platform

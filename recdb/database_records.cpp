@@ -95,6 +95,7 @@ int Database::readRecordId(std::int32_t& id)
 
 int Database::readIdLocked(std::int64_t start, std::int32_t& id)
 {
+    file_.assertHoldsByte(start);
     std::int64_t length = 0, got = 0;
     if (int code = file_.length(length))
         return code;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace recdb {
@@ -85,6 +87,19 @@ bool LockedFile::holdsByte(std::int64_t offset) const
 {
     auto at = firstHoldFrom(holds_, offset);
     return at != holds_.end() && at->first == offset;
+}
+
+void LockedFile::assertHoldsByte(std::int64_t offset) const
+{
+#ifndef NDEBUG
+    if (lockFree_ || wholeDepth_ > 0 || holdsByte(offset))
+        return;
+    std::fprintf(stderr, "the record at offset %lld is used without its lock\n",
+        static_cast<long long>(offset));
+    std::abort();
+#else
+    (void)offset;
+#endif
 }
 
 int LockedFile::lockByte(std::int64_t offset)

@@ -53,6 +53,9 @@ public:
     [[nodiscard]] int unlockSharedFrom(std::int64_t offset);
 
     [[nodiscard]] bool holdsByte(std::int64_t offset) const;
+    // Stops a build with assertions when this handle holds neither the byte nor the whole
+    // range: code that reads a record on the strength of its lock calls it first.
+    void assertHoldsByte(std::int64_t offset) const;
 
 private:
     // (offset, hold count at least 1) of the single-byte locks, sorted by offset. A handle

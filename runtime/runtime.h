@@ -3,6 +3,7 @@
 // clean-up routine and the end of the program. One Runtime exists per program (or test);
 // it is passed to whatever needs it, never reached through a global.
 
+#include "platform/owned_mutex.h"
 #include "platform/platform.h"
 #include "runtime/text.h"
 
@@ -53,7 +54,7 @@ private:
 
     platform::Platform& platform_;
     std::atomic<int> errorCount_ { 0 };
-    std::mutex endMutex_;
+    platform::OwnedMutex endMutex_;
     std::vector<std::function<void()>> endSteps_;
     std::function<void()> cleanup_;
     // Guarded by endMutex_: set once the end steps ran, for threads waiting in endProgram.

@@ -36,6 +36,7 @@ bool Threads::startThread(std::function<void(std::int32_t)> routine,
 
 void Threads::releaseFinishedLocked(std::vector<std::unique_ptr<platform::Thread>>& finished)
 {
+    mutex_.assertHeld();
     for (auto it = threads_.begin(); it != threads_.end();) {
         if (it->second->finished()) {
             finished.push_back(std::move(it->second));

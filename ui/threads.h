@@ -6,6 +6,7 @@
 // Safe from any thread. Not a general thread pool: it knows nothing of the program's workers.
 
 #include "platform/clock.h"
+#include "platform/owned_mutex.h"
 
 #include <functional>
 #include <map>
@@ -50,7 +51,7 @@ private:
 
     platform::Clock& clock_;
     // mutex_ guards the three maps and the counter; never held while waiting for a section.
-    std::mutex mutex_;
+    platform::OwnedMutex mutex_;
     std::int32_t nextHandle_ = 1;
     std::map<std::int32_t, std::unique_ptr<platform::Thread>> threads_;
     std::map<std::int32_t, std::shared_ptr<Section>> sections_;

@@ -99,6 +99,7 @@ void WindowSystem::readTemplates(std::span<const std::uint8_t> segment)
 
 LoadedWindow* WindowSystem::findLocked(WindowId window) const
 {
+    mutex_.assertHeld();
     auto it = windows_.find(window);
     return it == windows_.end() ? nullptr : it->second.get();
 }

@@ -15,6 +15,8 @@
 
 #include "runtime/runtime.h"
 
+#include "platform/owned_mutex.h"
+
 #include <functional>
 #include <mutex>
 #include <span>
@@ -111,7 +113,7 @@ public:
     const UnitRegistry& units() const { return units_; }
 
 private:
-    using Lock = std::unique_lock<std::mutex>;
+    using Lock = std::unique_lock<platform::OwnedMutex>;
 
     LoadedWindow* findLocked(WindowId window) const;
     // Reports a command error through the runtime, which ends the program.
@@ -134,7 +136,7 @@ private:
 
     // mutex_ guards templates_ and windows_ and the state inside them. Never held while
     // calling a view, a handler, the loop or the runtime.
-    mutable std::mutex mutex_;
+    mutable platform::OwnedMutex mutex_;
     Segment templates_;
     std::map<WindowId, std::unique_ptr<LoadedWindow>> windows_;
 };

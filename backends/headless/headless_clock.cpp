@@ -228,12 +228,14 @@ void HeadlessClock::requireDriver() const
 
 void HeadlessClock::throwIfStoppedLocked(const ThreadRecord* thread) const
 {
+    mutex_.assertHeld();
     if (thread && thread->stopRequested)
         throw ThreadCancelled {};
 }
 
 void HeadlessClock::blockLocked(Lock& lock, Waiter& waiter)
 {
+    mutex_.assertHeld();
     if (ThreadRecord* thread = waiter.thread) {
         thread->waiting = &waiter;
         if (--running_ == 0)
@@ -264,6 +266,7 @@ void HeadlessClock::blockLocked(Lock& lock, Waiter& waiter)
 
 void HeadlessClock::wakeLocked(Waiter& waiter)
 {
+    mutex_.assertHeld();
     if (waiter.woken)
         return;
     waiter.unlink(timeline_);
@@ -276,6 +279,7 @@ void HeadlessClock::wakeLocked(Waiter& waiter)
 
 bool HeadlessClock::wakeDueSleeperLocked()
 {
+    mutex_.assertHeld();
     if (timeline_.empty() || timeline_.begin()->first > now_)
         return false;
     wakeLocked(*timeline_.begin()->second);
@@ -284,6 +288,7 @@ bool HeadlessClock::wakeDueSleeperLocked()
 
 void HeadlessClock::settleLocked(Lock& lock)
 {
+    mutex_.assertHeld();
     if (!idle_.wait_for(lock, stallLimit_, [&] { return running_ == 0; }))
         throw ClockStalled("headless clock: " + std::to_string(running_)
             + " started thread(s) ran for " + std::to_string(stallLimit_.count())
@@ -292,6 +297,7 @@ void HeadlessClock::settleLocked(Lock& lock)
 
 void HeadlessClock::requestStopLocked(ThreadRecord& thread)
 {
+    mutex_.assertHeld();
     thread.stopRequested = true;
     if (thread.waiting && thread.waiting->interruptible)
         wakeLocked(*thread.waiting);

@@ -8,6 +8,7 @@
 // use before the clock: destroying the clock stops and joins them first.
 
 #include "platform/clock.h"
+#include "platform/owned_mutex.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -94,7 +95,7 @@ private:
     friend class HeadlessMutex;
     friend class HeadlessCondVar;
     friend class HeadlessThread;
-    using Lock = std::unique_lock<std::mutex>;
+    using Lock = std::unique_lock<OwnedMutex>;
 
     // The calling thread's record when this clock started it; nullptr for the driving thread.
     // Any other thread may not wait on the clock's primitives.
@@ -120,10 +121,10 @@ private:
     const std::chrono::milliseconds stallLimit_;
 
     // mutex_ guards everything below and the state of every primitive made by this clock.
-    // Lock order: a caller's std::mutex (of CondVar::wait), then mutex_, then the work's own.
-    mutable std::mutex mutex_;
+    // Lock order: docs/architecture.md.
+    mutable OwnedMutex mutex_;
     // Signalled when the last running thread blocks or a thread finishes.
-    std::condition_variable idle_;
+    std::condition_variable_any idle_;
     Millis now_ = 0;
     std::int64_t wallAtZero_;
     // Started threads that are neither blocked nor finished. Whoever wakes a blocked thread

@@ -186,6 +186,7 @@ void HeadlessEventLoop::dispatch(const std::function<void()>& fn)
 std::map<TimerId, HeadlessEventLoop::Timer>::iterator HeadlessEventLoop::earliestDueTimerLocked(
     Millis now)
 {
+    mutex_.assertHeld();
     auto earliest = timers_.end();
     for (auto timer = timers_.begin(); timer != timers_.end(); ++timer) {
         if (timer->second.due > now)

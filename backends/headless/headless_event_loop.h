@@ -4,8 +4,9 @@
 // nested loops. Posts and timers due at the same virtual time run in the order they were
 // scheduled. Stop the clock's threads before destroying the loop: they may still post.
 
-#include "platform/event_loop.h"
 #include "backends/headless/headless_clock.h"
+#include "platform/event_loop.h"
+#include "platform/owned_mutex.h"
 
 #include <cstdint>
 #include <deque>
@@ -68,8 +69,8 @@ private:
     HeadlessClock& clock_;
     const std::thread::id loopThread_;
 
-    // mutex_ guards everything below; taken after the clock's mutex, never before it.
-    mutable std::mutex mutex_;
+    // mutex_ guards everything below. Lock order: docs/architecture.md.
+    mutable platform::OwnedMutex mutex_;
     std::deque<Posted> posted_;
     std::map<TimerId, Timer> timers_;
     TimerId nextTimerId_ = 1;

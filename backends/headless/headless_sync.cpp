@@ -98,7 +98,7 @@ public:
         abortIfInUse(!waiters_.empty(), "condition variable");
     }
 
-    bool wait(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready,
+    bool wait(std::unique_lock<OwnedMutex>& lock, const std::function<bool()>& ready,
         Millis timeout) override
     {
         clock_.waitingThread();
@@ -126,7 +126,7 @@ private:
     // Reacquires the caller's lock only after the clock's mutex is released: the lock order is
     // the caller's mutex first.
     struct RelockOnExit {
-        std::unique_lock<std::mutex>& lock;
+        std::unique_lock<OwnedMutex>& lock;
         ~RelockOnExit()
         {
             if (!lock.owns_lock())
@@ -134,7 +134,7 @@ private:
         }
     };
 
-    void waitForNotify(std::unique_lock<std::mutex>& callerLock, std::optional<Millis> deadline)
+    void waitForNotify(std::unique_lock<OwnedMutex>& callerLock, std::optional<Millis> deadline)
     {
         RelockOnExit relock { callerLock };
         detail::ThreadRecord* self = clock_.waitingThread();

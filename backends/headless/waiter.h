@@ -59,7 +59,7 @@ struct Waiter {
     const bool interruptible; // a stop request ends the wait
     const std::thread::id id = std::this_thread::get_id();
     bool woken = false;
-    std::condition_variable wakeUp;
+    std::condition_variable_any wakeUp;
     std::optional<Timeline::iterator> deadlineEntry;
     WaitQueue* queue = nullptr;
     WaitQueue::iterator queueEntry;

@@ -1,5 +1,8 @@
 #include "backends/pulse/pulse_connection.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace platform::pulse {
 
 std::unique_ptr<PulseConnection> PulseConnection::connect(const char* clientName)
@@ -64,6 +67,7 @@ bool PulseConnection::keep(std::function<void(bool ready)> changed)
 
 void PulseConnection::reconnectLocked()
 {
+    assertLocked();
     if (context_) {
         pa_context_set_state_callback(context_, nullptr, nullptr);
         pa_context_disconnect(context_);
@@ -82,6 +86,7 @@ void PulseConnection::reconnectLocked()
 
 void PulseConnection::onStateLocked()
 {
+    assertLocked();
     pa_context_state_t state = pa_context_get_state(context_);
     signal();
     if (state == PA_CONTEXT_READY) {
@@ -126,6 +131,45 @@ PulseConnection::~PulseConnection()
     if (context_)
         pa_context_unref(context_);
     pa_threaded_mainloop_free(loop_);
+}
+
+void PulseConnection::noteLocked() const
+{
+    if (holder_.load(std::memory_order_relaxed) == std::this_thread::get_id()) {
+        ++holdDepth_;
+        return;
+    }
+    holder_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    holdDepth_ = 1;
+}
+
+void PulseConnection::noteUnlocking() const
+{
+    if (--holdDepth_ == 0)
+        holder_.store(std::thread::id(), std::memory_order_relaxed);
+}
+
+void PulseConnection::wait() const
+{
+    // The wait gives the lock to the loop thread and other waiters; the holder comes back
+    // with it.
+    const int depth = holdDepth_;
+    holder_.store(std::thread::id(), std::memory_order_relaxed);
+    pa_threaded_mainloop_wait(loop_);
+    holder_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    holdDepth_ = depth;
+}
+
+void PulseConnection::assertLocked() const
+{
+#ifndef NDEBUG
+    if (pa_threaded_mainloop_in_thread(loop_)
+        || holder_.load(std::memory_order_relaxed) == std::this_thread::get_id())
+        return;
+    std::fputs(
+        "a function that needs the sound server's loop lock was called without it\n", stderr);
+    std::abort();
+#endif
 }
 
 bool PulseConnection::waitFor(pa_operation* operation) const

@@ -5,9 +5,11 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace platform::pulse {
 
@@ -31,27 +33,39 @@ public:
     class Lock {
     public:
         explicit Lock(const PulseConnection& c)
-            : loop_(c.loop_)
+            : connection_(c)
         {
-            pa_threaded_mainloop_lock(loop_);
+            pa_threaded_mainloop_lock(c.loop_);
+            connection_.noteLocked();
         }
-        ~Lock() { pa_threaded_mainloop_unlock(loop_); }
+        ~Lock()
+        {
+            connection_.noteUnlocking();
+            pa_threaded_mainloop_unlock(connection_.loop_);
+        }
         Lock(const Lock&) = delete;
         Lock& operator=(const Lock&) = delete;
 
     private:
-        pa_threaded_mainloop* loop_;
+        const PulseConnection& connection_;
     };
 
     // With the lock held: waits for the next signal().
-    void wait() const { pa_threaded_mainloop_wait(loop_); }
+    void wait() const;
+    // Stops a build with assertions when the calling thread neither holds the lock nor is
+    // the loop thread (whose callbacks run with it held).
+    void assertLocked() const;
     // From a callback: wakes the waiters.
     void signal() const { pa_threaded_mainloop_signal(loop_, 0); }
     // With the lock held: waits until the operation is done, then releases it; false when
     // there was no operation (the request failed at once).
     bool waitFor(pa_operation* operation) const;
     // With the lock held: the context is connected to a server.
-    bool readyLocked() const { return pa_context_get_state(context_) == PA_CONTEXT_READY; }
+    bool readyLocked() const
+    {
+        assertLocked();
+        return pa_context_get_state(context_) == PA_CONTEXT_READY;
+    }
     // Success callbacks that only wake the waiters (userdata: the connection).
     static void signalSuccess(pa_stream*, int, void* self);
     static void signalContextSuccess(pa_context*, int, void* self);
@@ -61,10 +75,17 @@ private:
     // Loop thread: a new context for a kept connection, connected or about to retry.
     void reconnectLocked();
     void onStateLocked();
+    // Lock's bookkeeping of who holds the loop lock.
+    void noteLocked() const;
+    void noteUnlocking() const;
 
     pa_threaded_mainloop* loop_;
     pa_context* context_;
     std::string clientName_;
+    // The thread that holds the loop lock through Lock, and how often (the lock is
+    // recursive); the depth is touched only by that thread under the lock.
+    mutable std::atomic<std::thread::id> holder_ {};
+    mutable int holdDepth_ = 0;
     // For a kept connection only; guarded by the loop lock.
     std::function<void(bool)> changed_;
     pa_time_event* retry_ = nullptr;

@@ -119,6 +119,7 @@ void PulseMixer::connectionChanged(bool ready)
 
 void PulseMixer::lookUpDefaultSinkLocked()
 {
+    connection_->assertLocked();
     auto serverInfo = [](pa_context* c, const pa_server_info* info, void* self) {
         auto* m = static_cast<PulseMixer*>(self);
         auto sinkInfo = [](pa_context*, const pa_sink_info* info, int eol, void* self) {
@@ -145,12 +146,14 @@ void PulseMixer::lookUpDefaultSinkLocked()
 
 void PulseMixer::finishLookUpLocked()
 {
+    connection_->assertLocked();
     lookingUp_ = false;
     connection_->signal();
 }
 
 void PulseMixer::bindLocked(const pa_sink_info& info)
 {
+    connection_->assertLocked();
     if (info.index == sinkIndex_ && sinkName_ == info.name)
         return;
     bool rebound = !sinkName_.empty() || startVolume_;
@@ -166,6 +169,7 @@ void PulseMixer::bindLocked(const pa_sink_info& info)
 
 void PulseMixer::tellLocked(Control control)
 {
+    connection_->assertLocked();
     if (listener_)
         listener_(control);
 }
@@ -184,6 +188,7 @@ int PulseMixer::channelCount() const
 
 PulseMixer::SinkState PulseMixer::readSinkLocked()
 {
+    connection_->assertLocked();
     struct Query {
         PulseMixer* mixer;
         SinkState state;

@@ -73,6 +73,7 @@ bool PulseOutput::open(const media::AudioFormat& format)
 
 bool PulseOutput::brokenLocked() const
 {
+    connection_->assertLocked();
     return !stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY;
 }
 
@@ -94,6 +95,7 @@ std::size_t PulseOutput::write(std::span<const std::uint8_t> bytes)
 
 void PulseOutput::corkLocked(bool cork)
 {
+    connection_->assertLocked();
     if (brokenLocked())
         return;
     if (pa_operation* op = pa_stream_cork(stream_, cork, nullptr, nullptr))

@@ -40,7 +40,7 @@ public:
     void quit(int exitCode) override;
 
     bool onLoopThread() const override;
-    Clock& clock() override { return clock_; }
+    SystemClock& clock() override { return clock_; }
 
     std::optional<int> exitCode() const;
 

@@ -1,43 +1,9 @@
 #!/usr/bin/env bash
-# Renders the eight windows with the Qt platform into this folder, as they look when loaded,
-# and the main window once more as the program shows a show of six slots with their lengths.
+# Renders the pictures of this folder again (render.sh) and puts them in place; the
+# screenshots test then holds every later rendering to them, pixel for pixel.
 #   docs/screenshots/update.sh [build directory, default build]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-build}
-cmake --build "$build" --target snapshot recdb_tool
-out=$(mktemp -d)
-QT_QPA_PLATFORM=offscreen "$build/tools/snapshot/snapshot" "$out"
-for pair in 52010001:main-window 52010402:save-show-dialog 520108f5:closing-notice \
-            520109b8:style-settings-window 52010b7a:light-test-window \
-            52010c25:style-editor-window 520111e7:style-pick-dialog 520112cc:opening-time-dialog; do
-  cp "$out/${pair%%:*}.png" "$here/${pair#*:}.png"
-done
-
-# A hall folder with one saved show; its tracks are copies of a 3-second test recording, run
-# together to dance lengths.
-hall="$out/hall"
-mkdir -p "$hall/lb" "$hall/tracks" "$out/session" "$out/show"
-cp "$build"/dist/{dqqf.dat,dqqfls.dat,qfsz.dat,ss.dat} "$hall"
-media=$(cd "$here/../../tests/data/media" && pwd)
-slot=0
-add() { # style, title, copies of the recording (none: a slot without a track)
-  slot=$((slot + 1))
-  if [ -z "${3:-}" ]; then
-    "$build/tools/recdb/recdb" append "$hall/dqqf.dat" "$slot" "$1" "" ""
-    return
-  fi
-  for ((i = 0; i < $3; i++)); do cat "$media/cbr_stereo_44k.mp3"; done > "$hall/tracks/$2.mp3"
-  "$build/tools/recdb/recdb" append "$hall/dqqf.dat" "$slot" "$1" "$2" "$hall/tracks/$2.mp3"
-}
-add 序曲 开场 45
-add 慢四 月光下的凤尾竹 72
-add 快四 青春舞曲 58
-add 探戈 一剪梅 80
-add 华尔兹
-add 慢四 夜来香 66
-cp "$hall/dqqf.dat" "$hall/lb/周六晚场.dat"
-XDG_RUNTIME_DIR="$out/session" XDG_CONFIG_HOME="$out/session" QT_QPA_PLATFORM=offscreen \
-  "$build/tools/snapshot/snapshot" "$out/show" --hall "$hall"
-cp "$out/show/52010001.png" "$here/main-window-show.png"
-rm -r "$out"
+cmake --build "$build" --target snapshot recdb_tool program_files installation_tables
+"$here/render.sh" "$build" "$here"

@@ -1,12 +1,15 @@
-// The compiled templates against the documented catalogue: every window loads on the headless
-// platform, every component is where the documentation puts it, and every event binding
-// reaches the application's handler table.
+// The compiled templates against their sources: every window of the program loads on the
+// headless platform as its source describes it, with the frame every window of the program has,
+// and every event binding reaches the application's handler of the name the source gives. The
+// texts, lists, timers and pictures the application relies on are written down here.
 
-#include "catalogue.h"
+#include "window_sources.h"
 
 #include "app/application.h"
 #include "app/handler_table.h"
 #include "backends/headless/recording_views.h"
+#include "tools/tmplc/handler_names.h"
+#include "ui/segment_reader.h"
 #include "ui/templates/segment.h"
 #include "ui/unit_properties.h"
 
@@ -51,6 +54,7 @@ protected:
     // what the application's created handlers make of them.
     ui::WindowSystem windows { runtime, views,
         ui::HandlerTable(std::size(handlerNames), [](auto) { return std::nullopt; }) };
+    const ui::UnitRegistry units = ui::UnitRegistry::builtin();
 };
 
 const ui::ComponentState* byId(const std::vector<ui::ComponentState>& all, ui::ComponentId id)
@@ -59,108 +63,157 @@ const ui::ComponentState* byId(const std::vector<ui::ComponentState>& all, ui::C
     return it == all.end() ? nullptr : &*it;
 }
 
-const ui::ComponentState* byName(
-    const std::vector<ui::ComponentState>& all, const std::string& name)
+std::vector<ui::WindowId> idsOf(const std::vector<ui::WindowTemplate>& windows)
 {
-    auto it = std::find_if(all.begin(), all.end(), [&](const auto& c) { return c.name == name; });
-    return it == all.end() ? nullptr : &*it;
+    std::vector<ui::WindowId> ids;
+    for (const ui::WindowTemplate& window : windows)
+        ids.push_back(window.id);
+    return ids;
 }
 
-TEST_F(WindowTemplates, EveryWindowOpensCentredWithItsCaptionSizeAndFixedFrame)
+TEST_F(WindowTemplates, TheProgramHoldsItsEightWindowsAsTheBuildListsTheirSources)
+{
+    std::vector<ui::WindowTemplate> sources;
+    for (const tmplc::WindowSource& source : windowSources())
+        sources.push_back(source.tmpl);
+    using namespace window;
+    const std::vector<ui::WindowId> eight { mainWindow, saveShowDialog, closingNotice,
+        styleSettingsWindow, lightTestWindow, styleEditorWindow, stylePickDialog,
+        openingTimeDialog };
+    EXPECT_EQ(idsOf(sources), eight);
+    EXPECT_EQ(idsOf(ui::readSegment(templates::segment(), units, std::size(handlerNames)).windows),
+        eight);
+}
+
+TEST_F(WindowTemplates, EveryWindowOpensCentredWithItsSourceCaptionSizeAndFixedFrame)
 {
     namespace p = ui::prop::window;
-    for (const ExpectedWindow& expected : catalogue().windows) {
-        SCOPED_TRACE(testing::Message() << std::hex << expected.id);
-        auto components = load(expected.id);
+    for (const tmplc::WindowSource& source : windowSources()) {
+        SCOPED_TRACE(source.file);
+        const ui::ComponentState expected
+            = ui::makeComponentState(source.tmpl.components.at(0), *units.find(ui::unit::window));
+        auto components = load(source.tmpl.id);
         ASSERT_FALSE(components.empty());
         const ui::ComponentState& own = components[0];
         EXPECT_EQ(own.unit, ui::unit::window);
-        EXPECT_TRUE(own.value<ui::Text>(p::caption).starts_with(expected.caption));
-        EXPECT_EQ(own.geometry.width, expected.width);
-        EXPECT_EQ(own.geometry.height, expected.height);
-        EXPECT_EQ(own.geometry.left, (1024 - expected.width) / 2);
-        EXPECT_EQ(own.geometry.top, (768 - expected.height) / 2);
+        EXPECT_EQ(own.value<ui::Text>(p::caption), expected.value<ui::Text>(p::caption));
+        EXPECT_EQ(own.value<ui::Bytes>(p::icon), expected.value<ui::Bytes>(p::icon));
+        EXPECT_EQ(own.geometry.width, expected.geometry.width);
+        EXPECT_EQ(own.geometry.height, expected.geometry.height);
+        // What every window of the program has, whatever its source says.
+        EXPECT_EQ(own.geometry.left, (1024 - own.geometry.width) / 2);
+        EXPECT_EQ(own.geometry.top, (768 - own.geometry.height) / 2);
         EXPECT_EQ(own.value<std::int32_t>(p::borderStyle), 2);
         EXPECT_TRUE(own.value<bool>(p::systemMenu));
         EXPECT_TRUE(own.value<bool>(p::movable));
         EXPECT_FALSE(own.value<bool>(p::maxButton));
-        EXPECT_EQ(own.value<bool>(p::minButton), expected.minButton);
-        EXPECT_EQ(
-            own.value<ui::Bytes>(p::icon).size(), expected.id == window::mainWindow ? 99678u : 0u);
+        // Only the main window goes to the notification area, and only it shows the icon.
+        const bool main = source.tmpl.id == window::mainWindow;
+        EXPECT_EQ(own.value<bool>(p::minButton), main);
+        EXPECT_EQ(own.value<ui::Bytes>(p::icon).empty(), !main);
     }
+    EXPECT_TRUE(load(window::mainWindow)[0]
+                    .value<ui::Text>(p::caption)
+                    .starts_with("Velorn舞厅专用播放器(灯光自动控制系统)"));
 }
 
-TEST_F(WindowTemplates, EveryComponentIsUnderItsIdWithUnitNameContainerAndGeometry)
+TEST_F(WindowTemplates, EveryComponentLoadsAsItsSourceDescribesItAndNoOtherExists)
 {
-    const ui::UnitRegistry units = ui::UnitRegistry::builtin();
-    for (const ExpectedWindow& window : catalogue().windows) {
-        auto loaded = load(window.id);
-        std::size_t expectedCount = 0;
-        for (const ExpectedComponent& expected : catalogue().components) {
-            if (expected.window != window.id)
-                continue;
-            ++expectedCount;
-            SCOPED_TRACE(testing::Message() << std::hex << expected.id << " " << expected.name);
-            const ui::ComponentState* found = byId(loaded, expected.id);
+    for (const tmplc::WindowSource& source : windowSources()) {
+        const auto loaded = load(source.tmpl.id);
+        const auto& items = source.tmpl.components;
+        for (std::size_t i = 1; i < items.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << source.file << ":" << source.lineOf(items[i].id)
+                                            << " " << std::hex << items[i].id);
+            const ui::UnitInfo* unit = units.find(items[i].unit);
+            ASSERT_NE(unit, nullptr);
+            const ui::ComponentState expected = ui::makeComponentState(items[i], *unit);
+            const ui::ComponentState* found = byId(loaded, items[i].id);
             ASSERT_NE(found, nullptr);
             EXPECT_EQ(found->unit, expected.unit);
             EXPECT_EQ(found->name, expected.name);
-            const ui::ComponentState* container
-                = expected.container.empty() ? nullptr : byName(loaded, expected.container);
-            EXPECT_EQ(found->parent, container ? container->id : 0);
-            if (container) {
+            EXPECT_EQ(found->parent, expected.parent);
+            if (const ui::ComponentState* container = byId(loaded, expected.parent)) {
                 const auto& children = container->children;
                 EXPECT_NE(std::count(children.begin(), children.end(), expected.id), 0);
             }
-            if (units.find(expected.unit)->visual) {
+            if (unit->visual) {
                 EXPECT_EQ(found->geometry, expected.geometry);
             }
-            EXPECT_EQ(found->visible, (expected.look & hidden) == 0);
-            EXPECT_EQ(found->disabled, (expected.look & disabled) != 0);
+            EXPECT_EQ(found->visible, expected.visible);
+            EXPECT_EQ(found->disabled, expected.disabled);
+            EXPECT_EQ(found->cursor, expected.cursor);
+            EXPECT_EQ(found->values, expected.values);
+            EXPECT_EQ(found->entries, expected.entries);
+            EXPECT_EQ(found->columns, expected.columns);
         }
-        EXPECT_EQ(loaded.size(), expectedCount + 1) << "components beyond the catalogue";
+        EXPECT_EQ(loaded.size(), items.size()) << source.file << ": components beyond the source";
     }
 }
 
-TEST_F(WindowTemplates, EveryBindingReachesItsNamedHandlerAndNoOtherBindingExists)
+TEST_F(WindowTemplates, EveryBindingReachesTheHandlerItsSourceNamesAndEveryHandlerIsBound)
 {
     const ui::HandlerTable table = bindHandlers(application);
     ASSERT_EQ(table.size(), std::size(handlerNames));
     using Binding = std::tuple<ui::WindowId, ui::ComponentId, std::int32_t, std::string>;
-    std::set<Binding> expected, actual;
-    for (const ExpectedBinding& b : catalogue().bindings)
-        expected.insert({ b.window, b.item, b.event, b.handler });
-
+    constexpr std::int32_t menu = -1;
     auto handlerName = [&](std::int32_t index) -> std::string {
         if (index < 0 || std::size_t(index) >= table.size() || !table[index])
             return "<index " + std::to_string(index) + " outside the table>";
         return std::string(handlerNames[index]);
     };
-    for (const ExpectedWindow& window : catalogue().windows) {
-        auto loaded = load(window.id);
+    // The source names a handler; its position in the compiler's list must be the one the
+    // application's table has under that name.
+    auto sourceName = [](std::int32_t index) {
+        return std::string(tmplc::applicationHandlerNames()[std::size_t(index)]);
+    };
+
+    std::set<Binding> expected, actual;
+    std::set<std::string> bound;
+    for (const tmplc::WindowSource& source : windowSources()) {
+        const ui::WindowTemplate& tmpl = source.tmpl;
+        for (std::size_t i = 0; i < tmpl.components.size(); ++i)
+            for (const ui::EventBinding& event : tmpl.components[i].events)
+                expected.insert(Binding { tmpl.id, i == 0 ? 0u : tmpl.components[i].id, event.event,
+                    sourceName(event.handler) });
+        for (const ui::MenuItemTemplate& item : tmpl.menuItems)
+            if (item.handler != -1)
+                expected.insert(Binding { tmpl.id, item.id, menu, sourceName(item.handler) });
+
+        auto loaded = load(tmpl.id);
         for (std::size_t i = 0; i < loaded.size(); ++i)
             for (const ui::EventBinding& event : loaded[i].events)
-                actual.insert({ window.id, i == 0 ? 0 : loaded[i].id, event.event,
-                    handlerName(event.handler) });
-        for (const ui::MenuItemState& item : windows.menuItems(window.id))
+                actual.insert(Binding {
+                    tmpl.id, i == 0 ? 0u : loaded[i].id, event.event, handlerName(event.handler) });
+        for (const ui::MenuItemState& item : windows.menuItems(tmpl.id))
             if (item.handler != -1)
-                actual.insert({ window.id, item.id, -1, handlerName(item.handler) });
+                actual.insert(Binding { tmpl.id, item.id, menu, handlerName(item.handler) });
     }
     EXPECT_EQ(actual, expected);
+    for (const Binding& binding : actual)
+        bound.insert(std::get<3>(binding));
+    for (std::string_view handler : handlerNames)
+        EXPECT_TRUE(bound.contains(std::string(handler))) << handler << " is bound nowhere";
 }
 
 TEST_F(WindowTemplates, MenusArePopUpsWhoseTopEntriesAreHidden)
 {
-    for (ui::WindowId window : { window::mainWindow, window::styleEditorWindow }) {
-        load(window);
+    for (const tmplc::WindowSource& source : windowSources()) {
+        SCOPED_TRACE(source.file);
+        load(source.tmpl.id);
         std::vector<std::tuple<ui::ComponentId, std::string, std::uint32_t, bool>> actual, wanted;
-        for (const ui::MenuItemState& item : windows.menuItems(window))
+        for (const ui::MenuItemState& item : windows.menuItems(source.tmpl.id)) {
             actual.emplace_back(item.id, item.caption, item.level, item.hidden);
-        for (const ExpectedMenuItem& item : catalogue().menuItems)
-            if (item.window == window)
-                wanted.emplace_back(item.id, item.caption, item.level, item.hidden);
+            // A top entry only groups a pop-up: shown, it would be a menu bar.
+            EXPECT_EQ(item.hidden, item.level == 0) << std::hex << item.id;
+        }
+        for (const ui::MenuItemTemplate& item : source.tmpl.menuItems)
+            wanted.emplace_back(
+                item.id, item.caption, item.level, (item.flags & ui::menuFlag::hidden) != 0);
         EXPECT_EQ(actual, wanted);
     }
+    EXPECT_FALSE(windows.menuItems(window::mainWindow).empty());
+    EXPECT_FALSE(windows.menuItems(window::styleEditorWindow).empty());
 }
 
 TEST_F(WindowTemplates, TextsKeepTheirInnerAndTrailingSpacesAndLineBreaks)
@@ -235,15 +288,22 @@ TEST_F(WindowTemplates, IndicatorsAndTogglesStartDarkInTheirColoursAndFonts)
 {
     namespace label = ui::prop::label;
     const ui::Font song14 { 14, 400, false, false, false, 134, "宋体" };
-    load(window::mainWindow);
-    load(window::styleSettingsWindow);
-    for (const ExpectedComponent& c : catalogue().components) {
-        bool indicator = c.window == window::mainWindow && c.container == "分组框2";
-        bool toggle = c.window == window::styleSettingsWindow && c.geometry.width == 40;
-        if (!indicator && !toggle)
-            continue;
-        SCOPED_TRACE(c.name);
-        const ui::ComponentState state = *windows.component(c.window, c.id);
+    // The indicators are the labels of the main window's lamp panel, the toggles the 40-pixel
+    // labels of the style settings window: sixteen of each.
+    const auto main = load(window::mainWindow);
+    const auto settings = load(window::styleSettingsWindow);
+    const ui::ComponentId lampPanel = 0x16010be6;
+    std::vector<std::pair<ui::ComponentState, bool>> lamps; // state, indicator
+    for (const ui::ComponentState& c : main)
+        if (c.unit == ui::unit::label && c.parent == lampPanel)
+            lamps.emplace_back(c, true);
+    for (const ui::ComponentState& c : settings)
+        if (c.unit == ui::unit::label && c.geometry.width == 40)
+            lamps.emplace_back(c, false);
+    ASSERT_EQ(lamps.size(), 32u);
+    for (const auto& [state, indicator] : lamps) {
+        const bool toggle = !indicator;
+        SCOPED_TRACE(state.name);
         EXPECT_EQ(state.value<std::int32_t>(label::backColour), ui::rgb(0, 0, 0));
         EXPECT_EQ(state.value<std::int32_t>(label::textColour),
             indicator ? ui::rgb(0, 96, 192) : ui::rgb(0, 255, 255));

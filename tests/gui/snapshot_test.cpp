@@ -107,7 +107,8 @@ TEST(Snapshot, BadArgumentsShowTheUsage)
     const QString out = dir.filePath(QStringLiteral("out"));
     const std::vector<QStringList> cases { {}, { out, QStringLiteral("main") },
         { out, QStringLiteral("0x") }, { out, QStringLiteral("52010001z") },
-        { out, QStringLiteral("--segment") } };
+        { out, QStringLiteral("--segment") },
+        { out, QStringLiteral("--at"), QStringLiteral("2026-02-30 20:00:00") } };
     for (const QStringList& arguments : cases) {
         const SnapshotRun run = snapshot(arguments);
         EXPECT_EQ(run.exit, 2) << arguments.join(' ').toStdString();

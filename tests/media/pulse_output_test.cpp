@@ -79,6 +79,32 @@ TEST_F(PulseOutputTest, StopIsQuickAndSilent)
 // The sound server dies in the middle of a track and comes back: the track ends at once
 // through the player's end report (no hang, no run through the rest of the file), and the
 // next track plays on the new server.
+// The loop lock knows its holder through nesting and across a wait, when the loop thread has
+// it meanwhile: that is what the …Locked helpers check.
+TEST_F(PulseOutputTest, LoopLockIsKnownToItsHolderThroughNestingAndWaits)
+{
+    using platform::pulse::PulseConnection;
+    auto connection = PulseConnection::connect("dancehall lock test");
+    ASSERT_TRUE(connection);
+    {
+        PulseConnection::Lock lock(*connection);
+        {
+            PulseConnection::Lock again(*connection);
+            EXPECT_TRUE(connection->readyLocked());
+        }
+        EXPECT_TRUE(connection->readyLocked());
+        auto answered = [](pa_context*, const pa_server_info*, void* self) {
+            static_cast<PulseConnection*>(self)->signal();
+        };
+        EXPECT_TRUE(connection->waitFor(
+            pa_context_get_server_info(connection->context(), answered, connection.get())));
+        EXPECT_TRUE(connection->readyLocked());
+    }
+#ifndef NDEBUG
+    EXPECT_DEATH(connection->readyLocked(), "loop lock was called without it");
+#endif
+}
+
 TEST(PulseRestart, TrackAfterTheServerRestartsIsPlayed)
 {
     SKIP_WITHOUT_TEST_SINK();

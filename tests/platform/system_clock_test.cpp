@@ -56,7 +56,7 @@ TEST(SystemClock, StopRequestWakesAConditionWaitAndReleasesItsLock)
 {
     platform::SystemClock clock;
     auto condition = clock.makeCondVar();
-    std::mutex mutex;
+    platform::OwnedMutex mutex;
     std::atomic<bool> waiting = false;
     std::atomic<bool> sawStop = false;
     auto thread = clock.startThread([&] {
@@ -82,7 +82,7 @@ TEST(SystemClock, ConditionWaitReportsTimeoutOrReadiness)
 {
     platform::SystemClock clock;
     auto condition = clock.makeCondVar();
-    std::mutex mutex;
+    platform::OwnedMutex mutex;
     bool ready = false;
 
     std::unique_lock lock(mutex);
@@ -142,6 +142,23 @@ TEST(SystemClock, MutexMayBeReenteredByItsOwner)
     mutex->unlock();
     other->join();
     EXPECT_TRUE(taken);
+}
+
+// A pinned time of day runs on from the pinned instant; intervals are not touched by it.
+TEST(SystemClock, PinnedTimeOfDayRunsOnFromThePinnedInstant)
+{
+    platform::SystemClock clock;
+    constexpr std::int64_t pinned = 1'796'601'600'000; // 2026-12-07 00:00 UTC
+    const Millis before = clock.now();
+    clock.setWallMillis(pinned);
+    const std::int64_t first = clock.wallMillis();
+    clock.sleep(20);
+    const std::int64_t second = clock.wallMillis();
+    EXPECT_GE(first, pinned);
+    EXPECT_LT(first, pinned + 1'000);
+    EXPECT_GE(second - first, 20);
+    EXPECT_GE(clock.now() - before, 20);
+    EXPECT_LT(clock.now() - before, 60'000) << "the steady clock moved with the time of day";
 }
 
 } // namespace

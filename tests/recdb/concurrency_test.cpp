@@ -64,6 +64,24 @@ TEST_F(LockTest, WholeRangeKeepsTheBytesHeldBeforeIt)
     EXPECT_EQ(b->lockByte(200), Ok);
 }
 
+// Only in builds with assertions (the Debug and sanitizer builds).
+#ifndef NDEBUG
+TEST_F(LockTest, AssertingAByteStopsUnlessThisHandleHoldsIt)
+{
+    auto a = handle(), b = handle();
+    ASSERT_EQ(a->lockByte(16), Ok);
+    a->assertHoldsByte(16);
+    EXPECT_DEATH(b->assertHoldsByte(16), "offset 16 is used without its lock");
+    EXPECT_DEATH(a->assertHoldsByte(17), "offset 17 is used without its lock");
+    ASSERT_EQ(a->lockWhole(), Ok);
+    a->assertHoldsByte(300);
+    ASSERT_EQ(a->unlockWhole(), Ok);
+    EXPECT_DEATH(a->assertHoldsByte(300), "offset 300");
+    ASSERT_EQ(a->unlockByte(16), Ok);
+    EXPECT_DEATH(a->assertHoldsByte(16), "offset 16");
+}
+#endif
+
 TEST_F(LockTest, RecordCountWaitsForABusyCounter)
 {
     ThrowingReport report;

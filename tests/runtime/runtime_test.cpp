@@ -13,7 +13,7 @@ namespace {
 // with a queue, dialogs that answer from a script and a process end that unwinds.
 class FakeCondVar : public platform::CondVar {
 public:
-    bool wait(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready,
+    bool wait(std::unique_lock<platform::OwnedMutex>& lock, const std::function<bool()>& ready,
         platform::Millis) override
     {
         changed_.wait(lock, ready);
@@ -22,7 +22,7 @@ public:
     void notifyAll() override { changed_.notify_all(); }
 
 private:
-    std::condition_variable changed_;
+    std::condition_variable_any changed_;
 };
 
 class FakeClock : public platform::Clock {

@@ -2,14 +2,15 @@
 // application behind them (no handler runs). Works on any Qt platform that can draw,
 // including offscreen and Xvfb.
 //
-//   snapshot OUTDIR [--segment FILE] [WINDOW-ID...]
-//   snapshot OUTDIR --hall DIR
+//   snapshot OUTDIR [--at TIME] [--segment FILE] [WINDOW-ID...]
+//   snapshot OUTDIR [--at TIME] --hall DIR
 //
 // Writes OUTDIR/<window id in hex>.png for every window given (all windows when none), from
 // the program's own templates or from a segment file. With --hall, the main window as the
 // program itself shows it with that hall folder: its show loaded and its tracks measured.
 // The picture has the window's outer size: the client area inside a plain drawn frame and
-// caption.
+// caption. --at "YYYY-MM-DD HH:MM:SS" (local time) sets the program's time of day, so the
+// calendar and the show times look the same whenever the picture is made.
 
 #include "app/application.h"
 #include "app/globals.h"
@@ -22,6 +23,7 @@
 #include "backends/qt/top_level_widget.h"
 #include "backends/qt/window_view.h"
 #include "media/simulated_mixer.h"
+#include "runtime/date_time.h"
 #include "runtime/runtime.h"
 #include "ui/segment_reader.h"
 #include "ui/templates/segment.h"
@@ -37,6 +39,7 @@
 #include <QPainter>
 
 #include <charconv>
+#include <ctime>
 #include <iostream>
 #include <optional>
 #include <string_view>
@@ -95,9 +98,10 @@ QImage framed(const QImage& client, const ui::ComponentState& own)
 
 int usage()
 {
-    std::cerr << "usage: snapshot OUTDIR [--segment FILE] [WINDOW-ID...]\n"
-                 "       snapshot OUTDIR --hall DIR\n"
-                 "  writes OUTDIR/<id>.png for each window (ids in hex, e.g. 0x52010001)\n";
+    std::cerr << "usage: snapshot OUTDIR [--at TIME] [--segment FILE] [WINDOW-ID...]\n"
+                 "       snapshot OUTDIR [--at TIME] --hall DIR\n"
+                 "  writes OUTDIR/<id>.png for each window (ids in hex, e.g. 0x52010001);\n"
+                 "  TIME is a local date and time, e.g. \"2026-12-07 20:00:00\"\n";
     return 2;
 }
 
@@ -111,6 +115,27 @@ std::optional<ui::WindowId> windowId(std::string_view text)
     if (text.empty() || error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return id;
+}
+
+// A local date and time as wall milliseconds; nothing for text that is not one.
+std::optional<std::int64_t> localWallMillis(std::string_view text)
+{
+    const std::optional<runtime::DateTime> at = runtime::parseDateTime(text);
+    if (!at)
+        return std::nullopt;
+    const runtime::CivilTime civil = runtime::civilTime(*at);
+    std::tm local {};
+    local.tm_year = civil.year - 1900;
+    local.tm_mon = civil.month - 1;
+    local.tm_mday = civil.day;
+    local.tm_hour = civil.hour;
+    local.tm_min = civil.minute;
+    local.tm_sec = civil.second;
+    local.tm_isdst = -1;
+    const std::time_t seconds = std::mktime(&local);
+    if (seconds == std::time_t(-1))
+        return std::nullopt;
+    return std::int64_t(seconds) * 1000;
 }
 
 bool save(const QImage& picture, const QDir& out, ui::WindowId id)
@@ -156,38 +181,50 @@ int snapshotHall(platform::Platform& platform, const QDir& out, const char* hall
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2)
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::optional<std::int64_t> pinnedWallMillis;
+    if (args.size() >= 3 && args[1] == "--at") {
+        pinnedWallMillis = localWallMillis(args[2]);
+        if (!pinnedWallMillis) {
+            std::cerr << "snapshot: not a date and time: " << args[2] << '\n';
+            return usage();
+        }
+        args.erase(args.begin() + 1, args.begin() + 3);
+    }
+    if (args.empty())
         return usage();
-    int next = 2;
+    std::size_t next = 1;
     QByteArray data;
     std::span<const std::uint8_t> segment = templates::segment();
-    if (argc > 3 && std::string(argv[2]) == "--segment") {
-        QFile file(QString::fromLocal8Bit(argv[3]));
+    if (args.size() > 2 && args[1] == "--segment") {
+        QFile file(QString::fromLocal8Bit(args[2].c_str()));
         if (!file.open(QIODevice::ReadOnly)) {
-            std::cerr << "snapshot: cannot read " << argv[3] << '\n';
+            std::cerr << "snapshot: cannot read " << args[2] << '\n';
             return 1;
         }
         data = file.readAll();
         segment = { reinterpret_cast<const std::uint8_t*>(data.data()),
             static_cast<std::size_t>(data.size()) };
-        next = 4;
+        next = 3;
     }
 
     QtEventLoop loop;
+    if (pinnedWallMillis)
+        loop.clock().setWallMillis(*pinnedWallMillis);
     ConsoleDialogs dialogs;
     QtProcess process;
     platform::Platform platform { loop, dialogs, process };
-    QDir out(QString::fromLocal8Bit(argv[1]));
+    QDir out(QString::fromLocal8Bit(args[0].c_str()));
     if (!out.mkpath(QStringLiteral("."))) {
-        std::cerr << "snapshot: cannot make the folder " << argv[1] << '\n';
+        std::cerr << "snapshot: cannot make the folder " << args[0] << '\n';
         return 1;
     }
-    if (argc == 4 && std::string(argv[2]) == "--hall")
-        return snapshotHall(platform, out, argv[3]);
+    if (args.size() == 3 && args[1] == "--hall")
+        return snapshotHall(platform, out, args[2].c_str());
 
     std::vector<ui::WindowId> windows;
-    for (int i = next; i < argc; ++i) {
-        auto id = windowId(argv[i]);
+    for (std::size_t i = next; i < args.size(); ++i) {
+        auto id = windowId(args[i]);
         if (!id)
             return usage();
         windows.push_back(*id);

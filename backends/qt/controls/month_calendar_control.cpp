@@ -10,6 +10,7 @@
 #include "ui/window_system.h"
 
 #include <QCalendarWidget>
+#include <QGuiApplication>
 #include <QTextCharFormat>
 #include <QTimer>
 
@@ -29,10 +30,21 @@ QDate localToday(const platform::Clock& clock)
     return QDate(now.year, now.month, now.day);
 }
 
+// The calendar's month arrows are the style's built-in ones: asking the icon theme for them
+// first reads the theme's index, about a fifth of the time the main window takes to appear.
+QCalendarWidget* newCalendarWithBuiltInArrows(QWidget* parent)
+{
+    const bool desktopAware = QGuiApplication::desktopSettingsAware();
+    QGuiApplication::setDesktopSettingsAware(false);
+    auto* calendar = new QCalendarWidget(parent);
+    QGuiApplication::setDesktopSettingsAware(desktopAware);
+    return calendar;
+}
+
 class MonthCalendarControl final : public Control {
 public:
     MonthCalendarControl(const ControlContext& context, QWidget* parent)
-        : Control(context, new QCalendarWidget(parent))
+        : Control(context, newCalendarWithBuiltInArrows(parent))
         , clock_(context.core->runtime().platform().clock())
         , todayCheck_(new QTimer(widget()))
     {

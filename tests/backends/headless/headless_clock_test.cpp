@@ -103,7 +103,7 @@ TEST(HeadlessClock, ThreadCountsAsRunningFromItsStartUntilItBlocks)
 
 TEST(HeadlessClock, ProducerAndConsumerOverConditionReachQuiescence)
 {
-    std::mutex mutex;
+    platform::OwnedMutex mutex;
     std::deque<int> items;
     std::vector<std::pair<int, Millis>> consumed;
     HeadlessClock clock;
@@ -141,7 +141,7 @@ TEST(HeadlessClock, ProducerAndConsumerOverConditionReachQuiescence)
 
 TEST(HeadlessClock, ConditionWaitTimesOutInVirtualTime)
 {
-    std::mutex mutex;
+    platform::OwnedMutex mutex;
     bool ready = false;
     std::atomic<Millis> gaveUpAt = -1;
     std::atomic<Millis> sawReadyAt = -1;
@@ -166,6 +166,40 @@ TEST(HeadlessClock, ConditionWaitTimesOutInVirtualTime)
     clock.advance(0);
     EXPECT_EQ(sawReadyAt, 300);
     EXPECT_TRUE(waiter->finished());
+}
+
+// The caller's lock is given up for the sleep and back for every look at the predicate: a
+// …Locked helper called from a predicate checks exactly that.
+TEST(HeadlessClock, ConditionWaitHoldsTheCallersLockOnlyAroundThePredicate)
+{
+    platform::OwnedMutex mutex;
+    bool ready = false;
+    std::atomic<int> checks = 0;
+    std::atomic<bool> heldWhenChecked = true;
+    std::atomic<bool> heldOnReturn = false;
+    HeadlessClock clock;
+    auto condition = clock.makeCondVar();
+    auto waiter = clock.startThread([&] {
+        std::unique_lock lock(mutex);
+        condition->wait(lock, [&] {
+            ++checks;
+            heldWhenChecked = heldWhenChecked && mutex.heldByThisThread();
+            return ready;
+        });
+        heldOnReturn = mutex.heldByThisThread();
+    });
+    clock.advance(10);
+    {
+        std::lock_guard lock(mutex); // free while the waiter sleeps
+        ready = true;
+    }
+    condition->notifyAll();
+    clock.advance(0);
+    EXPECT_TRUE(waiter->finished());
+    EXPECT_GE(checks, 2);
+    EXPECT_TRUE(heldWhenChecked);
+    EXPECT_TRUE(heldOnReturn);
+    EXPECT_FALSE(mutex.heldByThisThread());
 }
 
 TEST(HeadlessClock, MutexHeldAcrossASleepBlocksTheOtherThread)
@@ -244,7 +278,7 @@ TEST(HeadlessClock, DrivingThreadWaitEndedWhileSettlingTakesNoVirtualTime)
 
 TEST(HeadlessClock, StopRequestWakesAWaitAtOnce)
 {
-    std::mutex mutex;
+    platform::OwnedMutex mutex;
     std::atomic<bool> sleptThrough = false;
     std::atomic<bool> stopSeen = false;
     HeadlessClock clock;
@@ -302,7 +336,7 @@ TEST(HeadlessClock, ReportsAThreadThatNeverBlocksAndAWaitThatCanNeverEnd)
     clock.settle();
 
     auto condition = clock.makeCondVar();
-    std::mutex mutex;
+    platform::OwnedMutex mutex;
     std::unique_lock lock(mutex);
     EXPECT_THROW(condition->wait(lock, [] { return false; }), ClockStalled);
     EXPECT_TRUE(lock.owns_lock());

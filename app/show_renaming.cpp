@@ -74,11 +74,9 @@ bool askOverwrite(Application& app)
         == static_cast<int>(platform::Button::Ok);
 }
 
-bool renameFile(const Text& from, const Text& to)
+bool renameFile(Application& app, const Text& from, const Text& to)
 {
-    std::error_code error;
-    std::filesystem::rename(platform::nativePath(from), platform::nativePath(to), error);
-    return !error;
+    return app.files.rename(platform::nativePath(from), platform::nativePath(to)) == 0;
 }
 
 } // namespace
@@ -116,7 +114,8 @@ void nameSavedShow(Application& app, const Text& name)
     }
     if (exists(target) && !askOverwrite(app))
         return;
-    const bool done = renaming ? renameFile(source, target) : runtime::copyFile(source, target);
+    const bool done
+        = renaming ? renameFile(app, source, target) : runtime::copyFile(source, target, app.files);
     if (!done) {
         app.runtime.messageBox(renaming ? "重命名失败！" : "复制失败！", 0);
         return;

@@ -43,7 +43,7 @@ public:
     Length length(const Text& path) const;
     // Has the tracks measured that are new or changed; `measured` runs on the interface
     // thread when one of them got a new length. False when the worker could not be started.
-    bool request(const std::vector<Text>& paths, std::function<void()> measured);
+    [[nodiscard]] bool request(const std::vector<Text>& paths, std::function<void()> measured);
 
 private:
     struct Entry {
@@ -58,7 +58,7 @@ private:
 
     void work();
     // Measures the track when it changed since its entry was made; true when it was.
-    bool refresh(const Text& path);
+    [[nodiscard]] bool refresh(const Text& path);
 
     platform::EventLoop& loop_;
     std::unique_ptr<platform::CondVar> wake_; // waits for: a job queued, or stopping_
@@ -71,6 +71,6 @@ private:
 };
 
 // "mm:ss" for a track's length; from an hour on "h:mm:ss".
-Text durationText(std::int64_t millis);
+[[nodiscard]] Text durationText(std::int64_t millis);
 
 } // namespace app

@@ -140,7 +140,8 @@ TEST(TrackDurationsCache, MeasuresATrackOnceAndAgainOnlyWhenItsFileChanged)
         TrackDurations durations(headless.loop());
         std::vector<std::string> reports;
         auto measure = [&](const fs::path& path, const char* name) {
-            durations.request({ path.string() }, [&reports, name] { reports.push_back(name); });
+            EXPECT_TRUE(durations.request(
+                { path.string() }, [&reports, name] { reports.push_back(name); }));
         };
         measure(track, "first");
         measure(track, "unchanged");

@@ -1,5 +1,6 @@
 #include "media/media_length.h"
 
+#include "media/file_source.h"
 #include "media/track_file.h"
 
 #include <cstring>
@@ -10,18 +11,6 @@ namespace {
 std::uint32_t littleEndian32(const std::uint8_t* b)
 {
     return b[0] | b[1] << 8 | b[2] << 16 | std::uint32_t(b[3]) << 24;
-}
-
-// An open file and the seam it is read through.
-struct Source {
-    platform::FileSystem& files;
-    int fd;
-};
-
-bool readAt(Source file, std::int64_t offset, std::uint8_t* buffer, std::size_t size)
-{
-    const auto wanted = static_cast<std::int64_t>(size);
-    return file.files.readAt(file.fd, buffer, wanted, offset) == wanted;
 }
 
 // A RIFF/WAVE file's length from its format and data chunks, read chunk header by chunk

@@ -1,5 +1,6 @@
 #include "media/track_file.h"
 
+#include "media/file_source.h"
 #include "media/frame_walk.h"
 
 #include <algorithm>
@@ -17,18 +18,6 @@ constexpr std::int64_t searchLimit = 1 << 20;
 // candidate's successor.
 constexpr std::size_t searchStep = 64 * 1024;
 constexpr std::size_t searchOverlap = 4096;
-
-// An open file and the seam it is read through.
-struct Source {
-    platform::FileSystem& files;
-    int fd;
-};
-
-bool readAt(Source file, std::int64_t offset, std::uint8_t* buffer, std::size_t size)
-{
-    const auto wanted = static_cast<std::int64_t>(size);
-    return file.files.readAt(file.fd, buffer, wanted, offset) == wanted;
-}
 
 std::int64_t synchsafe(const std::uint8_t* b)
 {

@@ -14,8 +14,6 @@
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
-#include <filesystem>
-
 namespace app {
 namespace {
 
@@ -25,10 +23,11 @@ namespace nameDialog = ids::SaveShowDialog;
 constexpr unsigned okCancel = 1;
 constexpr char copySuffix[] = "副本";
 
-bool exists(const Text& path)
+// Anything at the name counts, a link too: writing there would replace it.
+bool exists(Application& app, const Text& path)
 {
-    std::error_code error;
-    return std::filesystem::exists(platform::nativePath(path), error);
+    platform::FileStatus status;
+    return app.files.linkStatus(platform::nativePath(path), status) == 0;
 }
 
 Text caption(Application& app)
@@ -85,7 +84,7 @@ bool mayWriteShowFile(Application& app, std::string_view showName)
 {
     const Text target = showFileName(app, showName);
     const Text show = caption(app);
-    return !exists(target) || (!show.empty() && showFileName(app, show) == target)
+    return !exists(app, target) || (!show.empty() && showFileName(app, show) == target)
         || askOverwrite(app);
 }
 
@@ -112,7 +111,7 @@ void nameSavedShow(Application& app, const Text& name)
         app.windows.close(nameDialog::window, 0);
         return;
     }
-    if (exists(target) && !askOverwrite(app))
+    if (exists(app, target) && !askOverwrite(app))
         return;
     const bool done
         = renaming ? renameFile(app, source, target) : runtime::copyFile(source, target, app.files);

@@ -32,7 +32,7 @@ Application::Application(runtime::Runtime& runtime, ui::ViewFactory& views,
     , instance(files)
     , trackPlayer(playerServices(runtime.platform().clock(), std::move(outputs), files))
     , lightTestSteps(runtime.platform().clock())
-    , durations(runtime.platform().loop)
+    , durations(runtime.platform().loop, files)
 {
 }
 

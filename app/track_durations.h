@@ -11,6 +11,7 @@
 #include "runtime/text.h"
 
 #include "platform/event_loop.h"
+#include "platform/file_system.h"
 #include "platform/owned_mutex.h"
 
 #include <cstdint>
@@ -34,7 +35,8 @@ public:
         std::int64_t millis = 0; // when measured
     };
 
-    explicit TrackDurations(platform::EventLoop& loop);
+    // Tracks are looked at and read through `files`.
+    TrackDurations(platform::EventLoop& loop, platform::FileSystem& files);
     ~TrackDurations();
     TrackDurations(const TrackDurations&) = delete;
     TrackDurations& operator=(const TrackDurations&) = delete;
@@ -61,6 +63,7 @@ private:
     [[nodiscard]] bool refresh(const Text& path);
 
     platform::EventLoop& loop_;
+    platform::FileSystem& files_;
     std::unique_ptr<platform::CondVar> wake_; // waits for: a job queued, or stopping_
     mutable platform::OwnedMutex mutex_;
     std::map<Text, Entry> lengths_;

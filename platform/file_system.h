@@ -23,6 +23,7 @@ struct FileStatus {
     // Which file it is: two names or descriptors with the same pair are the same file.
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::int64_t modifiedNanos = 0; // last change of the content, since the epoch
 };
 
 enum class Access { read, write, readWrite };

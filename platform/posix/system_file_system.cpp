@@ -46,7 +46,8 @@ FileStatus statusFrom(const struct stat& info)
 {
     return { S_ISREG(info.st_mode), static_cast<unsigned>(info.st_mode & 07777),
         static_cast<std::int64_t>(info.st_size), static_cast<std::uint64_t>(info.st_dev),
-        static_cast<std::uint64_t>(info.st_ino) };
+        static_cast<std::uint64_t>(info.st_ino),
+        std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec };
 }
 
 int setLock(int fd, short type, std::int64_t offset, std::int64_t length)

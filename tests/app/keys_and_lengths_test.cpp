@@ -137,7 +137,7 @@ TEST(TrackDurationsCache, MeasuresATrackOnceAndAgainOnlyWhenItsFileChanged)
     const fs::path other = folder / "b.mp3";
     fs::copy_file(fs::path(MEDIA_TEST_DATA) / "cbr_mono_44k.mp3", other);
     {
-        TrackDurations durations(headless.loop());
+        TrackDurations durations(headless.loop(), platform::systemFileSystem());
         std::vector<std::string> reports;
         auto measure = [&](const fs::path& path, const char* name) {
             EXPECT_TRUE(durations.request(

@@ -64,8 +64,8 @@ HandlerResult addManyTracks(Application& app, HandlerArgs)
     std::vector<Slot> slots = readCurrentShow(app);
     std::vector<Text> failures;
     std::size_t added = 0;
-    for (const Text& path : tracksOfChoice(chosen)) {
-        if (std::optional<Text> reason = whyUnplayable(path)) {
+    for (const Text& path : tracksOfChoice(chosen, app.files)) {
+        if (std::optional<Text> reason = whyUnplayable(path, app.files)) {
             failures.push_back(runtime::concatText(fileNameOf(path), "：", *reason));
             continue;
         }

@@ -4,6 +4,7 @@
 #include "app/hall_import.h"
 #include "app/show_tables.h"
 
+#include "platform/folder_trees.h"
 #include "platform/posix/path.h"
 #include "platform/whole_files.h"
 #include "recdb/error_codes.h"
@@ -11,37 +12,37 @@
 #include "runtime/file_names.h"
 #include "runtime/text_edit.h"
 
-#include <filesystem>
 #include <string>
+#include <vector>
 
 namespace app {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr char checkAlias[] = "slotcheck";
 
-void removeLeftoversIn(const fs::path& folder)
+// What cannot be listed or removed now stays for the next start; nothing here is the
+// operator's to know about.
+std::vector<platform::FolderEntry> entriesOf(platform::FileSystem& files, const std::string& folder)
 {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        const std::string name = entry.path().filename().string();
-        if (platform::isReplacementLeftover(name, ".dat") && entry.is_regular_file(error))
-            fs::remove(entry.path(), error);
-    }
+    std::vector<platform::FolderEntry> entries;
+    (void)files.listFolder(folder, entries);
+    return entries;
+}
+
+void removeLeftoversIn(platform::FileSystem& files, const std::string& folder)
+{
+    for (const platform::FolderEntry& entry : entriesOf(files, folder))
+        if (platform::isReplacementLeftover(entry.name, ".dat") && entry.regular)
+            (void)files.unlink(folder + "/" + entry.name);
 }
 
 // An import holds the hall's lock while its scratch folder exists, so with the lock ours any
 // such folder belongs to an import that was killed. A link of that name is not followed.
-void removeImportScratch(const fs::path& hall)
+void removeImportScratch(platform::FileSystem& files, const std::string& hall)
 {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(hall, error)) {
-        std::error_code typeError;
-        if (isImportScratchName(entry.path().filename().string())
-            && entry.symlink_status(typeError).type() == fs::file_type::directory)
-            fs::remove_all(entry.path(), typeError);
-    }
+    for (const platform::FolderEntry& entry : entriesOf(files, hall))
+        if (isImportScratchName(entry.name) && entry.folder && !entry.link)
+            (void)platform::removeTree(hall + "/" + entry.name, files);
 }
 
 // The file's name as the operator knows it: its path inside the hall folder.
@@ -68,16 +69,16 @@ std::optional<Text> missingSlotField(Application& app, const Text& path)
 
 void removeCrashLeftovers(const Application& app)
 {
-    const fs::path hall = platform::nativePath(app.programDirectory);
-    removeLeftoversIn(hall);
-    removeLeftoversIn(hall / "lb");
-    removeImportScratch(hall);
+    const std::string hall = platform::nativePath(app.programDirectory);
+    removeLeftoversIn(app.files, hall);
+    removeLeftoversIn(app.files, hall + "/lb");
+    removeImportScratch(app.files, hall);
 }
 
 std::optional<Text> slotTableProblem(Application& app, const Text& path)
 {
     const recdb::CheckResult result
-        = recdb::checkDatabaseFile(runtime::resolvedPath(path), app.files);
+        = recdb::checkDatabaseFile(runtime::resolvedPath(path, app.files), app.files);
     if (result.code != recdb::Ok)
         return result.where.empty()
             ? recdb::errorMessage(result.code)
@@ -88,8 +89,8 @@ std::optional<Text> slotTableProblem(Application& app, const Text& path)
 void loadCheckedShow(Application& app, const Text& showName)
 {
     const Text file = showFileName(app, showName);
-    std::error_code error;
-    if (!fs::is_regular_file(runtime::resolvedPath(file), error))
+    platform::FileStatus status;
+    if (app.files.pathStatus(runtime::resolvedPath(file, app.files), status) < 0 || !status.regular)
         return;
     if (auto problem = slotTableProblem(app, file)) {
         app.runtime.messageBox(runtime::concatText("场次文件 ", nameInHall(app, file), " 已损坏（",

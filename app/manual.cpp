@@ -7,7 +7,7 @@ namespace app {
 runtime::Text manualAddress(std::string_view programDirectory)
 {
     // Only "/" separates here, and no GBK byte of a name is a "/", so the bytes normalise as
-    // they are.
+    // they are. Path arithmetic only: the disk is never asked.
     std::filesystem::path page
         = std::filesystem::path(programDirectory) / "../share/doc/dancehall/manual/index.html";
     return "file://" + page.lexically_normal().string();

@@ -183,7 +183,7 @@ HandlerResult saveShowAs(Application& app, HandlerArgs)
         app.runtime.messageBox("列表名称不能为空", 0);
         return std::nullopt;
     }
-    if (auto problem = showNameProblem(name, longestFileName(dataFilePath(app, "lb")))) {
+    if (auto problem = showNameProblem(name, longestFileName(dataFilePath(app, "lb"), app.files))) {
         app.runtime.messageBox(*problem, 0);
         return std::nullopt;
     }

@@ -22,7 +22,7 @@ void fillShowList(Application& app)
     using namespace ids::MainWindow;
     std::vector<Text> rows;
     for (const runtime::FolderFile& file :
-        runtime::filesEndingIn(dataFilePath(app, "lb"), showExtension)) {
+        runtime::filesEndingIn(dataFilePath(app, "lb"), showExtension, app.files)) {
         Text title = file.name.substr(0, file.name.size() - (sizeof showExtension - 1));
         rows.push_back(rowPrefix + title);
     }

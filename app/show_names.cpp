@@ -3,8 +3,6 @@
 #include "platform/posix/path.h"
 #include "runtime/text_edit.h"
 
-#include <unistd.h>
-
 namespace app {
 namespace {
 
@@ -42,10 +40,12 @@ std::optional<Text> showNameProblem(std::string_view name, long folderNameMax)
     return std::nullopt;
 }
 
-long longestFileName(std::string_view gbkFolder)
+long longestFileName(std::string_view gbkFolder, platform::FileSystem& files)
 {
-    const long reported = ::pathconf(platform::nativePath(gbkFolder).c_str(), _PC_NAME_MAX);
-    return reported > 0 ? reported : defaultNameMax;
+    long reported = 0;
+    if (files.longestName(platform::nativePath(gbkFolder), reported) < 0 || reported <= 0)
+        return defaultNameMax;
+    return reported;
 }
 
 } // namespace app

@@ -3,6 +3,7 @@
 // is written under a temporary name eight bytes longer first, so a name must stay one plain
 // file name inside "lb" with room for that.
 
+#include "platform/file_system.h"
 #include "runtime/text.h"
 
 #include <optional>
@@ -16,6 +17,6 @@ using runtime::Text;
 [[nodiscard]] std::optional<Text> showNameProblem(std::string_view name, long folderNameMax);
 
 // The longest file name of the folder (a GBK path), 255 when the system does not say.
-[[nodiscard]] long longestFileName(std::string_view gbkFolder);
+[[nodiscard]] long longestFileName(std::string_view gbkFolder, platform::FileSystem& files);
 
 } // namespace app

@@ -7,7 +7,7 @@
 #include "runtime/files.h"
 #include "runtime/text_edit.h"
 
-#include <filesystem>
+#include <cerrno>
 #include <string>
 
 namespace app {
@@ -109,11 +109,13 @@ Text showFileName(const Application& app, std::string_view showName)
 bool saveShowFile(const Application& app, std::string_view showName)
 {
     // Whoever saves, a name that is no plain file in "lb" (empty, "..", a "/") writes nothing.
-    if (showNameProblem(showName, longestFileName(dataFilePath(app, "lb"))))
+    if (showNameProblem(showName, longestFileName(dataFilePath(app, "lb"), app.files)))
         return false;
-    // An installation may come without the folder; its first save makes it.
-    std::error_code ignored;
-    std::filesystem::create_directory(platform::nativePath(dataFilePath(app, "lb")), ignored);
+    // An installation may come without the folder; its first save makes it. One that cannot
+    // be made fails the save here, before anything is written.
+    if (const int made = app.files.makeFolder(platform::nativePath(dataFilePath(app, "lb")), 0755);
+        made < 0 && made != -EEXIST)
+        return false;
     return runtime::copyFile(
         dataFilePath(app, tables::currentShow.file), showFileName(app, showName), app.files);
 }

@@ -7,14 +7,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <set>
 
 namespace app {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr char cannotOpen[] = "无法打开";
 constexpr char notMpegAudio[] = "不是可播放的MP3文件";
@@ -82,14 +78,35 @@ std::size_t leadingTagSize(const std::uint8_t* h, std::size_t available)
     return (h[5] & 0x10) ? size + tagHeaderBytes : size;
 }
 
-std::vector<std::uint8_t> readAt(std::ifstream& in, std::size_t offset)
+// Up to probeBytes from offset, fewer where the file ends; nothing when it cannot be read.
+std::optional<std::vector<std::uint8_t>> probeAt(
+    platform::FileSystem& files, int fd, std::size_t offset)
 {
     std::vector<std::uint8_t> bytes(probeBytes);
-    in.clear();
-    in.seekg(std::streamoff(offset));
-    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
-    bytes.resize(std::size_t(in.gcount()));
+    const std::int64_t read
+        = files.readAt(fd, bytes.data(), std::int64_t(bytes.size()), std::int64_t(offset));
+    if (read < 0)
+        return std::nullopt;
+    bytes.resize(std::size_t(read));
     return bytes;
+}
+
+// Why the open file cannot be played; nothing when it can.
+std::optional<Text> whyUnplayableFile(platform::FileSystem& files, int fd)
+{
+    platform::FileStatus status;
+    if (files.status(fd, status) < 0 || !status.regular)
+        return Text(cannotOpen);
+    std::optional<std::vector<std::uint8_t>> start = probeAt(files, fd, 0);
+    if (start)
+        if (const std::size_t tag = leadingTagSize(start->data(), start->size()))
+            start = probeAt(files, fd, tag);
+    if (!start)
+        return Text(cannotOpen);
+    const bool wholeFile = start->size() < probeBytes;
+    if (!media::findFirstFrame(*start, wholeFile))
+        return Text(notMpegAudio);
+    return std::nullopt;
 }
 
 } // namespace
@@ -101,39 +118,38 @@ bool comesBeforeByName(const Text& leftPath, const Text& rightPath)
     return leftPath < rightPath;
 }
 
-std::vector<Text> tracksOfChoice(const std::vector<Text>& chosen)
+std::vector<Text> tracksOfChoice(const std::vector<Text>& chosen, platform::FileSystem& files)
 {
     std::set<Text> tracks;
     for (const Text& path : chosen) {
-        std::error_code error;
-        const fs::path native = platform::nativePath(path);
-        if (!fs::is_directory(native, error)) {
+        const std::string native = platform::nativePath(path);
+        platform::FileStatus status;
+        if (files.pathStatus(native, status) < 0 || !status.folder) {
             tracks.insert(path);
             continue;
         }
-        for (const fs::directory_entry& entry : fs::directory_iterator(native, error)) {
-            const std::string name = entry.path().filename().string();
-            if (!entry.is_directory(error) && platform::wildcardMatch("*.mp3", name))
-                tracks.insert(platform::programPath(entry.path().string()));
-        }
+        // A folder that cannot be read adds nothing, as an empty one would.
+        std::vector<platform::FolderEntry> entries;
+        (void)files.listFolder(native, entries);
+        const std::string prefix = native.ends_with('/') ? native : native + "/";
+        for (const platform::FolderEntry& entry : entries)
+            if (!entry.folder && platform::wildcardMatch("*.mp3", entry.name))
+                tracks.insert(platform::programPath(prefix + entry.name));
     }
     std::vector<Text> ordered(tracks.begin(), tracks.end());
     std::sort(ordered.begin(), ordered.end(), comesBeforeByName);
     return ordered;
 }
 
-std::optional<Text> whyUnplayable(const Text& path)
+std::optional<Text> whyUnplayable(const Text& path, platform::FileSystem& files)
 {
-    std::ifstream in(platform::nativePath(path), std::ios::binary);
-    if (!in)
+    const int fd = files.open(platform::nativePath(path), platform::Access::read);
+    if (fd < 0)
         return Text(cannotOpen);
-    std::vector<std::uint8_t> start = readAt(in, 0);
-    if (const std::size_t tag = leadingTagSize(start.data(), start.size()))
-        start = readAt(in, tag);
-    const bool wholeFile = start.size() < probeBytes;
-    if (!media::findFirstFrame(start, wholeFile))
-        return Text(notMpegAudio);
-    return std::nullopt;
+    std::optional<Text> reason = whyUnplayableFile(files, fd);
+    // Only read: closing cannot lose anything.
+    (void)files.close(fd);
+    return reason;
 }
 
 } // namespace app

@@ -1,29 +1,41 @@
 #pragma once
-// Every file the program opens goes through this one interface: the record database, the INI
-// files, the show files, the track reader and the single-instance lock. A test substitutes
-// it to make a chosen call fail (the Nth write, a write cut short, the rename …) and then
-// checks that the files are still whole.
+// Every file and folder the program touches goes through this one interface: the record
+// database, the INI files, the show files and their folder, the track reader, the hall folder
+// and the single-instance lock. A test substitutes it to make a chosen call fail (the Nth
+// write, a write cut short, the rename, a folder listing …) and then checks that the files
+// are still whole and the failure was reported.
 //
 // Results: 0, a descriptor or a byte count on success, a negative errno on failure; never
 // -1 with errno to look up. Descriptors belong to the caller, who closes them.
 //
-// Not for listing folders or matching names (platform/posix/file_search.h), nor for anything
-// but regular files: opening never waits, so a FIFO named like a file cannot hang a caller,
-// which checks status().regular before trusting what it opened.
+// Files opened are regular files only: opening never waits, so a FIFO named like a file
+// cannot hang a caller, which checks status().regular before trusting what it opened.
+// Matching names by pattern stays in platform/posix/file_search.h.
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
 struct FileStatus {
     bool regular = false; // a regular file, not a folder, FIFO, device or link
+    bool folder = false;
     unsigned permissions = 0; // the 07777 bits
     std::int64_t size = 0;
     // Which file it is: two names or descriptors with the same pair are the same file.
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::int64_t modifiedNanos = 0; // last change of the content, since the epoch
+};
+
+// One name in a folder. folder and regular say what the name leads to, a symbolic link
+// followed (a dangling link is neither); link says that the name itself is one.
+struct FolderEntry {
+    std::string name; // as stored on disk, no path
+    bool folder = false;
+    bool regular = false;
+    bool link = false;
 };
 
 enum class Access { read, write, readWrite };
@@ -59,12 +71,27 @@ public:
     [[nodiscard]] virtual int status(int fd, FileStatus& result) = 0;
     // What is at path itself, a symbolic link not followed; -ENOENT when nothing is.
     [[nodiscard]] virtual int linkStatus(const std::string& path, FileStatus& result) = 0;
+    // What path leads to, symbolic links followed; -ENOENT when nothing does.
+    [[nodiscard]] virtual int pathStatus(const std::string& path, FileStatus& result) = 0;
     [[nodiscard]] virtual int setPermissions(int fd, unsigned permissions) = 0;
 
     [[nodiscard]] virtual int rename(const std::string& from, const std::string& to) = 0;
     [[nodiscard]] virtual int unlink(const std::string& path) = 0;
     // The folder's entries reach the disk, so a rename into it survives a crash.
     [[nodiscard]] virtual int syncFolder(const std::string& path) = 0;
+    // The names in a folder, "." and ".." left out, in no particular order; entries is
+    // replaced, and empty on failure.
+    [[nodiscard]] virtual int listFolder(const std::string& path, std::vector<FolderEntry>& entries)
+        = 0;
+    // Makes one folder (its parent must exist); -EEXIST when anything is there already.
+    [[nodiscard]] virtual int makeFolder(const std::string& path, unsigned permissions) = 0;
+    // Makes a new private folder named after pathTemplate, whose last six characters "XXXXXX"
+    // are replaced by the unique name chosen.
+    [[nodiscard]] virtual int makeTempFolder(std::string& pathTemplate) = 0;
+    // Removes an empty folder.
+    [[nodiscard]] virtual int removeFolder(const std::string& path) = 0;
+    // The longest name, in bytes, that the folder takes for an entry.
+    [[nodiscard]] virtual int longestName(const std::string& folder, long& bytes) = 0;
     // The absolute path, symbolic links resolved when the file exists.
     [[nodiscard]] virtual int resolvePath(const std::string& path, std::string& resolved) = 0;
 

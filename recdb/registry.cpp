@@ -74,7 +74,7 @@ bool Registry::openDatabase(const Text& fileName, const Alias& alias, bool readO
         return finish(FileNotFound);
     Entry entry;
     // An installation's "DQQF.DAT" or a GBK-named file is found as its own file system would.
-    entry.nativePath = runtime::resolvedPath(withDefaultExtension(fileName));
+    entry.nativePath = runtime::resolvedPath(withDefaultExtension(fileName), fs_);
     if (int result = fs_.resolvePath(entry.nativePath, entry.nativePath); result < 0)
         return finish(errorFromErrno(-result));
     entry.fullPath = platform::programPath(entry.nativePath);

@@ -4,9 +4,6 @@
 #include "platform/posix/path.h"
 
 #include <algorithm>
-#include <dirent.h>
-#include <memory>
-#include <sys/stat.h>
 
 namespace runtime {
 namespace {
@@ -58,15 +55,13 @@ SplitPath split(std::string_view gbkPath)
     return { platform::nativePath(gbkPath.substr(0, slash + 1)), Text(gbkPath.substr(slash + 1)) };
 }
 
-template <typename Visit> void forEachEntry(const std::string& nativeFolder, Visit visit)
+// The folder's entries; none when it cannot be read, as if it held nothing of use.
+std::vector<platform::FolderEntry> entriesOf(
+    const std::string& nativeFolder, platform::FileSystem& files)
 {
-    std::unique_ptr<DIR, int (*)(DIR*)> folder(
-        ::opendir(nativeFolder.empty() ? "." : nativeFolder.c_str()), ::closedir);
-    if (!folder)
-        return;
-    while (const dirent* entry = ::readdir(folder.get()))
-        if (!visit(std::string(entry->d_name)))
-            return;
+    std::vector<platform::FolderEntry> entries;
+    (void)files.listFolder(nativeFolder.empty() ? "." : nativeFolder, entries);
+    return entries;
 }
 
 } // namespace
@@ -81,43 +76,37 @@ bool sameFileName(std::string_view a, std::string_view b)
     return a.size() == b.size() && folded(a) == folded(b);
 }
 
-std::string resolvedPath(std::string_view gbkPath)
+std::string resolvedPath(std::string_view gbkPath, platform::FileSystem& files)
 {
     SplitPath path = split(gbkPath);
     std::string direct = path.folder + platform::nativePath(path.name);
-    struct stat status { };
-    if (path.name.empty() || ::lstat(direct.c_str(), &status) == 0)
+    platform::FileStatus status;
+    if (path.name.empty() || files.linkStatus(direct, status) == 0)
         return direct;
-    std::string found;
-    forEachEntry(path.folder, [&](const std::string& native) {
-        if (!sameFileName(entryName(native), path.name))
-            return true;
-        found = path.folder + native;
-        return false;
-    });
-    return found.empty() ? direct : found;
+    for (const platform::FolderEntry& entry : entriesOf(path.folder, files))
+        if (sameFileName(entryName(entry.name), path.name))
+            return path.folder + entry.name;
+    return direct;
 }
 
-std::vector<FolderFile> filesEndingIn(std::string_view gbkFolder, std::string_view suffix)
+std::vector<FolderFile> filesEndingIn(
+    std::string_view gbkFolder, std::string_view suffix, platform::FileSystem& files)
 {
-    std::vector<FolderFile> files;
     std::string folder = platform::nativePath(gbkFolder);
     if (!folder.empty() && folder.back() != '/')
         folder += '/';
     const Text wanted = folded(suffix);
-    forEachEntry(folder, [&](const std::string& native) {
-        Text name = entryName(native);
-        struct stat status { };
-        if (name.size() >= wanted.size()
-            && folded(std::string_view(name).substr(name.size() - wanted.size())) == wanted
-            && ::stat((folder + native).c_str(), &status) == 0 && S_ISREG(status.st_mode))
-            files.push_back({ std::move(name), native });
-        return true;
-    });
-    std::sort(files.begin(), files.end(), [](const FolderFile& a, const FolderFile& b) {
+    std::vector<FolderFile> found;
+    for (platform::FolderEntry& entry : entriesOf(folder, files)) {
+        Text name = entryName(entry.name);
+        if (entry.regular && name.size() >= wanted.size()
+            && folded(std::string_view(name).substr(name.size() - wanted.size())) == wanted)
+            found.push_back({ std::move(name), std::move(entry.name) });
+    }
+    std::sort(found.begin(), found.end(), [](const FolderFile& a, const FolderFile& b) {
         return std::pair(folded(a.name), a.name) < std::pair(folded(b.name), b.name);
     });
-    return files;
+    return found;
 }
 
 } // namespace runtime

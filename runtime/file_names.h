@@ -4,6 +4,7 @@
 // existing installation keeps its names as they were, so an entry on disk may be named in
 // GBK bytes, or "周六.DAT" where the program asks for "周六.dat"; both are found here.
 
+#include "platform/file_system.h"
 #include "runtime/text.h"
 
 #include <string>
@@ -21,7 +22,8 @@ namespace runtime {
 
 // The native path of a GBK path: its folder part converted, its last part the existing
 // entry of the same name when there is one, else the converted name (for a new file).
-[[nodiscard]] std::string resolvedPath(std::string_view gbkPath);
+[[nodiscard]] std::string resolvedPath(
+    std::string_view gbkPath, platform::FileSystem& files = platform::systemFileSystem());
 
 // A regular file in a folder: its GBK name and its name on disk.
 struct FolderFile {
@@ -31,7 +33,7 @@ struct FolderFile {
 
 // The regular files of a folder (GBK path) whose names end in suffix, compared as names;
 // sorted by name, ASCII letters in any case. Nothing when the folder cannot be read.
-[[nodiscard]] std::vector<FolderFile> filesEndingIn(
-    std::string_view gbkFolder, std::string_view suffix);
+[[nodiscard]] std::vector<FolderFile> filesEndingIn(std::string_view gbkFolder,
+    std::string_view suffix, platform::FileSystem& files = platform::systemFileSystem());
 
 } // namespace runtime

@@ -13,17 +13,17 @@ namespace runtime {
 
 bool copyFile(std::string_view from, std::string_view to, platform::FileSystem& files)
 {
-    return platform::copyFileReplacing(resolvedPath(from), resolvedPath(to), files);
+    return platform::copyFileReplacing(resolvedPath(from, files), resolvedPath(to, files), files);
 }
 
 bool deleteFile(std::string_view path, platform::FileSystem& files)
 {
-    return platform::deleteFile(resolvedPath(path), files);
+    return platform::deleteFile(resolvedPath(path, files), files);
 }
 
 std::optional<std::string> readFile(std::string_view path, platform::FileSystem& files)
 {
-    return platform::readWholeFile(resolvedPath(path), files);
+    return platform::readWholeFile(resolvedPath(path, files), files);
 }
 
 bool fileExists(std::string_view pathPattern)

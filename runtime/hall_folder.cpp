@@ -1,5 +1,6 @@
 #include "runtime/hall_folder.h"
 
+#include "platform/folder_trees.h"
 #include "platform/posix/program_directory.h"
 
 #include <cerrno>
@@ -10,7 +11,10 @@
 namespace runtime {
 namespace {
 
+// Only for taking paths apart and joining them; the disk is reached through FileSystem.
 namespace fs = std::filesystem;
+
+constexpr unsigned folderMode = 0755;
 
 constexpr char folderName[] = "dancehall";
 // What a folder must hold to serve as the defaults: the style catalogue is never created by
@@ -27,9 +31,27 @@ std::optional<std::string> environment(const char* name)
     return std::string(value);
 }
 
-std::string describe(const std::string& what, const fs::path& path, const std::error_code& error)
+// error: a negative errno.
+std::string describe(const std::string& what, const fs::path& path, int error)
 {
-    return what + " " + path.string() + ": " + error.message();
+    return what + " " + path.string() + ": " + std::generic_category().message(-error);
+}
+
+bool isFolder(platform::FileSystem& files, const fs::path& path)
+{
+    platform::FileStatus status;
+    return files.pathStatus(path.string(), status) == 0 && status.folder;
+}
+
+// The temporary folder is private when made; the hall is not.
+int openUp(platform::FileSystem& files, const fs::path& folder)
+{
+    const int fd = files.open(folder.string(), platform::Access::read);
+    if (fd < 0)
+        return fd;
+    const int result = files.setPermissions(fd, folderMode);
+    (void)files.close(fd); // only read: nothing to lose
+    return result;
 }
 
 } // namespace
@@ -55,69 +77,66 @@ std::optional<std::string> chooseHallFolder(const std::optional<std::string>& fr
     return absolute.lexically_normal().string();
 }
 
-std::optional<std::string> shippedDefaultsFolder()
+std::optional<std::string> shippedDefaultsFolder(platform::FileSystem& files)
 {
     auto executable = platform::executableDirectory();
     if (!executable)
         return std::nullopt;
-    std::error_code error;
     for (fs::path candidate :
-        { fs::path(*executable), fs::path(*executable).parent_path() / "share" / folderName })
-        if (fs::is_regular_file(candidate / marker, error))
+        { fs::path(*executable), fs::path(*executable).parent_path() / "share" / folderName }) {
+        platform::FileStatus status;
+        if (files.pathStatus((candidate / marker).string(), status) == 0 && status.regular)
             return candidate.string();
+    }
     return std::nullopt;
 }
 
-std::optional<std::string> prepareHallFolder(
-    const std::string& hallPath, const std::optional<std::string>& defaults)
+std::optional<std::string> prepareHallFolder(const std::string& hallPath,
+    const std::optional<std::string>& defaults, platform::FileSystem& files)
 {
     const fs::path hall = fs::path(hallPath).lexically_normal();
-    std::error_code error;
-    if (fs::exists(hall, error)) {
-        if (!fs::is_directory(hall, error))
+    platform::FileStatus status;
+    if (files.pathStatus(hall.string(), status) == 0) {
+        if (!status.folder)
             return "the hall folder " + hall.string() + " is not a folder";
-        // An installation may lack lb/ until its first show; saving needs it.
-        fs::create_directory(hall / "lb", error);
+        // An installation may lack lb/ until its first show; saving needs it and tries again,
+        // telling the operator when it cannot.
+        (void)files.makeFolder((hall / "lb").string(), folderMode);
         return std::nullopt;
     }
     if (!defaults)
         return "no shipped defaults found to create the hall folder " + hall.string();
     const fs::path parent
         = hall.has_filename() ? hall.parent_path() : hall.parent_path().parent_path();
-    fs::create_directories(parent, error);
-    if (error)
-        return describe("cannot create", parent, error);
+    if (const int made = platform::makeFolders(parent.string(), folderMode, files); made < 0)
+        return describe("cannot create", parent, made);
 
     // Seeded under a temporary name and renamed into place: the hall appears whole or not.
-    std::string pattern = (parent / ("." + hall.filename().string() + ".XXXXXX")).string();
-    if (!::mkdtemp(pattern.data()))
-        return describe(
-            "cannot create a folder in", parent, std::error_code(errno, std::generic_category()));
-    const fs::path seeding = pattern;
+    std::string seeding = (parent / ("." + hall.filename().string() + ".XXXXXX")).string();
+    if (const int made = files.makeTempFolder(seeding); made < 0)
+        return describe("cannot create a folder in", parent, made);
+    auto abandon = [&](std::string message) {
+        (void)platform::removeTree(seeding, files); // a leftover is hidden and harmless
+        return message;
+    };
     for (const char* seed : seeds) {
         const fs::path from = fs::path(*defaults) / seed;
-        if (!fs::exists(from, error))
+        if (files.pathStatus(from.string(), status) < 0)
             continue;
-        fs::copy(from, seeding / seed, fs::copy_options::recursive, error);
-        if (error) {
-            std::string message = describe("cannot copy the defaults into", seeding, error);
-            fs::remove_all(seeding, error);
-            return message;
-        }
+        if (const int copied = platform::copyTree(from.string(), seeding + "/" + seed, files);
+            copied < 0)
+            return abandon(describe("cannot copy the defaults into", seeding, copied));
     }
-    fs::create_directory(seeding / "lb", error);
-    fs::permissions(seeding,
-        fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec
-            | fs::perms::others_read | fs::perms::others_exec,
-        error);
-    fs::rename(seeding, hall, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove_all(seeding, ignored);
+    if (const int made = files.makeFolder(seeding + "/lb", folderMode); made < 0 && made != -EEXIST)
+        return abandon(describe("cannot create a folder in", seeding, made));
+    if (const int opened = openUp(files, seeding); opened < 0)
+        return abandon(describe("cannot open up", seeding, opened));
+    if (const int renamed = files.rename(seeding, hall.string()); renamed < 0) {
+        std::string message = abandon(describe("cannot create the hall folder", hall, renamed));
         // Another start seeded it first: theirs is as good as ours.
-        if (fs::is_directory(hall, ignored))
+        if (isFolder(files, hall))
             return std::nullopt;
-        return describe("cannot create the hall folder", hall, error);
+        return message;
     }
     return std::nullopt;
 }

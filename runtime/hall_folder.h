@@ -6,6 +6,8 @@
 //
 // Paths here are native (UTF-8) paths; messages are for the terminal, in English.
 
+#include "platform/file_system.h"
+
 #include <optional>
 #include <string>
 
@@ -19,12 +21,14 @@ namespace runtime {
 
 // Where the shipped defaults are: the executable's own folder when it holds them (a build's
 // dist/ folder), else <prefix>/share/dancehall beside the executable's bin/ folder.
-[[nodiscard]] std::optional<std::string> shippedDefaultsFolder();
+[[nodiscard]] std::optional<std::string> shippedDefaultsFolder(
+    platform::FileSystem& files = platform::systemFileSystem());
 
 // Makes hall ready: an existing folder is used as it is (only a missing lb/ is added); a
 // missing one is created with a copy of the defaults, all at once, so a start that dies
 // half-way leaves no half-seeded hall. A problem is returned as its message.
-[[nodiscard]] std::optional<std::string> prepareHallFolder(
-    const std::string& hall, const std::optional<std::string>& defaults);
+[[nodiscard]] std::optional<std::string> prepareHallFolder(const std::string& hall,
+    const std::optional<std::string>& defaults,
+    platform::FileSystem& files = platform::systemFileSystem());
 
 } // namespace runtime

@@ -3,7 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
+#include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,10 +47,25 @@ int accessFlags(Access access)
 
 FileStatus statusFrom(const struct stat& info)
 {
-    return { S_ISREG(info.st_mode), static_cast<unsigned>(info.st_mode & 07777),
-        static_cast<std::int64_t>(info.st_size), static_cast<std::uint64_t>(info.st_dev),
-        static_cast<std::uint64_t>(info.st_ino),
+    return { S_ISREG(info.st_mode), S_ISDIR(info.st_mode),
+        static_cast<unsigned>(info.st_mode & 07777), static_cast<std::int64_t>(info.st_size),
+        static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
         std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec };
+}
+
+// The entry's kind from the folder's descriptor; a link is followed for what it leads to.
+FolderEntry entryOf(int folder, const char* name)
+{
+    FolderEntry entry { name };
+    struct stat info { };
+    if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) < 0)
+        return entry; // gone since it was listed: neither a folder nor a file
+    entry.link = S_ISLNK(info.st_mode);
+    if (entry.link && ::fstatat(folder, name, &info, 0) < 0)
+        return entry;
+    entry.folder = S_ISDIR(info.st_mode);
+    entry.regular = S_ISREG(info.st_mode);
+    return entry;
 }
 
 int setLock(int fd, short type, std::int64_t offset, std::int64_t length)
@@ -148,6 +166,15 @@ public:
         return 0;
     }
 
+    int pathStatus(const std::string& path, FileStatus& result) override
+    {
+        struct stat info { };
+        if (::stat(path.c_str(), &info) < 0)
+            return failure();
+        result = statusFrom(info);
+        return 0;
+    }
+
     int setPermissions(int fd, unsigned permissions) override
     {
         return ::fchmod(fd, static_cast<mode_t>(permissions)) < 0 ? failure() : 0;
@@ -171,6 +198,59 @@ public:
         int result = sync(fd);
         ::close(fd);
         return result;
+    }
+
+    int listFolder(const std::string& path, std::vector<FolderEntry>& entries) override
+    {
+        entries.clear();
+        std::unique_ptr<DIR, int (*)(DIR*)> folder(::opendir(path.c_str()), ::closedir);
+        if (!folder)
+            return failure();
+        for (;;) {
+            errno = 0;
+            const dirent* entry = ::readdir(folder.get());
+            if (!entry)
+                break;
+            const std::string_view name = entry->d_name;
+            if (name != "." && name != "..")
+                entries.push_back(entryOf(::dirfd(folder.get()), entry->d_name));
+        }
+        if (errno != 0) {
+            const int error = failure();
+            entries.clear();
+            return error;
+        }
+        return 0;
+    }
+
+    int makeFolder(const std::string& path, unsigned permissions) override
+    {
+        return ::mkdir(path.c_str(), static_cast<mode_t>(permissions)) < 0 ? failure() : 0;
+    }
+
+    int makeTempFolder(std::string& pathTemplate) override
+    {
+        std::vector<char> name(pathTemplate.begin(), pathTemplate.end());
+        name.push_back('\0');
+        if (!::mkdtemp(name.data()))
+            return failure();
+        pathTemplate.assign(name.data());
+        return 0;
+    }
+
+    int removeFolder(const std::string& path) override
+    {
+        return ::rmdir(path.c_str()) < 0 ? failure() : 0;
+    }
+
+    int longestName(const std::string& folder, long& bytes) override
+    {
+        errno = 0;
+        const long reported = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+        if (reported < 0)
+            return errno ? failure() : -ENOSYS;
+        bytes = reported;
+        return 0;
     }
 
     int resolvePath(const std::string& path, std::string& resolved) override

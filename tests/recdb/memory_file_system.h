@@ -40,6 +40,16 @@ public:
     int unlink(const std::string&) override { return -ENOSYS; }
     int syncFolder(const std::string&) override { return -ENOSYS; }
     int lockWholeFile(int) override { return -ENOSYS; }
+    // Nor looks at folders: a name is found as given.
+    int pathStatus(const std::string&, platform::FileStatus&) override { return -ENOSYS; }
+    int listFolder(const std::string&, std::vector<platform::FolderEntry>&) override
+    {
+        return -ENOSYS;
+    }
+    int makeFolder(const std::string&, unsigned) override { return -ENOSYS; }
+    int makeTempFolder(std::string&) override { return -ENOSYS; }
+    int removeFolder(const std::string&) override { return -ENOSYS; }
+    int longestName(const std::string&, long&) override { return -ENOSYS; }
 
 private:
     struct Handle {

@@ -176,4 +176,44 @@ int FaultyFileSystem::lockWholeFile(int fd)
     return due.error ? -due.error : real_.lockWholeFile(fd);
 }
 
+int FaultyFileSystem::pathStatus(const std::string& path, platform::FileStatus& result)
+{
+    const Due due = count(FileCall::pathStatus);
+    return due.error ? -due.error : real_.pathStatus(path, result);
+}
+
+int FaultyFileSystem::listFolder(
+    const std::string& path, std::vector<platform::FolderEntry>& entries)
+{
+    const Due due = count(FileCall::listFolder);
+    if (!due.error)
+        return real_.listFolder(path, entries);
+    entries.clear();
+    return -due.error;
+}
+
+int FaultyFileSystem::makeFolder(const std::string& path, unsigned permissions)
+{
+    const Due due = count(FileCall::makeFolder);
+    return due.error ? -due.error : real_.makeFolder(path, permissions);
+}
+
+int FaultyFileSystem::makeTempFolder(std::string& pathTemplate)
+{
+    const Due due = count(FileCall::makeTempFolder);
+    return due.error ? -due.error : real_.makeTempFolder(pathTemplate);
+}
+
+int FaultyFileSystem::removeFolder(const std::string& path)
+{
+    const Due due = count(FileCall::removeFolder);
+    return due.error ? -due.error : real_.removeFolder(path);
+}
+
+int FaultyFileSystem::longestName(const std::string& folder, long& bytes)
+{
+    const Due due = count(FileCall::longestName);
+    return due.error ? -due.error : real_.longestName(folder, bytes);
+}
+
 } // namespace support

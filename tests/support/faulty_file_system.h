@@ -36,8 +36,14 @@ enum class FileCall {
     lockRange,
     unlockRange,
     lockWholeFile,
+    pathStatus,
+    listFolder,
+    makeFolder,
+    makeTempFolder,
+    removeFolder,
+    longestName,
 };
-inline constexpr std::size_t fileCallKinds = std::size_t(FileCall::lockWholeFile) + 1;
+inline constexpr std::size_t fileCallKinds = std::size_t(FileCall::longestName) + 1;
 
 class FaultyFileSystem final : public platform::FileSystem {
 public:
@@ -73,6 +79,12 @@ public:
         int fd, std::int64_t offset, std::int64_t length, platform::LockKind kind) override;
     int unlockRange(int fd, std::int64_t offset, std::int64_t length) override;
     int lockWholeFile(int fd) override;
+    int pathStatus(const std::string& path, platform::FileStatus& result) override;
+    int listFolder(const std::string& path, std::vector<platform::FolderEntry>& entries) override;
+    int makeFolder(const std::string& path, unsigned permissions) override;
+    int makeTempFolder(std::string& pathTemplate) override;
+    int removeFolder(const std::string& path) override;
+    int longestName(const std::string& folder, long& bytes) override;
 
 private:
     struct Fault {

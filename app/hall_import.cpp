@@ -2,14 +2,16 @@
 
 #include "app/single_instance.h"
 
+#include "platform/folder_trees.h"
 #include "platform/posix/encoding.h"
+#include "platform/whole_files.h"
 #include "recdb/database.h"
 #include "recdb/error_codes.h"
 #include "recdb/file_check.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
+#include <cerrno>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -18,7 +20,22 @@
 namespace app {
 namespace {
 
+// Only for taking paths apart and joining them; the disk is reached through FileSystem.
 namespace fs = std::filesystem;
+
+constexpr unsigned folderMode = 0755;
+
+// A negative errno as the terminal reads it.
+std::string reason(int error)
+{
+    return std::generic_category().message(-error);
+}
+
+bool isFolder(platform::FileSystem& files, const fs::path& path)
+{
+    platform::FileStatus status;
+    return files.pathStatus(path.string(), status) == 0 && status.folder;
+}
 
 // Texts of the data and the database (GBK) as a UTF-8 terminal shows them.
 std::string say(std::string_view gbk)
@@ -114,8 +131,10 @@ std::string sameButCase(const fs::path& one, const fs::path& other)
 // the other files the program uses there.
 class FolderScan {
 public:
-    FolderScan(std::vector<Item>& items, std::vector<std::string>& problems)
-        : items_(items)
+    FolderScan(
+        platform::FileSystem& files, std::vector<Item>& items, std::vector<std::string>& problems)
+        : files_(files)
+        , items_(items)
         , problems_(problems)
     {
     }
@@ -127,27 +146,25 @@ public:
     {
         std::map<std::string, fs::path> auxiliaries;
         std::vector<std::size_t> tables;
-        std::error_code error;
-        for (fs::directory_iterator it(folder, error), end; !error && it != end;
-             it.increment(error)) {
-            const fs::directory_entry& entry = *it;
-            std::error_code typeError;
-            const std::string raw = entry.path().filename().string();
-            auto name = readableName(raw);
+        std::vector<platform::FolderEntry> entries;
+        const int listed = files_.listFolder(folder.string(), entries);
+        for (const platform::FolderEntry& entry : entries) {
+            const fs::path path = folder / entry.name;
+            auto name = readableName(entry.name);
             if (!name) {
-                problems_.push_back(shown(entry.path()) + ": the name is neither UTF-8 nor GBK");
+                problems_.push_back(shown(path) + ": the name is neither UTF-8 nor GBK");
                 continue;
             }
             const std::string key = lowerAscii(*name);
-            if (entry.is_directory(typeError)) {
-                if (subfolders && !subfolders->emplace(key, entry.path()).second)
-                    problems_.push_back(sameButCase(entry.path(), subfolders->at(key)));
+            if (entry.folder) {
+                if (subfolders && !subfolders->emplace(key, path).second)
+                    problems_.push_back(sameButCase(path, subfolders->at(key)));
                 continue;
             }
-            if (!entry.is_regular_file(typeError))
+            if (!entry.regular)
                 continue;
             if (key.ends_with(".edt")) {
-                auxiliaries[stem(key)] = entry.path();
+                auxiliaries[stem(key)] = path;
                 continue;
             }
             Kind kind = Kind::Plain;
@@ -159,20 +176,19 @@ public:
             } else if (key.ends_with(".dat")) {
                 kind = Kind::SlotTable;
             }
-            if (!seen_.emplace(targetPrefix + key, entry.path()).second) {
-                problems_.push_back(sameButCase(entry.path(), seen_[targetPrefix + key]));
+            if (!seen_.emplace(targetPrefix + key, path).second) {
+                problems_.push_back(sameButCase(path, seen_[targetPrefix + key]));
                 continue;
             }
             // The fixed names are opened in lower case; a show keeps its name, not its case
             // of extension.
             const std::string target = kinds.empty() ? withLowerExtension(*name) : key;
-            items_.push_back({ entry.path(), targetPrefix + target, kind, {} });
+            items_.push_back({ path, targetPrefix + target, kind, {} });
             if (kind != Kind::Plain)
                 tables.push_back(items_.size() - 1);
         }
-        if (error)
-            problems_.push_back(
-                shown(folder) + ": " + "cannot read the folder: " + error.message());
+        if (listed < 0)
+            problems_.push_back(shown(folder) + ": " + "cannot read the folder: " + reason(listed));
         for (std::size_t index : tables) {
             auto aux
                 = auxiliaries.find(lowerAscii(stem(fs::path(items_[index].target).filename())));
@@ -182,6 +198,7 @@ public:
     }
 
 private:
+    platform::FileSystem& files_;
     std::vector<Item>& items_;
     std::vector<std::string>& problems_;
     std::map<std::string, fs::path> seen_;
@@ -218,39 +235,54 @@ constexpr std::string_view scratchRandom = "XXXXXX";
 // removes one that a killed import left).
 class Staging {
 public:
-    explicit Staging(const fs::path& hall)
+    Staging(platform::FileSystem& files, const fs::path& hall)
+        : files_(files)
     {
         std::string pattern
             = (hall / (std::string(scratchPrefix) + std::string(scratchRandom))).string();
-        if (mkdtemp(pattern.data()))
+        if (files_.makeTempFolder(pattern) == 0)
             path_ = pattern;
     }
     ~Staging()
     {
-        std::error_code ignored;
+        // One that stays is removed by the next start.
         if (!path_.empty())
-            fs::remove_all(path_, ignored);
+            (void)platform::removeTree(path_.string(), files_);
     }
+    Staging(const Staging&) = delete;
+    Staging& operator=(const Staging&) = delete;
     const fs::path& path() const { return path_; }
 
 private:
+    platform::FileSystem& files_;
     fs::path path_;
 };
 
-constexpr fs::perms fileMode = fs::perms::owner_read | fs::perms::owner_write
-    | fs::perms::group_read | fs::perms::others_read;
+constexpr unsigned fileMode = 0644;
+
+int makeWritable(platform::FileSystem& files, const fs::path& path)
+{
+    const int fd = files.open(path.string(), platform::Access::read);
+    if (fd < 0)
+        return fd;
+    const int result = files.setPermissions(fd, fileMode);
+    (void)files.close(fd); // only read: nothing to lose
+    return result;
+}
 
 // Copies a file into the staging folder, writable by its owner whatever the source was:
 // the program writes its tables in place.
-std::string stage(const fs::path& from, const fs::path& to)
+std::string stage(platform::FileSystem& files, const fs::path& from, const fs::path& to)
 {
-    std::error_code error;
-    fs::create_directories(to.parent_path(), error);
-    if (!error)
-        fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
-    if (!error)
-        fs::permissions(to, fileMode, error);
-    return error ? shown(from) + ": cannot copy: " + error.message() : std::string();
+    const std::string problem = shown(from) + ": cannot copy: ";
+    if (const int made = platform::makeFolders(to.parent_path().string(), folderMode, files);
+        made < 0)
+        return problem + reason(made);
+    if (!platform::copyFileReplacing(from.string(), to.string(), files))
+        return problem + "it cannot be read, or the copy cannot be written";
+    if (const int changed = makeWritable(files, to); changed < 0)
+        return problem + reason(changed);
+    return {};
 }
 
 // Flushes a file or folder to the disk, so that a power cut after the import finds the
@@ -304,23 +336,24 @@ ImportResult importHall(
     const std::string& sourceFolder, const std::string& hallFolder, platform::FileSystem& files)
 {
     const fs::path source(sourceFolder), hall(hallFolder);
-    std::error_code error;
-    if (!fs::is_directory(source, error))
+    platform::FileStatus sourceStatus, hallStatus;
+    if (files.pathStatus(source.string(), sourceStatus) < 0 || !sourceStatus.folder)
         return refuse({ sourceFolder + ": not a folder" });
-    if (fs::exists(hall, error) && fs::equivalent(source, hall, error))
+    if (files.pathStatus(hall.string(), hallStatus) == 0
+        && hallStatus.device == sourceStatus.device && hallStatus.inode == sourceStatus.inode)
         return refuse({ sourceFolder + ": this is the hall folder itself" });
 
     // A running program keeps reading and writing its tables: files brought in under it
     // would mix two halls. A folder that does not exist yet is locked once it is made.
     SingleInstance hallLock(files);
-    if (fs::is_directory(hall, error)) {
+    if (isFolder(files, hall)) {
         if (auto problem = lockHall(hallLock, hallFolder))
             return refuse({ *problem });
     }
 
     std::vector<Item> items;
     std::vector<std::string> problems;
-    FolderScan scan(items, problems);
+    FolderScan scan(files, items, problems);
     std::map<std::string, fs::path> subfolders;
     const std::map<std::string, Kind> topNames
         = { { "dqqf.dat", Kind::SlotTable }, { "dqqfls.dat", Kind::SlotTable },
@@ -338,30 +371,32 @@ ImportResult importHall(
     if (!problems.empty())
         return refuse(std::move(problems));
 
-    const bool hallIsNew = !fs::exists(hall, error);
-    fs::create_directories(hall, error);
-    // A refused import leaves no trace, not even a hall folder it had to make.
+    platform::FileStatus existing;
+    const bool hallIsNew = files.pathStatus(hall.string(), existing) == -ENOENT;
+    const int hallMade = platform::makeFolders(hall.string(), folderMode, files);
+    // A refused import leaves no trace, not even a hall folder it had to make; what cannot be
+    // removed is an empty folder and a lock file, which a later start uses as they are.
     auto refuseAndTidy = [&](std::vector<std::string> reasons) {
         if (hallIsNew) {
-            fs::remove(hall / instanceLockName, error);
-            fs::remove(hall, error);
+            (void)files.unlink((hall / instanceLockName).string());
+            (void)files.removeFolder(hall.string());
         }
         return refuse(std::move(reasons));
     };
     // Start-up removes scratch folders it finds, which is safe only while an import in
     // progress holds the lock.
-    if (hallIsNew && !error) {
+    if (hallIsNew && hallMade == 0) {
         if (auto problem = lockHall(hallLock, hallFolder))
             return refuseAndTidy({ *problem });
     }
     std::optional<Staging> staging;
-    if (!error)
-        staging.emplace(hall);
+    if (hallMade == 0)
+        staging.emplace(files, hall);
     if (!staging || staging->path().empty())
         return refuseAndTidy({ hallFolder + ": cannot make a scratch folder here" });
     std::vector<std::pair<fs::path, fs::path>> moves; // staged -> final
     auto stageOne = [&](const fs::path& from, const std::string& target) {
-        std::string problem = stage(from, staging->path() / target);
+        std::string problem = stage(files, from, staging->path() / target);
         if (!problem.empty())
             problems.push_back(problem);
         moves.emplace_back(staging->path() / target, hall / target);
@@ -394,12 +429,12 @@ ImportResult importHall(
     }
     ImportResult result;
     for (const auto& [staged, final] : moves) {
-        fs::create_directories(final.parent_path(), error);
-        if (!error)
-            fs::rename(staged, final, error);
-        if (error) {
+        int moved = platform::makeFolders(final.parent_path().string(), folderMode, files);
+        if (moved == 0)
+            moved = files.rename(staged.string(), final.string());
+        if (moved < 0) {
             result.report.push_back(shown(final) + ": cannot move it into the hall folder: "
-                + error.message() + "; the import is incomplete");
+                + reason(moved) + "; the import is incomplete");
             return result;
         }
     }

@@ -20,13 +20,13 @@ namespace platform {
 
 struct FileStatus {
     bool regular = false; // a regular file, not a folder, FIFO, device or link
-    bool folder = false;
     unsigned permissions = 0; // the 07777 bits
     std::int64_t size = 0;
     // Which file it is: two names or descriptors with the same pair are the same file.
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::int64_t modifiedNanos = 0; // last change of the content, since the epoch
+    bool folder = false;
 };
 
 // One name in a folder. folder and regular say what the name leads to, a symbolic link

@@ -47,10 +47,11 @@ int accessFlags(Access access)
 
 FileStatus statusFrom(const struct stat& info)
 {
-    return { S_ISREG(info.st_mode), S_ISDIR(info.st_mode),
-        static_cast<unsigned>(info.st_mode & 07777), static_cast<std::int64_t>(info.st_size),
-        static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-        std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec };
+    return { S_ISREG(info.st_mode), static_cast<unsigned>(info.st_mode & 07777),
+        static_cast<std::int64_t>(info.st_size), static_cast<std::uint64_t>(info.st_dev),
+        static_cast<std::uint64_t>(info.st_ino),
+        std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec,
+        S_ISDIR(info.st_mode) };
 }
 
 // The entry's kind from the folder's descriptor; a link is followed for what it leads to.

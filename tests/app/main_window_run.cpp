@@ -22,8 +22,9 @@ fs::path scratchDirectory()
 
 } // namespace
 
-MainWindowRun::MainWindowRun()
+MainWindowRun::MainWindowRun(platform::FileSystem& files)
     : directory(scratchDirectory())
+    , platform { headless.loop(), headless.dialogs(), headless.process(), files }
 {
     fs::create_directories(directory / "lb");
     for (const char* table : { "dqqf.dat", "dqqfls.dat", "qfsz.dat" })

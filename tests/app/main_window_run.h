@@ -1,7 +1,8 @@
 #pragma once
 // The application on the headless platform in a scratch program directory holding copies of
 // the installation tables, with a simulated master volume, its own lock and autostart
-// folders, and the local time zone at UTC so clock texts are fixed.
+// folders, and the local time zone at UTC so clock texts are fixed. Its files go through the
+// file system given, so a test may hand it one that fails.
 
 #include "app/application.h"
 #include "app/show_tables.h"
@@ -24,7 +25,7 @@ namespace fs = std::filesystem;
 
 class MainWindowRun : public ::testing::Test {
 protected:
-    MainWindowRun();
+    explicit MainWindowRun(platform::FileSystem& files = platform::systemFileSystem());
     ~MainWindowRun() override;
 
     // What the start routine does up to its message loop: templates, globals and their
@@ -41,7 +42,7 @@ protected:
 
     const fs::path directory;
     platform::headless::HeadlessPlatform headless;
-    platform::Platform platform = headless.platform();
+    platform::Platform platform;
     runtime::Runtime runtime { platform };
     ui::headless::RecordingViews views;
     std::shared_ptr<media::SimulatedMixer> mixer

@@ -339,8 +339,8 @@ ImportResult importHall(
     platform::FileStatus sourceStatus, hallStatus;
     if (files.pathStatus(source.string(), sourceStatus) < 0 || !sourceStatus.folder)
         return refuse({ sourceFolder + ": not a folder" });
-    if (files.pathStatus(hall.string(), hallStatus) == 0
-        && hallStatus.device == sourceStatus.device && hallStatus.inode == sourceStatus.inode)
+    if (files.pathStatus(hall.string(), hallStatus) == 0 && hallStatus.device == sourceStatus.device
+        && hallStatus.inode == sourceStatus.inode)
         return refuse({ sourceFolder + ": this is the hall folder itself" });
 
     // A running program keeps reading and writing its tables: files brought in under it

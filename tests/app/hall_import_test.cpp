@@ -3,6 +3,7 @@
 
 #include "app/hall_import.h"
 #include "app/single_instance.h"
+#include "faulty_file_system.h"
 
 #include "platform/posix/encoding.h"
 #include "private_session.h"
@@ -278,6 +279,30 @@ TEST_F(HallImport, WaitsForTheProgramRunningOnTheHallToClose)
     EXPECT_FALSE(result.imported);
     EXPECT_NE(report(result).find("running"), std::string::npos) << report(result);
     EXPECT_EQ(contents(hall), before);
+}
+
+// A disk failing part-way (the source's show folder unreadable, a copy cut short by a full
+// disk) refuses the import and leaves the hall as it was, without its scratch folder.
+TEST_F(HallImport, AFailingDiskRefusesTheImportAndLeavesTheHallAsItWas)
+{
+    fs::create_directories(hall);
+    writeBytes(hall / "notes.txt", "the operator's");
+    const auto before = contents(hall);
+
+    support::FaultyFileSystem unreadable;
+    unreadable.failNth({ support::FileCall::listFolder }, 2, EIO); // the first lists the top
+    ImportResult result = importHall(source.string(), hall.string(), unreadable);
+    EXPECT_FALSE(result.imported);
+    EXPECT_NE(report(result).find("cannot read the folder"), std::string::npos) << report(result);
+    EXPECT_EQ(contents(hall), before);
+
+    support::FaultyFileSystem full;
+    full.failNth({ support::FileCall::writeAt }, 3, ENOSPC);
+    result = importHall(source.string(), hall.string(), full);
+    EXPECT_FALSE(result.imported);
+    EXPECT_NE(report(result).find("cannot copy"), std::string::npos) << report(result);
+    EXPECT_EQ(contents(hall), before);
+    EXPECT_GT(full.calls(support::FileCall::removeFolder), 0);
 }
 
 TEST_F(HallImport, RefusesAFolderThatIsNoInstallation)

@@ -10,8 +10,8 @@
 #include "ui/input.h"
 #include "ui/templates/window_ids.h"
 
-#include "media/simulated_mixer.h"
 #include "backends/headless/headless_platform.h"
+#include "media/simulated_mixer.h"
 
 #include <gtest/gtest.h>
 

@@ -225,6 +225,37 @@ TEST_F(StartUp, AShowNameWithASpaceIsListedButItsFileIsNotFound)
     EXPECT_EQ(contents(directory / "dqqf.dat"), before);
 }
 
+// The window's files go through a file system that a test makes fail.
+struct FaultyFiles {
+    support::FaultyFileSystem files;
+};
+class StartUpOnAFailingDisk : private FaultyFiles, public MainWindowRun {
+protected:
+    StartUpOnAFailingDisk()
+        : MainWindowRun(FaultyFiles::files)
+    {
+    }
+    support::FaultyFileSystem& disk() { return FaultyFiles::files; }
+};
+
+// A show folder that cannot be read lists no show, as an empty one would: the current table
+// stays and is shown, and no saved show is loaded over it.
+TEST_F(StartUpOnAFailingDisk, AnUnreadableShowFolderListsNothingAndKeepsTheCurrentShow)
+{
+    saveShow(u8"周六.dat", saturday);
+    writeCurrentShow(sunday);
+    const std::string before = contents(directory / "dqqf.dat");
+    disk().failEvery({ support::FileCall::listFolder }, EIO);
+
+    start();
+
+    EXPECT_GT(disk().calls(support::FileCall::listFolder), 0);
+    EXPECT_TRUE(showRows().empty());
+    EXPECT_EQ(contents(directory / "dqqf.dat"), before);
+    EXPECT_EQ(application.globals.playQueue, std::vector<Text> { "/m/晚风.mp3" });
+    EXPECT_TRUE(fs::exists(directory / "lb" / u8"周六.dat"));
+}
+
 TEST_F(StartUp, WithoutAMixerTheOperatorIsWarnedAndStartUpGoesOn)
 {
     Application silent { runtime, views };

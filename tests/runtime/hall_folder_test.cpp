@@ -1,3 +1,4 @@
+#include "faulty_file_system.h"
 #include "runtime/hall_folder.h"
 #include "temp_dir.h"
 
@@ -80,6 +81,30 @@ TEST_F(HallFolder, ProblemsAreReportedNotPapered)
     EXPECT_TRUE(prepareHallFolder((file / "hall").string(), defaults.string()));
     EXPECT_TRUE(prepareHallFolder((fs::path(dir.native()) / "new").string(), std::nullopt));
     EXPECT_FALSE(fs::exists(fs::path(dir.native()) / "new"));
+}
+
+// A start that fails while seeding (a full disk, a copy refused, the final rename) reports it
+// and leaves neither a half-seeded hall nor its temporary folder; the next start seeds anew.
+TEST_F(HallFolder, SeedingThatFailsLeavesNoTrace)
+{
+    const fs::path parent = fs::path(dir.native()) / "share";
+    const fs::path hall = parent / "dancehall";
+    // Five copies each end in a rename; the sixth puts the hall in place.
+    const std::pair<support::FileCall, int> failures[]
+        = { { support::FileCall::writeAt, 2 }, { support::FileCall::makeFolder, 2 },
+              { support::FileCall::rename, 2 }, { support::FileCall::rename, 6 } };
+    for (auto [call, nth] : failures) {
+        support::FaultyFileSystem files;
+        files.failNth({ call }, nth, ENOSPC);
+        EXPECT_TRUE(prepareHallFolder(hall.string(), defaults.string(), files)) << int(call);
+        EXPECT_FALSE(fs::exists(hall)) << int(call);
+        EXPECT_TRUE(fs::is_empty(parent)) << int(call);
+        if (nth == 6) { // every copy went in: the last step failed
+            EXPECT_EQ(files.calls(support::FileCall::rename), 6);
+        }
+    }
+    EXPECT_FALSE(prepareHallFolder(hall.string(), defaults.string()));
+    EXPECT_EQ(read(hall / "lb" / "1.jpg"), "default lb/1.jpg");
 }
 
 } // namespace

@@ -101,7 +101,7 @@ void chooseQueuePosition(Application& app, std::int32_t position)
 // the show's), and only when it holds audio the player can play.
 std::optional<Text> playableFile(Application& app, const Text& path)
 {
-    std::optional<Text> found = runtime::findFile(path);
+    std::optional<Text> found = runtime::findFile(path, app.files);
     if (!found)
         return std::nullopt;
     if (!media::mediaLengthMillis(platform::nativePath(*found), app.files))
@@ -136,7 +136,7 @@ void prepareSuccessor(Application& app)
         = app.globals.opening.pending && current != 0 ? current : queue.positionAfter(playing);
     if (next == 0)
         return;
-    if (const std::optional<Text> file = runtime::findFile(queue.pathAt(next)))
+    if (const std::optional<Text> file = runtime::findFile(queue.pathAt(next), app.files))
         app.trackPlayer.prepareNext(*file);
 }
 

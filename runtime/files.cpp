@@ -26,14 +26,14 @@ std::optional<std::string> readFile(std::string_view path, platform::FileSystem&
     return platform::readWholeFile(resolvedPath(path, files), files);
 }
 
-bool fileExists(std::string_view pathPattern)
+bool fileExists(std::string_view pathPattern, platform::FileSystem& files)
 {
-    return platform::anyFileMatches(platform::nativePath(pathPattern));
+    return platform::anyFileMatches(platform::nativePath(pathPattern), files);
 }
 
-std::optional<Text> findFile(std::string_view pathPattern)
+std::optional<Text> findFile(std::string_view pathPattern, platform::FileSystem& files)
 {
-    const auto found = platform::firstFileMatch(platform::nativePath(pathPattern));
+    const auto found = platform::firstFileMatch(platform::nativePath(pathPattern), files);
     if (!found)
         return std::nullopt;
     return platform::programPath(*found);

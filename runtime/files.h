@@ -23,10 +23,12 @@ namespace runtime {
     std::string_view path, platform::FileSystem& files = platform::systemFileSystem());
 // True when something matches; the last part of the path may hold "*" and "?", and names
 // match without regard to ASCII letter case. A directory matches too.
-[[nodiscard]] bool fileExists(std::string_view pathPattern);
+[[nodiscard]] bool fileExists(
+    std::string_view pathPattern, platform::FileSystem& files = platform::systemFileSystem());
 // The path of what fileExists finds, so a caller opens the very file that was found (it may
 // differ from the pattern in letter case); nothing when fileExists is false.
-[[nodiscard]] std::optional<Text> findFile(std::string_view pathPattern);
+[[nodiscard]] std::optional<Text> findFile(
+    std::string_view pathPattern, platform::FileSystem& files = platform::systemFileSystem());
 
 // The folder of the program's data, without a trailing "/": the hall folder, which the
 // program makes its current directory at start. "" when it cannot be found.

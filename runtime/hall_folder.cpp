@@ -11,7 +11,8 @@
 namespace runtime {
 namespace {
 
-// Only for taking paths apart and joining them; the disk is reached through FileSystem.
+// Only for taking paths apart, joining them and making them absolute; the disk is reached
+// through FileSystem.
 namespace fs = std::filesystem;
 
 constexpr unsigned folderMode = 0755;

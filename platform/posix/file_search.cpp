@@ -1,8 +1,5 @@
 #include "platform/posix/file_search.h"
 
-#include <dirent.h>
-#include <memory>
-#include <sys/stat.h>
 #include <vector>
 
 namespace platform {
@@ -69,18 +66,18 @@ bool wildcardMatch(std::string_view pattern, std::string_view name)
     return matchFolded(foldedCharacters(pattern), foldedCharacters(name));
 }
 
-bool anyFileMatches(const std::string& nativePattern)
+bool anyFileMatches(const std::string& nativePattern, FileSystem& files)
 {
-    return firstFileMatch(nativePattern).has_value();
+    return firstFileMatch(nativePattern, files).has_value();
 }
 
-std::optional<std::string> firstFileMatch(const std::string& nativePattern)
+std::optional<std::string> firstFileMatch(const std::string& nativePattern, FileSystem& files)
 {
     if (nativePattern.empty()) {
         return std::nullopt;
     }
-    struct stat status { };
-    if (stat(nativePattern.c_str(), &status) == 0) {
+    FileStatus status;
+    if (files.pathStatus(nativePattern, status) == 0) {
         return nativePattern;
     }
     std::size_t slash = nativePattern.rfind('/');
@@ -91,14 +88,13 @@ std::optional<std::string> firstFileMatch(const std::string& nativePattern)
     if (pattern.empty()) {
         return std::nullopt;
     }
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(directory.c_str()), closedir);
-    if (!dir) {
+    std::vector<FolderEntry> entries;
+    if (files.listFolder(directory, entries) < 0) {
         return std::nullopt;
     }
-    while (dirent* entry = readdir(dir.get())) {
-        if (matchFolded(pattern, foldedCharacters(entry->d_name))) {
-            return slash == std::string::npos ? std::string(entry->d_name)
-                                              : directory + "/" + entry->d_name;
+    for (const FolderEntry& entry : entries) {
+        if (matchFolded(pattern, foldedCharacters(entry.name))) {
+            return slash == std::string::npos ? entry.name : directory + "/" + entry.name;
         }
     }
     return std::nullopt;

@@ -11,7 +11,11 @@
 #include "ui/component_state.h"
 #include "ui/unit_properties.h"
 
+#include "faulty_file_system.h"
+#include "private_session.h"
+
 #include <fstream>
+#include <sys/stat.h>
 
 namespace app::test {
 namespace {
@@ -87,6 +91,24 @@ protected:
         std::ofstream(path, std::ios::binary) << content;
     }
 };
+
+// The probe never waits on a FIFO named like a track, and a read that fails is reported as
+// such rather than as a file that holds no audio.
+TEST(TrackProbe, WhatCannotBeReadIsNamedAsUnopenable)
+{
+    const fs::path folder = makeScratchDirectory("track_probe");
+    const fs::path good = folder / "good.mp3";
+    fs::copy_file(fs::path(MEDIA_TEST_DATA) / "cbr_mono_44k.mp3", good);
+    ASSERT_EQ(::mkfifo((folder / "pipe.mp3").c_str(), 0600), 0);
+    platform::FileSystem& files = platform::systemFileSystem();
+
+    EXPECT_EQ(whyUnplayable(good.string(), files), std::nullopt);
+    EXPECT_EQ(whyUnplayable((folder / "pipe.mp3").string(), files), Text("无法打开"));
+    support::FaultyFileSystem failing;
+    failing.failEvery({ support::FileCall::readAt }, EIO);
+    EXPECT_EQ(whyUnplayable(good.string(), failing), Text("无法打开"));
+    fs::remove_all(folder);
+}
 
 TEST_F(SlotOrder, AFolderOfFortyTracksBecomesSlotsInNameOrderAndTheUnreadableAreListed)
 {

@@ -18,9 +18,11 @@ media::PlayerServices playerServices(platform::Clock& clock, media::OutputFactor
 } // namespace
 
 Application::Application(runtime::Runtime& runtime, ui::ViewFactory& views,
-    media::MixerFactory mixers, media::OutputFactory outputs)
+    media::MixerFactory mixers, media::OutputFactory outputs,
+    lights::LightOutputFactory lightOutputs)
     : runtime(runtime)
     , programDirectory(runtime::programDirectory())
+    , lightOutputs(std::move(lightOutputs))
     , databaseErrors(runtime)
     , databases(databaseErrors)
     , windows(runtime, views, bindHandlers(*this))

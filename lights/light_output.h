@@ -3,6 +3,13 @@
 // application holds one; without lamps on a bus it holds none. Calls return at once on any
 // thread, so a lamp change keeps the light program's timing.
 
+#include "lights/light_settings.h"
+
+#include "platform/clock.h"
+
+#include <functional>
+#include <memory>
+
 namespace lights {
 
 class LightOutput {
@@ -16,5 +23,9 @@ public:
     // did not answer. Lamp changes after it are ignored.
     virtual void switchOff() = 0;
 };
+
+// Makes the output for enabled settings; its threads start through the clock.
+using LightOutputFactory
+    = std::function<std::unique_ptr<LightOutput>(platform::Clock&, const LightSettings&)>;
 
 } // namespace lights

@@ -1,5 +1,7 @@
 #include "backends/ola/ola_link.h"
 
+#include "lights/dmx_sender.h"
+
 #include <ola/DmxBuffer.h>
 #include <ola/client/StreamingClient.h>
 
@@ -7,7 +9,7 @@
 
 #include <mutex>
 
-namespace backends::ola {
+namespace platform::ola {
 namespace {
 
 // A write to a daemon that has just gone raises SIGPIPE, whose default ends the program; the
@@ -57,4 +59,12 @@ void OlaLink::disconnect()
     client_.reset();
 }
 
-} // namespace backends::ola
+lights::LightOutputFactory olaLightOutputs(std::uint16_t port)
+{
+    return [port](platform::Clock& clock, const lights::LightSettings& settings) {
+        return std::make_unique<lights::DmxSender>(
+            clock, settings, std::make_unique<OlaLink>(port));
+    };
+}
+
+} // namespace platform::ola

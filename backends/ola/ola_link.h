@@ -4,6 +4,7 @@
 // Runs on the light output's sender thread only. Not for reading universes back.
 
 #include "lights/dmx_link.h"
+#include "lights/light_output.h"
 
 #include <cstdint>
 #include <memory>
@@ -12,7 +13,7 @@ namespace ola::client {
 class StreamingClient;
 }
 
-namespace backends::ola {
+namespace platform::ola {
 
 class OlaLink final : public lights::DmxLink {
 public:
@@ -30,4 +31,7 @@ private:
     std::unique_ptr<::ola::client::StreamingClient> client_;
 };
 
-} // namespace backends::ola
+// The program's light output: the sender thread over a link to olad on the local host.
+lights::LightOutputFactory olaLightOutputs(std::uint16_t port = OlaLink::defaultPort);
+
+} // namespace platform::ola

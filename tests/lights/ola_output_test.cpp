@@ -51,7 +51,7 @@ std::unique_ptr<lights::DmxSender> startOutput(
     platform::Clock& clock, const lights::LightSettings& settings, std::uint16_t port)
 {
     return std::make_unique<lights::DmxSender>(
-        clock, settings, std::make_unique<backends::ola::OlaLink>(port));
+        clock, settings, std::make_unique<platform::ola::OlaLink>(port));
 }
 
 class OlaOutput : public testing::Test {

@@ -12,6 +12,7 @@
 #include <netinet/in.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -125,6 +126,8 @@ bool OlaDaemon::start()
     const std::string port = std::to_string(port_);
     pid_ = fork();
     if (pid_ == 0) {
+        // A test that crashes takes its daemon with it: runuser passes the SIGTERM on.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         // Its log goes nowhere: a test reads what olad holds, not what it says.
         freopen("/dev/null", "w", stderr);
         execlp("runuser", "runuser", "-u", "olad", "--", "olad", "-c", directory_.c_str(),

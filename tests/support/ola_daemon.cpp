@@ -147,15 +147,17 @@ void OlaDaemon::stop(int signal)
 {
     if (pid_ <= 0)
         return;
-    // runuser passes SIGTERM on but cannot pass SIGKILL: the daemon itself is found by its
-    // port's owner being runuser's only child.
+    // runuser cannot pass SIGKILL on: the daemon itself is signalled, found as runuser's only
+    // child.
     const std::string children
         = "/proc/" + std::to_string(pid_) + "/task/" + std::to_string(pid_) + "/children";
     pid_t daemon = -1;
     std::ifstream(children) >> daemon;
+    // runuser then sees its child end, reaps it and ends itself.
     if (daemon > 0)
         kill(daemon, signal);
-    kill(pid_, signal == SIGKILL ? SIGTERM : signal);
+    else
+        kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);
     pid_ = -1;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);

@@ -125,6 +125,21 @@ void askAboutMissingTrack(Application& app)
         endPlayer(app);
 }
 
+// The track the show moves on to by itself when the playing one ends, opened and its start
+// decoded now, so it follows without waiting for the file.
+void prepareSuccessor(Application& app)
+{
+    const QueueView queue = queueOf(app);
+    const PlayingSlot& playing = app.globals.playing;
+    const std::int32_t current = queue.positionOf(playing);
+    const std::int32_t next
+        = app.globals.opening.pending && current != 0 ? current : queue.positionAfter(playing);
+    if (next == 0)
+        return;
+    if (const std::optional<Text> file = runtime::findFile(queue.pathAt(next)))
+        app.trackPlayer.prepareNext(*file);
+}
+
 enum class Start { fromPercent, resume };
 
 // Starts the playing slot's track at startPercent: fade-in restarted from silence, the track
@@ -152,6 +167,8 @@ void startTrack(Application& app, std::int32_t startPercent, Start how = Start::
         playing.trackSerial = playing.playerSerial;
     app.trackPlayer.playMusicFile(
         *file, startPercent, std::make_shared<TrackNotifier>(app.windows, playing.playerSerial));
+    if (app.trackPlayer.queryPlayState() == PlayState::playing)
+        prepareSuccessor(app);
 
     TrackTimeLimit& limit = app.globals.styleStatus.timeLimit;
     if (how == Start::fromPercent) {

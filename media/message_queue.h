@@ -47,6 +47,18 @@ public:
         return item;
     }
 
+    // The first item if there is one now; never waits.
+    std::optional<T> tryPop()
+    {
+        std::lock_guard lock(mutex_);
+        if (closed_ || items_.empty())
+            return std::nullopt;
+        T item = std::move(items_.front());
+        items_.pop_front();
+        changed_->notifyAll();
+        return item;
+    }
+
     void close()
     {
         std::lock_guard lock(mutex_);

@@ -4,28 +4,28 @@
 
 namespace media {
 
-OutputRing::OutputRing(platform::Clock& clock, std::size_t blockCapacity)
-    : blockCapacity_(blockCapacity)
-    , blocks_(std::max<std::size_t>(1, maxBytes / blockCapacity))
+OutputRing::OutputRing(platform::Clock& clock)
+    : bytes_(capacity)
     , changed_(clock.makeCondVar())
 {
-    for (auto& block : blocks_)
-        block.bytes.resize(blockCapacity);
 }
 
-std::span<std::uint8_t> OutputRing::waitForFreeBlock()
+std::span<std::uint8_t> OutputRing::waitForSpace()
 {
     std::unique_lock lock(mutex_);
-    changed_->wait(lock, [&] { return filled_ - released_ < blocks_.size(); });
-    return at(filled_).bytes;
+    if (filledLocked() == capacity)
+        changed_->wait(lock, [&] { return capacity - filledLocked() >= batchBytes; });
+    std::size_t at = std::size_t(written_ % capacity);
+    std::size_t free = capacity - filledLocked();
+    return { bytes_.data() + at, std::min(free, capacity - at) };
 }
 
-void OutputRing::commitFilled(std::size_t size)
+void OutputRing::commit(std::size_t size)
 {
     std::lock_guard lock(mutex_);
-    at(filled_).size = size;
-    ++filled_;
-    if (enoughFilledLocked())
+    std::size_t before = filledLocked();
+    written_ += size;
+    if (before < batchBytes && filledLocked() >= batchBytes)
         changed_->notifyAll();
 }
 
@@ -36,30 +36,26 @@ void OutputRing::finish()
     changed_->notifyAll();
 }
 
-OutputRing::Next OutputRing::waitForFilledBlock(platform::Millis poll)
+OutputRing::Next OutputRing::waitForFilled(platform::Millis poll)
 {
     std::unique_lock lock(mutex_);
-    if (filled_ == released_)
+    if (filledLocked() == 0)
         changed_->wait(
-            lock, [&] { return enoughFilledLocked(); }, poll);
-    if (filled_ == released_)
-        return { std::nullopt, finished_ };
-    Block& block = at(released_);
-    return { std::span<const std::uint8_t>(block.bytes.data(), block.size), false };
+            lock, [&] { return finished_ || filledLocked() >= batchBytes; }, poll);
+    std::size_t filled = filledLocked();
+    if (filled == 0)
+        return { {}, finished_ };
+    std::size_t at = std::size_t(read_ % capacity);
+    return { { bytes_.data() + at, std::min(filled, capacity - at) }, false };
 }
 
-bool OutputRing::enoughFilledLocked() const
-{
-    mutex_.assertHeld();
-    std::uint64_t waiting = filled_ - released_;
-    return finished_ || waiting >= std::min<std::uint64_t>(batchBlocks, blocks_.size());
-}
-
-void OutputRing::release()
+void OutputRing::release(std::size_t size)
 {
     std::lock_guard lock(mutex_);
-    ++released_;
-    changed_->notifyAll();
+    std::size_t freeBefore = capacity - filledLocked();
+    read_ += size;
+    if (freeBefore < batchBytes && capacity - filledLocked() >= batchBytes)
+        changed_->notifyAll();
 }
 
 } // namespace media

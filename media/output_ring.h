@@ -1,8 +1,12 @@
 #pragma once
-// The decoded audio between the decoder and the device: a ring of equal blocks holding at
-// most 512 KiB in all. A block moves free -> filled (decoder) -> free again as soon as the
-// device has taken its bytes. The device keeps its own copy, so no block waits for the
-// device's clock: a clock that stops or lags can never starve the device of data.
+// The decoded audio between the decoder and the device: one ring of 512 KiB of bytes. The
+// decoder copies each frame's samples in; the output stage hands the device as many
+// consecutive bytes as it takes in one write, and they are free again at once. The device
+// keeps its own copy, so no byte waits for the device's clock: a clock that stops or lags
+// can never starve the device of data.
+//
+// Each side sleeps until the other has moved a batch on, so a track costs a few hundred
+// thread switches, not two per frame.
 
 #include "platform/clock.h"
 #include "platform/owned_mutex.h"
@@ -10,7 +14,6 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <span>
 #include <vector>
 
@@ -18,49 +21,45 @@ namespace media {
 
 class OutputRing {
 public:
-    static constexpr std::size_t maxBytes = 0x80000;
+    static constexpr std::size_t capacity = 0x80000;
+    // A side that waits is woken once this much is filled (or free) again.
+    static constexpr std::size_t batchBytes = 0x10000;
 
-    // blockCapacity is the most one decoder block can hold; the block count is what fits.
-    OutputRing(platform::Clock& clock, std::size_t blockCapacity);
+    explicit OutputRing(platform::Clock& clock);
 
-    std::size_t blockCount() const { return blocks_.size(); }
-    std::size_t blockCapacity() const { return blockCapacity_; }
-
-    // Decoder thread: waits for a free block to fill, then hands it on with its size.
-    std::span<std::uint8_t> waitForFreeBlock();
-    void commitFilled(std::size_t size);
-    // Decoder thread: no more blocks will come.
+    // Decoder thread: the free bytes that follow each other from the write position, at least
+    // one; waits while the ring is full.
+    std::span<std::uint8_t> waitForSpace();
+    // Decoder thread: `size` bytes of that span hold samples now.
+    void commit(std::size_t size);
+    // Decoder thread: no more samples will come.
     void finish();
 
-    // Output thread: the oldest filled block. When there is none it waits for a batch of
-    // them, the end, or `poll` to pass, so the caller can look after the device meanwhile.
+    // Output thread: the filled bytes that follow each other from the read position. When
+    // there are none it waits for a batch of them, the end, or `poll` to pass, so the caller
+    // can look after the device meanwhile.
     struct Next {
-        std::optional<std::span<const std::uint8_t>> block;
-        bool finished = false; // finish() was called and every block was handed out
+        std::span<const std::uint8_t> bytes; // empty when nothing came in time
+        bool finished = false; // finish() was called and every byte was handed out
     };
-    Next waitForFilledBlock(platform::Millis poll);
-    // Output thread: the block from waitForFilledBlock is in the device; it is free again.
-    void release();
+    Next waitForFilled(platform::Millis poll);
+    // Output thread: the first `size` bytes from waitForFilled are in the device.
+    void release(std::size_t size);
 
 private:
-    struct Block {
-        std::vector<std::uint8_t> bytes;
-        std::size_t size = 0;
-    };
-    Block& at(std::uint64_t index) { return blocks_[index % blocks_.size()]; }
-    // Worth waking the output thread for: handing blocks over one by one costs two thread
-    // switches per frame. Needs mutex_.
-    bool enoughFilledLocked() const;
-    static constexpr std::uint64_t batchBlocks = 8;
+    std::size_t filledLocked() const
+    {
+        mutex_.assertHeld();
+        return std::size_t(written_ - read_);
+    }
 
-    const std::size_t blockCapacity_;
-    std::vector<Block> blocks_;
+    std::vector<std::uint8_t> bytes_;
     std::unique_ptr<platform::CondVar> changed_;
-    // Guards the counters and finished_. Block bytes belong to whoever the counters say:
-    // [released, filled) the output stage, the rest the decoder.
+    // Guards the counters and finished_. Bytes belong to whoever the counters say:
+    // [read_, written_) the output stage, the rest the decoder.
     platform::OwnedMutex mutex_;
-    std::uint64_t released_ = 0;
-    std::uint64_t filled_ = 0;
+    std::uint64_t read_ = 0;
+    std::uint64_t written_ = 0;
     bool finished_ = false;
 };
 

@@ -8,53 +8,52 @@
 namespace media {
 namespace {
 
-constexpr std::size_t chunkSize = 16 * 1024;
-constexpr std::size_t chunksAhead = 8;
+// Large enough that the reader wakes a few times a minute, not for every few frames.
+constexpr std::size_t chunkSize = 64 * 1024;
+constexpr std::size_t chunksAhead = 4;
 // Chunks read before a track without a trustworthy frame count is walked, so it starts at once.
-constexpr std::size_t chunksBeforeCount = 2;
+constexpr std::size_t chunksBeforeCount = 1;
 // Most chunks read on the starting thread to fill the device before the stages run, so the
 // first sound waits for no thread to be scheduled: a second of audio up to 448 kbit/s.
-constexpr std::size_t primeChunks = 4;
+constexpr std::size_t primeChunks = 1;
 // How long the output stage leaves the device to play: a quarter of what it holds, so three
 // quarters are left when it is refilled, within these bounds; less when a percent is due.
 constexpr platform::Millis shortestPoll = 5;
 constexpr platform::Millis longestPoll = 250;
 
-// One frame's samples at the forced output format; a larger decode spans blocks.
-std::size_t blockCapacity(const TrackInfo& info)
-{
-    return 1152 * (info.header.mono ? 1 : 2) * 2;
-}
+// The most samples one frame decodes to: 1152 stereo samples of two bytes.
+constexpr std::size_t largestFrameSamples = 1152 * 2 * 2;
 
 } // namespace
 
-std::unique_ptr<Pipeline> Pipeline::open(
-    platform::Clock& clock, const std::string& nativePath, const OutputFactory& makeOutput)
+std::unique_ptr<Pipeline> Pipeline::open(platform::Clock& clock, const std::string& nativePath)
 {
     auto file = TrackFile::open(nativePath);
     if (!file)
         return nullptr;
     const FrameHeader& header = file->info().header;
-    AudioFormat format { header.sampleRate, header.mono ? 1 : 2 };
-    auto decoder = MpegDecoder::create(format);
-    auto output = makeOutput();
-    if (!decoder || !output || !output->open(format))
+    auto decoder = MpegDecoder::create({ header.sampleRate, header.mono ? 1 : 2 });
+    if (!decoder)
         return nullptr;
-    return std::unique_ptr<Pipeline>(
-        new Pipeline(clock, std::move(*file), std::move(output), std::move(decoder)));
+    return std::unique_ptr<Pipeline>(new Pipeline(clock, std::move(*file), std::move(decoder)));
 }
 
-Pipeline::Pipeline(platform::Clock& clock, TrackFile file, std::unique_ptr<AudioOutput> output,
-    std::unique_ptr<MpegDecoder> decoder)
+Pipeline::Pipeline(platform::Clock& clock, TrackFile file, std::unique_ptr<MpegDecoder> decoder)
     : clock_(clock)
     , file_(std::move(file))
-    , output_(std::move(output))
     , decoder_(std::move(decoder))
     , chunks_(clock, chunksAhead)
-    , ring_(clock, blockCapacity(file_.info()))
+    , spareChunks_(clock)
+    , ring_(clock)
     , bytesPerFrame_(file_.info().header.mono ? 2 : 4)
     , totalSamples_(file_.info().totalSamples)
 {
+}
+
+AudioFormat Pipeline::format() const
+{
+    const FrameHeader& header = file_.info().header;
+    return { header.sampleRate, header.mono ? 1 : 2 };
 }
 
 Pipeline::~Pipeline()
@@ -64,12 +63,14 @@ Pipeline::~Pipeline()
     chunks_.close();
     for (auto& stage : stages_)
         stage->join();
-    output_->reset();
+    if (output_)
+        output_->reset();
 }
 
-void Pipeline::start(
-    std::shared_ptr<NotifyTarget> notify, int startPercent, std::function<void()> ended)
+void Pipeline::start(std::unique_ptr<AudioOutput> output, std::shared_ptr<NotifyTarget> notify,
+    int startPercent, std::function<void()> ended)
 {
+    output_ = std::move(output);
     notify_ = std::move(notify);
     ended_ = std::move(ended);
     std::optional<ReadPosition> primed;
@@ -125,44 +126,56 @@ std::optional<TrackInfo> Pipeline::countFrames()
     return counted;
 }
 
-Pipeline::ReadPosition Pipeline::primeDevice()
+// Samples decoded before the stages run: what the device did not take must fit in the ring
+// with the one frame decoding may run over, so nothing waits.
+std::size_t Pipeline::mostAhead() const
 {
-    // All the device takes now (it may start only once full), and never more than the ring
-    // can hold should the device take less after all, so nothing here waits.
-    const std::size_t wanted
-        = std::min(output_->state().freeBytes, (ring_.blockCount() - 1) * ring_.blockCapacity());
-    std::vector<std::uint8_t> samples;
-    samples.reserve(wanted);
-    std::vector<std::uint8_t> beyond; // the frame that did not fit
-    ReadPosition at { startOffset(0), 0 };
+    return OutputRing::capacity - largestFrameSamples;
+}
+
+void Pipeline::decodeAhead()
+{
+    const FrameHeader& header = file_.info().header;
+    decodeFirstSamples(std::min(mostAhead(), std::size_t(header.sampleRate) * bytesPerFrame_));
+}
+
+void Pipeline::decodeFirstSamples(std::size_t wanted)
+{
+    if (!firstRead_)
+        firstRead_ = ReadPosition { startOffset(0), 0 };
+    ReadPosition& at = *firstRead_;
     std::vector<std::uint8_t> chunk(chunkSize);
-    for (bool more = true; more && samples.size() < wanted && at.chunks < primeChunks;) {
+    while (moreToDecode_ && firstSamples_.size() < wanted) {
+        MpegDecoder::Frame frame = decoder_->decodeFrame();
+        if (frame.status == MpegDecoder::Status::frame) {
+            firstSamples_.insert(firstSamples_.end(), frame.samples.begin(), frame.samples.end());
+            continue;
+        }
+        if (frame.status == MpegDecoder::Status::failed || at.chunks >= primeChunks) {
+            moreToDecode_ = false;
+            break;
+        }
         long n = file_.read(at.offset, chunk.data(), chunk.size());
         // The reader stage meets a failed read or the end of the file again, and ends there.
-        if (n <= 0 || !decoder_->feed({ chunk.data(), std::size_t(n) }))
+        if (n <= 0 || !decoder_->feed({ chunk.data(), std::size_t(n) })) {
+            moreToDecode_ = false;
             break;
+        }
         at.offset += n;
         ++at.chunks;
-        for (;;) {
-            MpegDecoder::Frame frame = decoder_->decodeFrame();
-            if (frame.status != MpegDecoder::Status::frame) {
-                more = frame.status == MpegDecoder::Status::needMore;
-                break;
-            }
-            if (samples.size() + frame.samples.size() > wanted) {
-                beyond.assign(frame.samples.begin(), frame.samples.end());
-                more = false;
-                break;
-            }
-            samples.insert(samples.end(), frame.samples.begin(), frame.samples.end());
-        }
     }
-    std::size_t taken = samples.empty() ? 0 : output_->write(samples);
+}
+
+Pipeline::ReadPosition Pipeline::primeDevice()
+{
+    // All the device takes now, to the sample: it may start only once full.
+    decodeFirstSamples(std::min(output_->state().freeBytes, mostAhead()));
+    std::size_t taken = firstSamples_.empty() ? 0 : output_->write(firstSamples_);
     wroteAny_ = taken > 0;
     // The rest goes to the output stage through the ring, in order.
-    queueSamples(std::span<const std::uint8_t>(samples).subspan(taken));
-    queueSamples(beyond);
-    return at;
+    queueSamples(std::span<const std::uint8_t>(firstSamples_).subspan(taken));
+    firstSamples_ = {};
+    return *firstRead_;
 }
 
 void Pipeline::readStage(ReadPosition at, bool counted)
@@ -172,7 +185,10 @@ void Pipeline::readStage(ReadPosition at, bool counted)
             countFrames();
             counted = true;
         }
-        std::vector<std::uint8_t> chunk(chunkSize);
+        // A chunk the decoder is done with is read into again, not allocated and zeroed anew.
+        std::vector<std::uint8_t> chunk
+            = spareChunks_.tryPop().value_or(std::vector<std::uint8_t>());
+        chunk.resize(chunkSize);
         long n = file_.read(at.offset, chunk.data(), chunk.size());
         // A read error ends the stream early, like the end of the file.
         chunk.resize(std::max(0L, n));
@@ -193,6 +209,8 @@ void Pipeline::decodeStage()
             auto chunk = chunks_.pop();
             if (!chunk || chunk->empty() || !decoder_->feed(*chunk))
                 break;
+            // The decoder keeps its own copy of what it was fed.
+            spareChunks_.push(std::move(*chunk));
             continue;
         }
         queueSamples(frame.samples);
@@ -200,17 +218,15 @@ void Pipeline::decodeStage()
     ring_.finish();
 }
 
-std::size_t Pipeline::queueSamples(std::span<const std::uint8_t> samples)
+void Pipeline::queueSamples(std::span<const std::uint8_t> samples)
 {
-    std::size_t blocks = 0;
-    for (auto rest = samples; !rest.empty(); ++blocks) {
-        auto block = ring_.waitForFreeBlock();
-        std::size_t n = std::min(block.size(), rest.size());
-        std::memcpy(block.data(), rest.data(), n);
-        ring_.commitFilled(n);
-        rest = rest.subspan(n);
+    while (!samples.empty()) {
+        auto space = ring_.waitForSpace();
+        std::size_t n = std::min(space.size(), samples.size());
+        std::memcpy(space.data(), samples.data(), n);
+        ring_.commit(n);
+        samples = samples.subspan(n);
     }
-    return blocks;
 }
 
 void Pipeline::reportProgress(const OutputState& state)
@@ -258,13 +274,20 @@ bool Pipeline::writeTrack()
         if (state.failed)
             return false;
         reportProgress(state);
-        auto next = ring_.waitForFilledBlock(pollInterval(state));
+        if (state.freeBytes == 0) {
+            clock_.sleep(pollInterval(state));
+            continue;
+        }
+        auto next = ring_.waitForFilled(pollInterval(state));
         if (next.finished)
             return true;
-        if (next.block) {
-            writeBlock(*next.block);
-            ring_.release();
-        }
+        // As much as the device asks for in one write; it keeps the rest for later.
+        std::size_t n
+            = output_->write(next.bytes.first(std::min(next.bytes.size(), state.freeBytes)));
+        wroteAny_ = wroteAny_ || n > 0;
+        ring_.release(n);
+        if (n < next.bytes.size())
+            clock_.sleep(pollInterval(output_->state()));
     }
 }
 
@@ -279,20 +302,6 @@ void Pipeline::drainTrack()
         if (state.queuedBytes == 0)
             return;
         clock_.sleep(std::clamp<platform::Millis>(state.delay, 1, pollInterval(state)));
-    }
-}
-
-void Pipeline::writeBlock(std::span<const std::uint8_t> block)
-{
-    while (!block.empty()) {
-        std::size_t n = output_->write(block);
-        wroteAny_ = wroteAny_ || n > 0;
-        block = block.subspan(n);
-        if (!block.empty()) {
-            OutputState state = output_->state();
-            reportProgress(state);
-            clock_.sleep(pollInterval(state));
-        }
     }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // One track playing: file reader -> MPEG decoder -> sound output, each stage on its own
-// clock thread. Created stopped; start() runs it until the end of the track, which is
-// reported once; destruction stops every stage and resets the device.
+// clock thread. Opened without a device, so the next track can be opened and its first
+// samples decoded while another one plays; start() takes the device and runs the stages
+// until the end of the track, which is reported once; destruction stops every stage and
+// resets the device.
 //
 // Threads: start, pause, resume and the destructor run on the caller's thread (the player,
 // under its own lock); the stages only touch their queues, the ring and the device.
@@ -22,33 +24,44 @@ namespace media {
 
 class Pipeline {
 public:
-    // Nothing when the file holds no MPEG audio or the device or decoder cannot be opened.
-    static std::unique_ptr<Pipeline> open(
-        platform::Clock& clock, const std::string& nativePath, const OutputFactory& makeOutput);
+    // Nothing when the file holds no MPEG audio or the decoder cannot be made.
+    static std::unique_ptr<Pipeline> open(platform::Clock& clock, const std::string& nativePath);
     ~Pipeline();
 
     const TrackInfo& info() const { return file_.info(); }
+    AudioFormat format() const;
+    // The file opened is still the one at its path: not removed or replaced since.
+    bool stillAt(const std::string& nativePath) const { return file_.stillAt(nativePath); }
+
+    // Caller's thread, before start: reads and decodes the first second of the track, so a
+    // start from the beginning has it ready for the device.
+    void decodeAhead();
 
     // Starts the stages at `startPercent` (0 = the first frame). Progress goes to `notify`
     // from the output thread, as the device reports samples heard (the first as the first
     // samples reach the device, whatever its percent, so 0 % is posted once); `ended` is called
     // once from the output thread when every sample has been heard or a stage ran out early.
-    void start(std::shared_ptr<NotifyTarget> notify, int startPercent, std::function<void()> ended);
+    void start(std::unique_ptr<AudioOutput> output, std::shared_ptr<NotifyTarget> notify,
+        int startPercent, std::function<void()> ended);
     void pause();
     void resume();
 
 private:
-    Pipeline(platform::Clock& clock, TrackFile file, std::unique_ptr<AudioOutput> output,
-        std::unique_ptr<MpegDecoder> decoder);
+    Pipeline(platform::Clock& clock, TrackFile file, std::unique_ptr<MpegDecoder> decoder);
 
     // Where the reader stage goes on: a file offset from readStart, and chunks already read.
     struct ReadPosition {
         std::int64_t offset;
         std::size_t chunks;
     };
-    // Caller's thread, before the stages run: the first chunks read, decoded and handed to
-    // the device in one write, as much as it takes; where the reader stage goes on.
+    // Caller's thread, before the stages run: decodes whole frames from the start of the
+    // track until `wanted` bytes of samples are ready, the first chunks are read or the
+    // audio ends.
+    void decodeFirstSamples(std::size_t wanted);
+    // Caller's thread, before the stages run: the first samples handed to the device in one
+    // write, as much as it takes, the rest to the ring; where the reader stage goes on.
     ReadPosition primeDevice();
+    std::size_t mostAhead() const;
     // Reader thread: `counted` when the frames need not be walked for exact totals.
     void readStage(ReadPosition at, bool counted);
     // Reader thread: where a start at `percent` begins reading, from readStart.
@@ -57,14 +70,14 @@ private:
     // stage; nothing when the walk was cut short.
     std::optional<TrackInfo> countFrames();
     void decodeStage();
-    // Decoder or starting thread: copies one frame's samples into the ring; the blocks used.
-    std::size_t queueSamples(std::span<const std::uint8_t> samples);
+    // Decoder or starting thread: copies samples into the ring, waiting for room.
+    void queueSamples(std::span<const std::uint8_t> samples);
     void outputStage();
-    // Output thread: hands every decoded block to the device; false when the device failed.
+    // Output thread: hands every decoded sample to the device, as much at a time as it takes;
+    // false when the device failed.
     bool writeTrack();
     // Output thread: waits until the device has played out what it holds.
     void drainTrack();
-    void writeBlock(std::span<const std::uint8_t> block);
     void reportProgress(const OutputState& state);
     // Output thread: how long the device may be left to play.
     platform::Millis pollInterval(const OutputState& state) const;
@@ -74,8 +87,15 @@ private:
     std::unique_ptr<AudioOutput> output_;
     std::unique_ptr<MpegDecoder> decoder_;
     MessageQueue<std::vector<std::uint8_t>> chunks_; // an empty chunk ends the stream
+    MessageQueue<std::vector<std::uint8_t>> spareChunks_; // fed to the decoder, to read into again
     OutputRing ring_;
     const std::uint64_t bytesPerFrame_;
+
+    // Caller's thread only, before the stages run: the samples decoded from the start of the
+    // track, and where reading goes on.
+    std::vector<std::uint8_t> firstSamples_;
+    std::optional<ReadPosition> firstRead_;
+    bool moreToDecode_ = true;
 
     // Written by the reader stage (the start before its first chunk), read by the output
     // stage: the track position, in samples per channel, of the first sample decoded, and

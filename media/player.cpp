@@ -19,20 +19,27 @@ Player::~Player()
     pipeline_.reset();
 }
 
-void Player::play(std::shared_ptr<NotifyTarget> notify, int startPercent)
+void Player::play(
+    std::shared_ptr<NotifyTarget> notify, int startPercent, std::unique_ptr<Pipeline> prepared)
 {
     std::lock_guard lock(mutex_);
     // A paused track is replaced like a playing one, so two never share the device.
     pipeline_.reset();
     state_ = PlayState::stopped;
-    pipeline_ = Pipeline::open(services_.clock, nativePath_, services_.makeOutput);
-    if (!pipeline_) {
-        notify_.reset();
+    notify_.reset();
+    pipeline_ = prepared && startPercent == 0 ? std::move(prepared)
+                                              : Pipeline::open(services_.clock, nativePath_);
+    if (!pipeline_)
+        return;
+    std::unique_ptr<AudioOutput> output = services_.makeOutput();
+    if (!output || !output->open(pipeline_->format())) {
+        pipeline_.reset();
         return;
     }
     notify_ = std::move(notify);
     std::uint64_t serial = ++serial_;
-    pipeline_->start(notify_, startPercent, [this, serial] { ended_.push(serial); });
+    pipeline_->start(
+        std::move(output), notify_, startPercent, [this, serial] { ended_.push(serial); });
     state_ = PlayState::playing;
 }
 

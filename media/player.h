@@ -36,8 +36,10 @@ public:
     Player& operator=(const Player&) = delete;
 
     // Plays the file from `startPercent`, replacing a track that is playing or paused; a file
-    // that holds no MPEG audio leaves the player stopped and reports nothing.
-    void play(std::shared_ptr<NotifyTarget> notify, int startPercent);
+    // that holds no MPEG audio leaves the player stopped and reports nothing. `prepared` is
+    // this player's file opened ahead (Pipeline::open), used for a start from the beginning.
+    void play(std::shared_ptr<NotifyTarget> notify, int startPercent,
+        std::unique_ptr<Pipeline> prepared = nullptr);
     // Pauses a playing track or resumes a paused one; any other state stays as it is.
     void setPaused(bool pause);
     PlayState state() const;

@@ -5,7 +5,8 @@
 namespace media {
 
 TrackCommands::TrackCommands(PlayerServices services)
-    : services_(std::move(services))
+    : keeper_(OutputKeeper::create(std::move(services.makeOutput)))
+    , services_ { services.clock, keeper_->outputs() }
 {
 }
 
@@ -17,11 +18,34 @@ TrackCommands::~TrackCommands()
 void TrackCommands::playMusicFile(const std::string& file, int startPercent,
     std::shared_ptr<NotifyTarget> notify, const std::optional<std::string>& option)
 {
-    stopPlaying();
-    if (file.empty() || (option && option->size() >= optionLimit))
+    current_.reset();
+    if (file.empty() || (option && option->size() >= optionLimit)) {
+        prepared_.reset();
         return;
-    current_ = std::make_unique<Player>(services_, platform::nativePath(file));
-    current_->play(std::move(notify), startPercent);
+    }
+    std::string path = platform::nativePath(file);
+    std::unique_ptr<Pipeline> prepared = takePrepared(path);
+    current_ = std::make_unique<Player>(services_, path);
+    current_->play(std::move(notify), startPercent, std::move(prepared));
+}
+
+std::unique_ptr<Pipeline> TrackCommands::takePrepared(const std::string& nativePath)
+{
+    std::unique_ptr<Pipeline> prepared = std::move(prepared_);
+    if (prepared && (preparedPath_ != nativePath || !prepared->stillAt(nativePath)))
+        prepared.reset();
+    return prepared;
+}
+
+void TrackCommands::prepareNext(const std::string& file)
+{
+    prepared_.reset();
+    if (file.empty())
+        return;
+    preparedPath_ = platform::nativePath(file);
+    prepared_ = Pipeline::open(services_.clock, preparedPath_);
+    if (prepared_)
+        prepared_->decodeAhead();
 }
 
 void TrackCommands::pausePlaying()
@@ -38,6 +62,7 @@ PlayState TrackCommands::queryPlayState() const
 void TrackCommands::stopPlaying()
 {
     current_.reset();
+    prepared_.reset();
 }
 
 } // namespace media

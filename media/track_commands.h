@@ -1,7 +1,10 @@
 #pragma once
 // The four commands the application plays tracks with. They keep the one current player
-// of the process, made anew for every track. Interface thread only.
+// of the process, made anew for every track, and one sound device kept open across tracks;
+// the next track may be named ahead, so it starts from samples already decoded. Interface
+// thread only.
 
+#include "media/kept_output.h"
 #include "media/player.h"
 
 #include <memory>
@@ -25,14 +28,25 @@ public:
     void playMusicFile(const std::string& file, int startPercent = 0,
         std::shared_ptr<NotifyTarget> notify = nullptr,
         const std::optional<std::string>& option = std::nullopt);
+    // The file the next playMusicFile from the beginning is likely to name (GBK path): opened
+    // and its first second decoded now, while the current track plays. A play of another
+    // file, or of this one once it was removed or replaced, opens the file afresh.
+    void prepareNext(const std::string& file);
     void pausePlaying();
     // Stopped when there is no current player.
     PlayState queryPlayState() const;
+    // Stops the current track and forgets the prepared one.
     void stopPlaying();
 
 private:
+    // The prepared pipeline of `file` when it is still the file there; nothing otherwise.
+    std::unique_ptr<Pipeline> takePrepared(const std::string& nativePath);
+
+    std::shared_ptr<OutputKeeper> keeper_;
     PlayerServices services_;
     std::unique_ptr<Player> current_;
+    std::string preparedPath_; // native
+    std::unique_ptr<Pipeline> prepared_;
 };
 
 } // namespace media

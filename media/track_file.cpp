@@ -203,6 +203,14 @@ TrackFile::~TrackFile()
         ::close(fd_);
 }
 
+bool TrackFile::stillAt(const std::string& nativePath) const
+{
+    struct stat opened;
+    struct stat named;
+    return fstat(fd_, &opened) == 0 && ::stat(nativePath.c_str(), &named) == 0
+        && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
 long TrackFile::read(std::int64_t offset, std::uint8_t* buffer, std::size_t size) const
 {
     if (offset < 0 || offset >= info_.audioLength)

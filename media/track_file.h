@@ -45,6 +45,8 @@ public:
     ~TrackFile();
 
     const TrackInfo& info() const { return info_; }
+    // The file at `nativePath` is this one: not removed, renamed away or replaced since open.
+    bool stillAt(const std::string& nativePath) const;
 
     // Reads audio bytes from `offset` (counted from readStart) on; never returns trailer
     // bytes. Returns the count read, 0 at the end of the audio, -1 on a read error.

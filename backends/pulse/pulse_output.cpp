@@ -24,10 +24,7 @@ PulseOutput::PulseOutput(std::shared_ptr<PulseConnection> connection)
 PulseOutput::~PulseOutput()
 {
     PulseConnection::Lock lock(*connection_);
-    if (drain_) {
-        pa_operation_cancel(drain_);
-        pa_operation_unref(drain_);
-    }
+    cancelDrainLocked();
     if (stream_) {
         pa_stream_set_state_callback(stream_, nullptr, nullptr);
         pa_stream_disconnect(stream_);
@@ -88,8 +85,12 @@ std::size_t PulseOutput::write(std::span<const std::uint8_t> bytes)
     n -= n % format_.bytesPerFrame();
     if (n == 0 || pa_stream_write(stream_, bytes.data(), n, nullptr, 0, PA_SEEK_RELATIVE) < 0)
         return 0;
+    // A drain still running belongs to what was written before; its end is not this one's.
+    cancelDrainLocked();
     written_ += n;
+    draining_ = false;
     drainedAt_.reset();
+    expectedEnd_.reset();
     return n;
 }
 
@@ -101,6 +102,28 @@ void PulseOutput::corkLocked(bool cork)
     if (pa_operation* op = pa_stream_cork(stream_, cork, nullptr, nullptr))
         pa_operation_unref(op);
     paused_ = cork;
+    // The clock stops while corked: a drain's end is foreseen again once it runs.
+    expectedEnd_.reset();
+    if (!cork && draining_)
+        foreseeEndLocked();
+}
+
+void PulseOutput::foreseeEndLocked()
+{
+    pa_usec_t heard = 0;
+    if (paused_ || pa_stream_get_time(stream_, &heard) != 0)
+        return;
+    const pa_sample_spec* spec = pa_stream_get_sample_spec(stream_);
+    std::uint64_t heardBytes = pa_usec_to_bytes(heard, spec);
+    std::uint64_t left = written_ > heardBytes ? written_ - heardBytes : 0;
+    expectedEnd_ = pa_rtclock_now() + pa_bytes_to_usec(left, spec);
+}
+
+std::optional<pa_usec_t> PulseOutput::endLocked() const
+{
+    if (drainedAt_ && expectedEnd_)
+        return std::min(*drainedAt_, *expectedEnd_);
+    return drainedAt_ ? drainedAt_ : expectedEnd_;
 }
 
 void PulseOutput::pause()
@@ -118,7 +141,15 @@ void PulseOutput::resume()
 void PulseOutput::reset()
 {
     PulseConnection::Lock lock(*connection_);
-    if (!brokenLocked())
+    cancelDrainLocked();
+    std::optional<pa_usec_t> end = endLocked();
+    bool drained = end && pa_rtclock_now() >= *end;
+    draining_ = false;
+    drainedAt_.reset();
+    expectedEnd_.reset();
+    // A stream played out holds nothing to drop (a tail the clock foresaw a moment early is
+    // left to sound): no round trip to the server.
+    if (!brokenLocked() && !drained)
         connection_->waitFor(
             pa_stream_flush(stream_, PulseConnection::signalSuccess, connection_.get()));
     played_ = written_;
@@ -127,9 +158,39 @@ void PulseOutput::reset()
 void PulseOutput::drain()
 {
     PulseConnection::Lock lock(*connection_);
-    if (brokenLocked() || drain_)
+    if (brokenLocked() || draining_)
         return;
-    drain_ = pa_stream_drain(stream_, PulseConnection::signalSuccess, connection_.get());
+    draining_ = true;
+    // The stream's clock runs smoothly now, and foresees the end of the sound better than
+    // the drain's report, which reaches us after the server's next rounds.
+    foreseeEndLocked();
+    drain_ = pa_stream_drain(
+        stream_,
+        [](pa_stream*, int success, void* self) {
+            if (success)
+                static_cast<PulseOutput*>(self)->drainedLocked();
+        },
+        this);
+}
+
+void PulseOutput::drainedLocked()
+{
+    // The buffer is empty, but the sink still holds its latency's worth of sound.
+    pa_usec_t latency = 0;
+    int negative = 0;
+    if (pa_stream_get_latency(stream_, &latency, &negative) != 0 || negative)
+        latency = 0;
+    drainedAt_ = pa_rtclock_now() + latency;
+    connection_->signal();
+}
+
+void PulseOutput::cancelDrainLocked()
+{
+    if (!drain_)
+        return;
+    pa_operation_cancel(drain_);
+    pa_operation_unref(drain_);
+    drain_ = nullptr;
 }
 
 media::OutputState PulseOutput::state()
@@ -139,14 +200,13 @@ media::OutputState PulseOutput::state()
     if (drain_ && pa_operation_get_state(drain_) != PA_OPERATION_RUNNING) {
         pa_operation_unref(drain_);
         drain_ = nullptr;
-        // The buffer is empty, but the sink still holds its latency's worth of sound.
-        pa_usec_t latency = 0;
-        int negative = 0;
-        if (pa_stream_get_latency(stream_, &latency, &negative) != 0 || negative)
-            latency = 0;
-        drainedAt_ = pa_rtclock_now() + latency;
+        // A drain the server refused still ends: what was written is all there is.
+        if (!drainedAt_)
+            drainedLocked();
     }
-    if (brokenLocked() || (drainedAt_ && pa_rtclock_now() >= *drainedAt_)) {
+    const pa_usec_t now = pa_rtclock_now();
+    const std::optional<pa_usec_t> end = endLocked();
+    if (brokenLocked() || (end && now >= *end)) {
         played_ = written_;
     } else {
         // The stream's clock says which sample is being heard now; it stops while corked.
@@ -154,12 +214,14 @@ media::OutputState PulseOutput::state()
         if (pa_stream_get_time(stream_, &heard) == 0) {
             std::uint64_t bytes = pa_usec_to_bytes(heard, pa_stream_get_sample_spec(stream_));
             // Until the drain is heard out, keep at least one frame queued.
-            std::uint64_t most = drainedAt_ ? written_ - format_.bytesPerFrame() : written_;
+            std::uint64_t most = end ? written_ - format_.bytesPerFrame() : written_;
             played_ = std::clamp<std::uint64_t>(bytes, played_, std::max(played_, most));
         }
         s.freeBytes = pa_stream_writable_size(stream_);
-        s.delay = platform::Millis(
-            (written_ - played_) / format_.bytesPerFrame() * 1000 / format_.sampleRate);
+        // Once the end is known, exactly when the last sample is heard.
+        s.delay = end ? platform::Millis((*end - now + 999) / 1000)
+                      : platform::Millis((written_ - played_) / format_.bytesPerFrame() * 1000
+                          / format_.sampleRate);
     }
     s.playedBytes = played_;
     s.queuedBytes = written_ - played_;

@@ -3,8 +3,8 @@
 // stream, resume uncorks it, reset flushes it. A stream the server dropped reports itself
 // failed and takes everything at once, so no caller waits on it.
 
-#include "media/audio_output.h"
 #include "backends/pulse/pulse_connection.h"
+#include "media/audio_output.h"
 
 #include <memory>
 #include <optional>
@@ -27,6 +27,13 @@ public:
 private:
     bool brokenLocked() const;
     void corkLocked(bool cork);
+    // Loop thread: the server played out the stream's buffer; notes when the sink will have.
+    void drainedLocked();
+    void cancelDrainLocked();
+    // Notes by the stream's clock when the last sample written will be heard.
+    void foreseeEndLocked();
+    // When the last sample of a drain is heard, by the earlier of the two reckonings.
+    std::optional<pa_usec_t> endLocked() const;
 
     std::shared_ptr<PulseConnection> connection_;
     // Fields below are guarded by the connection's loop lock.
@@ -35,8 +42,11 @@ private:
     std::uint64_t written_ = 0;
     std::uint64_t played_ = 0; // never goes back; a flush counts as played
     bool paused_ = false;
-    // When the last sample of a finished drain will have been heard (rtclock time).
+    bool draining_ = false; // drain() was called and nothing written since
+    // When the last sample of a drain will have been heard (rtclock time): noted as the server
+    // reports the drain done, and foreseen by the stream's clock while it runs.
     std::optional<pa_usec_t> drainedAt_;
+    std::optional<pa_usec_t> expectedEnd_;
     pa_operation* drain_ = nullptr;
 };
 

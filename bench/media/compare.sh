@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Makes a 5-minute track and a 10 MB VBR track without a Xing header, then prints our
-# timings beside mpg123's on the same files: decoding and length measurement, then the
-# real-time figures on the test sink's monitor (first audible sample, CPU per minute of
-# playback, drop-outs per hour) for trackplay and `mpg123 -o pulse`, idle and with a busy
-# loop on every core, RUNS times in turn (default 3), then the median of each figure.
+# timings beside mpg123's on the same files: decoding (CPU of the whole pipeline beside
+# `mpg123 -t`, median of RUNS) and length measurement, then the real-time figures on the test
+# sink's monitor (first audible sample, CPU per minute of playback, drop-outs per hour) for
+# trackplay and `mpg123 -o pulse`, idle and with a busy loop on every core, RUNS times in turn
+# (default 3), then the median of each figure, and last the silence between two tracks played
+# in a row beside `mpg123 -o pulse A B`.
 # Needs mpg123, lame and sox (scripts/install-deps --tools):
 #   scripts/with-test-env bench/media/compare.sh BUILD_DIR
 set -euo pipefail
@@ -19,11 +21,20 @@ sox -n -r 44100 -c 2 -b 16 "$dir/noise.wav" synth 450 pinknoise gain -6
 lame --quiet -V 0 -t "$dir/noise.wav" "$dir/vbr_10mb.mp3"
 ls -l "$dir"/*.mp3 | awk '{ print $5, $9 }'
 
-echo "== mpg123 -t (decode only)"
-start=$(date +%s%N)
-mpg123 -q -t "$dir/five_minutes.mp3"
-echo "mpg123 -t:                            $(( ($(date +%s%N) - start) / 1000000 )) ms"
-echo "== ours"
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+# CPU seconds (user + system) of a command, its output dropped.
+cpu_of() { /usr/bin/time -f '%U %S' "$@" 2>&1 >/dev/null | tail -1 | awk '{ print $1 + $2 }'; }
+
+echo "== decoding the 5-minute track, CPU, median of ${runs} (goal: <= 1.02x of mpg123 -t)"
+for _ in $(seq "$runs"); do
+  echo "$(cpu_of "$build/bench/media/media_bench" "$dir/five_minutes.mp3") \
+    $(cpu_of mpg123 -q -t "$dir/five_minutes.mp3")"
+done >"$dir/decode.txt"
+ours=$(awk '{ print $1 }' "$dir/decode.txt" | median)
+theirs=$(awk '{ print $2 }' "$dir/decode.txt" | median)
+awk -v o="$ours" -v t="$theirs" \
+  'BEGIN { printf "pipeline %.3f s  mpg123 -t %.3f s  ratio %.3f\n", o, t, o / t }'
+echo "== ours in detail"
 "$build/bench/media/media_bench" "$dir/five_minutes.mp3" "$dir/vbr_10mb.mp3" 20
 
 echo "== real time, ${seconds} s each, ${runs} runs (goals: first audible <= 20 ms, CPU <= 0.5 %, no drop-outs)"
@@ -36,7 +47,6 @@ for load in "" --load; do
 done | tee "$dir/runs.txt"
 
 echo "== medians"
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
 for player in trackplay mpg123; do
   for load in idle loaded; do
     lines=$(grep "^$player *$load " "$dir/runs.txt" || true)
@@ -46,3 +56,10 @@ for player in trackplay mpg123; do
       "$(awk '{ print $8 }' <<<"$lines" | median)" "$(awk '{ n += $14 } END { print n }' <<<"$lines")"
   done
 done
+
+echo "== the silence between two tracks (goal: <= 5 ms; the application's fade-in not included)"
+sox -n -r 44100 -c 2 -b 16 "$dir/a.wav" synth 3 sine 440 gain -6
+sox -n -r 44100 -c 2 -b 16 "$dir/b.wav" synth 3 sine 660 gain -6
+lame --quiet -b 192 "$dir/a.wav" "$dir/a.mp3"
+lame --quiet -b 192 "$dir/b.wav" "$dir/b.mp3"
+"$build/bench/media/media_gap_bench" "$dir/a.mp3" "$dir/b.mp3" 5

@@ -1,0 +1,186 @@
+// The silence between two tracks played in a row, measured on the test sink's monitor sample
+// by sample: ours, moving on the way the application does (the end of the first track is
+// reported, then the next play command names the second), beside `mpg123 -o pulse A B` on the
+// same sink. The application's fade-in is not part of this: the media layer alone is measured.
+// Both files must sound up to their last sample.
+//
+//   media_gap_bench FIRST SECOND [RUNS]
+
+#include "backends/pulse/pulse_output.h"
+#include "media/track_commands.h"
+#include "platform/system_clock.h"
+
+#include <pulse/simple.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int rate = 44100;
+// Louder than the encoder's noise in the padding, quieter than any sample of a tone at -6 dB
+// away from its zero crossings.
+constexpr int quiet = 300;
+
+// The monitor's every sample (left channel), from construction to stop().
+class SampleRecorder {
+public:
+    SampleRecorder()
+    {
+        pa_sample_spec spec { PA_SAMPLE_S16LE, rate, 2 };
+        pa_buffer_attr attr { std::uint32_t(-1), 0, 0, 0, 441 * 4 };
+        simple_ = pa_simple_new(nullptr, "gap bench", PA_STREAM_RECORD, "testsink.monitor",
+            "monitor", &spec, nullptr, &attr, nullptr);
+        if (simple_)
+            thread_ = std::thread([this] { record(); });
+    }
+    ~SampleRecorder() { stop(); }
+
+    bool recording() const { return simple_ != nullptr; }
+
+    std::vector<std::int16_t> stop()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (simple_)
+            pa_simple_free(simple_);
+        simple_ = nullptr;
+        return samples_;
+    }
+
+private:
+    void record()
+    {
+        std::vector<std::int16_t> block(441 * 2);
+        while (!stop_) {
+            if (pa_simple_read(simple_, block.data(), block.size() * 2, nullptr) < 0)
+                return;
+            for (std::size_t i = 0; i < block.size(); i += 2)
+                samples_.push_back(block[i]);
+        }
+    }
+
+    pa_simple* simple_ = nullptr;
+    std::atomic<bool> stop_ = false;
+    std::thread thread_;
+    std::vector<std::int16_t> samples_;
+};
+
+// The longest quiet stretch between the first and the last sound, in milliseconds; -1 when
+// there was no sound.
+double gapMillis(const std::vector<std::int16_t>& samples)
+{
+    auto loud = [](std::int16_t s) { return std::abs(int(s)) > quiet; };
+    auto first = std::find_if(samples.begin(), samples.end(), loud);
+    if (first == samples.end())
+        return -1;
+    auto last = std::find_if(samples.rbegin(), samples.rend(), loud).base();
+    std::size_t longest = 0;
+    std::size_t run = 0;
+    for (auto at = first; at != last; ++at) {
+        run = loud(*at) ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return longest * 1000.0 / rate;
+}
+
+// Wakes the "interface thread" (main) when a track reports its end, as the label's message does.
+class EndTarget : public media::NotifyTarget {
+public:
+    bool exists() const override { return true; }
+    void post(int percent) override
+    {
+        if (percent != 100)
+            return;
+        std::lock_guard lock(mutex_);
+        ended_ = true;
+        changed_.notify_all();
+    }
+    void waitForEnd()
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return ended_; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool ended_ = false;
+};
+
+double oursOnce(platform::Clock& clock, const media::OutputFactory& pulse, const char* first,
+    const char* second)
+{
+    SampleRecorder recorder;
+    clock.sleep(200);
+    media::TrackCommands commands({ clock, pulse });
+    auto firstEnd = std::make_shared<EndTarget>();
+    commands.playMusicFile(first, 0, firstEnd);
+    commands.prepareNext(second);
+    firstEnd->waitForEnd();
+    auto secondEnd = std::make_shared<EndTarget>();
+    commands.playMusicFile(second, 0, secondEnd);
+    secondEnd->waitForEnd();
+    clock.sleep(300);
+    return gapMillis(recorder.stop());
+}
+
+double mpg123Once(platform::Clock& clock, const char* first, const char* second)
+{
+    SampleRecorder recorder;
+    clock.sleep(200);
+    pid_t child = fork();
+    if (child == 0) {
+        execlp("mpg123", "mpg123", "-q", "-o", "pulse", first, second, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    clock.sleep(300);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return gapMillis(recorder.stop());
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: media_gap_bench FIRST SECOND [RUNS]\n");
+        return 2;
+    }
+    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
+    platform::SystemClock clock;
+    media::OutputFactory pulse = platform::pulse::pulseOutputFactory();
+    if (!pulse || !SampleRecorder().recording()) {
+        std::fprintf(stderr, "media_gap_bench: needs the test sink (scripts/with-test-env)\n");
+        return 1;
+    }
+    std::vector<double> ours;
+    std::vector<double> reference;
+    for (int i = 0; i < runs; ++i) {
+        ours.push_back(oursOnce(clock, pulse, argv[1], argv[2]));
+        reference.push_back(mpg123Once(clock, argv[1], argv[2]));
+        std::printf(
+            "run %d: gap ours %6.2f ms  mpg123 %6.2f ms\n", i + 1, ours.back(), reference.back());
+    }
+    std::printf("gap between tracks (median of %d): ours %6.2f ms  mpg123 -o pulse %6.2f ms\n",
+        runs, median(ours), median(reference));
+    return 0;
+}

@@ -8,11 +8,12 @@
 namespace app {
 namespace {
 
-media::PlayerServices playerServices(platform::Clock& clock, media::OutputFactory outputs)
+media::PlayerServices playerServices(
+    platform::Clock& clock, media::OutputFactory outputs, platform::FileSystem& files)
 {
     if (!outputs)
         outputs = [&clock] { return std::make_unique<media::SilentOutput>(clock); };
-    return { clock, std::move(outputs) };
+    return { clock, std::move(outputs), files };
 }
 
 } // namespace
@@ -21,17 +22,19 @@ Application::Application(runtime::Runtime& runtime, ui::ViewFactory& views,
     media::MixerFactory mixers, media::OutputFactory outputs,
     lights::LightOutputFactory lightOutputs)
     : runtime(runtime)
+    , files(runtime.platform().files)
     , programDirectory(runtime::programDirectory())
     , lightOutputs(std::move(lightOutputs))
     , databaseErrors(runtime)
-    , databases(databaseErrors)
+    , databases(databaseErrors, files)
     , windows(runtime, views, bindHandlers(*this))
     , threads(runtime.platform().clock())
     // The window system's system volume unit raises no events, so its changes go nowhere.
     , systemVolume(std::move(mixers), [](media::SystemVolume::Event) {})
-    , trackPlayer(playerServices(runtime.platform().clock(), std::move(outputs)))
+    , instance(files)
+    , trackPlayer(playerServices(runtime.platform().clock(), std::move(outputs), files))
     , lightTestSteps(runtime.platform().clock())
-    , durations(runtime.platform().loop)
+    , durations(runtime.platform().loop, files)
 {
 }
 

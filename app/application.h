@@ -38,6 +38,9 @@ public:
     Application& operator=(const Application&) = delete;
 
     runtime::Runtime& runtime;
+    // Every file the application opens goes through it: the tables, show files, settings,
+    // tracks and the hall lock.
+    platform::FileSystem& files;
     // Where the data files live, without a trailing "/"; tests point it at a scratch copy.
     runtime::Text programDirectory;
     // The command that starts the program at the next log-in (program file, then arguments),

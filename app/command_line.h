@@ -27,7 +27,7 @@ struct CommandLineError {
 std::variant<CommandLine, CommandLineError> parseCommandLine(int argc, const char* const* argv);
 
 // For the terminal: "dancehall <version>" and the usage with every option.
-std::string versionText();
-std::string usageText();
+[[nodiscard]] std::string versionText();
+[[nodiscard]] std::string usageText();
 
 } // namespace app

@@ -34,7 +34,7 @@ public:
         return *this;
     }
 
-    Text get() const
+    [[nodiscard]] Text get() const
     {
         std::lock_guard lock(mutex_);
         return text_;

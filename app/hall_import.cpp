@@ -15,9 +15,6 @@
 #include <memory>
 #include <optional>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace app {
 namespace {
 
@@ -193,18 +190,18 @@ private:
 // Reads a table through as the program would (the open checks, then every field of every
 // record, memo and byte-set chains included) and checks that it has the fields the program
 // reads. The empty text when all is well.
-std::string checkTable(const fs::path& path, Kind kind)
+std::string checkTable(platform::FileSystem& files, const fs::path& path, Kind kind)
 {
     auto failure = [](int code) {
         return say(recdb::errorMessage(code)) + " (" + std::to_string(code) + ")";
     };
-    recdb::CheckResult check = recdb::checkDatabaseFile(path.string());
+    recdb::CheckResult check = recdb::checkDatabaseFile(path.string(), files);
     if (check.code)
         return check.where.empty() ? failure(check.code)
                                    : say(check.where) + ": " + failure(check.code);
     std::unique_ptr<recdb::Database> table;
-    if (int code = recdb::Database::open(
-            recdb::posixFileSystem(), path.string(), true, recdb::ShareMode::DenyWrite, table))
+    if (int code
+        = recdb::Database::open(files, path.string(), true, recdb::ShareMode::DenyWrite, table))
         return failure(code);
     for (const std::string& name : requiredFields(kind)) {
         const recdb::Field* field = table->findField(name);
@@ -258,13 +255,13 @@ std::string stage(const fs::path& from, const fs::path& to)
 
 // Flushes a file or folder to the disk, so that a power cut after the import finds the
 // moved files whole.
-bool sync(const fs::path& path)
+bool sync(platform::FileSystem& files, const fs::path& path)
 {
-    int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int descriptor = files.open(path.string(), platform::Access::read);
     if (descriptor < 0)
         return false;
-    bool synced = ::fsync(descriptor) == 0;
-    ::close(descriptor);
+    const bool synced = files.sync(descriptor) == 0;
+    files.close(descriptor);
     return synced;
 }
 
@@ -303,7 +300,8 @@ bool isImportScratchName(std::string_view name)
         [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
 }
 
-ImportResult importHall(const std::string& sourceFolder, const std::string& hallFolder)
+ImportResult importHall(
+    const std::string& sourceFolder, const std::string& hallFolder, platform::FileSystem& files)
 {
     const fs::path source(sourceFolder), hall(hallFolder);
     std::error_code error;
@@ -314,7 +312,7 @@ ImportResult importHall(const std::string& sourceFolder, const std::string& hall
 
     // A running program keeps reading and writing its tables: files brought in under it
     // would mix two halls. A folder that does not exist yet is locked once it is made.
-    SingleInstance hallLock;
+    SingleInstance hallLock(files);
     if (fs::is_directory(hall, error)) {
         if (auto problem = lockHall(hallLock, hallFolder))
             return refuse({ *problem });
@@ -377,7 +375,7 @@ ImportResult importHall(const std::string& sourceFolder, const std::string& hall
     for (const Item& item : items) {
         if (item.kind == Kind::Plain || !problems.empty())
             continue;
-        std::string problem = checkTable(staging->path() / item.target, item.kind);
+        std::string problem = checkTable(files, staging->path() / item.target, item.kind);
         if (!problem.empty())
             problems.push_back(shown(item.source) + ": " + problem);
     }
@@ -387,7 +385,7 @@ ImportResult importHall(const std::string& sourceFolder, const std::string& hall
     }
 
     for (const auto& move : moves) {
-        if (!sync(move.first))
+        if (!sync(files, move.first))
             problems.push_back(shown(move.first) + ": cannot write it to the disk");
     }
     if (!problems.empty()) {
@@ -405,8 +403,10 @@ ImportResult importHall(const std::string& sourceFolder, const std::string& hall
             return result;
         }
     }
-    sync(hall);
-    sync(hall / "lb");
+    // The files are in place already; a rename that did not reach the disk is lost only with
+    // a power cut, and the files it would bring back are the hall's old ones, whole.
+    (void)files.syncFolder(hall.string());
+    (void)files.syncFolder((hall / "lb").string());
     result.imported = true;
     result.report.push_back(
         "Imported " + std::to_string(items.size()) + " files into " + hallFolder + ":");

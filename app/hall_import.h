@@ -8,6 +8,8 @@
 //
 // Not for a hall that a running program has open: the caller keeps the program out.
 
+#include "platform/file_system.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,10 +24,11 @@ struct ImportResult {
 
 // Native (UTF-8) folder paths; the hall folder is created when it does not exist yet. The
 // hall folder's lock is held throughout, as a running program holds it.
-ImportResult importHall(const std::string& sourceFolder, const std::string& hallFolder);
+[[nodiscard]] ImportResult importHall(const std::string& sourceFolder,
+    const std::string& hallFolder, platform::FileSystem& files = platform::systemFileSystem());
 
 // True for the name of the scratch folder an import makes in the hall folder: what an
 // interrupted import leaves behind.
-bool isImportScratchName(std::string_view name);
+[[nodiscard]] bool isImportScratchName(std::string_view name);
 
 } // namespace app

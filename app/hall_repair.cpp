@@ -4,8 +4,8 @@
 #include "app/hall_import.h"
 #include "app/show_tables.h"
 
-#include "platform/posix/files.h"
 #include "platform/posix/path.h"
+#include "platform/whole_files.h"
 #include "recdb/error_codes.h"
 #include "recdb/file_check.h"
 #include "runtime/file_names.h"
@@ -76,7 +76,8 @@ void removeCrashLeftovers(const Application& app)
 
 std::optional<Text> slotTableProblem(Application& app, const Text& path)
 {
-    const recdb::CheckResult result = recdb::checkDatabaseFile(runtime::resolvedPath(path));
+    const recdb::CheckResult result
+        = recdb::checkDatabaseFile(runtime::resolvedPath(path), app.files);
     if (result.code != recdb::Ok)
         return result.where.empty()
             ? recdb::errorMessage(result.code)
@@ -96,7 +97,10 @@ void loadCheckedShow(Application& app, const Text& showName)
             0);
         return;
     }
-    loadShowFile(app, showName);
+    if (!loadShowFile(app, showName))
+        app.runtime.messageBox(runtime::concatText("场次文件 ", nameInHall(app, file),
+                                   " 未能载入，当前播放列表保持不变。"),
+            0);
 }
 
 void repairCurrentShow(Application& app)
@@ -114,14 +118,16 @@ void repairCurrentShow(Application& app)
     recdb::Registry& db = app.databases;
     // A crash between marking a slot deleted and packing leaves it behind; packing a table
     // without such slots writes nothing.
-    db.pack();
+    // A pack or renumbering that fails leaves the table readable as it was; the next start
+    // tries again.
+    (void)db.pack();
     db.goFirst();
     const int count = db.recordCount();
     bool numbered = true;
     for (int k = 1; k <= count && numbered; ++k, db.skip())
         numbered = table.readText(fields::number) == std::to_string(k);
     if (!numbered)
-        renumberRecords(db);
+        (void)renumberRecords(db);
 }
 
 } // namespace app

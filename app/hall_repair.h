@@ -20,7 +20,7 @@ void removeCrashLeftovers(const Application& app);
 // What is wrong with a slot table file (a GBK path) as the operator should read it: a
 // damaged file, or one without the four text fields of a slot. Nothing when it is whole.
 // The file is only read.
-std::optional<Text> slotTableProblem(Application& app, const Text& path);
+[[nodiscard]] std::optional<Text> slotTableProblem(Application& app, const Text& path);
 
 // Copies the show's file over the current show table when it checks whole; a damaged one is
 // named in a message and the current table stays. A missing file changes nothing, silently.

@@ -47,12 +47,15 @@ std::int32_t rowOfShow(Application& app, const Text& show)
 
 void rememberCurrentShow(Application& app)
 {
-    runtime::writeIniEntry(dataFilePath(app, memoryFile), section, Text(key), caption(app));
+    // Not written, the memory only falls back to the first show of the list (last_show.h).
+    (void)runtime::writeIniEntry(
+        dataFilePath(app, memoryFile), section, Text(key), caption(app), app.files);
 }
 
 bool chooseLastShow(Application& app)
 {
-    const Text remembered = runtime::readIniEntry(dataFilePath(app, memoryFile), section, key);
+    const Text remembered
+        = runtime::readIniEntry(dataFilePath(app, memoryFile), section, key, {}, app.files);
     if (remembered == unsavedShow) {
         setCaption(app, remembered);
         return false;

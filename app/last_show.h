@@ -19,6 +19,6 @@ void rememberCurrentShow(Application& app);
 // to be loaded. A show never saved is named "新建场次" and stays in the table as it was left
 // (false). When the remembered show is gone, the first show of the list is chosen, as without
 // a memory.
-bool chooseLastShow(Application& app);
+[[nodiscard]] bool chooseLastShow(Application& app);
 
 } // namespace app

@@ -11,6 +11,6 @@ namespace app {
 
 // The manual's first page as a file address, for the desktop's browser to open.
 // programDirectory: the folder of the program file, GBK, without a trailing "/".
-runtime::Text manualAddress(std::string_view programDirectory);
+[[nodiscard]] runtime::Text manualAddress(std::string_view programDirectory);
 
 } // namespace app

@@ -99,12 +99,12 @@ void chooseQueuePosition(Application& app, std::int32_t position)
 
 // The file to hand to the player: the one the search finds (its letter case may differ from
 // the show's), and only when it holds audio the player can play.
-std::optional<Text> playableFile(const Text& path)
+std::optional<Text> playableFile(Application& app, const Text& path)
 {
     std::optional<Text> found = runtime::findFile(path);
     if (!found)
         return std::nullopt;
-    if (!media::mediaLengthMillis(platform::nativePath(*found)))
+    if (!media::mediaLengthMillis(platform::nativePath(*found), app.files))
         return std::nullopt;
     return found;
 }
@@ -150,7 +150,7 @@ void startTrack(Application& app, std::int32_t startPercent, Start how = Start::
     overtakeFadeOut(app);
     setTimer(app, role::timeLimitTimer, 0);
     PlayingSlot& playing = app.globals.playing;
-    const std::optional<Text> file = playableFile(playing.path);
+    const std::optional<Text> file = playableFile(app, playing.path);
     if (!file) {
         // Silence and a question rather than the last track or a player that never starts.
         endPlayer(app);

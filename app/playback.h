@@ -13,7 +13,7 @@ class Application;
 
 // The queue position of the playing track (currentTrackNumber); 0 when it is not in the
 // queue, as before the first start.
-std::int32_t currentTrackNumber(const Application& app);
+[[nodiscard]] std::int32_t currentTrackNumber(const Application& app);
 
 // The track after the playing slot, wrapping after the last; nothing with fewer than two.
 void goToNextTrack(Application& app);

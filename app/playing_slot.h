@@ -36,17 +36,17 @@ public:
     {
     }
 
-    std::int32_t length() const { return static_cast<std::int32_t>(paths_.size()); }
+    [[nodiscard]] std::int32_t length() const { return static_cast<std::int32_t>(paths_.size()); }
     // The 1-based position holding the playing track: of the entries with its path, the one
     // whose record lies nearest to the slot's (an edit shifts records by a few); 0 when the
     // track is no longer in the queue (its slot was deleted or given another track).
-    std::int32_t positionOf(const PlayingSlot& slot) const;
+    [[nodiscard]] std::int32_t positionOf(const PlayingSlot& slot) const;
     // The position after the playing slot, 0 past the end: after its position when it is
     // still there, else the slot that took its place (the first record at or after it).
-    std::int32_t positionAfter(const PlayingSlot& slot) const;
+    [[nodiscard]] std::int32_t positionAfter(const PlayingSlot& slot) const;
     // The position before the playing slot, 0 when there is none.
-    std::int32_t positionBefore(const PlayingSlot& slot) const;
-    std::int32_t recordAt(std::int32_t position) const;
+    [[nodiscard]] std::int32_t positionBefore(const PlayingSlot& slot) const;
+    [[nodiscard]] std::int32_t recordAt(std::int32_t position) const;
     const Text& pathAt(std::int32_t position) const;
 
 private:

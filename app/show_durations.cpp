@@ -84,7 +84,8 @@ void showTrackDurations(Application& app, const std::vector<Slot>& slots)
         if (!slot.path.empty())
             paths.push_back(slot.path);
     if (!paths.empty())
-        app.durations.request(paths, [&app] { showLengths(app, readCurrentShow(app)); });
+        // Without a worker the lengths stay unknown, as for tracks that cannot be measured.
+        (void)app.durations.request(paths, [&app] { showLengths(app, readCurrentShow(app)); });
 }
 
 namespace handlers {

@@ -81,7 +81,9 @@ bool writeTrackOfSlot(Application& app, const Text& heading, const Text& path)
             continue;
         if (db.writeField(Text(fields::title), {}, trackTitleFromPath(path)))
             return true;
-        db.writeField(Text(fields::path), {}, oldPath);
+        // Back to the old path with the old title; nothing more can be done should this fail
+        // too, and the change is reported as failed either way.
+        (void)db.writeField(Text(fields::path), {}, oldPath);
     }
     return false;
 }
@@ -128,7 +130,11 @@ HandlerResult deleteShow(Application& app, HandlerArgs)
         != static_cast<int>(platform::Button::Ok))
         return std::nullopt;
     const Text deleted = showNameOfRow(app, row);
-    deleteShowFile(app, deleted);
+    // A file that stays (no right to remove it) must not vanish from the list as if it went.
+    if (!deleteShowFile(app, deleted)) {
+        app.runtime.messageBox("删除失败！", 0);
+        return std::nullopt;
+    }
     // Another saved show goes from the list only: the current show, saved or not, plays on.
     if (deleted != showCaption(app)) {
         fillShowList(app);

@@ -14,6 +14,6 @@ void fillShowList(Application& app);
 
 // The show name of a row: its text without the three-byte "*  " prefix, "" when the row
 // is no longer than that or does not exist.
-runtime::Text showNameOfRow(Application& app, std::int32_t row);
+[[nodiscard]] runtime::Text showNameOfRow(Application& app, std::int32_t row);
 
 } // namespace app

@@ -13,9 +13,9 @@ using runtime::Text;
 
 // What is wrong with a show name, as the message for the operator; nothing when it can be
 // saved. folderNameMax: the longest file name the folder "lb" takes, in bytes on disk.
-std::optional<Text> showNameProblem(std::string_view name, long folderNameMax);
+[[nodiscard]] std::optional<Text> showNameProblem(std::string_view name, long folderNameMax);
 
 // The longest file name of the folder (a GBK path), 255 when the system does not say.
-long longestFileName(std::string_view gbkFolder);
+[[nodiscard]] long longestFileName(std::string_view gbkFolder);
 
 } // namespace app

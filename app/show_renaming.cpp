@@ -14,8 +14,6 @@
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
-#include <filesystem>
-
 namespace app {
 namespace {
 
@@ -25,10 +23,11 @@ namespace nameDialog = ids::SaveShowDialog;
 constexpr unsigned okCancel = 1;
 constexpr char copySuffix[] = "副本";
 
-bool exists(const Text& path)
+// Anything at the name counts, a link too: writing there would replace it.
+bool exists(Application& app, const Text& path)
 {
-    std::error_code error;
-    return std::filesystem::exists(platform::nativePath(path), error);
+    platform::FileStatus status;
+    return app.files.linkStatus(platform::nativePath(path), status) == 0;
 }
 
 Text caption(Application& app)
@@ -74,11 +73,9 @@ bool askOverwrite(Application& app)
         == static_cast<int>(platform::Button::Ok);
 }
 
-bool renameFile(const Text& from, const Text& to)
+bool renameFile(Application& app, const Text& from, const Text& to)
 {
-    std::error_code error;
-    std::filesystem::rename(platform::nativePath(from), platform::nativePath(to), error);
-    return !error;
+    return app.files.rename(platform::nativePath(from), platform::nativePath(to)) == 0;
 }
 
 } // namespace
@@ -87,7 +84,7 @@ bool mayWriteShowFile(Application& app, std::string_view showName)
 {
     const Text target = showFileName(app, showName);
     const Text show = caption(app);
-    return !exists(target) || (!show.empty() && showFileName(app, show) == target)
+    return !exists(app, target) || (!show.empty() && showFileName(app, show) == target)
         || askOverwrite(app);
 }
 
@@ -114,9 +111,10 @@ void nameSavedShow(Application& app, const Text& name)
         app.windows.close(nameDialog::window, 0);
         return;
     }
-    if (exists(target) && !askOverwrite(app))
+    if (exists(app, target) && !askOverwrite(app))
         return;
-    const bool done = renaming ? renameFile(source, target) : runtime::copyFile(source, target);
+    const bool done
+        = renaming ? renameFile(app, source, target) : runtime::copyFile(source, target, app.files);
     if (!done) {
         app.runtime.messageBox(renaming ? "重命名失败！" : "复制失败！", 0);
         return;

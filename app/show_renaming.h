@@ -13,7 +13,7 @@ class Application;
 
 // True when nothing would be lost by writing the show's file: there is none yet, it is the
 // current show's own file, or the operator agreed to "已有同名场次，是否覆盖？".
-bool mayWriteShowFile(Application& app, std::string_view showName);
+[[nodiscard]] bool mayWriteShowFile(Application& app, std::string_view showName);
 
 // The show-name dialog was created: its prompt and first text for what it is open for.
 void prepareShowNameDialog(Application& app);

@@ -90,14 +90,14 @@ bool editThroughScratch(Application& app, const std::function<bool(recdb::Regist
 {
     const Text current = dataFilePath(app, tables::currentShow.file);
     const Text scratch = dataFilePath(app, tables::scratchShow.file);
-    if (!runtime::copyFile(current, scratch))
+    if (!runtime::copyFile(current, scratch, app.files))
         return false;
     {
         OpenTable table(app, tables::scratchShow);
         if (!table.isOpen() || !edit(app.databases))
             return false;
     }
-    return runtime::copyFile(scratch, current);
+    return runtime::copyFile(scratch, current, app.files);
 }
 
 Text showFileName(const Application& app, std::string_view showName)
@@ -115,18 +115,19 @@ bool saveShowFile(const Application& app, std::string_view showName)
     std::error_code ignored;
     std::filesystem::create_directory(platform::nativePath(dataFilePath(app, "lb")), ignored);
     return runtime::copyFile(
-        dataFilePath(app, tables::currentShow.file), showFileName(app, showName));
+        dataFilePath(app, tables::currentShow.file), showFileName(app, showName), app.files);
 }
 
 bool loadShowFile(const Application& app, std::string_view showName)
 {
     return runtime::copyFile(
-        showFileName(app, showName), dataFilePath(app, tables::currentShow.file));
+        showFileName(app, showName), dataFilePath(app, tables::currentShow.file), app.files);
 }
 
 bool deleteShowFile(const Application& app, std::string_view fileTitle)
 {
-    return runtime::deleteFile(dataFilePath(app, runtime::concatText("lb/", fileTitle, ".dat")));
+    return runtime::deleteFile(
+        dataFilePath(app, runtime::concatText("lb/", fileTitle, ".dat")), app.files);
 }
 
 } // namespace app

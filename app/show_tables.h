@@ -58,13 +58,14 @@ public:
     OpenTable(const OpenTable&) = delete;
     OpenTable& operator=(const OpenTable&) = delete;
 
-    bool isOpen() const { return open_; }
+    [[nodiscard]] bool isOpen() const { return open_; }
     // The field of the current record; one that is not text raises the runtime error
     // "数据或数组类型不匹配".
-    Text readText(const char* field);
+    [[nodiscard]] Text readText(const char* field);
     // The given fields of every record, read at one moment: row k holds what readText gives
     // for record k + 1, and raises what it raises.
-    std::vector<std::vector<Text>> readAllTexts(const std::vector<const char*>& fields);
+    [[nodiscard]] std::vector<std::vector<Text>> readAllTexts(
+        const std::vector<const char*>& fields);
 
 private:
     Application& app_;
@@ -73,30 +74,31 @@ private:
 };
 
 // Program directory + "/" + name.
-Text dataFilePath(const Application& app, std::string_view name);
+[[nodiscard]] Text dataFilePath(const Application& app, std::string_view name);
 
 // Every slot of the current show table, in record order; none when it cannot be opened.
-std::vector<Slot> readCurrentShow(Application& app);
+[[nodiscard]] std::vector<Slot> readCurrentShow(Application& app);
 
 // Writes 1, 2, … into "序号" of the records of the current database, in file order. False at
 // the first write that fails.
-bool renumberRecords(recdb::Registry& databases);
+[[nodiscard]] bool renumberRecords(recdb::Registry& databases);
 
 // Edits the current show through the scratch table: copies it there, runs edit on the scratch
 // table (open as the current database), and copies the result back over the current show
 // only when every step succeeded. The show table is replaced whole, so a crash or a failure
 // part way through a pack or a renumbering leaves the show as it was.
-bool editThroughScratch(Application& app, const std::function<bool(recdb::Registry&)>& edit);
+[[nodiscard]] bool editThroughScratch(
+    Application& app, const std::function<bool(recdb::Registry&)>& edit);
 
 // The saved show file of a show name: "lb/" + the name without ASCII or GBK (A1 A1) spaces +
 // ".dat" in the program directory.
-Text showFileName(const Application& app, std::string_view showName);
+[[nodiscard]] Text showFileName(const Application& app, std::string_view showName);
 // Copies the current show table over the show's file (creating or replacing it, and "lb"
 // when missing). False, and nothing written, for a name showNameProblem refuses.
-bool saveShowFile(const Application& app, std::string_view showName);
+[[nodiscard]] bool saveShowFile(const Application& app, std::string_view showName);
 // Copies the show's file over the current show table; a missing file leaves it unchanged.
-bool loadShowFile(const Application& app, std::string_view showName);
+[[nodiscard]] bool loadShowFile(const Application& app, std::string_view showName);
 // Deletes "lb/" + fileTitle + ".dat": the title as the show list shows it, taken literally.
-bool deleteShowFile(const Application& app, std::string_view fileTitle);
+[[nodiscard]] bool deleteShowFile(const Application& app, std::string_view fileTitle);
 
 } // namespace app

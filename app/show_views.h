@@ -25,11 +25,11 @@ void buildPlayQueue(Application& app, const std::vector<Slot>& slots);
 void refreshStyleList(Application& app);
 
 // The tree item of the track at a 1-based queue position; -1 outside the queue.
-std::int32_t trackItemOfQueuePosition(const Application& app, std::int32_t position);
+[[nodiscard]] std::int32_t trackItemOfQueuePosition(const Application& app, std::int32_t position);
 // The 1-based queue position of a record's track; 0 when that slot has no track.
-std::int32_t queuePositionOfRecord(const Application& app, std::int32_t record);
+[[nodiscard]] std::int32_t queuePositionOfRecord(const Application& app, std::int32_t record);
 
 // The style of the selected item of 树型框1 when it is a track item, else "".
-runtime::Text styleOfSelectedTrack(Application& app);
+[[nodiscard]] runtime::Text styleOfSelectedTrack(Application& app);
 
 } // namespace app

@@ -44,9 +44,10 @@ HandlerResult shutDown(Application& app, HandlerArgs)
     app.threads.deleteSection(app.globals.lightLock);
     commands.loadWindow(ids::ClosingNotice::window, true);
     commands.setTrayIcon(window, {}, {});
-    // The installed program itself starts at log-in: there is no companion program here.
+    // The installed program itself starts at log-in: there is no companion program here. A
+    // desktop that refuses the entry costs only that start; the program ends all the same.
     if (!app.startAtLogIn.empty()) {
-        runtime::registerAutostart("舞厅播放器", app.startAtLogIn.front(),
+        (void)runtime::registerAutostart("舞厅播放器", app.startAtLogIn.front(),
             { app.startAtLogIn.begin() + 1, app.startAtLogIn.end() });
     }
     app.runtime.endProgram(0);

@@ -3,11 +3,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace app {
 namespace {
 
@@ -30,10 +25,15 @@ std::string reasonOf(int error)
 
 } // namespace
 
+SingleInstance::SingleInstance(platform::FileSystem& files)
+    : files_(files)
+{
+}
+
 SingleInstance::~SingleInstance()
 {
     if (descriptor_ >= 0)
-        ::close(descriptor_);
+        files_.close(descriptor_);
 }
 
 SingleInstance::Outcome SingleInstance::take(const std::string& hallFolder)
@@ -41,26 +41,23 @@ SingleInstance::Outcome SingleInstance::take(const std::string& hallFolder)
     if (descriptor_ >= 0)
         return Outcome::taken;
     failure_.clear();
-    const std::string path = hallFolder + "/" + instanceLockName;
     // No following links, and no waiting on a planted FIFO: only our own regular file counts.
-    int descriptor
-        = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    const int descriptor = files_.openOrCreate(hallFolder + "/" + instanceLockName, 0600);
     if (descriptor < 0) {
-        failure_ = reasonOf(errno);
+        failure_ = reasonOf(-descriptor);
         return Outcome::failed;
     }
-    struct stat status { };
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(descriptor);
+    platform::FileStatus status;
+    if (files_.status(descriptor, status) != 0 || !status.regular) {
+        files_.close(descriptor);
         failure_ = "锁文件不是普通文件";
         return Outcome::failed;
     }
-    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        ::close(descriptor);
-        if (error == EWOULDBLOCK)
+    if (const int locked = files_.lockWholeFile(descriptor); locked != 0) {
+        files_.close(descriptor);
+        if (locked == -EWOULDBLOCK)
             return Outcome::held;
-        failure_ = reasonOf(error);
+        failure_ = reasonOf(-locked);
         return Outcome::failed;
     }
     descriptor_ = descriptor;

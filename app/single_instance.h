@@ -7,6 +7,8 @@
 //
 // Not a lock on the data files themselves: the record database locks its own byte ranges.
 
+#include "platform/file_system.h"
+
 #include <string>
 
 namespace app {
@@ -19,7 +21,7 @@ public:
         failed, // it could not be taken for another reason; failure() says which
     };
 
-    SingleInstance() = default;
+    explicit SingleInstance(platform::FileSystem& files = platform::systemFileSystem());
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
@@ -27,11 +29,12 @@ public:
     // Takes the lock of the hall folder at hallFolder (a native path). Taking it again while
     // held gives taken. A lock that cannot be had counts as failed, never as taken: two
     // copies on one folder lose slots, so the program rather refuses to start.
-    Outcome take(const std::string& hallFolder);
+    [[nodiscard]] Outcome take(const std::string& hallFolder);
     // Why the last take failed, for the operator (GBK text).
-    const std::string& failure() const { return failure_; }
+    [[nodiscard]] const std::string& failure() const { return failure_; }
 
 private:
+    platform::FileSystem& files_;
     int descriptor_ = -1;
     std::string failure_;
 };

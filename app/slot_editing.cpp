@@ -87,15 +87,15 @@ HandlerResult insertSlot(Application& app, HandlerArgs)
     if (row < 0)
         return std::nullopt;
     const Text& style = pickStyle(app);
-    const bool copied = runtime::copyFile(
-        dataFilePath(app, tables::currentShow.file), dataFilePath(app, tables::scratchShow.file));
+    const bool copied = runtime::copyFile(dataFilePath(app, tables::currentShow.file),
+        dataFilePath(app, tables::scratchShow.file), app.files);
     if (style.empty() || !copied)
         return std::nullopt;
     const std::vector<Slot> slots = readCurrentShow(app);
     if (std::size_t(row) > slots.size() || !buildInsertion(app, row, slots))
         return std::nullopt;
     if (runtime::copyFile(dataFilePath(app, tables::scratchShow.file),
-            dataFilePath(app, tables::currentShow.file))) {
+            dataFilePath(app, tables::currentShow.file), app.files)) {
         app.runtime.messageBox("插入成功！", 0);
         app.globals.chosenStyle.clear();
     }
@@ -119,7 +119,8 @@ HandlerResult modifySlot(Application& app, HandlerArgs)
             return std::nullopt;
         app.globals.chosenStyle.clear();
         app.runtime.messageBox("修改成功！", 0);
-        renumberRecords(db);
+        // A style change moves no slot: the numbers written again are the ones already there.
+        (void)renumberRecords(db);
     }
     refreshStyleList(app);
     return std::nullopt;

@@ -12,6 +12,6 @@ class Application;
 // Moves record `from` (1-based) so that it becomes record `to`, the others keeping their
 // order, through the scratch table; then rebuilds the slot tree and the play queue. False,
 // with the show unchanged, when either is not a record or a write failed.
-bool moveSlot(Application& app, std::int32_t from, std::int32_t to);
+[[nodiscard]] bool moveSlot(Application& app, std::int32_t from, std::int32_t to);
 
 } // namespace app

@@ -11,14 +11,14 @@ namespace app {
 using runtime::Text;
 
 // "序号" + two spaces + "曲风": the text of a slot's heading.
-Text slotHeading(std::string_view number, std::string_view style);
+[[nodiscard]] Text slotHeading(std::string_view number, std::string_view style);
 
 // The style of a heading: everything after its first two-space separator, so a style that
 // itself holds two spaces stays whole. "" when there is no separator.
-Text styleFromHeading(std::string_view heading);
+[[nodiscard]] Text styleFromHeading(std::string_view heading);
 
 // The file name after the last "\" or "/" without its last four bytes (the ".mp3"). A "\"
 // that is the second byte of a double-byte character does not split.
-Text trackTitleFromPath(std::string_view path);
+[[nodiscard]] Text trackTitleFromPath(std::string_view path);
 
 } // namespace app

@@ -7,6 +7,6 @@ class Application;
 
 // Reads the window templates, sets up the globals and their clean-up, loads the main window
 // and runs the message loop until the program ends. Returns 0.
-int runStartRoutine(Application& app);
+[[nodiscard]] int runStartRoutine(Application& app);
 
 } // namespace app

@@ -6,14 +6,11 @@
 #include "app/show_tables.h"
 #include "app/show_views.h"
 
-#include "platform/posix/path.h"
+#include "runtime/files.h"
 #include "ui/commands.h"
 #include "ui/component_state.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
-
-#include <fstream>
-#include <iterator>
 
 namespace app::handlers {
 namespace {
@@ -25,10 +22,10 @@ constexpr char unsavedShow[] = "新建场次";
 constexpr char preselectedStyle[] = "序曲";
 
 // The whole file, or nothing when it cannot be read: a missing picture leaves the box empty.
-ui::Bytes fileContents(const Text& path)
+ui::Bytes fileContents(Application& app, const Text& path)
 {
-    std::ifstream in(platform::nativePath(path), std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), {} };
+    const std::optional<std::string> content = runtime::readFile(path, app.files);
+    return content ? ui::Bytes(content->begin(), content->end()) : ui::Bytes();
 }
 
 void enableMenuItem(Application& app, ui::ComponentId item, bool enabled)
@@ -48,7 +45,7 @@ HandlerResult openStyleEditor(Application& app, HandlerArgs)
 HandlerResult prepareStyleEditor(Application& app, HandlerArgs)
 {
     refreshStyleList(app);
-    ui::Bytes picture = fileContents(dataFilePath(app, "lb/1.jpg"));
+    ui::Bytes picture = fileContents(app, dataFilePath(app, "lb/1.jpg"));
     if (!picture.empty())
         app.windows.setProperty(
             editor::window, editor::图片框1, ui::prop::picBox::picture, picture);

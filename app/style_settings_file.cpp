@@ -34,13 +34,14 @@ Text channelDelayKey(int channel)
 
 Text readStyleValue(const Application& app, std::string_view style, std::string_view key)
 {
-    return runtime::readIniEntry(dataFilePath(app, fileName), style, key);
+    return runtime::readIniEntry(dataFilePath(app, fileName), style, key, {}, app.files);
 }
 
 bool writeStyleValue(
     const Application& app, std::string_view style, std::string_view key, std::string_view value)
 {
-    return runtime::writeIniEntry(dataFilePath(app, fileName), style, Text(key), Text(value));
+    return runtime::writeIniEntry(
+        dataFilePath(app, fileName), style, Text(key), Text(value), app.files);
 }
 
 StyleSettingsTexts readStyleSettings(const Application& app, std::string_view style)
@@ -66,7 +67,7 @@ bool writeStyleSettings(
     for (int channel = 1; channel <= channelCount; ++channel)
         entries.emplace_back(
             channelDelayKey(channel), runtime::removeAllSpaces(settings.delays[channel - 1]));
-    return runtime::writeIniSection(dataFilePath(app, fileName), style, entries);
+    return runtime::writeIniSection(dataFilePath(app, fileName), style, entries, app.files);
 }
 
 std::optional<bool> channelLight(const Application& app, std::string_view style, int channel)

@@ -23,14 +23,15 @@ inline constexpr char noTimeLimit[] = "无限时";
 } // namespace styleKeys
 
 // "1" … "16": the channel's light state at a track start.
-Text channelKey(int channel);
+[[nodiscard]] Text channelKey(int channel);
 // "1c" … "16c": seconds before the channel is switched off.
-Text channelDelayKey(int channel);
+[[nodiscard]] Text channelDelayKey(int channel);
 
 // The value, or "" when the file, section or key is missing. Values are cut to 10,239 bytes.
-Text readStyleValue(const Application& app, std::string_view style, std::string_view key);
+[[nodiscard]] Text readStyleValue(
+    const Application& app, std::string_view style, std::string_view key);
 // Creates the file, section or key as needed. True when written.
-bool writeStyleValue(
+[[nodiscard]] bool writeStyleValue(
     const Application& app, std::string_view style, std::string_view key, std::string_view value);
 
 // Every key of a style as its text, the way the settings window shows and saves them.
@@ -44,16 +45,18 @@ struct StyleSettingsTexts {
 StyleSettingsTexts readStyleSettings(const Application& app, std::string_view style);
 // Writes "1" … "16", "限时", "音量", "1c" … "16c" in that order, the delays without spaces,
 // in one replacement of the file: a failure leaves the file as it was, never half a style.
-bool writeStyleSettings(
+[[nodiscard]] bool writeStyleSettings(
     const Application& app, std::string_view style, const StyleSettingsTexts& settings);
 
 // The readings of the values. A light: "1" on, "0" off, anything else leaves the channel.
-std::optional<bool> channelLight(const Application& app, std::string_view style, int channel);
+[[nodiscard]] std::optional<bool> channelLight(
+    const Application& app, std::string_view style, int channel);
 // Seconds before the channel goes dark; nothing when it is not in the switch-off sequence.
-std::optional<int> channelDelaySeconds(const Application& app, std::string_view style, int channel);
+[[nodiscard]] std::optional<int> channelDelaySeconds(
+    const Application& app, std::string_view style, int channel);
 // Minutes a track may play; nothing for no limit ("" or "无限时").
-std::optional<int> timeLimitMinutes(const Application& app, std::string_view style);
+[[nodiscard]] std::optional<int> timeLimitMinutes(const Application& app, std::string_view style);
 // Percent; 100 when unset.
-int volumePercent(const Application& app, std::string_view style);
+[[nodiscard]] int volumePercent(const Application& app, std::string_view style);
 
 } // namespace app

@@ -4,7 +4,6 @@
 #include "platform/posix/path.h"
 
 #include <cstdio>
-#include <sys/stat.h>
 
 namespace app {
 namespace {
@@ -14,19 +13,24 @@ struct FileStamp {
     std::int64_t modified = 0; // nanoseconds
 };
 
-FileStamp stampOf(const std::string& nativePath)
+FileStamp stampOf(platform::FileSystem& files, const std::string& nativePath)
 {
-    struct stat status { };
-    if (::stat(nativePath.c_str(), &status) != 0)
+    const int descriptor = files.open(nativePath, platform::Access::read);
+    if (descriptor < 0)
         return {};
-    return { status.st_size,
-        std::int64_t(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec };
+    platform::FileStatus status;
+    const bool known = files.status(descriptor, status) == 0;
+    (void)files.close(descriptor); // read-only: nothing to lose
+    if (!known)
+        return {};
+    return { status.size, status.modifiedNanos };
 }
 
 } // namespace
 
-TrackDurations::TrackDurations(platform::EventLoop& loop)
+TrackDurations::TrackDurations(platform::EventLoop& loop, platform::FileSystem& files)
     : loop_(loop)
+    , files_(files)
     , wake_(loop.clock().makeCondVar())
 {
 }
@@ -91,7 +95,7 @@ void TrackDurations::work()
 bool TrackDurations::refresh(const Text& path)
 {
     const std::string native = platform::nativePath(path);
-    const FileStamp stamp = stampOf(native);
+    const FileStamp stamp = stampOf(files_, native);
     {
         std::lock_guard lock(mutex_);
         auto found = lengths_.find(path);
@@ -101,7 +105,7 @@ bool TrackDurations::refresh(const Text& path)
     }
     // Measured without the lock: reading a long track must not hold up the interface thread.
     const std::optional<std::int64_t> millis
-        = stamp.size < 0 ? std::nullopt : media::mediaLengthMillis(native);
+        = stamp.size < 0 ? std::nullopt : media::mediaLengthMillis(native, files_);
     Entry entry { millis ? Length { State::measured, *millis } : Length { State::unmeasurable },
         stamp.size, stamp.modified };
     std::lock_guard lock(mutex_);

@@ -11,6 +11,7 @@
 #include "runtime/text.h"
 
 #include "platform/event_loop.h"
+#include "platform/file_system.h"
 #include "platform/owned_mutex.h"
 
 #include <cstdint>
@@ -34,7 +35,8 @@ public:
         std::int64_t millis = 0; // when measured
     };
 
-    explicit TrackDurations(platform::EventLoop& loop);
+    // Tracks are looked at and read through `files`.
+    TrackDurations(platform::EventLoop& loop, platform::FileSystem& files);
     ~TrackDurations();
     TrackDurations(const TrackDurations&) = delete;
     TrackDurations& operator=(const TrackDurations&) = delete;
@@ -43,7 +45,7 @@ public:
     Length length(const Text& path) const;
     // Has the tracks measured that are new or changed; `measured` runs on the interface
     // thread when one of them got a new length. False when the worker could not be started.
-    bool request(const std::vector<Text>& paths, std::function<void()> measured);
+    [[nodiscard]] bool request(const std::vector<Text>& paths, std::function<void()> measured);
 
 private:
     struct Entry {
@@ -58,9 +60,10 @@ private:
 
     void work();
     // Measures the track when it changed since its entry was made; true when it was.
-    bool refresh(const Text& path);
+    [[nodiscard]] bool refresh(const Text& path);
 
     platform::EventLoop& loop_;
+    platform::FileSystem& files_;
     std::unique_ptr<platform::CondVar> wake_; // waits for: a job queued, or stopping_
     mutable platform::OwnedMutex mutex_;
     std::map<Text, Entry> lengths_;
@@ -71,6 +74,6 @@ private:
 };
 
 // "mm:ss" for a track's length; from an hour on "h:mm:ss".
-Text durationText(std::int64_t millis);
+[[nodiscard]] Text durationText(std::int64_t millis);
 
 } // namespace app

@@ -14,13 +14,13 @@ using runtime::Text;
 
 // Every chosen file, and the ".mp3" files directly inside every chosen folder, sorted by
 // file name as an operator reads it (see comesBeforeByName). Each path once.
-std::vector<Text> tracksOfChoice(const std::vector<Text>& chosen);
+[[nodiscard]] std::vector<Text> tracksOfChoice(const std::vector<Text>& chosen);
 
 // File-name order in which "2 …" comes before "10 …": runs of digits compare by value,
 // everything else byte by byte, ASCII letters without case. Equal names fall back to the path.
-bool comesBeforeByName(const Text& leftPath, const Text& rightPath);
+[[nodiscard]] bool comesBeforeByName(const Text& leftPath, const Text& rightPath);
 
 // Why the track cannot be played, or nothing when it can: the operator's reason text.
-std::optional<Text> whyUnplayable(const Text& path);
+[[nodiscard]] std::optional<Text> whyUnplayable(const Text& path);
 
 } // namespace app

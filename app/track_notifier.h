@@ -22,7 +22,7 @@ public:
     {
     }
 
-    bool exists() const override;
+    [[nodiscard]] bool exists() const override;
     void post(int percent) override;
 
 private:

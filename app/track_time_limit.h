@@ -16,11 +16,11 @@ public:
     // The track stops counting (paused); what is left stays for the resume.
     void hold(platform::Millis now);
     // Counting goes on from `now`: the time left until the fade, if the track has a limit.
-    std::optional<platform::Millis> resume(platform::Millis now);
+    [[nodiscard]] std::optional<platform::Millis> resume(platform::Millis now);
     // No limit for the track (another track, no limit in its style, or its fade has begun).
     void clear();
 
-    std::optional<platform::Millis> leftAt(platform::Millis now) const;
+    [[nodiscard]] std::optional<platform::Millis> leftAt(platform::Millis now) const;
 
 private:
     std::optional<platform::Millis> left_; // at countingSince_, or while held

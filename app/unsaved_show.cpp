@@ -4,12 +4,9 @@
 #include "app/show_tables.h"
 
 #include "platform/dialogs.h"
-#include "platform/posix/path.h"
+#include "runtime/files.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
-
-#include <fstream>
-#include <iterator>
 
 namespace app {
 namespace {
@@ -19,14 +16,6 @@ namespace main = ids::MainWindow;
 constexpr char unsavedShow[] = "新建场次";
 constexpr unsigned okCancel = 1;
 
-std::optional<std::string> contents(const Text& path)
-{
-    std::ifstream in(platform::nativePath(path), std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 } // namespace
 
 bool showHasUnsavedChanges(Application& app)
@@ -35,9 +24,11 @@ bool showHasUnsavedChanges(Application& app)
         app.windows.property(main::window, main::标签场次, ui::prop::label::caption));
     // A saved show is a byte-for-byte copy of the table, so any difference is an edit.
     if (show != unsavedShow && !show.empty()) {
-        const std::optional<std::string> saved = contents(showFileName(app, show));
+        const std::optional<std::string> saved
+            = runtime::readFile(showFileName(app, show), app.files);
         if (saved)
-            return saved != contents(dataFilePath(app, tables::currentShow.file));
+            return saved
+                != runtime::readFile(dataFilePath(app, tables::currentShow.file), app.files);
     }
     return !readCurrentShow(app).empty();
 }

@@ -8,9 +8,9 @@ class Application;
 
 // True when the current show table holds what no saved file has: slots of a show that was
 // never saved (or whose file is gone), or a saved show whose file differs from the table.
-bool showHasUnsavedChanges(Application& app);
+[[nodiscard]] bool showHasUnsavedChanges(Application& app);
 
 // Asks "当前场次有未保存的修改，是否放弃？" when there is such work; true when it may go.
-bool mayDiscardCurrentShow(Application& app);
+[[nodiscard]] bool mayDiscardCurrentShow(Application& app);
 
 } // namespace app

@@ -60,9 +60,9 @@ platform::Millis now(Application& app)
 
 // Whole seconds of the track, 0 when it cannot be measured: a track of unknown length is
 // never cut.
-std::int64_t trackSeconds(const Text& path)
+std::int64_t trackSeconds(Application& app, const Text& path)
 {
-    return media::mediaLengthMillis(platform::nativePath(path)).value_or(0) / 1000;
+    return media::mediaLengthMillis(platform::nativePath(path), app.files).value_or(0) / 1000;
 }
 
 // Arms or disarms role::timeLimitTimer for a track limited to `minutes`. Counted in 64 bits: a
@@ -71,7 +71,7 @@ void armTimeLimit(Application& app, std::int32_t minutes)
 {
     TrackTimeLimit& limit = app.globals.styleStatus.timeLimit;
     const std::int64_t limitMillis = minutes * minuteMillis;
-    if (trackSeconds(app.globals.playing.path) * 1000 < limitMillis + limitMargin) {
+    if (trackSeconds(app, app.globals.playing.path) * 1000 < limitMillis + limitMargin) {
         limit.clear();
         setTimer(app, role::timeLimitTimer, 0);
         return;

@@ -17,7 +17,7 @@ struct AudioFormat {
     int sampleRate = 44100;
     int channels = 2;
 
-    int bytesPerFrame() const { return channels * 2; }
+    [[nodiscard]] int bytesPerFrame() const { return channels * 2; }
 };
 
 struct OutputState {
@@ -32,9 +32,9 @@ struct OutputState {
 class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
-    virtual bool open(const AudioFormat& format) = 0;
+    [[nodiscard]] virtual bool open(const AudioFormat& format) = 0;
     // Takes up to state().freeBytes of `bytes`; returns how many it took.
-    virtual std::size_t write(std::span<const std::uint8_t> bytes) = 0;
+    [[nodiscard]] virtual std::size_t write(std::span<const std::uint8_t> bytes) = 0;
     virtual void pause() = 0;
     virtual void resume() = 0;
     // Drops everything queued; what was queued counts as played.

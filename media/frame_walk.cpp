@@ -1,7 +1,5 @@
 #include "media/frame_walk.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -13,8 +11,9 @@ constexpr std::size_t windowSize = 64 * 1024;
 // A read window over [from, end) of a file, refilled as the walk moves past it.
 class Window {
 public:
-    Window(int fd, std::int64_t end)
-        : fd_(fd)
+    Window(platform::FileSystem& files, int fd, std::int64_t end)
+        : files_(files)
+        , fd_(fd)
         , end_(end)
         , bytes_(windowSize)
     {
@@ -38,15 +37,10 @@ private:
     bool fill(std::int64_t at)
     {
         std::size_t want = std::size_t(std::min<std::int64_t>(bytes_.size(), end_ - at));
-        std::size_t got = 0;
-        while (got < want) {
-            ssize_t n = pread(fd_, bytes_.data() + got, want - got, at + std::int64_t(got));
-            if (n < 0)
-                return false;
-            if (n == 0)
-                break;
-            got += std::size_t(n);
-        }
+        std::int64_t read = files_.readAt(fd_, bytes_.data(), std::int64_t(want), at);
+        if (read < 0)
+            return false;
+        std::size_t got = std::size_t(read);
         // A file cut short while we read ends where the bytes end.
         if (got < want)
             end_ = at + std::int64_t(got);
@@ -55,6 +49,7 @@ private:
         return true;
     }
 
+    platform::FileSystem& files_;
     int fd_;
     std::int64_t end_;
     std::vector<std::uint8_t> bytes_;
@@ -64,12 +59,12 @@ private:
 
 } // namespace
 
-FrameWalk walkFrames(int fd, std::int64_t from, std::int64_t end, const FrameHeader& first,
-    std::int64_t frameLimit, const std::function<bool()>& keepGoing)
+FrameWalk walkFrames(platform::FileSystem& files, int fd, std::int64_t from, std::int64_t end,
+    const FrameHeader& first, std::int64_t frameLimit, const std::function<bool()>& keepGoing)
 {
     FrameWalk walk;
     walk.offset = from;
-    Window window(fd, end);
+    Window window(files, fd, end);
     std::int64_t& at = walk.offset;
     for (std::int64_t steps = 0; at + 4 <= end; ++steps) {
         if (walk.frames >= frameLimit)

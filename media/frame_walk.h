@@ -5,6 +5,7 @@
 // and the reader stage of a playing track. Any thread; keeps nothing between calls.
 
 #include "media/mpeg_frame.h"
+#include "platform/file_system.h"
 
 #include <cstdint>
 #include <functional>
@@ -20,8 +21,10 @@ struct FrameWalk {
 };
 
 // Counts the frames of the stream of `first` in [from, end) of `fd`, stopping after
-// `frameLimit` frames. `keepGoing` is asked between reads; false abandons the walk.
-FrameWalk walkFrames(int fd, std::int64_t from, std::int64_t end, const FrameHeader& first,
+// `frameLimit` frames, reading through `files`. `keepGoing` is asked between reads; false
+// abandons the walk.
+[[nodiscard]] FrameWalk walkFrames(platform::FileSystem& files, int fd, std::int64_t from,
+    std::int64_t end, const FrameHeader& first,
     std::int64_t frameLimit = std::numeric_limits<std::int64_t>::max(),
     const std::function<bool()>& keepGoing = nullptr);
 

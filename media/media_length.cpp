@@ -1,10 +1,7 @@
 #include "media/media_length.h"
 
+#include "media/file_source.h"
 #include "media/track_file.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstring>
 
@@ -16,14 +13,9 @@ std::uint32_t littleEndian32(const std::uint8_t* b)
     return b[0] | b[1] << 8 | b[2] << 16 | std::uint32_t(b[3]) << 24;
 }
 
-bool readAt(int fd, std::int64_t offset, std::uint8_t* buffer, std::size_t size)
-{
-    return pread(fd, buffer, size, offset) == static_cast<ssize_t>(size);
-}
-
 // A RIFF/WAVE file's length from its format and data chunks, read chunk header by chunk
 // header; nothing when the file is not one.
-std::optional<std::int64_t> waveLengthMillis(int fd, std::int64_t fileLength)
+std::optional<std::int64_t> waveLengthMillis(Source fd, std::int64_t fileLength)
 {
     std::uint8_t riff[12];
     if (!readAt(fd, 0, riff, sizeof riff) || std::memcmp(riff, "RIFF", 4) != 0
@@ -51,26 +43,28 @@ std::optional<std::int64_t> waveLengthMillis(int fd, std::int64_t fileLength)
     return std::nullopt;
 }
 
-std::optional<std::int64_t> waveLengthMillis(const std::string& nativePath)
+std::optional<std::int64_t> waveLengthMillis(
+    const std::string& nativePath, platform::FileSystem& files)
 {
-    int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = files.open(nativePath, platform::Access::read);
     if (fd < 0)
         return std::nullopt;
-    struct stat st;
+    platform::FileStatus status;
     std::optional<std::int64_t> length;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
-        length = waveLengthMillis(fd, st.st_size);
-    ::close(fd);
+    if (files.status(fd, status) == 0 && status.regular)
+        length = waveLengthMillis(Source { files, fd }, status.size);
+    files.close(fd);
     return length;
 }
 
 } // namespace
 
-std::optional<std::int64_t> mediaLengthMillis(const std::string& nativePath)
+std::optional<std::int64_t> mediaLengthMillis(
+    const std::string& nativePath, platform::FileSystem& files)
 {
-    if (auto length = waveLengthMillis(nativePath))
+    if (auto length = waveLengthMillis(nativePath, files))
         return length;
-    auto track = TrackFile::open(nativePath);
+    auto track = TrackFile::open(nativePath, files);
     if (!track)
         return std::nullopt;
     TrackInfo info = track->info();

@@ -5,12 +5,15 @@
 // other file, for a file that is not a regular file, and when no MPEG audio is found in the
 // first MiB. Memory stays bounded whatever the file's size.
 
+#include "platform/file_system.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 
 namespace media {
 
-std::optional<std::int64_t> mediaLengthMillis(const std::string& nativePath);
+[[nodiscard]] std::optional<std::int64_t> mediaLengthMillis(
+    const std::string& nativePath, platform::FileSystem& files = platform::systemFileSystem());
 
 } // namespace media

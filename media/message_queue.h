@@ -23,7 +23,7 @@ public:
     }
 
     // Waits for room; false when the queue is closed.
-    bool push(T item)
+    [[nodiscard]] bool push(T item)
     {
         std::unique_lock lock(mutex_);
         changed_->wait(lock, [&] { return closed_ || items_.size() < capacity_; });
@@ -35,7 +35,7 @@ public:
     }
 
     // Waits for an item; nothing once the queue is closed.
-    std::optional<T> pop()
+    [[nodiscard]] std::optional<T> pop()
     {
         std::unique_lock lock(mutex_);
         changed_->wait(lock, [&] { return closed_ || !items_.empty(); });

@@ -15,12 +15,12 @@ namespace media {
 class MpegDecoder {
 public:
     // Nothing when libmpg123 refuses the handle or the format.
-    static std::unique_ptr<MpegDecoder> create(const AudioFormat& format);
+    [[nodiscard]] static std::unique_ptr<MpegDecoder> create(const AudioFormat& format);
     ~MpegDecoder();
     MpegDecoder(const MpegDecoder&) = delete;
     MpegDecoder& operator=(const MpegDecoder&) = delete;
 
-    bool feed(std::span<const std::uint8_t> bytes);
+    [[nodiscard]] bool feed(std::span<const std::uint8_t> bytes);
 
     enum class Status { frame, needMore, failed };
     struct Frame {

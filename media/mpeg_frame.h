@@ -25,14 +25,15 @@ struct FrameHeader {
 
 // The 4 bytes at the start of `bytes` as a frame header, or nothing when they are not a
 // valid one (no sync, reserved fields, free format).
-std::optional<FrameHeader> parseFrameHeader(std::span<const std::uint8_t> bytes);
+[[nodiscard]] std::optional<FrameHeader> parseFrameHeader(std::span<const std::uint8_t> bytes);
 
 // True when two headers can belong to the same stream; used to confirm a sync candidate.
-bool sameStream(const FrameHeader& a, const FrameHeader& b);
+[[nodiscard]] bool sameStream(const FrameHeader& a, const FrameHeader& b);
 
 // Offset of the first frame in `bytes` followed by a matching header. When `bytes` ends the
 // stream, a frame that ends exactly at its end needs no successor.
-std::optional<std::size_t> findFirstFrame(std::span<const std::uint8_t> bytes, bool endsStream);
+[[nodiscard]] std::optional<std::size_t> findFirstFrame(
+    std::span<const std::uint8_t> bytes, bool endsStream);
 
 // What the encoder added around the audio: silence before the first sample (encoder delay)
 // and after the last (padding), in samples, from the LAME extension of the tag.
@@ -54,14 +55,14 @@ struct XingHeader {
 };
 
 // Offset of the Xing header from the frame start: side-information size plus the header.
-int xingOffset(const FrameHeader& header);
+[[nodiscard]] int xingOffset(const FrameHeader& header);
 
 // The Xing or Info header in the frame at the start of `frame`, when there is one.
-std::optional<XingHeader> parseXingHeader(std::span<const std::uint8_t> frame);
+[[nodiscard]] std::optional<XingHeader> parseXingHeader(std::span<const std::uint8_t> frame);
 
 // The shortest frame the stream of `header` can have (lowest bit rate, no padding), so a
 // claimed frame count can be checked against the bytes there are.
-int smallestFrameLength(const FrameHeader& header);
+[[nodiscard]] int smallestFrameLength(const FrameHeader& header);
 
 // The longest frame of any stream (layer II, 160 kbit/s at 8 kHz, padded).
 constexpr std::size_t longestFrameLength = 2881;

@@ -11,7 +11,7 @@ class NotifyTarget {
 public:
     virtual ~NotifyTarget() = default;
     // False once the window behind the target is gone. Any thread.
-    virtual bool exists() const = 0;
+    [[nodiscard]] virtual bool exists() const = 0;
     // Percent 0..99 while playing, 100 at the end of a track. Any thread; must not block.
     virtual void post(int percent) = 0;
 };

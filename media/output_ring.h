@@ -29,7 +29,7 @@ public:
 
     // Decoder thread: the free bytes that follow each other from the write position, at least
     // one; waits while the ring is full.
-    std::span<std::uint8_t> waitForSpace();
+    [[nodiscard]] std::span<std::uint8_t> waitForSpace();
     // Decoder thread: `size` bytes of that span hold samples now.
     void commit(std::size_t size);
     // Decoder thread: no more samples will come.
@@ -42,12 +42,12 @@ public:
         std::span<const std::uint8_t> bytes; // empty when nothing came in time
         bool finished = false; // finish() was called and every byte was handed out
     };
-    Next waitForFilled(platform::Millis poll);
+    [[nodiscard]] Next waitForFilled(platform::Millis poll);
     // Output thread: the first `size` bytes from waitForFilled are in the device.
     void release(std::size_t size);
 
 private:
-    std::size_t filledLocked() const
+    [[nodiscard]] std::size_t filledLocked() const
     {
         mutex_.assertHeld();
         return std::size_t(written_ - read_);

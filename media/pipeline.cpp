@@ -26,9 +26,10 @@ constexpr std::size_t largestFrameSamples = 1152 * 2 * 2;
 
 } // namespace
 
-std::unique_ptr<Pipeline> Pipeline::open(platform::Clock& clock, const std::string& nativePath)
+std::unique_ptr<Pipeline> Pipeline::open(
+    platform::Clock& clock, const std::string& nativePath, platform::FileSystem& files)
 {
-    auto file = TrackFile::open(nativePath);
+    auto file = TrackFile::open(nativePath, files);
     if (!file)
         return nullptr;
     const FrameHeader& header = file->info().header;
@@ -209,8 +210,9 @@ void Pipeline::decodeStage()
             auto chunk = chunks_.pop();
             if (!chunk || chunk->empty() || !decoder_->feed(*chunk))
                 break;
-            // The decoder keeps its own copy of what it was fed.
-            spareChunks_.push(std::move(*chunk));
+            // The decoder keeps its own copy of what it was fed. A closed spare queue only
+            // means the reader has stopped and needs no buffer back.
+            (void)spareChunks_.push(std::move(*chunk));
             continue;
         }
         queueSamples(frame.samples);

@@ -25,13 +25,17 @@ namespace media {
 class Pipeline {
 public:
     // Nothing when the file holds no MPEG audio or the decoder cannot be made.
-    static std::unique_ptr<Pipeline> open(platform::Clock& clock, const std::string& nativePath);
+    [[nodiscard]] static std::unique_ptr<Pipeline> open(platform::Clock& clock,
+        const std::string& nativePath, platform::FileSystem& files = platform::systemFileSystem());
     ~Pipeline();
 
-    const TrackInfo& info() const { return file_.info(); }
-    AudioFormat format() const;
+    [[nodiscard]] const TrackInfo& info() const { return file_.info(); }
+    [[nodiscard]] AudioFormat format() const;
     // The file opened is still the one at its path: not removed or replaced since.
-    bool stillAt(const std::string& nativePath) const { return file_.stillAt(nativePath); }
+    [[nodiscard]] bool stillAt(const std::string& nativePath) const
+    {
+        return file_.stillAt(nativePath);
+    }
 
     // Caller's thread, before start: reads and decodes the first second of the track, so a
     // start from the beginning has it ready for the device.
@@ -65,7 +69,7 @@ private:
     // Reader thread: `counted` when the frames need not be walked for exact totals.
     void readStage(ReadPosition at, bool counted);
     // Reader thread: where a start at `percent` begins reading, from readStart.
-    std::int64_t startOffset(int percent);
+    [[nodiscard]] std::int64_t startOffset(int percent);
     // Reader thread: exact totals for a track whose tag gives none, published to the output
     // stage; nothing when the walk was cut short.
     std::optional<TrackInfo> countFrames();
@@ -75,12 +79,12 @@ private:
     void outputStage();
     // Output thread: hands every decoded sample to the device, as much at a time as it takes;
     // false when the device failed.
-    bool writeTrack();
+    [[nodiscard]] bool writeTrack();
     // Output thread: waits until the device has played out what it holds.
     void drainTrack();
     void reportProgress(const OutputState& state);
     // Output thread: how long the device may be left to play.
-    platform::Millis pollInterval(const OutputState& state) const;
+    [[nodiscard]] platform::Millis pollInterval(const OutputState& state) const;
 
     platform::Clock& clock_;
     TrackFile file_;

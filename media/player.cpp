@@ -27,8 +27,9 @@ void Player::play(
     pipeline_.reset();
     state_ = PlayState::stopped;
     notify_.reset();
-    pipeline_ = prepared && startPercent == 0 ? std::move(prepared)
-                                              : Pipeline::open(services_.clock, nativePath_);
+    pipeline_ = prepared && startPercent == 0
+        ? std::move(prepared)
+        : Pipeline::open(services_.clock, nativePath_, services_.files);
     if (!pipeline_)
         return;
     std::unique_ptr<AudioOutput> output = services_.makeOutput();
@@ -38,8 +39,10 @@ void Player::play(
     }
     notify_ = std::move(notify);
     std::uint64_t serial = ++serial_;
-    pipeline_->start(
-        std::move(output), notify_, startPercent, [this, serial] { ended_.push(serial); });
+    pipeline_->start(std::move(output), notify_, startPercent, [this, serial] {
+        // Refused only once the player is closing, when no end is reported any more.
+        (void)ended_.push(serial);
+    });
     state_ = PlayState::playing;
 }
 

@@ -24,6 +24,7 @@ enum class PlayState { stopped, playing, paused };
 struct PlayerServices {
     platform::Clock& clock;
     OutputFactory makeOutput;
+    platform::FileSystem& files = platform::systemFileSystem(); // where tracks are read
 };
 
 class Player {
@@ -42,7 +43,7 @@ public:
         std::unique_ptr<Pipeline> prepared = nullptr);
     // Pauses a playing track or resumes a paused one; any other state stays as it is.
     void setPaused(bool pause);
-    PlayState state() const;
+    [[nodiscard]] PlayState state() const;
 
 private:
     void runMessages();

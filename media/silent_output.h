@@ -14,8 +14,8 @@ class SilentOutput : public AudioOutput {
 public:
     explicit SilentOutput(platform::Clock& clock, platform::Millis bufferTime = 250);
 
-    bool open(const AudioFormat& format) override;
-    std::size_t write(std::span<const std::uint8_t> bytes) override;
+    [[nodiscard]] bool open(const AudioFormat& format) override;
+    [[nodiscard]] std::size_t write(std::span<const std::uint8_t> bytes) override;
     void pause() override;
     void resume() override;
     void reset() override;

@@ -19,18 +19,18 @@ public:
 
     SimulatedMixer(platform::Clock& clock, int channels = 2, bool hasMute = true);
 
-    bool hasVolume() const override { return true; }
-    bool hasMute() const override { return hasMute_; }
-    int channelCount() const override { return channels_; }
-    std::optional<std::vector<std::int64_t>> volumes() override;
-    bool setVolumes(const std::vector<std::int64_t>& values) override;
+    [[nodiscard]] bool hasVolume() const override { return true; }
+    [[nodiscard]] bool hasMute() const override { return hasMute_; }
+    [[nodiscard]] int channelCount() const override { return channels_; }
+    [[nodiscard]] std::optional<std::vector<std::int64_t>> volumes() override;
+    [[nodiscard]] bool setVolumes(const std::vector<std::int64_t>& values) override;
     void setChangeListener(std::function<void(Control)> listener) override;
     // Puts back the values found when the first component reached this mixer.
-    bool restoreStartVolume() override;
+    [[nodiscard]] bool restoreStartVolume() override;
     // Notes the values as found at the start, the first time only.
     void noteStart();
 
-    std::vector<Change> history() const;
+    [[nodiscard]] std::vector<Change> history() const;
     // Drops the changes so far, so a run of hours keeps only what it still needs.
     void forgetHistory();
 

@@ -24,7 +24,7 @@ public:
     // 1 volume and mute found, -2 volume only, -1 mute only, 0 neither (also for a line
     // code that is not a speaker or wave output line). A mixer whose server is not there yet
     // answers 0 but is kept, and opens when the server comes.
-    int openSystemVolume(int lineCode);
+    [[nodiscard]] int openSystemVolume(int lineCode);
     // 1 and the values, or -1 with the variables untouched when the volume is not open, or
     // both -1 when the read failed. Right is -1 on a one-channel line; a line of more than
     // two channels reads as its loudest channel on both sides.
@@ -37,7 +37,7 @@ public:
     bool restoreStartVolume();
 
 private:
-    bool volumeOpen() const;
+    [[nodiscard]] bool volumeOpen() const;
 
     MixerFactory makeMixer_;
     std::function<void(Event)> raiseEvent_;

@@ -43,7 +43,7 @@ void TrackCommands::prepareNext(const std::string& file)
     if (file.empty())
         return;
     preparedPath_ = platform::nativePath(file);
-    prepared_ = Pipeline::open(services_.clock, preparedPath_);
+    prepared_ = Pipeline::open(services_.clock, preparedPath_, services_.files);
     if (prepared_)
         prepared_->decodeAhead();
 }

@@ -1,10 +1,7 @@
 #include "media/track_file.h"
 
+#include "media/file_source.h"
 #include "media/frame_walk.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -22,11 +19,6 @@ constexpr std::int64_t searchLimit = 1 << 20;
 constexpr std::size_t searchStep = 64 * 1024;
 constexpr std::size_t searchOverlap = 4096;
 
-bool readAt(int fd, std::int64_t offset, std::uint8_t* buffer, std::size_t size)
-{
-    return pread(fd, buffer, size, offset) == static_cast<ssize_t>(size);
-}
-
 std::int64_t synchsafe(const std::uint8_t* b)
 {
     return std::int64_t(b[0] & 0x7F) << 21 | (b[1] & 0x7F) << 14 | (b[2] & 0x7F) << 7
@@ -40,7 +32,7 @@ struct LeadingTag {
 
 // Reading starts after a version-3 tag, after the 10 bytes of any other "ID3" header (the
 // frame search then resynchronises), else at the first byte.
-LeadingTag leadingTagOf(int fd, std::int64_t fileLength)
+LeadingTag leadingTagOf(Source fd, std::int64_t fileLength)
 {
     std::uint8_t header[10];
     if (fileLength < 10 || !readAt(fd, 0, header, sizeof header)
@@ -52,14 +44,14 @@ LeadingTag leadingTagOf(int fd, std::int64_t fileLength)
     return { 10 + synchsafe(header + 6), end };
 }
 
-bool hasTrailer(int fd, std::int64_t fileLength)
+bool hasTrailer(Source fd, std::int64_t fileLength)
 {
     std::uint8_t tag[3];
     return fileLength >= std::int64_t(trailerSize)
         && readAt(fd, fileLength - trailerSize, tag, sizeof tag) && std::memcmp(tag, "TAG", 3) == 0;
 }
 
-std::optional<std::int64_t> findFirstFrameIn(int fd, std::int64_t from, std::int64_t end)
+std::optional<std::int64_t> findFirstFrameIn(Source fd, std::int64_t from, std::int64_t end)
 {
     std::vector<std::uint8_t> window(searchStep + searchOverlap);
     for (std::int64_t at = from; at < end; at += searchStep) {
@@ -128,16 +120,16 @@ void computeTotals(TrackInfo& info)
     }
 }
 
-std::optional<TrackFile> TrackFile::open(const std::string& nativePath)
+std::optional<TrackFile> TrackFile::open(const std::string& nativePath, platform::FileSystem& files)
 {
-    // Non-blocking, so a FIFO or device named like a track is refused instead of hanging.
-    int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    const int descriptor = files.open(nativePath, platform::Access::read);
+    if (descriptor < 0)
         return std::nullopt;
-    struct stat st;
+    const Source fd { files, descriptor };
+    platform::FileStatus status;
     TrackInfo info;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        info.fileLength = st.st_size;
+    if (files.status(descriptor, status) == 0 && status.regular) {
+        info.fileLength = status.size;
         LeadingTag tag = leadingTagOf(fd, info.fileLength);
         info.readStart = tag.readStart;
         std::int64_t end = info.fileLength - (hasTrailer(fd, info.fileLength) ? trailerSize : 0);
@@ -152,11 +144,11 @@ std::optional<TrackFile> TrackFile::open(const std::string& nativePath)
                 info.xing = parseXingHeader({ frame, size });
                 info.firstFrameIsTag = info.xing.has_value();
                 computeTotals(info);
-                return TrackFile(fd, info);
+                return TrackFile(files, descriptor, info);
             }
         }
     }
-    ::close(fd);
+    files.close(descriptor);
     return std::nullopt;
 }
 
@@ -165,8 +157,8 @@ std::optional<TrackInfo> TrackFile::countFrames(const std::function<bool()>& kee
     if (info_.totalFrames < 0)
         return std::nullopt;
     std::int64_t from = info_.firstFrame + (info_.firstFrameIsTag ? info_.header.frameLength : 0);
-    FrameWalk walk = walkFrames(fd_, from, info_.readStart + info_.audioLength, info_.header,
-        std::numeric_limits<std::int64_t>::max(), keepGoing);
+    FrameWalk walk = walkFrames(*files_, fd_, from, info_.readStart + info_.audioLength,
+        info_.header, std::numeric_limits<std::int64_t>::max(), keepGoing);
     if (!walk.complete)
         return std::nullopt;
     TrackInfo counted = info_;
@@ -179,20 +171,22 @@ std::optional<std::int64_t> TrackFile::frameOffset(
 {
     std::int64_t from = info_.firstFrame + (info_.firstFrameIsTag ? info_.header.frameLength : 0);
     FrameWalk walk = walkFrames(
-        fd_, from, info_.readStart + info_.audioLength, info_.header, index, keepGoing);
+        *files_, fd_, from, info_.readStart + info_.audioLength, info_.header, index, keepGoing);
     if (walk.frames < index && !walk.complete)
         return std::nullopt;
     return walk.offset - info_.readStart;
 }
 
-TrackFile::TrackFile(int fd, TrackInfo info)
-    : fd_(fd)
+TrackFile::TrackFile(platform::FileSystem& files, int fd, TrackInfo info)
+    : files_(&files)
+    , fd_(fd)
     , info_(std::move(info))
 {
 }
 
 TrackFile::TrackFile(TrackFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1))
+    : files_(other.files_)
+    , fd_(std::exchange(other.fd_, -1))
     , info_(other.info_)
 {
 }
@@ -200,15 +194,20 @@ TrackFile::TrackFile(TrackFile&& other) noexcept
 TrackFile::~TrackFile()
 {
     if (fd_ >= 0)
-        ::close(fd_);
+        files_->close(fd_);
 }
 
 bool TrackFile::stillAt(const std::string& nativePath) const
 {
-    struct stat opened;
-    struct stat named;
-    return fstat(fd_, &opened) == 0 && ::stat(nativePath.c_str(), &named) == 0
-        && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+    platform::FileStatus opened;
+    platform::FileStatus named;
+    const int descriptor = files_->open(nativePath, platform::Access::read);
+    if (descriptor < 0)
+        return false;
+    const bool same = files_->status(fd_, opened) == 0 && files_->status(descriptor, named) == 0
+        && opened.device == named.device && opened.inode == named.inode;
+    (void)files_->close(descriptor); // read-only: nothing to lose
+    return same;
 }
 
 long TrackFile::read(std::int64_t offset, std::uint8_t* buffer, std::size_t size) const
@@ -216,7 +215,7 @@ long TrackFile::read(std::int64_t offset, std::uint8_t* buffer, std::size_t size
     if (offset < 0 || offset >= info_.audioLength)
         return 0;
     size = std::min<std::int64_t>(size, info_.audioLength - offset);
-    ssize_t n = pread(fd_, buffer, size, info_.readStart + offset);
+    std::int64_t n = files_->readAt(fd_, buffer, std::int64_t(size), info_.readStart + offset);
     return n < 0 ? -1 : long(n);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // An MPEG audio track opened for playing: where its audio lies between the tags, what its
-// first frame says, and its totals. Owns the file descriptor; used by one thread at a time.
+// first frame says, and its totals. Owns its file descriptor; used by one thread at a time.
 //
 // Layout rules, offsets from the start of the file:
 //   0     3   "ID3"          a tag header; only major version 3 is skipped as a tag
@@ -12,6 +12,7 @@
 // with no MPEG audio there is not a track.
 
 #include "media/mpeg_frame.h"
+#include "platform/file_system.h"
 
 #include <cstdint>
 #include <functional>
@@ -38,7 +39,8 @@ class TrackFile {
 public:
     // Opens a native path; nothing when it is not a regular file (a FIFO or device would
     // block or never end), cannot be read, or holds no MPEG audio frame.
-    static std::optional<TrackFile> open(const std::string& nativePath);
+    [[nodiscard]] static std::optional<TrackFile> open(
+        const std::string& nativePath, platform::FileSystem& files = platform::systemFileSystem());
 
     TrackFile(TrackFile&& other) noexcept;
     TrackFile& operator=(TrackFile&&) = delete;
@@ -50,18 +52,20 @@ public:
 
     // Reads audio bytes from `offset` (counted from readStart) on; never returns trailer
     // bytes. Returns the count read, 0 at the end of the audio, -1 on a read error.
-    long read(std::int64_t offset, std::uint8_t* buffer, std::size_t size) const;
+    [[nodiscard]] long read(std::int64_t offset, std::uint8_t* buffer, std::size_t size) const;
 
     // Totals by counting every frame (see frame_walk.h); nothing when the walk did not
     // reach the end. `keepGoing` as for walkFrames.
-    std::optional<TrackInfo> countFrames(const std::function<bool()>& keepGoing = nullptr) const;
+    [[nodiscard]] std::optional<TrackInfo> countFrames(
+        const std::function<bool()>& keepGoing = nullptr) const;
     // The offset from readStart of frame `index` (the tag frame not counted), by walking.
-    std::optional<std::int64_t> frameOffset(
+    [[nodiscard]] std::optional<std::int64_t> frameOffset(
         std::int64_t index, const std::function<bool()>& keepGoing = nullptr) const;
 
 private:
-    TrackFile(int fd, TrackInfo info);
+    TrackFile(platform::FileSystem& files, int fd, TrackInfo info);
 
+    platform::FileSystem* files_;
     int fd_;
     TrackInfo info_;
 };

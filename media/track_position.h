@@ -18,6 +18,6 @@ struct SeekTarget {
 SeekTarget seekTarget(const TrackInfo& info, int percent);
 
 // Progress 0..99 from frames played; 100 belongs to the end of the track only.
-int progressPercent(std::int64_t framesPlayed, std::int64_t totalFrames);
+[[nodiscard]] int progressPercent(std::int64_t framesPlayed, std::int64_t totalFrames);
 
 } // namespace media

@@ -34,7 +34,7 @@ public:
 class CondVar {
 public:
     virtual ~CondVar() = default;
-    virtual bool wait(
+    [[nodiscard]] virtual bool wait(
         std::unique_lock<OwnedMutex>& lock, const std::function<bool()>& ready, Millis timeout = -1)
         = 0;
     virtual void notifyAll() = 0;
@@ -46,7 +46,7 @@ public:
     virtual ~Thread() = default;
     // Cooperative cancellation: the thread's current or next Clock wait throws ThreadCancelled.
     virtual void requestStop() = 0;
-    virtual bool finished() const = 0;
+    [[nodiscard]] virtual bool finished() const = 0;
     // Waits until the body has returned. Not from the thread itself.
     virtual void join() = 0;
 };
@@ -55,16 +55,16 @@ class Clock {
 public:
     virtual ~Clock() = default;
     // Monotonic milliseconds, for timers and intervals.
-    virtual Millis now() const = 0;
+    [[nodiscard]] virtual Millis now() const = 0;
     // Wall time as milliseconds since 1970-01-01 00:00 UTC, for the time of day.
-    virtual std::int64_t wallMillis() const = 0;
+    [[nodiscard]] virtual std::int64_t wallMillis() const = 0;
     // Sleeps the calling thread (negative = 0). Throws ThreadCancelled if the thread was stopped.
     virtual void sleep(Millis ms) = 0;
-    virtual std::unique_ptr<Thread> startThread(std::function<void()> body) = 0;
-    virtual std::unique_ptr<Mutex> makeMutex() = 0;
-    virtual std::unique_ptr<CondVar> makeCondVar() = 0;
+    [[nodiscard]] virtual std::unique_ptr<Thread> startThread(std::function<void()> body) = 0;
+    [[nodiscard]] virtual std::unique_ptr<Mutex> makeMutex() = 0;
+    [[nodiscard]] virtual std::unique_ptr<CondVar> makeCondVar() = 0;
     // True when the calling thread was started by startThread and asked to stop.
-    virtual bool stopRequested() const = 0;
+    [[nodiscard]] virtual bool stopRequested() const = 0;
 };
 
 } // namespace platform

@@ -27,11 +27,11 @@ public:
     virtual Button messageBox(const std::string& text, const std::string& caption, unsigned flags)
         = 0;
     // The chosen path, or nothing when the operator cancelled.
-    virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
+    [[nodiscard]] virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
     // Several files at once, or a whole folder: every path the operator chose, a folder as
     // itself (the caller looks inside it); none when the operator cancelled. Where a desktop
     // offers no such dialog, the one file of openFile.
-    virtual std::vector<std::string> openFiles(const OpenFileRequest& request)
+    [[nodiscard]] virtual std::vector<std::string> openFiles(const OpenFileRequest& request)
     {
         std::optional<std::string> chosen = openFile(request);
         return chosen ? std::vector<std::string> { *chosen } : std::vector<std::string> {};

@@ -27,12 +27,12 @@ public:
     virtual void processPending() = 0;
     // Runs a nested loop until done() is true after some dispatch or quit() is called.
     // Returns false when the loop was quit (or, headless, when nothing can happen any more).
-    virtual bool runUntil(const std::function<bool()>& done) = 0;
+    [[nodiscard]] virtual bool runUntil(const std::function<bool()>& done) = 0;
     // Runs until quit(); returns the exit code.
-    virtual int run() = 0;
+    [[nodiscard]] virtual int run() = 0;
     virtual void quit(int exitCode) = 0;
 
-    virtual bool onLoopThread() const = 0;
+    [[nodiscard]] virtual bool onLoopThread() const = 0;
     virtual Clock& clock() = 0;
 };
 

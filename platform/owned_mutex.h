@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
-#include <source_location>
 #include <thread>
 
 namespace platform {
@@ -49,17 +48,22 @@ public:
     // Stops the program when the calling thread does not hold the lock: touching the state it
     // guards without it is a race that tests would otherwise only catch by luck. Checked in
     // builds with assertions.
-    void assertHeld(std::source_location caller = std::source_location::current()) const
+    // (The builtins name the caller as std::source_location would; every compiler we build
+    // with has them, not all have <source_location>.)
+    void assertHeld(const char* file = __builtin_FILE(), int line = __builtin_LINE(),
+        const char* function = __builtin_FUNCTION()) const
     {
 #ifndef NDEBUG
         if (!heldByThisThread()) {
             std::fprintf(stderr,
-                "%s:%u: %s needs its object's lock, and the caller does not hold it\n",
-                caller.file_name(), caller.line(), caller.function_name());
+                "%s:%d: %s needs its object's lock, and the caller does not hold it\n", file, line,
+                function);
             std::abort();
         }
 #else
-        (void)caller;
+        (void)file;
+        (void)line;
+        (void)function;
 #endif
     }
 

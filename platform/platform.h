@@ -4,6 +4,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
+#include "platform/file_system.h"
 #include "platform/process.h"
 
 namespace platform {
@@ -12,6 +13,7 @@ struct Platform {
     EventLoop& loop;
     Dialogs& dialogs;
     Process& process;
+    FileSystem& files = systemFileSystem();
 
     Clock& clock() const { return loop.clock(); }
 };

@@ -11,13 +11,13 @@ namespace platform {
 
 class SystemClock final : public Clock {
 public:
-    Millis now() const override;
-    std::int64_t wallMillis() const override;
+    [[nodiscard]] Millis now() const override;
+    [[nodiscard]] std::int64_t wallMillis() const override;
     void sleep(Millis ms) override;
-    std::unique_ptr<Thread> startThread(std::function<void()> body) override;
-    std::unique_ptr<Mutex> makeMutex() override;
-    std::unique_ptr<CondVar> makeCondVar() override;
-    bool stopRequested() const override;
+    [[nodiscard]] std::unique_ptr<Thread> startThread(std::function<void()> body) override;
+    [[nodiscard]] std::unique_ptr<Mutex> makeMutex() override;
+    [[nodiscard]] std::unique_ptr<CondVar> makeCondVar() override;
+    [[nodiscard]] bool stopRequested() const override;
 
     // Makes the time of day read `wallMillis` now and run on from there, for a rendering that
     // must not depend on the day it is made. Any thread.

@@ -57,7 +57,7 @@ public:
                 || freeHead() >= blockCount()))
             code = AuxiliaryAccessFailed;
         if (code != Ok) {
-            file_.unlockByte(0);
+            (void)file_.unlockByte(0); // the read's failure is the one to report
             return code;
         }
         loaded_ = true;
@@ -125,15 +125,15 @@ std::string AuxiliaryFile::pathFor(const std::string& databasePath)
     return stem + ".EDT";
 }
 
-AuxiliaryFile::AuxiliaryFile(FileSystem& fs, int fd, bool readOnly)
+AuxiliaryFile::AuxiliaryFile(platform::FileSystem& fs, int fd, bool readOnly)
     : file_(fs, fd, readOnly)
 {
 }
 
-int AuxiliaryFile::open(FileSystem& fs, const std::string& nativePath, bool readOnly,
+int AuxiliaryFile::open(platform::FileSystem& fs, const std::string& nativePath, bool readOnly,
     bool holdWhole, std::int32_t databaseVersion, std::unique_ptr<AuxiliaryFile>& result)
 {
-    int fd = fs.open(nativePath, !readOnly);
+    int fd = fs.open(nativePath, readOnly ? platform::Access::read : platform::Access::readWrite);
     if (fd < 0)
         return AuxiliaryReadFailed;
     auto aux = std::make_unique<AuxiliaryFile>(fs, fd, readOnly);
@@ -169,11 +169,12 @@ int AuxiliaryFile::open(FileSystem& fs, const std::string& nativePath, bool read
     return Ok;
 }
 
-std::int64_t AuxiliaryFile::blockLimit()
+int AuxiliaryFile::blockLimit(std::int64_t& limit)
 {
     std::int64_t length = 0;
-    file_.length(length);
-    return length / blockSize;
+    const int code = file_.length(length);
+    limit = length / blockSize;
+    return code;
 }
 
 int AuxiliaryFile::readBlock(std::int32_t number, Block& block)
@@ -207,7 +208,9 @@ int AuxiliaryFile::read(std::int32_t first, std::string& bytes)
 {
     bytes.clear();
     // A chain cannot hold more blocks than the file: a longer one is a loop.
-    std::int64_t remaining = blockLimit();
+    std::int64_t remaining = 0;
+    if (int code = blockLimit(remaining))
+        return code;
     Block block;
     for (std::int32_t number = first; number > 0; number = block.next()) {
         if (remaining-- <= 0)
@@ -224,7 +227,9 @@ int AuxiliaryFile::chainBlocks(std::int32_t first, std::vector<std::int32_t>& bl
 {
     blocks.clear();
     // A chain cannot hold more blocks than the file: a longer one is a loop.
-    const std::int64_t limit = blockLimit();
+    std::int64_t limit = 0;
+    if (int code = blockLimit(limit))
+        return code;
     Block block;
     std::int32_t previous = 0;
     for (std::int32_t number = first; number > 0; number = block.next()) {
@@ -319,7 +324,7 @@ int AuxiliaryFile::writeValue(std::string_view bytes, std::int32_t& newFirst)
     // Rewriting a free block as it was is harmless, so all are put back, whichever failed.
     auto putBack = [&](int code) {
         for (const auto& [number, taken] : fromFreeList)
-            writeBlock(number, taken);
+            (void)writeBlock(number, taken);
         header.restore();
         return header.abandon(code);
     };

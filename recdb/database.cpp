@@ -9,16 +9,16 @@ namespace recdb {
 
 using namespace layout;
 
-Database::Database(FileSystem& fs, int fd, bool readOnly)
+Database::Database(platform::FileSystem& fs, int fd, bool readOnly)
     : fs_(fs)
     , file_(fs, fd, readOnly)
 {
 }
 
-int Database::open(FileSystem& fs, const std::string& nativePath, bool readOnly, ShareMode share,
-    std::unique_ptr<Database>& result)
+int Database::open(platform::FileSystem& fs, const std::string& nativePath, bool readOnly,
+    ShareMode share, std::unique_ptr<Database>& result)
 {
-    int fd = fs.open(nativePath, !readOnly);
+    int fd = fs.open(nativePath, readOnly ? platform::Access::read : platform::Access::readWrite);
     if (fd < 0)
         return errorFromErrno(-fd);
     std::unique_ptr<Database> database(new Database(fs, fd, readOnly));

@@ -44,8 +44,8 @@ class Database {
 public:
     // Opens an existing file (its native path) and runs the open checks, repairing the
     // record count and length unless read-only. The result is 0 or the first failure.
-    static int open(FileSystem& fs, const std::string& nativePath, bool readOnly, ShareMode share,
-        std::unique_ptr<Database>& result);
+    [[nodiscard]] static int open(platform::FileSystem& fs, const std::string& nativePath,
+        bool readOnly, ShareMode share, std::unique_ptr<Database>& result);
 
     const std::vector<Field>& fields() const { return fields_; }
     // The first field whose name equals name, ignoring case; nullptr when none.
@@ -82,11 +82,14 @@ public:
     std::int64_t current = 0; // -1 before the first record ... count after the last
 
 private:
-    Database(FileSystem& fs, int fd, bool readOnly);
+    Database(platform::FileSystem& fs, int fd, bool readOnly);
     [[nodiscard]] int check(bool readOnly, bool exclusive, const std::string& nativePath);
     [[nodiscard]] int checkHeader(bool readOnly);
     [[nodiscard]] int checkFieldTable(const std::vector<unsigned char>& table);
-    std::int64_t recordOffset(std::int64_t index) const { return dataStart_ + index * recordSize_; }
+    [[nodiscard]] std::int64_t recordOffset(std::int64_t index) const
+    {
+        return dataStart_ + index * recordSize_;
+    }
     [[nodiscard]] int dropDeletedChains(const unsigned char* record);
     [[nodiscard]] int readIdLocked(std::int64_t start, std::int32_t& id);
     // readField without the empty value on failure.
@@ -96,7 +99,7 @@ private:
     [[nodiscard]] int readOneByOne(
         const std::vector<const Field*>& which, std::vector<StoredRecord>& records);
 
-    FileSystem& fs_;
+    platform::FileSystem& fs_;
     LockedFile file_;
     std::unique_ptr<AuxiliaryFile> aux_;
     std::int32_t version_ = 0;

@@ -144,7 +144,7 @@ int Database::pack()
         return code;
     struct Release {
         LockedFile& file;
-        ~Release() { file.unlockWhole(); }
+        ~Release() { (void)file.unlockWhole(); }
     } release { file_ };
 
     std::int32_t count = 0;

@@ -1,6 +1,7 @@
 #include "recdb/error_codes.h"
 
 #include <array>
+#include <cerrno>
 
 namespace recdb {
 
@@ -110,6 +111,44 @@ int lastError()
 void setLastError(int code)
 {
     threadLastError = code;
+}
+
+int errorFromErrno(int errnoValue)
+{
+    switch (errnoValue) {
+    case ENOENT:
+        return FileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+    case EILSEQ:
+        return BadPath;
+    case EMFILE:
+    case ENFILE:
+        return TooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case ETXTBSY:
+        return AccessDenied;
+    case EBADF:
+        return InvalidFile;
+    case ESPIPE:
+    case EOVERFLOW:
+    case EINVAL:
+        return BadSeek;
+    case EIO:
+        return HardwareFault;
+    case EAGAIN:
+        return LockViolation;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return DiskFull;
+    default:
+        return UnknownError;
+    }
 }
 
 } // namespace recdb

@@ -53,11 +53,14 @@ enum ErrorCode : int {
     PasswordRequired = -78,
 };
 
+// The code of a failed file-system call, from its errno (file layer codes -1 ... -15).
+[[nodiscard]] int errorFromErrno(int errnoValue);
+
 // The fixed message of a code (GBK); the empty text for 0 and for codes without one.
-runtime::Text errorMessage(int code);
+[[nodiscard]] runtime::Text errorMessage(int code);
 
 // The calling thread's last error: 0 after a successful command.
-int lastError();
+[[nodiscard]] int lastError();
 void setLastError(int code);
 
 } // namespace recdb

@@ -138,14 +138,15 @@ int Database::writeField(const Field& field, const Value& value)
     if (int code = aux_->writeValue(content, newFirst))
         return code;
     if (int code = file_.write(position, &newFirst, sizeof newFirst)) {
-        aux_->free(newFirst);
+        // The write's failure is the one to report; a chain not freed only costs space.
+        (void)aux_->free(newFirst);
         return code;
     }
     // The value is replaced; freeing the old chain is housekeeping, worth waiting a little
     // for another process's hold on the header rather than leaking the chain.
     const std::int64_t wait = aux_->file().lockWait();
     aux_->file().setLockWait(std::max<std::int64_t>(wait, freeLockWaitMillis));
-    aux_->free(first);
+    (void)aux_->free(first);
     aux_->file().setLockWait(wait);
     return Ok;
 }

@@ -22,7 +22,7 @@ runtime::Text blockPlace(std::int32_t block)
 
 } // namespace
 
-CheckResult checkDatabaseFile(const std::string& nativePath, FileSystem& fs)
+CheckResult checkDatabaseFile(const std::string& nativePath, platform::FileSystem& fs)
 {
     std::unique_ptr<Database> database;
     if (int code = Database::open(fs, nativePath, true, ShareMode::Unrestricted, database))

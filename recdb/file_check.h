@@ -5,7 +5,7 @@
 // read-only, so nothing is repaired and nothing changes. Not a repair: callers decide what
 // to do with a damaged file.
 
-#include "recdb/file_system.h"
+#include "platform/file_system.h"
 #include "runtime/text.h"
 
 #include <string>
@@ -17,6 +17,7 @@ struct CheckResult {
     runtime::Text where; // GBK, where it was found ("第 3 条记录"); empty for the file as a whole
 };
 
-CheckResult checkDatabaseFile(const std::string& nativePath, FileSystem& fs = posixFileSystem());
+CheckResult checkDatabaseFile(
+    const std::string& nativePath, platform::FileSystem& fs = platform::systemFileSystem());
 
 } // namespace recdb

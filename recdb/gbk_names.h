@@ -7,10 +7,10 @@
 namespace recdb {
 
 // Equal when the texts differ at most in the case of single-byte Latin letters.
-bool equalIgnoringCase(std::string_view a, std::string_view b);
+[[nodiscard]] bool equalIgnoringCase(std::string_view a, std::string_view b);
 
 // An alias or field name: letters, digits, "_", full-width letters and digits, kana and
 // Chinese characters; not starting with a digit or a full-width digit.
-bool isValidName(std::string_view name);
+[[nodiscard]] bool isValidName(std::string_view name);
 
 } // namespace recdb

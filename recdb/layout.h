@@ -81,18 +81,18 @@ enum class FieldType : std::int32_t {
     Memo = 12,
 };
 
-constexpr bool isValidFieldType(std::int32_t code)
+[[nodiscard]] constexpr bool isValidFieldType(std::int32_t code)
 {
     return code >= 1 && code <= 12;
 }
 
-constexpr bool isChainType(FieldType type)
+[[nodiscard]] constexpr bool isChainType(FieldType type)
 {
     return type == FieldType::ByteSet || type == FieldType::Memo;
 }
 
 // Stored width of a value; text fields use their declared size.
-constexpr std::int64_t storedWidth(FieldType type, std::int32_t declaredSize)
+[[nodiscard]] constexpr std::int64_t storedWidth(FieldType type, std::int32_t declaredSize)
 {
     switch (type) {
     case FieldType::Byte:

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace recdb {
 
@@ -22,6 +24,13 @@ bool isUnsupported(int result)
     return result == -EINVAL || result == -EOPNOTSUPP || result == -ENOSYS || result == -ENOLCK;
 }
 
+std::int64_t steadyMillis()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 // The first entry of the lock table at or after offset.
 template <typename Holds> auto firstHoldFrom(Holds& holds, std::int64_t offset)
 {
@@ -31,7 +40,7 @@ template <typename Holds> auto firstHoldFrom(Holds& holds, std::int64_t offset)
 
 } // namespace
 
-LockedFile::LockedFile(FileSystem& fs, int fd, bool readOnly)
+LockedFile::LockedFile(platform::FileSystem& fs, int fd, bool readOnly)
     : fs_(fs)
     , fd_(fd)
     , readOnly_(readOnly)
@@ -62,13 +71,10 @@ int LockedFile::write(std::int64_t offset, const void* buffer, std::int64_t size
 
 int LockedFile::length(std::int64_t& result)
 {
-    result = fs_.length(fd_);
-    if (result < 0) {
-        int code = errorFromErrno(static_cast<int>(-result));
-        result = 0;
-        return code;
-    }
-    return Ok;
+    platform::FileStatus status;
+    int failed = fs_.status(fd_, status);
+    result = failed ? 0 : status.size;
+    return failed ? errorFromErrno(-failed) : Ok;
 }
 
 int LockedFile::setLength(std::int64_t length)
@@ -136,8 +142,8 @@ int LockedFile::lockWhole()
         });
         if (code) {
             // Give back the gaps already taken, keeping the bytes held one by one.
-            forEachGap([this](std::int64_t from, std::int64_t length) {
-                unlockRange(from, length);
+            (void)forEachGap([this](std::int64_t from, std::int64_t length) {
+                (void)unlockRange(from, length);
                 return Ok;
             });
             return code;
@@ -205,24 +211,25 @@ int LockedFile::lockRange(std::int64_t offset, std::int64_t length, bool shared)
     bool refused = false;
     std::int64_t start = 0;
     for (;;) {
-        int result = fs_.lock(fd_, offset, length, shared);
+        int result = fs_.lockRange(fd_, offset, length,
+            shared ? platform::LockKind::shared : platform::LockKind::exclusive);
         if (result == 0 || isUnsupported(result))
             return Ok;
         if (!isConflict(result))
             return LockFailed;
-        std::int64_t now = fs_.tickMillis();
+        std::int64_t now = steadyMillis();
         if (!refused)
             start = now;
         refused = true;
         if (now - start >= lockWait_)
             return LockViolation;
-        fs_.sleepMillis(20 + now % 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 + now % 20));
     }
 }
 
 int LockedFile::unlockRange(std::int64_t offset, std::int64_t length)
 {
-    int result = fs_.unlock(fd_, offset, length);
+    int result = fs_.unlockRange(fd_, offset, length);
     return result == 0 || isUnsupported(result) ? Ok : UnlockFailed;
 }
 

@@ -33,7 +33,7 @@ runtime::Text titleOf(const runtime::Text& path)
 
 } // namespace
 
-Registry::Registry(ErrorReport& errors, FileSystem& fs)
+Registry::Registry(ErrorReport& errors, platform::FileSystem& fs)
     : errors_(errors)
     , fs_(fs)
 {

@@ -8,9 +8,9 @@
 // interface thread) or serialise them. Other processes stay consistent through the file
 // locks and through re-reading the record count from the file.
 
+#include "platform/file_system.h"
 #include "recdb/database.h"
 #include "recdb/error_report.h"
-#include "recdb/file_system.h"
 #include "runtime/text.h"
 #include "runtime/value.h"
 
@@ -25,42 +25,42 @@ public:
     using Text = runtime::Text;
     using Alias = std::optional<Text>; // nothing: the current database
 
-    explicit Registry(ErrorReport& errors, FileSystem& fs = posixFileSystem());
+    explicit Registry(ErrorReport& errors, platform::FileSystem& fs = platform::systemFileSystem());
     ~Registry();
     Registry(const Registry&) = delete;
     Registry& operator=(const Registry&) = delete;
 
     // shareMode: 1 no restriction, 2 others may not read, 3 others may not write, 4 neither.
     // Passwords and index files are not supported: giving one fails.
-    bool openDatabase(const Text& fileName, const Alias& alias = {}, bool readOnly = false,
-        int shareMode = 1, const std::optional<Text>& password = {},
+    [[nodiscard]] bool openDatabase(const Text& fileName, const Alias& alias = {},
+        bool readOnly = false, int shareMode = 1, const std::optional<Text>& password = {},
         const std::vector<Text>& indexFiles = {});
     void closeDatabase(const Alias& alias = {});
-    int recordCount();
-    bool appendBlankRecord();
+    [[nodiscard]] int recordCount();
+    [[nodiscard]] bool appendBlankRecord();
     void goFirst();
     bool goLast();
     bool skip(int count = 1);
     bool goTo(int recordNumber);
-    bool markDeleted();
-    bool pack();
+    [[nodiscard]] bool markDeleted();
+    [[nodiscard]] bool pack();
     // field: its name (text) or 1-based number (any numeric value).
-    runtime::Value readField(const runtime::Value& field, const Alias& alias = {});
-    bool writeField(const runtime::Value& field, const Alias& alias,
+    [[nodiscard]] runtime::Value readField(const runtime::Value& field, const Alias& alias = {});
+    [[nodiscard]] bool writeField(const runtime::Value& field, const Alias& alias,
         const std::optional<runtime::Value>& value);
     // The given fields (as readField takes them) of every record, read at one moment
     // (Database::readAllRecords): field j of record k holds what readField gives for that
     // field of record k + 1. Raises as readField does for a database or field that does not
     // exist, once there is a record to read. Leaves 0 when every value was read, else the
     // first failure.
-    std::vector<StoredRecord> readAllRecords(
+    [[nodiscard]] std::vector<StoredRecord> readAllRecords(
         const std::vector<runtime::Value>& fields, const Alias& alias = {});
 
     // The width in bytes of a text field of the current database: longer texts would be
     // cut when written. Nothing without a current database or such a text field.
-    std::optional<std::int64_t> textFieldWidth(const Text& field);
+    [[nodiscard]] std::optional<std::int64_t> textFieldWidth(const Text& field);
 
-    std::size_t openCount() const { return open_.size(); }
+    [[nodiscard]] std::size_t openCount() const { return open_.size(); }
 
 private:
     struct Entry {
@@ -79,7 +79,7 @@ private:
     bool finish(int code);
 
     ErrorReport& errors_;
-    FileSystem& fs_;
+    platform::FileSystem& fs_;
     std::vector<Entry> open_; // in the order they were opened
     std::optional<std::size_t> current_;
 };

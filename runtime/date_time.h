@@ -34,7 +34,7 @@ struct CivilTime {
 
 // The date-time of a valid civil date and time, or nothing (year 100…9999, real day of
 // month, hour 0…23, minute and second 0…59).
-std::optional<DateTime> makeDateTime(const CivilTime& civil);
+[[nodiscard]] std::optional<DateTime> makeDateTime(const CivilTime& civil);
 // Civil fields, rounded to the nearest second.
 CivilTime civilTime(DateTime value);
 
@@ -51,10 +51,10 @@ enum class IntervalUnit { Years = 1, Quarters, Months, Weeks, Days, Hours, Minut
 // Years, quarters and months count calendar boundaries; weeks are whole weeks; days keep
 // their fraction; hours, minutes and seconds are whole units, truncated toward zero after
 // a correction of a few microseconds for the rounding of the stored doubles.
-double timeInterval(DateTime first, DateTime second, int unit);
+[[nodiscard]] double timeInterval(DateTime first, DateTime second, int unit);
 
 // Six numbers with their separators ("2013年9月5日23时59分00秒", "2013-9-5 23:59:00");
 // nothing when the text does not follow that form or names no valid date and time.
-std::optional<DateTime> parseDateTime(std::string_view text);
+[[nodiscard]] std::optional<DateTime> parseDateTime(std::string_view text);
 
 } // namespace runtime

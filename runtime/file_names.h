@@ -13,15 +13,15 @@ namespace runtime {
 
 // The GBK name of a directory entry: a name in valid UTF-8 is converted, any other name is
 // taken to be GBK already.
-Text entryName(std::string_view nativeName);
+[[nodiscard]] Text entryName(std::string_view nativeName);
 
 // Equal as file names: ASCII letters in any case, double-byte characters as units (their
 // trail byte may look like a Latin letter and must not be folded).
-bool sameFileName(std::string_view a, std::string_view b);
+[[nodiscard]] bool sameFileName(std::string_view a, std::string_view b);
 
 // The native path of a GBK path: its folder part converted, its last part the existing
 // entry of the same name when there is one, else the converted name (for a new file).
-std::string resolvedPath(std::string_view gbkPath);
+[[nodiscard]] std::string resolvedPath(std::string_view gbkPath);
 
 // A regular file in a folder: its GBK name and its name on disk.
 struct FolderFile {
@@ -31,6 +31,7 @@ struct FolderFile {
 
 // The regular files of a folder (GBK path) whose names end in suffix, compared as names;
 // sorted by name, ASCII letters in any case. Nothing when the folder cannot be read.
-std::vector<FolderFile> filesEndingIn(std::string_view gbkFolder, std::string_view suffix);
+[[nodiscard]] std::vector<FolderFile> filesEndingIn(
+    std::string_view gbkFolder, std::string_view suffix);
 
 } // namespace runtime

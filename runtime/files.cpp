@@ -5,20 +5,25 @@
 #include "platform/posix/autostart.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/file_search.h"
-#include "platform/posix/files.h"
 #include "platform/posix/path.h"
 #include "platform/posix/program_directory.h"
+#include "platform/whole_files.h"
 
 namespace runtime {
 
-bool copyFile(std::string_view from, std::string_view to)
+bool copyFile(std::string_view from, std::string_view to, platform::FileSystem& files)
 {
-    return platform::copyFileReplacing(resolvedPath(from), resolvedPath(to));
+    return platform::copyFileReplacing(resolvedPath(from), resolvedPath(to), files);
 }
 
-bool deleteFile(std::string_view path)
+bool deleteFile(std::string_view path, platform::FileSystem& files)
 {
-    return platform::deleteFile(resolvedPath(path));
+    return platform::deleteFile(resolvedPath(path), files);
+}
+
+std::optional<std::string> readFile(std::string_view path, platform::FileSystem& files)
+{
+    return platform::readWholeFile(resolvedPath(path), files);
 }
 
 bool fileExists(std::string_view pathPattern)

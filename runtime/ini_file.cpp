@@ -1,11 +1,10 @@
 #include "runtime/ini_file.h"
 
-#include "platform/posix/files.h"
 #include "platform/posix/path.h"
+#include "platform/whole_files.h"
 #include "runtime/ini_text.h"
 
 #include <cerrno>
-#include <sys/stat.h>
 
 namespace runtime {
 namespace {
@@ -21,14 +20,15 @@ std::string_view withoutLeadingBlanks(std::string_view text)
 } // namespace
 
 Text readIniEntry(std::string_view fileArgument, std::string_view sectionArgument,
-    std::string_view keyArgument, const std::optional<Text>& defaultValue)
+    std::string_view keyArgument, const std::optional<Text>& defaultValue,
+    platform::FileSystem& files)
 {
     std::string_view file = withoutLeadingBlanks(fileArgument);
     if (file.empty() || withoutLeadingBlanks(sectionArgument).empty()
         || withoutLeadingBlanks(keyArgument).empty()) {
         return {};
     }
-    const auto content = platform::readWholeFile(platform::nativePath(file));
+    const auto content = platform::readWholeFile(platform::nativePath(file), files);
     return iniEntryIn(content ? std::optional<std::string_view>(*content) : std::nullopt,
         sectionArgument, keyArgument, defaultValue);
 }
@@ -58,13 +58,13 @@ namespace {
 
 // The file's content for an edit: a missing file starts empty; an unreadable one must not
 // be overwritten.
-std::optional<std::string> contentToEdit(const std::string& path)
+std::optional<std::string> contentToEdit(const std::string& path, platform::FileSystem& files)
 {
-    std::optional<std::string> content = platform::readWholeFile(path);
+    std::optional<std::string> content = platform::readWholeFile(path, files);
     if (content)
         return content;
-    struct stat status { };
-    if (lstat(path.c_str(), &status) == 0 || errno != ENOENT)
+    platform::FileStatus status;
+    if (files.linkStatus(path, status) != -ENOENT)
         return std::nullopt;
     return std::string();
 }
@@ -72,13 +72,13 @@ std::optional<std::string> contentToEdit(const std::string& path)
 } // namespace
 
 bool writeIniEntry(std::string_view file, std::string_view section, const std::optional<Text>& key,
-    const std::optional<Text>& value)
+    const std::optional<Text>& value, platform::FileSystem& files)
 {
     if (file.empty()) {
         return false;
     }
     std::string path = platform::nativePath(file);
-    std::optional<std::string> content = contentToEdit(path);
+    std::optional<std::string> content = contentToEdit(path, files);
     if (!content) {
         return false;
     }
@@ -86,17 +86,17 @@ bool writeIniEntry(std::string_view file, std::string_view section, const std::o
     if (!edited) {
         return false;
     }
-    return *edited == *content || platform::replaceFile(path, *edited);
+    return *edited == *content || platform::replaceFile(path, *edited, files);
 }
 
 bool writeIniSection(std::string_view file, std::string_view section,
-    const std::vector<std::pair<Text, Text>>& entries)
+    const std::vector<std::pair<Text, Text>>& entries, platform::FileSystem& files)
 {
     if (file.empty()) {
         return false;
     }
     std::string path = platform::nativePath(file);
-    std::optional<std::string> content = contentToEdit(path);
+    std::optional<std::string> content = contentToEdit(path, files);
     if (!content) {
         return false;
     }
@@ -108,7 +108,7 @@ bool writeIniSection(std::string_view file, std::string_view section,
         }
         edited = std::move(*next);
     }
-    return edited == *content || platform::replaceFile(path, edited);
+    return edited == *content || platform::replaceFile(path, edited, files);
 }
 
 } // namespace runtime

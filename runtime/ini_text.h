@@ -15,14 +15,14 @@
 namespace runtime {
 
 // The value of the first key of that name in the first section of that name.
-std::optional<Text> findIniValue(
+[[nodiscard]] std::optional<Text> findIniValue(
     std::string_view content, std::string_view section, std::string_view key);
 
 // The content after setting section/key to value. No value removes the key, no key removes
 // the section. Nothing when an edit would break the layout: an empty name, a line break
 // in any argument, "]" in the section name, "=" in the key, or a key and value whose line
 // would read as a section header ("[a" and "b]").
-std::optional<Text> editIni(std::string_view content, std::string_view section,
+[[nodiscard]] std::optional<Text> editIni(std::string_view content, std::string_view section,
     const std::optional<Text>& key, const std::optional<Text>& value);
 
 } // namespace runtime

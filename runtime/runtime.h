@@ -29,7 +29,7 @@ public:
     [[noreturn]] void raiseError(std::optional<int> code, const Text& message);
     // The runtime error for memory that could not be had: "分配 n 字节内存失败!".
     [[noreturn]] void raiseAllocationFailure(std::size_t bytes);
-    bool isReportingError() const { return errorCount_ > 0; }
+    [[nodiscard]] bool isReportingError() const { return errorCount_ > 0; }
 
     // Steps run by endProgram before the clean-up routine (the window system destroys its
     // windows here), in the order they were added.
@@ -65,6 +65,6 @@ private:
 
 // The report text: "运行时出错!", blank line, then "错误代码：" code and a blank line when
 // there is a code, then "错误信息：" message and a line break when there is a message.
-Text runtimeErrorText(std::optional<int> code, const Text& message);
+[[nodiscard]] Text runtimeErrorText(std::optional<int> code, const Text& message);
 
 } // namespace runtime

@@ -9,8 +9,8 @@ namespace runtime {
 using Text = std::string;
 
 // Byte-wise unsigned comparison: below, equal to or above 0.
-int compareText(std::string_view a, std::string_view b);
-int textLength(std::string_view text);
+[[nodiscard]] int compareText(std::string_view a, std::string_view b);
+[[nodiscard]] int textLength(std::string_view text);
 template <typename... Parts> Text concatText(const Parts&... parts)
 {
     Text result;

@@ -7,9 +7,9 @@ namespace runtime {
 
 // Removes every ASCII space and every full-width space (A1 A1); the bytes of other
 // double-byte characters are never taken apart.
-Text removeAllSpaces(std::string_view text);
+[[nodiscard]] Text removeAllSpaces(std::string_view text);
 
 // The last n bytes; n ≤ 0 gives "", n beyond the length the whole text.
-Text rightPart(std::string_view text, int n);
+[[nodiscard]] Text rightPart(std::string_view text, int n);
 
 } // namespace runtime

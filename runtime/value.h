@@ -93,7 +93,7 @@ public:
         : payload_(std::move(v))
     {
     }
-    static Value component(std::uint32_t unitType, ComponentRef ref)
+    [[nodiscard]] static Value component(std::uint32_t unitType, ComponentRef ref)
     {
         Value value;
         value.payload_ = ref;

@@ -24,20 +24,20 @@ public:
     explicit ByteReader(std::span<const std::uint8_t> data, std::size_t base = 0);
 
     std::uint32_t u32();
-    std::int32_t i32() { return static_cast<std::int32_t>(u32()); }
+    [[nodiscard]] std::int32_t i32() { return static_cast<std::int32_t>(u32()); }
     std::uint16_t u16();
     std::uint8_t u8();
-    Text ztext();
-    Text text(std::size_t length);
+    [[nodiscard]] Text ztext();
+    [[nodiscard]] Text text(std::size_t length);
     Bytes bytes(std::size_t length);
     void skip(std::size_t length);
     // A count of elements of elementSize bytes each that must fit in what is left.
-    std::size_t count(std::uint32_t count, std::size_t elementSize);
+    [[nodiscard]] std::size_t count(std::uint32_t count, std::size_t elementSize);
     // The next length bytes as a reader of their own.
     ByteReader sub(std::size_t length);
 
-    std::size_t remaining() const { return data_.size() - pos_; }
-    std::size_t offset() const { return base_ + pos_; }
+    [[nodiscard]] std::size_t remaining() const { return data_.size() - pos_; }
+    [[nodiscard]] std::size_t offset() const { return base_ + pos_; }
     [[noreturn]] void fail(const std::string& what) const;
 
 private:
@@ -64,7 +64,7 @@ public:
     // Overwrites a dword written earlier (lengths known only afterwards).
     void patchU32(std::size_t at, std::uint32_t value);
 
-    std::size_t size() const { return out_.size(); }
+    [[nodiscard]] std::size_t size() const { return out_.size(); }
     const Bytes& bytes() const { return out_; }
     Bytes take() { return std::move(out_); }
 

@@ -28,22 +28,22 @@ public:
     void setTrayIcon(WindowId window, const Bytes& icon, const Text& tip);
     // Shows the file dialog configured by the CommonDlg's properties; on confirmation its file
     // name property holds the chosen path.
-    bool openDialog(WindowId window, ComponentId dialog);
+    [[nodiscard]] bool openDialog(WindowId window, ComponentId dialog);
     // The same dialog taking several files or a folder: every chosen path (the file name
     // property holds the first), none when the operator cancelled.
-    std::vector<Text> openDialogForMany(WindowId window, ComponentId dialog);
+    [[nodiscard]] std::vector<Text> openDialogForMany(WindowId window, ComponentId dialog);
 
     std::int32_t comboAddItem(WindowId w, ComponentId c, const Text& text, std::int32_t data = 0);
-    Text comboItemText(WindowId w, ComponentId c, std::int32_t index);
+    [[nodiscard]] Text comboItemText(WindowId w, ComponentId c, std::int32_t index);
     std::int32_t comboSelectText(WindowId w, ComponentId c, const Text& prefix);
     std::int32_t listAddItem(WindowId w, ComponentId c, const Text& text, std::int32_t data = 0);
-    Text listItemText(WindowId w, ComponentId c, std::int32_t index);
+    [[nodiscard]] Text listItemText(WindowId w, ComponentId c, std::int32_t index);
     void listClear(WindowId w, ComponentId c);
 
-    std::int32_t treeCount(WindowId w, ComponentId c);
-    std::int32_t treeDepth(WindowId w, ComponentId c, std::int32_t index);
-    Text treeItemText(WindowId w, ComponentId c, std::int32_t index);
-    std::int32_t treeParent(WindowId w, ComponentId c, std::int32_t index);
+    [[nodiscard]] std::int32_t treeCount(WindowId w, ComponentId c);
+    [[nodiscard]] std::int32_t treeDepth(WindowId w, ComponentId c, std::int32_t index);
+    [[nodiscard]] Text treeItemText(WindowId w, ComponentId c, std::int32_t index);
+    [[nodiscard]] std::int32_t treeParent(WindowId w, ComponentId c, std::int32_t index);
     std::int32_t treeAddItem(
         WindowId w, ComponentId c, std::optional<std::int32_t> parent, const Text& text);
     bool treeExpand(WindowId w, ComponentId c, std::int32_t index);
@@ -53,7 +53,7 @@ public:
     // thousands of items is filled in one go, not an item and a redraw at a time.
     void treeSetItems(WindowId w, ComponentId c, std::vector<TreeItem> items);
 
-    std::int32_t listViewCount(WindowId w, ComponentId c);
+    [[nodiscard]] std::int32_t listViewCount(WindowId w, ComponentId c);
     std::int32_t listViewInsert(
         WindowId w, ComponentId c, std::optional<std::int32_t> index, const Text& text);
     void listViewClear(WindowId w, ComponentId c);

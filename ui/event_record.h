@@ -31,8 +31,8 @@ public:
     {
     }
     ComponentId source() const { return source_; }
-    std::size_t size() const { return values_.size(); }
-    bool empty() const { return values_.empty(); }
+    [[nodiscard]] std::size_t size() const { return values_.size(); }
+    [[nodiscard]] bool empty() const { return values_.empty(); }
     std::int32_t operator[](std::size_t i) const { return values_[i]; }
     auto begin() const { return values_.begin(); }
     auto end() const { return values_.end(); }

@@ -11,7 +11,7 @@ using ComponentId = std::uint32_t; // also a menu item's id
 using UnitType = std::uint32_t; // library number in the high half, unit number in the low half
 
 // The menu item kind is 0x26: top nibble 2, second nibble 6.
-constexpr bool isMenuItemId(std::uint32_t id)
+[[nodiscard]] constexpr bool isMenuItemId(std::uint32_t id)
 {
     return (id >> 24) == 0x26;
 }

@@ -87,7 +87,7 @@ public:
 
 private:
     // The component's dispatch point; false when the action is dropped.
-    bool admits(WindowId w, ComponentId c) const { return !core_.dropsInput(w, c); }
+    [[nodiscard]] bool admits(WindowId w, ComponentId c) const { return !core_.dropsInput(w, c); }
     void raise(WindowId w, ComponentId c, int event, std::vector<std::int32_t> args = {});
     UnitType unitOf(WindowId w, ComponentId c) const;
 

@@ -14,15 +14,18 @@ void selectIndex(ComponentState& state, std::int32_t index);
 
 // Combo and list boxes.
 std::int32_t addEntry(ComponentState& state, const Text& text, std::int32_t data = 0);
-Text entryText(const ComponentState& state, std::int32_t index); // empty when out of range
+[[nodiscard]] Text entryText(
+    const ComponentState& state, std::int32_t index); // empty when out of range
 // The first entry that begins with prefix, ASCII letters compared case-insensitively; -1 if none.
-std::int32_t findEntryByPrefix(const ComponentState& state, const Text& prefix);
+[[nodiscard]] std::int32_t findEntryByPrefix(const ComponentState& state, const Text& prefix);
 void clearEntries(ComponentState& state);
 
 // Tree box. Display order is the depth-first order of all items.
-std::int32_t treeDepth(const ComponentState& state, std::int32_t index); // 0 when invalid
-std::int32_t treeParent(const ComponentState& state, std::int32_t index); // -1 for a root
-Text treeText(const ComponentState& state, std::int32_t index);
+[[nodiscard]] std::int32_t treeDepth(
+    const ComponentState& state, std::int32_t index); // 0 when invalid
+[[nodiscard]] std::int32_t treeParent(
+    const ComponentState& state, std::int32_t index); // -1 for a root
+[[nodiscard]] Text treeText(const ComponentState& state, std::int32_t index);
 // Adds a last child of parent, or a last root item without one; -1 when parent is invalid.
 std::int32_t addTreeItem(
     ComponentState& state, std::optional<std::int32_t> parent, const Text& text);

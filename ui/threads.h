@@ -35,9 +35,9 @@ public:
     // has finished and was released.
     bool endThread(std::int32_t handle);
     // Threads with a handle not yet released (running, or finished since the last start).
-    std::size_t keptThreadCount();
+    [[nodiscard]] std::size_t keptThreadCount();
 
-    std::int32_t createSection();
+    [[nodiscard]] std::int32_t createSection();
     // False when the handle is not registered (a second delete).
     bool deleteSection(std::int32_t handle);
     void enterSection(std::int32_t handle);

@@ -57,7 +57,7 @@ public:
 
     void add(UnitInfo unit);
     const UnitInfo* find(UnitType code) const;
-    std::vector<UnitType> codes() const;
+    [[nodiscard]] std::vector<UnitType> codes() const;
 
 private:
     std::map<UnitType, UnitInfo> units_;

@@ -32,7 +32,7 @@ enum class PropertyType { Integer, Choice, Colour, Logical, Text, Bytes, Font };
 // 0xFF000000: the system button-face colour.
 constexpr std::int32_t buttonFaceColour = static_cast<std::int32_t>(0xFF000000u);
 
-constexpr std::int32_t rgb(int red, int green, int blue)
+[[nodiscard]] constexpr std::int32_t rgb(int red, int green, int blue)
 {
     return red | (green << 8) | (blue << 16);
 }

@@ -58,7 +58,9 @@ class ViewFactory {
 public:
     virtual ~ViewFactory() = default;
     // Builds the hidden window with a control for every component of the loaded window.
-    virtual std::unique_ptr<WindowView> createView(WindowSystem& core, WindowId window) = 0;
+    [[nodiscard]] virtual std::unique_ptr<WindowView> createView(
+        WindowSystem& core, WindowId window)
+        = 0;
     virtual Point screenSize() const = 0;
 };
 

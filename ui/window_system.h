@@ -59,14 +59,14 @@ public:
     // A close request from the user or the desktop: closes unless the may-close handler
     // returns false. True when the window closed.
     bool requestClose(WindowId window);
-    bool isLoaded(WindowId window) const;
+    [[nodiscard]] bool isLoaded(WindowId window) const;
     // The window became the active window (first activation 8 the first time, then 5) or
     // stopped being it (6). Loading activates the window and the desktop may report the same
     // activation again: what is already true raises nothing.
     void setActive(WindowId window, bool active);
 
     // Property access by number; element index -1 (the program passes no other).
-    Value property(WindowId window, ComponentId component, int number);
+    [[nodiscard]] Value property(WindowId window, ComponentId component, int number);
     void setProperty(WindowId window, ComponentId component, int number, const Value& value);
 
     // Raises the event: finds the source, calls the bound handler, stores its result.
@@ -76,12 +76,14 @@ public:
     void postFeedback(WindowId window, ComponentId label, std::int32_t first, std::int32_t second);
 
     // Copies of the state, for views and tests; nothing when not loaded.
-    std::vector<ComponentState> components(WindowId window) const;
-    std::optional<ComponentState> component(WindowId window, ComponentId component) const;
+    [[nodiscard]] std::vector<ComponentState> components(WindowId window) const;
+    [[nodiscard]] std::optional<ComponentState> component(
+        WindowId window, ComponentId component) const;
     // The same without its items (entries, tree items, rows): what a view needs to show any
     // property but the items, without copying thousands of them on every refresh.
-    std::optional<ComponentState> componentProperties(WindowId window, ComponentId component) const;
-    std::vector<MenuItemState> menuItems(WindowId window) const;
+    [[nodiscard]] std::optional<ComponentState> componentProperties(
+        WindowId window, ComponentId component) const;
+    [[nodiscard]] std::vector<MenuItemState> menuItems(WindowId window) const;
     // Interface thread: the window's view, or nullptr when not loaded.
     WindowView* view(WindowId window);
 
@@ -102,7 +104,7 @@ public:
 
     // True when input to the component must be dropped: window missing, blocked by a modal
     // window, or the component missing, hidden or disabled (or inside a disabled container).
-    bool dropsInput(WindowId window, ComponentId component) const;
+    [[nodiscard]] bool dropsInput(WindowId window, ComponentId component) const;
 
     runtime::Runtime& runtime() const { return runtime_; }
     // Where windows are placed: the size of the screen they open on.
@@ -121,7 +123,7 @@ private:
     void refreshView(WindowId window, ComponentId component, int property);
     void applyTimer(WindowId window, ComponentId timer);
     void destroyWindow(WindowId window);
-    std::unique_ptr<LoadedWindow> buildWindow(const WindowTemplate& tmpl);
+    [[nodiscard]] std::unique_ptr<LoadedWindow> buildWindow(const WindowTemplate& tmpl);
     void setBlocked(WindowId except, int delta);
     void raiseWindowEvent(WindowId window, int event, std::vector<std::int32_t> args = {});
 

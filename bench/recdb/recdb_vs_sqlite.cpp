@@ -47,11 +47,12 @@ void createShow(const std::string& path)
 void appendSlots(recdb::Registry& registry, int count)
 {
     for (int k = 1; k <= count; ++k) {
-        registry.appendBlankRecord();
-        registry.writeField(Text("seq"), {}, std::to_string(k));
-        registry.writeField(Text("style"), {}, Text("slow four"));
-        registry.writeField(Text("title"), {}, "track " + std::to_string(k));
-        registry.writeField(Text("path"), {}, "/music/dance/track " + std::to_string(k) + ".mp3");
+        (void)registry.appendBlankRecord();
+        (void)registry.writeField(Text("seq"), {}, std::to_string(k));
+        (void)registry.writeField(Text("style"), {}, Text("slow four"));
+        (void)registry.writeField(Text("title"), {}, "track " + std::to_string(k));
+        (void)registry.writeField(
+            Text("path"), {}, "/music/dance/track " + std::to_string(k) + ".mp3");
     }
 }
 
@@ -62,11 +63,11 @@ void RecdbShowRefresh(benchmark::State& state)
     recdb::Registry registry(report);
     const std::string path = scratch.path("show.dat");
     createShow(path);
-    registry.openDatabase(path, "dqqf");
+    (void)registry.openDatabase(path, "dqqf");
     appendSlots(registry, 1000);
     registry.closeDatabase();
     for (auto _ : state) {
-        registry.openDatabase(path, "dqqf");
+        (void)registry.openDatabase(path, "dqqf");
         registry.goFirst();
         const int count = registry.recordCount();
         for (int k = 0; k < count; ++k) {
@@ -99,7 +100,7 @@ void ShowRefreshSystemCalls(benchmark::State& state)
     recdb::Registry registry(report);
     const std::string path = scratch.path("show.dat");
     createShow(path);
-    registry.openDatabase(path, "dqqf");
+    (void)registry.openDatabase(path, "dqqf");
     appendSlots(registry, 1000);
     registry.closeDatabase();
     const off_t dataStart = 116 + 4 * 72, recordSize = 4 + 16 + 64 + 256 + 1024;
@@ -132,7 +133,7 @@ void RecdbAppend1000(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         createShow(path);
-        registry.openDatabase(path, "dqqf");
+        (void)registry.openDatabase(path, "dqqf");
         state.ResumeTiming();
         appendSlots(registry, 1000);
         state.PauseTiming();
@@ -149,19 +150,19 @@ void RecdbPack10000(benchmark::State& state)
     recdb::Registry registry(report);
     const std::string model = scratch.path("model.dat"), path = scratch.path("pack.dat");
     createShow(model);
-    registry.openDatabase(model);
+    (void)registry.openDatabase(model);
     appendSlots(registry, 10000);
     for (int k = 1; k <= 10000; k += 2) {
         registry.goTo(k);
-        registry.markDeleted();
+        (void)registry.markDeleted();
     }
     registry.closeDatabase();
     for (auto _ : state) {
         state.PauseTiming();
         std::filesystem::copy_file(model, path, std::filesystem::copy_options::overwrite_existing);
-        registry.openDatabase(path);
+        (void)registry.openDatabase(path);
         state.ResumeTiming();
-        registry.pack();
+        (void)registry.pack();
         state.PauseTiming();
         registry.closeDatabase();
         state.ResumeTiming();

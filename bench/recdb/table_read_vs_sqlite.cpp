@@ -61,14 +61,14 @@ void buildShow(recdb::Registry& registry, const std::string& path, int records)
     if (int code = recdb::tool::createDatabase(path,
             { { "seq", 10, 16 }, { "style", 10, 64 }, { "title", 10, 256 }, { "path", 10, 1024 } }))
         throw std::runtime_error("create failed: " + std::to_string(code));
-    registry.openDatabase(path, Text("show"));
+    (void)registry.openDatabase(path, Text("show"));
     for (int k = 1; k <= records; ++k) {
         const Slot s = slot(k);
-        registry.appendBlankRecord();
-        registry.writeField(Text("seq"), {}, Text(s.seq));
-        registry.writeField(Text("style"), {}, Text("slow four"));
-        registry.writeField(Text("title"), {}, Text(s.title));
-        registry.writeField(Text("path"), {}, Text(s.path));
+        (void)registry.appendBlankRecord();
+        (void)registry.writeField(Text("seq"), {}, Text(s.seq));
+        (void)registry.writeField(Text("style"), {}, Text("slow four"));
+        (void)registry.writeField(Text("title"), {}, Text(s.title));
+        (void)registry.writeField(Text("path"), {}, Text(s.path));
     }
     registry.closeDatabase();
 }
@@ -130,7 +130,7 @@ std::vector<double> medianMillis(
 
 std::size_t readWhole(recdb::Registry& registry, const std::string& path)
 {
-    registry.openDatabase(path, Text("show"));
+    (void)registry.openDatabase(path, Text("show"));
     const std::size_t rows = registry.readAllRecords(slotFields).size();
     registry.closeDatabase();
     return rows;
@@ -138,7 +138,7 @@ std::size_t readWhole(recdb::Registry& registry, const std::string& path)
 
 std::size_t readFieldByField(recdb::Registry& registry, const std::string& path)
 {
-    registry.openDatabase(path, Text("show"));
+    (void)registry.openDatabase(path, Text("show"));
     registry.goFirst();
     const int count = registry.recordCount();
     std::vector<std::vector<runtime::Value>> rows;

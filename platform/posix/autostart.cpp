@@ -1,6 +1,6 @@
 #include "platform/posix/autostart.h"
 
-#include "platform/posix/files.h"
+#include "platform/whole_files.h"
 
 #include <cstdlib>
 #include <filesystem>

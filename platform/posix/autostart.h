@@ -8,12 +8,12 @@
 namespace platform {
 
 // $XDG_CONFIG_HOME/autostart, else ~/.config/autostart; nothing when neither is known.
-std::optional<std::string> autostartDirectory();
+[[nodiscard]] std::optional<std::string> autostartDirectory();
 
 // Writes <directory>/<name>.desktop that starts target with arguments (UTF-8 name, native
 // target path and arguments), creating the directory when needed. A "/" in the name
 // becomes "_".
-bool writeAutostartEntry(const std::string& directory, const std::string& name,
+[[nodiscard]] bool writeAutostartEntry(const std::string& directory, const std::string& name,
     const std::string& target, const std::vector<std::string>& arguments = {});
 
 } // namespace platform

@@ -15,7 +15,7 @@
 
 namespace platform {
 
-std::string gbkToUtf8(std::string_view gbk);
-std::string utf8ToGbk(std::string_view utf8);
+[[nodiscard]] std::string gbkToUtf8(std::string_view gbk);
+[[nodiscard]] std::string utf8ToGbk(std::string_view utf8);
 
 } // namespace platform

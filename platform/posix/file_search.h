@@ -10,12 +10,12 @@
 namespace platform {
 
 // True when some entry of the directory matches the pattern's last part.
-bool anyFileMatches(const std::string& nativePattern);
+[[nodiscard]] bool anyFileMatches(const std::string& nativePattern);
 // The path of the entry that anyFileMatches finds: the pattern itself when it names an
 // entry, else the first entry of its directory that matches; nothing when none does.
-std::optional<std::string> firstFileMatch(const std::string& nativePattern);
+[[nodiscard]] std::optional<std::string> firstFileMatch(const std::string& nativePattern);
 
 // "*" matches any run of characters, "?" exactly one; UTF-8 characters count as one.
-bool wildcardMatch(std::string_view pattern, std::string_view name);
+[[nodiscard]] bool wildcardMatch(std::string_view pattern, std::string_view name);
 
 } // namespace platform

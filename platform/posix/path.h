@@ -9,7 +9,7 @@
 
 namespace platform {
 
-std::string nativePath(std::string_view gbkPath);
-std::string programPath(std::string_view nativePath);
+[[nodiscard]] std::string nativePath(std::string_view gbkPath);
+[[nodiscard]] std::string programPath(std::string_view nativePath);
 
 } // namespace platform

@@ -8,9 +8,9 @@
 namespace platform {
 
 // Without a trailing "/" (except for the root itself); nothing when it cannot be found.
-std::optional<std::string> executableDirectory();
+[[nodiscard]] std::optional<std::string> executableDirectory();
 
 // The current directory of the process; nothing when it cannot be found.
-std::optional<std::string> currentDirectory();
+[[nodiscard]] std::optional<std::string> currentDirectory();
 
 } // namespace platform

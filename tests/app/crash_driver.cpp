@@ -17,14 +17,14 @@
 #include "app/globals.h"
 #include "app/show_tables.h"
 #include "app/style_settings_file.h"
-#include "media/simulated_mixer.h"
 #include "backends/headless/headless_platform.h"
+#include "backends/headless/recording_views.h"
+#include "media/simulated_mixer.h"
 #include "platform/posix/encoding.h"
-#include "platform/posix/files.h"
+#include "platform/whole_files.h"
 #include "recdb/file_check.h"
 #include "runtime/file_names.h"
 #include "ui/commands.h"
-#include "backends/headless/recording_views.h"
 #include "ui/input.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
@@ -127,13 +127,13 @@ public:
 void writeShow(app::Application& application, const std::vector<Slot>& slots)
 {
     recdb::Registry& db = application.databases;
-    db.openDatabase(app::dataFilePath(application, "dqqf.dat"), Text("dqqf"));
+    (void)db.openDatabase(app::dataFilePath(application, "dqqf.dat"), Text("dqqf"));
     for (const Slot& slot : slots) {
-        db.appendBlankRecord();
-        db.writeField(Text(app::fields::number), {}, slot.number);
-        db.writeField(Text(app::fields::style), {}, slot.style);
-        db.writeField(Text(app::fields::title), {}, slot.title);
-        db.writeField(Text(app::fields::path), {}, slot.path);
+        (void)db.appendBlankRecord();
+        (void)db.writeField(Text(app::fields::number), {}, slot.number);
+        (void)db.writeField(Text(app::fields::style), {}, slot.style);
+        (void)db.writeField(Text(app::fields::title), {}, slot.title);
+        (void)db.writeField(Text(app::fields::path), {}, slot.path);
     }
     db.closeDatabase(Text("dqqf"));
 }
@@ -161,7 +161,7 @@ int seed(const fs::path& hall)
         else if (what == "track")
             run.giveTrack(round);
         else
-            app::writeStyleSettings(run.application, style, styleState(round % 2));
+            (void)app::writeStyleSettings(run.application, style, styleState(round % 2));
     }
 }
 

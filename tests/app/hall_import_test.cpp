@@ -152,7 +152,7 @@ TEST_F(HallImport, ImportedTableReadsBackEveryFieldType)
     ASSERT_TRUE(run().imported);
     std::unique_ptr<recdb::Database> table;
     ASSERT_EQ(0,
-        recdb::Database::open(recdb::posixFileSystem(),
+        recdb::Database::open(platform::systemFileSystem(),
             showPath(hall, everyTypeShow, ".dat").string(), true, recdb::ShareMode::Unrestricted,
             table));
     table->current = 0;

@@ -137,10 +137,11 @@ TEST(TrackDurationsCache, MeasuresATrackOnceAndAgainOnlyWhenItsFileChanged)
     const fs::path other = folder / "b.mp3";
     fs::copy_file(fs::path(MEDIA_TEST_DATA) / "cbr_mono_44k.mp3", other);
     {
-        TrackDurations durations(headless.loop());
+        TrackDurations durations(headless.loop(), platform::systemFileSystem());
         std::vector<std::string> reports;
         auto measure = [&](const fs::path& path, const char* name) {
-            durations.request({ path.string() }, [&reports, name] { reports.push_back(name); });
+            EXPECT_TRUE(durations.request(
+                { path.string() }, [&reports, name] { reports.push_back(name); }));
         };
         measure(track, "first");
         measure(track, "unchanged");

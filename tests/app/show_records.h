@@ -21,10 +21,10 @@ inline void writeShowTable(
     ASSERT_TRUE(db.openDatabase(table.string(), Text("dqqf")));
     for (const Slot& slot : slots) {
         ASSERT_TRUE(db.appendBlankRecord());
-        db.writeField(Text(fields::number), {}, slot.number);
-        db.writeField(Text(fields::style), {}, slot.style);
-        db.writeField(Text(fields::title), {}, slot.title);
-        db.writeField(Text(fields::path), {}, slot.path);
+        EXPECT_TRUE(db.writeField(Text(fields::number), {}, slot.number));
+        EXPECT_TRUE(db.writeField(Text(fields::style), {}, slot.style));
+        EXPECT_TRUE(db.writeField(Text(fields::title), {}, slot.title));
+        EXPECT_TRUE(db.writeField(Text(fields::path), {}, slot.path));
     }
     db.closeDatabase(Text("dqqf"));
 }

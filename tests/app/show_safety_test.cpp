@@ -104,8 +104,8 @@ TEST_F(ShowSafety, UnsavedChangesAreOnlyDroppedWhenTheOperatorAgrees)
 {
     saveShow(u8"周日.dat", sunday);
     writeCurrentShow(saturday);
-    runtime::writeIniEntry(
-        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("新建场次"));
+    ASSERT_TRUE(runtime::writeIniEntry(
+        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("新建场次")));
     start();
     ASSERT_EQ(caption(), "新建场次");
     const std::string unsaved = contents(directory / "dqqf.dat");
@@ -204,8 +204,8 @@ TEST_F(ShowSafety, TheNextStartOpensTheShowLastLoaded)
 {
     saveShow(u8"周六.dat", saturday);
     saveShow(u8"周日.dat", sunday);
-    runtime::writeIniEntry(
-        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("周 日"));
+    ASSERT_TRUE(runtime::writeIniEntry(
+        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("周 日")));
     start();
 
     EXPECT_EQ(caption(), "周 日");
@@ -222,8 +222,8 @@ TEST_F(ShowSafety, TheNextStartOpensTheShowLastLoaded)
 TEST_F(ShowSafety, AStartAfterTheLastShowWentOpensTheFirstOne)
 {
     saveShow(u8"周六.dat", saturday);
-    runtime::writeIniEntry(
-        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("周日"));
+    ASSERT_TRUE(runtime::writeIniEntry(
+        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("周日")));
     start();
 
     EXPECT_EQ(caption(), "周六");

@@ -5,9 +5,9 @@
 #include "app/show_tables.h"
 #include "app/show_views.h"
 #include "app/slot_text.h"
+#include "backends/headless/recording_views.h"
 #include "private_session.h"
 #include "show_records.h"
-#include "backends/headless/recording_views.h"
 #include "table_file_writer.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
@@ -202,8 +202,8 @@ TEST_F(ShowTables, RenumberingAfterADeletionNumbersTheRecordsInFileOrder)
     recdb::Registry& db = application.databases;
     ASSERT_TRUE(db.openDatabase((directory / "dqqf.dat").string(), Text("dqqf")));
     db.goTo(3);
-    db.markDeleted();
-    db.pack();
+    EXPECT_TRUE(db.markDeleted());
+    EXPECT_TRUE(db.pack());
     EXPECT_TRUE(renumberRecords(db));
     db.closeDatabase(Text("dqqf"));
 

@@ -6,6 +6,7 @@
 
 #include "app/globals.h"
 #include "app/single_instance.h"
+#include "faulty_file_system.h"
 #include "runtime/ini_file.h"
 #include "ui/templates/segment.h"
 #include "ui/unit_properties.h"
@@ -69,8 +70,8 @@ TEST_F(StartUp, ALongShowReachesTheTreeViewInAFewRefreshesNotOnePerSlot)
             k % 3 ? "/m/" + std::to_string(k) + ".mp3" : "" });
     writeCurrentShow(season);
     // The show left in the current table unsaved is the one to open.
-    runtime::writeIniEntry(
-        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("新建场次"));
+    ASSERT_TRUE(runtime::writeIniEntry(
+        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("新建场次")));
 
     start();
 
@@ -356,6 +357,27 @@ TEST_F(InstanceLock, FailsClosedOnAPlantedLinkAFifoOrAReadOnlyFolder)
     }
     SingleInstance missing;
     EXPECT_EQ(missing.take((second / "gone").string()), SingleInstance::Outcome::failed);
+}
+
+// A lock file the system will not create (a read-only mount refuses even root) or will not
+// lock fails with the reason and holds nothing: the descriptor goes, and a later try may take
+// the lock.
+TEST_F(InstanceLock, FailsWithTheReasonWhenTheSystemRefusesTheLockFile)
+{
+    support::FaultyFileSystem files;
+    files.failNth({ support::FileCall::openOrCreate }, 1, EROFS);
+    SingleInstance readOnlyMount(files);
+    EXPECT_EQ(readOnlyMount.take(first.string()), SingleInstance::Outcome::failed);
+    EXPECT_EQ(readOnlyMount.failure(), "没有写入权限");
+
+    files.failNth({ support::FileCall::lockWholeFile }, 1, ENOLCK);
+    SingleInstance noLocks(files);
+    EXPECT_EQ(noLocks.take(first.string()), SingleInstance::Outcome::failed);
+    EXPECT_FALSE(noLocks.failure().empty());
+    EXPECT_EQ(files.calls(support::FileCall::close), 1);
+    EXPECT_EQ(noLocks.take(first.string()), SingleInstance::Outcome::taken);
+    SingleInstance other;
+    EXPECT_EQ(other.take(first.string()), SingleInstance::Outcome::held);
 }
 
 } // namespace

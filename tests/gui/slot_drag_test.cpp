@@ -7,8 +7,8 @@
 #include "app/application.h"
 #include "app/globals.h"
 #include "app/show_tables.h"
-#include "media/simulated_mixer.h"
 #include "backends/qt/qt_text.h"
+#include "media/simulated_mixer.h"
 #include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 
@@ -52,10 +52,10 @@ protected:
         ASSERT_TRUE(db.openDatabase((hall.path / "dqqf.dat").string(), runtime::Text("dqqf")));
         for (const Slot& slot : shown) {
             ASSERT_TRUE(db.appendBlankRecord());
-            db.writeField(runtime::Text(app::fields::number), {}, slot.number);
-            db.writeField(runtime::Text(app::fields::style), {}, slot.style);
-            db.writeField(runtime::Text(app::fields::title), {}, slot.title);
-            db.writeField(runtime::Text(app::fields::path), {}, slot.path);
+            EXPECT_TRUE(db.writeField(runtime::Text(app::fields::number), {}, slot.number));
+            EXPECT_TRUE(db.writeField(runtime::Text(app::fields::style), {}, slot.style));
+            EXPECT_TRUE(db.writeField(runtime::Text(app::fields::title), {}, slot.title));
+            EXPECT_TRUE(db.writeField(runtime::Text(app::fields::path), {}, slot.path));
         }
         db.closeDatabase(runtime::Text("dqqf"));
     }

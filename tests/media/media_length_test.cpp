@@ -97,8 +97,9 @@ TEST(DamagedInput, IsMeasuredWithinItsBytes)
     for (std::size_t at = 0; at < 2048; at += 5) {
         auto damaged = file;
         damaged[at] ^= 0x5A;
-        mediaLengthMillis(test::scratchFile("damaged.mp3", damaged));
-        parseXingHeader(std::span(damaged).subspan(at));
+        // Any length or none: what counts is that the reading stays within the bytes.
+        (void)mediaLengthMillis(test::scratchFile("damaged.mp3", damaged));
+        (void)parseXingHeader(std::span(damaged).subspan(at));
     }
 }
 

@@ -1,4 +1,5 @@
 #include "backends/headless/headless_clock.h"
+#include "faulty_file_system.h"
 #include "media/silent_output.h"
 #include "media/track_commands.h"
 #include "platform/system_clock.h"
@@ -96,6 +97,29 @@ TEST_F(PlayerTest, UnplayableFilesPostNothing)
     commands.playMusicFile("", 0, target);
     EXPECT_EQ(commands.queryPlayState(), PlayState::stopped);
     EXPECT_TRUE(target->posts().empty());
+}
+
+// A file that fails to read at any point ends the track there, as a file cut short does: the
+// end is reported once and the player stops. A failure while opening plays nothing at all.
+TEST_F(PlayerTest, AReadErrorEndsTheTrackWhereItHappens)
+{
+    for (int failAt = 1;; ++failAt) {
+        support::FaultyFileSystem files;
+        files.failNth({ support::FileCall::readAt }, failAt, EIO);
+        Player player({ clock, [this] { return std::make_unique<SilentOutput>(clock); }, files },
+            track("cbr_stereo_44k.mp3"));
+        target = std::make_shared<RecordingTarget>();
+        player.play(target, 0);
+        if (player.state() == PlayState::stopped) {
+            EXPECT_TRUE(target->posts().empty()) << "read " << failAt;
+            continue;
+        }
+        EXPECT_LT(playToEnd(), 5000) << "read " << failAt;
+        expectProgressSequence(target->posts());
+        EXPECT_EQ(player.state(), PlayState::stopped) << "read " << failAt;
+        if (files.calls(support::FileCall::readAt) < failAt)
+            break; // read to the end without meeting the failure
+    }
 }
 
 TEST_F(PlayerTest, PauseHoldsTheTrackUntilResumed)

@@ -1,5 +1,5 @@
-#include "media/silent_output.h"
 #include "backends/headless/headless_clock.h"
+#include "media/silent_output.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,7 @@ TEST(SilentOutput, KeepsWholeSampleFramesAndFractionalTime)
     std::vector<std::uint8_t> bytes(1003);
     EXPECT_EQ(output.write(bytes), 1000u);
     for (int i = 0; i < 10; ++i) {
-        output.write(std::vector<std::uint8_t>(400));
+        (void)output.write(std::vector<std::uint8_t>(400));
         clock.advance(1);
     }
     // 10 ms at 44.1 kHz is 441 frames, not 10 * 44.

@@ -28,8 +28,9 @@ protected:
     }
     std::unique_ptr<LockedFile> handle()
     {
-        FileSystem& fs = posixFileSystem();
-        return std::make_unique<LockedFile>(fs, fs.open(dir.path("l.dat"), true), false);
+        platform::FileSystem& fs = platform::systemFileSystem();
+        return std::make_unique<LockedFile>(
+            fs, fs.open(dir.path("l.dat"), platform::Access::readWrite), false);
     }
 
     TempDir dir;
@@ -92,7 +93,7 @@ TEST_F(LockTest, RecordCountWaitsForABusyCounter)
     EXPECT_EQ(lastError(), LockViolation);
     std::thread release([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        other->unlockByte(16);
+        (void)other->unlockByte(16);
     });
     EXPECT_EQ(registry.recordCount(), 0);
     EXPECT_EQ(lastError(), Ok);
@@ -212,7 +213,7 @@ bool isWholeValue(const Text& value)
     // record's lock and meets the other's hold on the auxiliary header.
     for (int round = 0; round < rounds; ++round) {
         registry.goTo(who == 'a' ? 1 + round % 2 : 2 - round % 2);
-        registry.writeField(Text("memo"), {}, memoValue(who, round));
+        (void)registry.writeField(Text("memo"), {}, memoValue(who, round));
         runtime::Value value = registry.readField(Text("memo"));
         if (lastError() == Ok && !isWholeValue(*value.as<Text>()))
             ++torn;

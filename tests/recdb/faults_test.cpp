@@ -1,6 +1,7 @@
 // A failing system call ends in an error code and leaves files that still open and pass
 // the check.
 
+#include "faulty_file_system.h"
 #include "recdb/error_codes.h"
 #include "recdb/file_check.h"
 #include "recdb/registry.h"
@@ -12,42 +13,10 @@
 namespace recdb::test {
 namespace {
 
-// The real system calls, except that write number failAt (counted from 1) fails.
-class FailingWrites final : public FileSystem {
-public:
-    FileSystem& real = posixFileSystem();
-    int failAt = 0;
-    int writes = 0;
-    int error = ENOSPC;
-
-    int open(const std::string& p, bool w) override { return real.open(p, w); }
-    int close(int fd) override { return real.close(fd); }
-    std::int64_t readAt(int fd, void* b, std::int64_t s, std::int64_t o) override
-    {
-        return real.readAt(fd, b, s, o);
-    }
-    std::int64_t writeAt(int fd, const void* b, std::int64_t s, std::int64_t o) override
-    {
-        return ++writes == failAt ? -error : real.writeAt(fd, b, s, o);
-    }
-    std::int64_t length(int fd) override { return real.length(fd); }
-    int setLength(int fd, std::int64_t l) override
-    {
-        return ++writes == failAt ? -error : real.setLength(fd, l);
-    }
-    int sync(int fd) override { return real.sync(fd); }
-    int lock(int fd, std::int64_t o, std::int64_t l, bool s) override
-    {
-        return real.lock(fd, o, l, s);
-    }
-    int unlock(int fd, std::int64_t o, std::int64_t l) override { return real.unlock(fd, o, l); }
-    int resolvePath(const std::string& p, std::string& r) override
-    {
-        return real.resolvePath(p, r);
-    }
-    std::int64_t tickMillis() override { return real.tickMillis(); }
-    void sleepMillis(std::int64_t ms) override { real.sleepMillis(ms); }
-};
+// Everything that changes a file's bytes or length: the calls a full disk or a failing
+// device refuses.
+constexpr std::initializer_list<support::FileCall> writes
+    = { support::FileCall::writeAt, support::FileCall::setLength };
 
 TEST(FaultTest, EveryFailingWriteOfAWorkloadIsReportedAndTheFilesStillOpen)
 {
@@ -62,9 +31,9 @@ TEST(FaultTest, EveryFailingWriteOfAWorkloadIsReportedAndTheFilesStillOpen)
     for (int failAt = 1;; ++failAt) {
         writeFile(dir.path("f.dat"), database);
         writeFile(dir.path("f.EDT"), aux);
-        FailingWrites fs;
-        fs.failAt = failAt;
-        fs.error = failAt % 2 ? ENOSPC : EIO;
+        const int error = failAt % 2 ? ENOSPC : EIO;
+        support::FaultyFileSystem fs;
+        fs.failNth(writes, failAt, error);
         bool allSucceeded = true;
         {
             Registry registry(report, fs);
@@ -72,7 +41,7 @@ TEST(FaultTest, EveryFailingWriteOfAWorkloadIsReportedAndTheFilesStillOpen)
             auto step = [&](bool ok) {
                 allSucceeded = allSucceeded && ok;
                 if (!ok) {
-                    EXPECT_EQ(lastError(), fs.error == ENOSPC ? DiskFull : HardwareFault);
+                    EXPECT_EQ(lastError(), error == ENOSPC ? DiskFull : HardwareFault);
                 }
             };
             step(registry.appendBlankRecord());
@@ -116,8 +85,8 @@ TEST(FaultTest, AValueThatFailsHalfWayGivesItsFreeBlocksBack)
     const Bytes before = readFile(dir.path("f.EDT"));
     ASSERT_EQ(getInt(before, 20, 4), 3);
 
-    FailingWrites fs;
-    fs.failAt = 3; // the header, block 1, then block 2 fails
+    support::FaultyFileSystem fs;
+    fs.failNth(writes, 3, ENOSPC); // the header, block 1, then block 2 fails
     Registry registry(report, fs);
     ASSERT_TRUE(registry.openDatabase(dir.path("f.dat")));
     EXPECT_FALSE(registry.writeField(Text("memo"), {}, Text(1100, 'n')));

@@ -19,12 +19,12 @@ MemoryFileSystem::Handle* MemoryFileSystem::handle(int fd)
     return found == handles_.end() ? nullptr : &found->second;
 }
 
-int MemoryFileSystem::open(const std::string& nativePath, bool writable)
+int MemoryFileSystem::open(const std::string& nativePath, platform::Access access)
 {
     auto file = files.find(nativePath);
     if (file == files.end())
         return -ENOENT;
-    handles_[nextFd_] = { &file->second, writable };
+    handles_[nextFd_] = { &file->second, access != platform::Access::read };
     return nextFd_++;
 }
 
@@ -66,10 +66,13 @@ std::int64_t MemoryFileSystem::writeAt(
     return size;
 }
 
-std::int64_t MemoryFileSystem::length(int fd)
+int MemoryFileSystem::status(int fd, platform::FileStatus& result)
 {
     Handle* open = handle(fd);
-    return open ? std::int64_t(open->file->size()) : -EBADF;
+    if (!open)
+        return -EBADF;
+    result = { true, 0644, std::int64_t(open->file->size()) };
+    return 0;
 }
 
 int MemoryFileSystem::setLength(int fd, std::int64_t length)

@@ -3,7 +3,9 @@
 // is opened without being written to disk. Every lock is granted: one handle at a time
 // works on a file here. Not for tests of locking or of the real system calls.
 
-#include "recdb/file_system.h"
+#include "platform/file_system.h"
+
+#include <cerrno>
 
 #include <cstdint>
 #include <map>
@@ -12,24 +14,32 @@
 
 namespace recdb::test {
 
-class MemoryFileSystem final : public FileSystem {
+class MemoryFileSystem final : public platform::FileSystem {
 public:
     // The files by path; a test fills them before opening and reads them afterwards.
     std::map<std::string, std::vector<unsigned char>> files;
 
-    int open(const std::string& nativePath, bool writable) override;
+    int open(const std::string& nativePath, platform::Access access) override;
     int close(int fd) override;
     std::int64_t readAt(int fd, void* buffer, std::int64_t size, std::int64_t offset) override;
     std::int64_t writeAt(
         int fd, const void* buffer, std::int64_t size, std::int64_t offset) override;
-    std::int64_t length(int fd) override;
     int setLength(int fd, std::int64_t length) override;
     int sync(int) override { return 0; }
-    int lock(int, std::int64_t, std::int64_t, bool) override { return 0; }
-    int unlock(int, std::int64_t, std::int64_t) override { return 0; }
+    int status(int fd, platform::FileStatus& result) override;
+    int lockRange(int, std::int64_t, std::int64_t, platform::LockKind) override { return 0; }
+    int unlockRange(int, std::int64_t, std::int64_t) override { return 0; }
     int resolvePath(const std::string& nativePath, std::string& resolved) override;
-    std::int64_t tickMillis() override { return ticks_++; }
-    void sleepMillis(std::int64_t milliseconds) override { ticks_ += milliseconds; }
+
+    // The record database never creates, replaces or removes a file, nor locks one whole.
+    int openOrCreate(const std::string&, unsigned) override { return -ENOSYS; }
+    int makeTemp(std::string&) override { return -ENOSYS; }
+    int linkStatus(const std::string&, platform::FileStatus&) override { return -ENOSYS; }
+    int setPermissions(int, unsigned) override { return -ENOSYS; }
+    int rename(const std::string&, const std::string&) override { return -ENOSYS; }
+    int unlink(const std::string&) override { return -ENOSYS; }
+    int syncFolder(const std::string&) override { return -ENOSYS; }
+    int lockWholeFile(int) override { return -ENOSYS; }
 
 private:
     struct Handle {
@@ -41,7 +51,6 @@ private:
 
     std::map<int, Handle> handles_;
     int nextFd_ = 3;
-    std::int64_t ticks_ = 0;
 };
 
 } // namespace recdb::test

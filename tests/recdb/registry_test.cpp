@@ -86,7 +86,7 @@ TEST_F(RegistryTest, ClosingKeepsOrDropsTheCurrentDatabase)
     EXPECT_FALSE(registry.writeField(Text("曲风"), {}, Text("x")));
     EXPECT_EQ(lastError(), DatabaseNotOpen);
     try {
-        registry.readField(Text("曲风"));
+        (void)registry.readField(Text("曲风"));
         FAIL();
     } catch (const RuntimeErrorRaised& raised) {
         EXPECT_EQ(raised.message, "未指定当前数据库或者指定数据库未打开");
@@ -101,7 +101,7 @@ TEST_F(RegistryTest, UnknownFieldsAndFieldArguments)
 {
     ASSERT_TRUE(registry.openDatabase(dir.path("dqqf.dat"), "dqqf"));
     try {
-        registry.readField(Text("曲目"));
+        (void)registry.readField(Text("曲目"));
         FAIL();
     } catch (const RuntimeErrorRaised& raised) {
         EXPECT_EQ(raised.message, "指定字段不存在");

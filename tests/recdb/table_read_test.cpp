@@ -3,6 +3,7 @@
 // holding part of the file, and in every open mode; and it does so in a few system calls
 // however many records there are.
 
+#include "faulty_file_system.h"
 #include "recdb/database.h"
 #include "recdb/error_codes.h"
 #include "recdb/registry.h"
@@ -129,12 +130,12 @@ protected:
         writeFile(dir.path("t.EDT"), aux.bytes());
     }
 
-    std::unique_ptr<Database> open(
-        bool readOnly = false, ShareMode share = ShareMode::Unrestricted, FileSystem* fs = nullptr)
+    std::unique_ptr<Database> open(bool readOnly = false, ShareMode share = ShareMode::Unrestricted,
+        platform::FileSystem* fs = nullptr)
     {
         std::unique_ptr<Database> database;
-        EXPECT_EQ(Database::open(
-                      fs ? *fs : posixFileSystem(), dir.path("t.dat"), readOnly, share, database),
+        EXPECT_EQ(Database::open(fs ? *fs : platform::systemFileSystem(), dir.path("t.dat"),
+                      readOnly, share, database),
             Ok);
         return database;
     }
@@ -199,10 +200,10 @@ TEST_F(TableReadTest, RecordsCutByTheFilesEndReadAsTheyWouldOneByOne)
 // record alone reads as locked, exactly as record after record.
 TEST_F(TableReadTest, AWritersHoldFailsOnlyWhatItHolds)
 {
-    FileSystem& fs = posixFileSystem();
+    platform::FileSystem& fs = platform::systemFileSystem();
     auto database = open();
     {
-        LockedFile writer(fs, fs.open(dir.path("t.dat"), true), false);
+        LockedFile writer(fs, fs.open(dir.path("t.dat"), platform::Access::readWrite), false);
         ASSERT_EQ(writer.lockByte(recordStart(2)), Ok);
         const std::vector<StoredRecord> records = readAll(*database);
         expectSame(readOneByOne(*database), records);
@@ -211,7 +212,7 @@ TEST_F(TableReadTest, AWritersHoldFailsOnlyWhatItHolds)
         EXPECT_EQ(records[2].fields[Name].result, Ok);
     }
     {
-        LockedFile writer(fs, fs.open(dir.path("t.EDT"), true), false);
+        LockedFile writer(fs, fs.open(dir.path("t.EDT"), platform::Access::readWrite), false);
         ASSERT_EQ(writer.lockByte(512), Ok); // the first block of record 1's memo
         const std::vector<StoredRecord> records = readAll(*database);
         expectSame(readOneByOne(*database), records);
@@ -219,49 +220,11 @@ TEST_F(TableReadTest, AWritersHoldFailsOnlyWhatItHolds)
         EXPECT_EQ(records[1].fields[Memo].result, Ok);
     }
     // Nothing of the reads stays locked.
-    LockedFile other(fs, fs.open(dir.path("t.dat"), true), false);
+    LockedFile other(fs, fs.open(dir.path("t.dat"), platform::Access::readWrite), false);
     EXPECT_EQ(other.lockWhole(), Ok);
-    LockedFile otherAux(fs, fs.open(dir.path("t.EDT"), true), false);
+    LockedFile otherAux(fs, fs.open(dir.path("t.EDT"), platform::Access::readWrite), false);
     EXPECT_EQ(otherAux.lockWhole(), Ok);
 }
-
-// The real system calls, counted.
-class CountingFileSystem final : public FileSystem {
-public:
-    FileSystem& real = posixFileSystem();
-    int reads = 0, locks = 0, unlocks = 0;
-
-    int open(const std::string& p, bool w) override { return real.open(p, w); }
-    int close(int fd) override { return real.close(fd); }
-    std::int64_t readAt(int fd, void* b, std::int64_t s, std::int64_t o) override
-    {
-        ++reads;
-        return real.readAt(fd, b, s, o);
-    }
-    std::int64_t writeAt(int fd, const void* b, std::int64_t s, std::int64_t o) override
-    {
-        return real.writeAt(fd, b, s, o);
-    }
-    std::int64_t length(int fd) override { return real.length(fd); }
-    int setLength(int fd, std::int64_t l) override { return real.setLength(fd, l); }
-    int sync(int fd) override { return real.sync(fd); }
-    int lock(int fd, std::int64_t o, std::int64_t l, bool s) override
-    {
-        ++locks;
-        return real.lock(fd, o, l, s);
-    }
-    int unlock(int fd, std::int64_t o, std::int64_t l) override
-    {
-        ++unlocks;
-        return real.unlock(fd, o, l);
-    }
-    int resolvePath(const std::string& p, std::string& r) override
-    {
-        return real.resolvePath(p, r);
-    }
-    std::int64_t tickMillis() override { return real.tickMillis(); }
-    void sleepMillis(std::int64_t ms) override { real.sleepMillis(ms); }
-};
 
 TEST_F(TableReadTest, TheSystemCallsDoNotGrowWithTheRecords)
 {
@@ -274,14 +237,14 @@ TEST_F(TableReadTest, TheSystemCallsDoNotGrowWithTheRecords)
         }
         writeFile(dir.path("t.dat"), image.bytes());
         writeFile(dir.path("t.EDT"), aux.bytes());
-        CountingFileSystem fs;
+        support::FaultyFileSystem fs;
         auto database = open(false, ShareMode::Unrestricted, &fs);
-        fs.reads = fs.locks = fs.unlocks = 0;
+        fs.resetCounts();
         ASSERT_EQ(readAll(*database).size(), std::size_t(records));
         // One shared lock on each file; the counters, the records, the chains.
-        EXPECT_EQ(fs.locks, 2) << records << " records";
-        EXPECT_EQ(fs.unlocks, 2) << records << " records";
-        EXPECT_EQ(fs.reads, 3) << records << " records";
+        EXPECT_EQ(fs.calls(support::FileCall::lockRange), 2) << records << " records";
+        EXPECT_EQ(fs.calls(support::FileCall::unlockRange), 2) << records << " records";
+        EXPECT_EQ(fs.calls(support::FileCall::readAt), 3) << records << " records";
     }
 }
 
@@ -316,9 +279,11 @@ TEST(SharedRangeTest, ReadersShareItAndAWritersByteKeepsItOut)
 {
     TempDir dir;
     writeFile(dir.path("l.dat"), DatabaseImage({ { "who", 10, 16 } }).bytes());
-    FileSystem& fs = posixFileSystem();
-    auto handle
-        = [&] { return std::make_unique<LockedFile>(fs, fs.open(dir.path("l.dat"), true), false); };
+    platform::FileSystem& fs = platform::systemFileSystem();
+    auto handle = [&] {
+        return std::make_unique<LockedFile>(
+            fs, fs.open(dir.path("l.dat"), platform::Access::readWrite), false);
+    };
     auto a = handle(), b = handle(), writer = handle();
     {
         SharedRangeLock first(*a, 16), second(*b, 16);

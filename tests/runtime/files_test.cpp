@@ -1,37 +1,16 @@
+#include "faulty_file_system.h"
 #include "platform/posix/encoding.h"
 #include "platform/posix/file_search.h"
-#include "platform/posix/files.h"
+#include "platform/whole_files.h"
 #include "runtime/files.h"
 #include "temp_dir.h"
 
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 
 namespace runtime {
 namespace {
-
-// System calls that fail on the Nth write, or at the rename.
-class FailingFileOps : public platform::FileOps {
-public:
-    int failingWrite = -1;
-    bool failRename = false;
-    int writes = 0;
-
-    ssize_t write(int fd, const void* buffer, std::size_t size) override
-    {
-        if (++writes == failingWrite) {
-            errno = ENOSPC;
-            return -1;
-        }
-        return platform::FileOps::write(fd, buffer, std::min<std::size_t>(size, 4096));
-    }
-    int rename(const char* from, const char* to) override
-    {
-        return failRename ? -1 : platform::FileOps::rename(from, to);
-    }
-};
 
 class Files : public ::testing::Test {
 protected:
@@ -58,20 +37,24 @@ TEST_F(Files, AnInterruptedCopyLeavesTheOldDestinationWhole)
     std::string large(100000, 'n');
     dir.write("show.dat", large);
     dir.write("dqqf.dat", "old show");
-    for (int failing : { 1, 3 }) {
-        FailingFileOps ops;
-        ops.failingWrite = failing;
+    // The first and the last chunk of the copy, each cut short by a full disk.
+    for (int failing : { 1, 2 }) {
+        support::FaultyFileSystem files;
+        files.failNth({ support::FileCall::writeAt }, failing, ENOSPC, 1000);
         EXPECT_FALSE(platform::copyFileReplacing(
-            dir.nativePath("show.dat"), dir.nativePath("dqqf.dat"), ops));
+            dir.nativePath("show.dat"), dir.nativePath("dqqf.dat"), files));
         EXPECT_EQ(dir.read("dqqf.dat"), "old show");
         EXPECT_EQ(entries(), 2u) << "the temporary file is left behind";
     }
-    FailingFileOps ops;
-    ops.failRename = true;
-    EXPECT_FALSE(platform::replaceFile(dir.nativePath("dqqf.dat"), large, ops));
-    EXPECT_EQ(dir.read("dqqf.dat"), "old show");
-    EXPECT_EQ(entries(), 2u);
-    FailingFileOps working;
+    for (support::FileCall step : { support::FileCall::setPermissions, support::FileCall::sync,
+             support::FileCall::close, support::FileCall::rename }) {
+        support::FaultyFileSystem files;
+        files.failEvery({ step }, EIO);
+        EXPECT_FALSE(platform::replaceFile(dir.nativePath("dqqf.dat"), large, files));
+        EXPECT_EQ(dir.read("dqqf.dat"), "old show");
+        EXPECT_EQ(entries(), 2u);
+    }
+    support::FaultyFileSystem working;
     EXPECT_TRUE(platform::copyFileReplacing(
         dir.nativePath("show.dat"), dir.nativePath("dqqf.dat"), working));
     EXPECT_EQ(dir.read("dqqf.dat"), large);
@@ -182,27 +165,16 @@ TEST_F(Files, AutostartArgumentsAreQuotedOneByOne)
     unsetenv("XDG_CONFIG_HOME");
 }
 
-// The system says no to writing the destination (a read-only file; root is never told so).
-class ReadOnlyDestination : public platform::FileOps {
-public:
-    int open(const char* path, int flags, mode_t mode) override
-    {
-        if ((flags & O_ACCMODE) != O_RDONLY) {
-            errno = EACCES;
-            return -1;
-        }
-        return platform::FileOps::open(path, flags, mode);
-    }
-};
-
 TEST_F(Files, AnUnwritableDestinationIsNeitherReplacedNorCopiedOver)
 {
     dir.write("show.dat", "new show");
     dir.write("dqqf.dat", "old show");
-    ReadOnlyDestination ops;
-    EXPECT_FALSE(platform::replaceFile(dir.nativePath("dqqf.dat"), "new", ops));
+    // The system says no to writing the destination (a read-only file; root is never told so).
+    support::FaultyFileSystem files;
+    files.failEvery({ support::FileCall::openForWriting }, EACCES);
+    EXPECT_FALSE(platform::replaceFile(dir.nativePath("dqqf.dat"), "new", files));
     EXPECT_FALSE(
-        platform::copyFileReplacing(dir.nativePath("show.dat"), dir.nativePath("dqqf.dat"), ops));
+        platform::copyFileReplacing(dir.nativePath("show.dat"), dir.nativePath("dqqf.dat"), files));
     EXPECT_EQ(dir.read("dqqf.dat"), "old show");
     EXPECT_EQ(entries(), 2u);
 }

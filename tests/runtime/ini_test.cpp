@@ -1,3 +1,4 @@
+#include "faulty_file_system.h"
 #include "runtime/ini_file.h"
 #include "runtime/ini_text.h"
 #include "temp_dir.h"
@@ -201,6 +202,48 @@ TEST_F(IniFile, AReadOnlyFileIsNotReplaced)
     EXPECT_FALSE(writeIniEntry(file, "s", Text("k"), Text("new")));
     EXPECT_FALSE(writeIniSection(file, "s", { { "k", "new" } }));
     EXPECT_EQ(dir.read("ss.dat"), "[s]\r\nk=old\r\n");
+}
+
+// A write that fails at any step of the replacement, even with half the new content on disk
+// already, leaves the old file whole and nothing beside it.
+TEST_F(IniFile, AWriteFailingMidwayLeavesTheOldFileWhole)
+{
+    const std::string old = "[s]\r\nk=old\r\n" + std::string(100000, ';') + "\r\n";
+    dir.write("ss.dat", old);
+    const std::vector<std::pair<support::FileCall, std::int64_t>> failures {
+        { support::FileCall::writeAt, 50000 }, { support::FileCall::sync, 0 },
+        { support::FileCall::close, 0 }, { support::FileCall::rename, 0 }
+    };
+    for (const auto& [step, kept] : failures) {
+        support::FaultyFileSystem files;
+        files.failNth({ step }, 0, step == support::FileCall::writeAt ? ENOSPC : EIO, kept);
+        EXPECT_FALSE(writeIniEntry(file, "s", Text("k"), Text("new"), files));
+        EXPECT_FALSE(writeIniSection(file, "s", { { "k", "new" } }, files));
+        EXPECT_TRUE(dir.read("ss.dat") == old) << "after a failing step " << int(step);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.native()),
+                      std::filesystem::directory_iterator()),
+            1);
+    }
+    EXPECT_EQ(readIniEntry(file, "s", "k"), "old");
+}
+
+// A file that is there but cannot be read is not taken for a missing one and overwritten with
+// the single new entry; only a file that is truly missing starts empty.
+TEST_F(IniFile, AnUnreadableFileIsNotOverwritten)
+{
+    dir.write("ss.dat", "[s]\r\nk=old\r\nother=kept\r\n");
+    support::FaultyFileSystem unreadable;
+    unreadable.failEvery({ support::FileCall::openForReading }, EACCES);
+    EXPECT_EQ(readIniEntry(file, "s", "k", Text("default"), unreadable), "default");
+    EXPECT_FALSE(writeIniEntry(file, "s", Text("k"), Text("new"), unreadable));
+    EXPECT_EQ(dir.read("ss.dat"), "[s]\r\nk=old\r\nother=kept\r\n");
+
+    // Whether the missing file is there at all cannot be told: nothing is written either.
+    support::FaultyFileSystem unknown;
+    unknown.failEvery({ support::FileCall::linkStatus }, EIO);
+    EXPECT_FALSE(writeIniEntry(dir.path("new.ini"), "s", Text("k"), Text("v"), unknown));
+    EXPECT_TRUE(writeIniEntry(dir.path("new.ini"), "s", Text("k"), Text("v"), unreadable));
+    EXPECT_EQ(dir.read("new.ini"), "[s]\r\nk=v\r\n");
 }
 
 } // namespace

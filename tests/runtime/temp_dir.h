@@ -2,7 +2,7 @@
 // A fresh directory per test, removed afterwards; paths handed out as GBK runtime texts.
 
 #include "platform/posix/encoding.h"
-#include "platform/posix/files.h"
+#include "platform/whole_files.h"
 
 #include <cstdlib>
 #include <filesystem>

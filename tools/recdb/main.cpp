@@ -75,7 +75,8 @@ int create(const std::string& path, const std::vector<std::string>& specs)
 
 int open(const std::string& path, bool readOnly, std::unique_ptr<Database>& database)
 {
-    return Database::open(posixFileSystem(), path, readOnly, ShareMode::Unrestricted, database);
+    return Database::open(
+        platform::systemFileSystem(), path, readOnly, ShareMode::Unrestricted, database);
 }
 
 int dump(const std::string& path)

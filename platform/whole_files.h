@@ -5,7 +5,7 @@
 // the target: a reader, or a crash at any moment, sees either the old file or the new one
 // whole, never a mixture.
 
-#include "platform/posix/file_ops.h"
+#include "platform/file_system.h"
 
 #include <optional>
 #include <string>
@@ -14,24 +14,26 @@
 namespace platform {
 
 // The whole content of a regular file, or nothing when it cannot be read.
-std::optional<std::string> readWholeFile(const std::string& path, FileOps& ops = systemFileOps());
+[[nodiscard]] std::optional<std::string> readWholeFile(
+    const std::string& path, FileSystem& files = systemFileSystem());
 
 // Puts content in place of the file at path (created when missing; an existing file keeps
 // its permissions). A file that may not be written (read-only, not a regular file) is
 // left as it is and the result is false.
-bool replaceFile(const std::string& path, std::string_view content, FileOps& ops = systemFileOps());
+[[nodiscard]] bool replaceFile(
+    const std::string& path, std::string_view content, FileSystem& files = systemFileSystem());
 
 // Copies a regular file over to, replacing to atomically; a new copy takes the source's
 // permissions, a replaced file keeps its own. A destination that may not be written is left
 // as it is and the result is false.
-bool copyFileReplacing(
-    const std::string& from, const std::string& to, FileOps& ops = systemFileOps());
+[[nodiscard]] bool copyFileReplacing(
+    const std::string& from, const std::string& to, FileSystem& files = systemFileSystem());
 
-// Removes a file; false when it is missing or is a directory.
-bool deleteFile(const std::string& path, FileOps& ops = systemFileOps());
+// Removes a file; false when it is missing or is a folder.
+[[nodiscard]] bool deleteFile(const std::string& path, FileSystem& files = systemFileSystem());
 
 // True for the temporary file a replacement of a file whose name ends in targetSuffix
 // (".dat", any case) writes first: what a crash in the middle of it leaves behind.
-bool isReplacementLeftover(std::string_view name, std::string_view targetSuffix);
+[[nodiscard]] bool isReplacementLeftover(std::string_view name, std::string_view targetSuffix);
 
 } // namespace platform

@@ -1,0 +1,97 @@
+#pragma once
+// The real file system with faults a test chooses: the Nth call of some kinds fails with a
+// given errno, a failing write may store part of its bytes first (a disk filling up), and
+// every call is counted. For checking that a failure at any step leaves the files whole and
+// is reported; not for faking file contents (tests/recdb/memory_file_system.h does that).
+//
+// Safe to share between threads: a track's reader stage calls it while the test waits.
+
+#include "platform/file_system.h"
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <mutex>
+#include <vector>
+
+namespace support {
+
+enum class FileCall {
+    openForReading,
+    openForWriting, // write or read-write access
+    openOrCreate,
+    makeTemp,
+    close,
+    readAt,
+    writeAt,
+    setLength,
+    sync,
+    status,
+    linkStatus,
+    setPermissions,
+    rename,
+    unlink,
+    syncFolder,
+    resolvePath,
+    lockRange,
+    unlockRange,
+    lockWholeFile,
+};
+inline constexpr std::size_t fileCallKinds = std::size_t(FileCall::lockWholeFile) + 1;
+
+class FaultyFileSystem final : public platform::FileSystem {
+public:
+    explicit FaultyFileSystem(platform::FileSystem& real = platform::systemFileSystem());
+
+    // The nth call from now (counted from 1) among the given kinds fails with error; with
+    // nth 0 every such call does. A failing writeAt first stores its first `kept` bytes.
+    void failNth(std::initializer_list<FileCall> kinds, int nth, int error, std::int64_t kept = 0);
+    void failEvery(std::initializer_list<FileCall> kinds, int error) { failNth(kinds, 0, error); }
+    // Drops the faults still waiting; the counts stay.
+    void clearFaults();
+    // Calls of a kind so far, failed ones included.
+    int calls(FileCall kind) const;
+    void resetCounts();
+
+    int open(const std::string& path, platform::Access access) override;
+    int openOrCreate(const std::string& path, unsigned permissions) override;
+    int makeTemp(std::string& pathTemplate) override;
+    int close(int fd) override;
+    std::int64_t readAt(int fd, void* buffer, std::int64_t size, std::int64_t offset) override;
+    std::int64_t writeAt(
+        int fd, const void* buffer, std::int64_t size, std::int64_t offset) override;
+    int setLength(int fd, std::int64_t length) override;
+    int sync(int fd) override;
+    int status(int fd, platform::FileStatus& result) override;
+    int linkStatus(const std::string& path, platform::FileStatus& result) override;
+    int setPermissions(int fd, unsigned permissions) override;
+    int rename(const std::string& from, const std::string& to) override;
+    int unlink(const std::string& path) override;
+    int syncFolder(const std::string& path) override;
+    int resolvePath(const std::string& path, std::string& resolved) override;
+    int lockRange(
+        int fd, std::int64_t offset, std::int64_t length, platform::LockKind kind) override;
+    int unlockRange(int fd, std::int64_t offset, std::int64_t length) override;
+    int lockWholeFile(int fd) override;
+
+private:
+    struct Fault {
+        std::vector<FileCall> kinds;
+        int remaining; // calls of those kinds until the failing one; 0: every call fails
+        int error;
+        std::int64_t kept;
+    };
+    struct Due {
+        int error = 0; // 0: the call goes through
+        std::int64_t kept = 0;
+    };
+    // Counts a call and says whether it fails.
+    Due count(FileCall kind);
+
+    platform::FileSystem& real_;
+    mutable std::mutex mutex_; // guards faults_ and calls_
+    std::vector<Fault> faults_;
+    std::array<int, fileCallKinds> calls_ {};
+};
+
+} // namespace support

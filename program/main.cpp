@@ -7,12 +7,13 @@
 #include "app/hall_import.h"
 #include "app/start_routine.h"
 
-#include "platform/posix/path.h"
-#include "platform/posix/program_directory.h"
+#include "backends/ola/ola_link.h"
 #include "backends/pulse/pulse_mixer.h"
 #include "backends/pulse/pulse_output.h"
 #include "backends/qt/qt_platform.h"
 #include "backends/qt/qt_view_factory.h"
+#include "platform/posix/path.h"
+#include "platform/posix/program_directory.h"
 #include "runtime/hall_folder.h"
 
 #include <QApplication>
@@ -139,9 +140,10 @@ int main(int argc, char** argv)
     platform::Platform platform = desktop.platform();
     runtime::Runtime runtime(platform);
     platform::qt::QtViewFactory views;
-    // Without a sound server the application's default silent device keeps the show going.
+    // Without a sound server the application's default silent device keeps the show going;
+    // without olad the lamps on the screen do.
     app::Application application(runtime, views, platform::pulse::pulseMixerFactory(),
-        platform::pulse::pulseOutputFactory());
+        platform::pulse::pulseOutputFactory(), platform::ola::olaLightOutputs());
     application.programDirectory = platform::programPath(*hall);
     application.startAtLogIn = startAtLogIn(*hall);
     return app::runStartRoutine(application);

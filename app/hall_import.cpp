@@ -2,8 +2,8 @@
 
 #include "app/single_instance.h"
 
+#include "platform/encoding.h"
 #include "platform/folder_trees.h"
-#include "platform/posix/encoding.h"
 #include "platform/whole_files.h"
 #include "recdb/database.h"
 #include "recdb/error_codes.h"

@@ -5,7 +5,7 @@
 #include "app/show_tables.h"
 
 #include "platform/folder_trees.h"
-#include "platform/posix/path.h"
+#include "platform/path.h"
 #include "platform/whole_files.h"
 #include "recdb/error_codes.h"
 #include "recdb/file_check.h"

@@ -9,7 +9,7 @@
 #include "app/volume_and_time_limit.h"
 
 #include "media/media_length.h"
-#include "platform/posix/path.h"
+#include "platform/path.h"
 #include "runtime/files.h"
 #include "ui/commands.h"
 #include "ui/templates/window_ids.h"

@@ -1,6 +1,6 @@
 #include "app/show_names.h"
 
-#include "platform/posix/path.h"
+#include "platform/path.h"
 #include "runtime/text_edit.h"
 
 namespace app {

@@ -8,7 +8,7 @@
 #include "app/show_tables.h"
 
 #include "platform/dialogs.h"
-#include "platform/posix/path.h"
+#include "platform/path.h"
 #include "runtime/files.h"
 #include "ui/commands.h"
 #include "ui/templates/window_ids.h"

@@ -3,7 +3,7 @@
 #include "app/application.h"
 #include "app/show_names.h"
 
-#include "platform/posix/path.h"
+#include "platform/path.h"
 #include "runtime/files.h"
 #include "runtime/text_edit.h"
 

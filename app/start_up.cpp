@@ -11,7 +11,7 @@
 #include "app/show_list.h"
 #include "app/show_views.h"
 
-#include "platform/posix/path.h"
+#include "platform/path.h"
 #include "ui/commands.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"

@@ -1,7 +1,7 @@
 #include "app/track_durations.h"
 
 #include "media/media_length.h"
-#include "platform/posix/path.h"
+#include "platform/path.h"
 
 #include <cstdio>
 

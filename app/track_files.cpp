@@ -1,8 +1,8 @@
 #include "app/track_files.h"
 
 #include "media/mpeg_frame.h"
-#include "platform/posix/file_search.h"
-#include "platform/posix/path.h"
+#include "platform/file_search.h"
+#include "platform/path.h"
 
 #include <algorithm>
 #include <cstdint>

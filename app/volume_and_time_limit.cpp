@@ -11,7 +11,7 @@
 #include "app/style_settings_file.h"
 
 #include "media/media_length.h"
-#include "platform/posix/path.h"
+#include "platform/path.h"
 #include "runtime/conversions.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"

@@ -1,6 +1,6 @@
 #include "media/track_commands.h"
 
-#include "platform/posix/path.h"
+#include "platform/path.h"
 
 namespace media {
 

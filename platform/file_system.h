@@ -10,7 +10,7 @@
 //
 // Files opened are regular files only: opening never waits, so a FIFO named like a file
 // cannot hang a caller, which checks status().regular before trusting what it opened.
-// Matching names by pattern (platform/posix/file_search.h) is built on listFolder.
+// Matching names by pattern (platform/file_search.h) is built on listFolder.
 
 #include <cstdint>
 #include <string>

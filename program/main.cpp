@@ -12,8 +12,8 @@
 #include "backends/pulse/pulse_output.h"
 #include "backends/qt/qt_platform.h"
 #include "backends/qt/qt_view_factory.h"
-#include "platform/posix/path.h"
-#include "platform/posix/program_directory.h"
+#include "platform/path.h"
+#include "platform/program_directory.h"
 #include "runtime/hall_folder.h"
 
 #include <QApplication>

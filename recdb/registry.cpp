@@ -1,6 +1,6 @@
 #include "recdb/registry.h"
 
-#include "platform/posix/path.h"
+#include "platform/path.h"
 #include "recdb/error_codes.h"
 #include "recdb/field_values.h"
 #include "recdb/gbk_names.h"

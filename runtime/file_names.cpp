@@ -1,7 +1,7 @@
 #include "runtime/file_names.h"
 
-#include "platform/posix/encoding.h"
-#include "platform/posix/path.h"
+#include "platform/encoding.h"
+#include "platform/path.h"
 
 #include <algorithm>
 

@@ -2,11 +2,11 @@
 
 #include "runtime/file_names.h"
 
-#include "platform/posix/autostart.h"
-#include "platform/posix/encoding.h"
-#include "platform/posix/file_search.h"
-#include "platform/posix/path.h"
-#include "platform/posix/program_directory.h"
+#include "platform/autostart.h"
+#include "platform/encoding.h"
+#include "platform/file_search.h"
+#include "platform/path.h"
+#include "platform/program_directory.h"
 #include "platform/whole_files.h"
 
 namespace runtime {

@@ -1,7 +1,7 @@
 #include "runtime/hall_folder.h"
 
 #include "platform/folder_trees.h"
-#include "platform/posix/program_directory.h"
+#include "platform/program_directory.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "runtime/ini_file.h"
 
-#include "platform/posix/path.h"
+#include "platform/path.h"
 #include "platform/whole_files.h"
 #include "runtime/ini_text.h"
 

@@ -2,7 +2,7 @@
 // Program texts are GBK bytes; Qt speaks UTF-16. Every conversion between them goes through
 // these two functions.
 
-#include "platform/posix/encoding.h"
+#include "platform/encoding.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "platform/posix/autostart.h"
+#include "platform/autostart.h"
 
 #include "platform/whole_files.h"
 

@@ -1,4 +1,4 @@
-#include "platform/posix/encoding.h"
+#include "platform/encoding.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "platform/posix/file_search.h"
+#include "platform/file_search.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "platform/posix/path.h"
+#include "platform/path.h"
 
-#include "platform/posix/encoding.h"
+#include "platform/encoding.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/program_directory.h"
+#include "platform/program_directory.h"
 
 #include <unistd.h>
 #include <vector>

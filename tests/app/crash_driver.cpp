@@ -20,7 +20,7 @@
 #include "backends/headless/headless_platform.h"
 #include "backends/headless/recording_views.h"
 #include "media/simulated_mixer.h"
-#include "platform/posix/encoding.h"
+#include "platform/encoding.h"
 #include "platform/whole_files.h"
 #include "recdb/file_check.h"
 #include "runtime/file_names.h"

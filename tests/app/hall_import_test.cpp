@@ -5,7 +5,7 @@
 #include "app/single_instance.h"
 #include "faulty_file_system.h"
 
-#include "platform/posix/encoding.h"
+#include "platform/encoding.h"
 #include "private_session.h"
 #include "recdb/database.h"
 #include "table_file_writer.h"

@@ -5,7 +5,7 @@
 
 #include "app/show_tables.h"
 #include "app/show_views.h"
-#include "platform/posix/encoding.h"
+#include "platform/encoding.h"
 #include "ui/unit_properties.h"
 
 #include <fstream>

@@ -1,7 +1,7 @@
 // GBK ⇄ UTF-8 with converters kept open: threads converting at once, and what one string
 // leaves in a converter never reaching the next.
 
-#include "platform/posix/encoding.h"
+#include "platform/encoding.h"
 
 #include <gtest/gtest.h>
 

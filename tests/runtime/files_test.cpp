@@ -1,6 +1,6 @@
 #include "faulty_file_system.h"
-#include "platform/posix/encoding.h"
-#include "platform/posix/file_search.h"
+#include "platform/encoding.h"
+#include "platform/file_search.h"
 #include "platform/whole_files.h"
 #include "runtime/files.h"
 #include "temp_dir.h"

@@ -1,7 +1,7 @@
 #pragma once
 // A fresh directory per test, removed afterwards; paths handed out as GBK runtime texts.
 
-#include "platform/posix/encoding.h"
+#include "platform/encoding.h"
 #include "platform/whole_files.h"
 
 #include <cstdlib>

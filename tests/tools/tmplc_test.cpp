@@ -6,7 +6,7 @@
 #include "tools/tmplc/source_error.h"
 #include "tools/tmplc/template_parser.h"
 
-#include "platform/posix/encoding.h"
+#include "platform/encoding.h"
 #include "ui/segment_reader.h"
 #include "ui/segment_writer.h"
 #include "ui/unit_properties.h"

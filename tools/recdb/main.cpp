@@ -4,8 +4,8 @@
 #include "database_creator.h"
 #include "value_text.h"
 
-#include "platform/posix/encoding.h"
-#include "platform/posix/path.h"
+#include "platform/encoding.h"
+#include "platform/path.h"
 #include "recdb/database.h"
 #include "recdb/error_codes.h"
 #include "recdb/file_check.h"

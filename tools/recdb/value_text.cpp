@@ -1,6 +1,6 @@
 #include "value_text.h"
 
-#include "platform/posix/encoding.h"
+#include "platform/encoding.h"
 
 #include <array>
 #include <charconv>

@@ -2,7 +2,7 @@
 
 #include "tools/tmplc/source_error.h"
 
-#include "platform/posix/encoding.h"
+#include "platform/encoding.h"
 
 #include <charconv>
 #include <cstdio>

@@ -4,7 +4,7 @@
 #include "tools/tmplc/source_error.h"
 #include "tools/tmplc/vocabulary.h"
 
-#include "platform/posix/encoding.h"
+#include "platform/encoding.h"
 
 #include <algorithm>
 #include <cctype>

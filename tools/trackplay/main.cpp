@@ -7,7 +7,7 @@
 #include "media/silent_output.h"
 #include "media/track_commands.h"
 #include "media/track_file.h"
-#include "platform/posix/path.h"
+#include "platform/path.h"
 #include "platform/system_clock.h"
 
 #include <condition_variable>

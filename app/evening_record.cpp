@@ -118,13 +118,13 @@ std::optional<EveningRecord> decodeEveningRecord(std::string_view payload)
     return record;
 }
 
-std::uint32_t showFingerprint(const std::vector<FingerprintedSlot>& slots)
+std::uint32_t showFingerprint(
+    const std::vector<runtime::Text>& paths, const std::vector<std::int32_t>& records)
 {
     std::string bytes;
-    for (const FingerprintedSlot& slot : slots) {
-        putUnsigned(bytes, std::uint32_t(slot.record), 4);
-        putText(bytes, slot.style);
-        putText(bytes, slot.path);
+    for (std::size_t n = 0; n < paths.size(); ++n) {
+        putUnsigned(bytes, std::uint32_t(n < records.size() ? records[n] : 0), 4);
+        putText(bytes, paths[n]);
     }
     return runtime::crc32(bytes);
 }

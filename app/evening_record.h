@@ -54,13 +54,9 @@ struct EveningRecord {
 // Nothing when the bytes are not a whole payload of the known version.
 [[nodiscard]] std::optional<EveningRecord> decodeEveningRecord(std::string_view payload);
 
-// What tells a show's slots apart from those of a changed show: each slot's record number,
-// style and track path, in order.
-struct FingerprintedSlot {
-    std::int32_t record = 0;
-    runtime::Text style;
-    runtime::Text path;
-};
-[[nodiscard]] std::uint32_t showFingerprint(const std::vector<FingerprintedSlot>& slots);
+// What tells a show's tracks apart from those of a changed show: each track's path and the
+// record of its slot, in order (a play queue and its records).
+[[nodiscard]] std::uint32_t showFingerprint(
+    const std::vector<runtime::Text>& paths, const std::vector<std::int32_t>& records);
 
 } // namespace app

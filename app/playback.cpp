@@ -2,6 +2,7 @@
 #include "app/main_window_roles.h"
 
 #include "app/application.h"
+#include "app/evening_journal.h"
 #include "app/light_program.h"
 #include "app/show_views.h"
 #include "app/slot_text.h"
@@ -97,16 +98,28 @@ void chooseQueuePosition(Application& app, std::int32_t position)
     playing.heldPercent = 0;
 }
 
+platform::Millis now(const Application& app)
+{
+    return app.runtime.platform().clock().now();
+}
+
+struct PlayableFile {
+    Text path;
+    platform::Millis length;
+};
+
 // The file to hand to the player: the one the search finds (its letter case may differ from
 // the show's), and only when it holds audio the player can play.
-std::optional<Text> playableFile(Application& app, const Text& path)
+std::optional<PlayableFile> playableFile(Application& app, const Text& path)
 {
     std::optional<Text> found = runtime::findFile(path);
     if (!found)
         return std::nullopt;
-    if (!media::mediaLengthMillis(platform::nativePath(*found), app.files))
+    const std::optional<platform::Millis> length
+        = media::mediaLengthMillis(platform::nativePath(*found), app.files);
+    if (!length)
         return std::nullopt;
-    return found;
+    return PlayableFile { *found, *length };
 }
 
 void endPlayer(Application& app)
@@ -150,11 +163,12 @@ void startTrack(Application& app, std::int32_t startPercent, Start how = Start::
     overtakeFadeOut(app);
     setTimer(app, role::timeLimitTimer, 0);
     PlayingSlot& playing = app.globals.playing;
-    const std::optional<Text> file = playableFile(app, playing.path);
+    const std::optional<PlayableFile> file = playableFile(app, playing.path);
     if (!file) {
         // Silence and a question rather than the last track or a player that never starts.
         endPlayer(app);
         refreshPlayStatus(app);
+        recordEvening(app, EveningState::stopped);
         askAboutMissingTrack(app);
         return;
     }
@@ -165,15 +179,19 @@ void startTrack(Application& app, std::int32_t startPercent, Start how = Start::
     playing.playerSerial = ++playing.lastSerial;
     if (how == Start::fromPercent)
         playing.trackSerial = playing.playerSerial;
-    app.trackPlayer.playMusicFile(
-        *file, startPercent, std::make_shared<TrackNotifier>(app.windows, playing.playerSerial));
+    app.trackPlayer.playMusicFile(file->path, startPercent,
+        std::make_shared<TrackNotifier>(app.windows, playing.playerSerial));
+    if (how == Start::fromPercent)
+        playing.position.start(file->length * startPercent / 100, now(app));
+    else
+        playing.position.resume(now(app));
     if (app.trackPlayer.queryPlayState() == PlayState::playing)
         prepareSuccessor(app);
 
     TrackTimeLimit& limit = app.globals.styleStatus.timeLimit;
     if (how == Start::fromPercent) {
         limit.clear();
-    } else if (const auto left = limit.resume(app.runtime.platform().clock().now())) {
+    } else if (const auto left = limit.resume(now(app))) {
         setTimer(app, role::timeLimitTimer,
             static_cast<std::int32_t>(std::max<platform::Millis>(*left, 1)));
     }
@@ -182,6 +200,7 @@ void startTrack(Application& app, std::int32_t startPercent, Start how = Start::
     app.globals.currentStyle.set(playing.style);
     startTrackLights(app);
     refreshPlayStatus(app);
+    recordEvening(app, currentEveningState(app));
 }
 
 // The end of the last track, or of a show whose playing slot has nothing after it.
@@ -191,6 +210,7 @@ void stopAtEnd(Application& app)
     setTimer(app, role::timeLimitTimer, 0);
     endPlayer(app);
     refreshPlayStatus(app);
+    recordEvening(app, EveningState::stopped);
 }
 
 // Edits of the show move records; keep the record of the slot the track was found at.
@@ -247,9 +267,11 @@ void pausePlayback(Application& app)
     overtakeFadeOut(app);
     // The limit counts played time only: a time limit must not start the next track unasked.
     setTimer(app, role::timeLimitTimer, 0);
-    app.globals.styleStatus.timeLimit.hold(app.runtime.platform().clock().now());
+    app.globals.styleStatus.timeLimit.hold(now(app));
+    app.globals.playing.position.hold(now(app));
     app.trackPlayer.pausePlaying();
     refreshPlayStatus(app);
+    recordEvening(app, currentEveningState(app));
 }
 
 void stopPlayback(Application& app)
@@ -261,6 +283,7 @@ void stopPlayback(Application& app)
     app.windows.setProperty(window, role::progressBar, ui::prop::superBar::position, 0);
     endPlayer(app);
     refreshPlayStatus(app);
+    recordEvening(app, EveningState::stopped);
 }
 
 void changeToSelectedTrack(Application& app)
@@ -274,6 +297,21 @@ void changeToSelectedTrack(Application& app)
         return;
     chooseQueuePosition(app, position);
     startTrack(app, 0);
+}
+
+bool playQueuePositionFrom(Application& app, std::int32_t position, platform::Millis fromMillis)
+{
+    if (position < 1 || position > queueOf(app).length())
+        return false;
+    const std::optional<PlayableFile> file = playableFile(app, queueOf(app).pathAt(position));
+    if (!file || file->length <= 0)
+        return false;
+    chooseQueuePosition(app, position);
+    // The player starts at a whole percent: the one at or before the position asked for.
+    const auto percent = static_cast<std::int32_t>(
+        std::clamp<platform::Millis>(fromMillis, 0, file->length) * 100 / file->length);
+    startTrack(app, std::min(percent, 99));
+    return true;
 }
 
 void followProgress(Application& app, std::int32_t percent, std::int32_t serial)

@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 
 #include <optional>
+#include <utility>
 
 namespace app {
 
@@ -19,12 +20,20 @@ public:
     [[nodiscard]] std::optional<platform::Millis> resume(platform::Millis now);
     // No limit for the track (another track, no limit in its style, or its fade has begun).
     void clear();
+    // The time that was left when the program ended abnormally, for the next arming of the
+    // track carried on from there; taken once.
+    void carryOver(platform::Millis left) { carriedOver_ = left; }
+    [[nodiscard]] std::optional<platform::Millis> takeCarriedOver()
+    {
+        return std::exchange(carriedOver_, std::nullopt);
+    }
 
     [[nodiscard]] std::optional<platform::Millis> leftAt(platform::Millis now) const;
 
 private:
     std::optional<platform::Millis> left_; // at countingSince_, or while held
     std::optional<platform::Millis> countingSince_;
+    std::optional<platform::Millis> carriedOver_;
 };
 
 } // namespace app

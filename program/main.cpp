@@ -7,12 +7,12 @@
 #include "app/hall_import.h"
 #include "app/start_routine.h"
 
-#include "platform/posix/path.h"
-#include "platform/posix/program_directory.h"
 #include "backends/pulse/pulse_mixer.h"
 #include "backends/pulse/pulse_output.h"
 #include "backends/qt/qt_platform.h"
 #include "backends/qt/qt_view_factory.h"
+#include "platform/posix/path.h"
+#include "platform/posix/program_directory.h"
 #include "runtime/hall_folder.h"
 
 #include <QApplication>
@@ -144,5 +144,6 @@ int main(int argc, char** argv)
         platform::pulse::pulseOutputFactory());
     application.programDirectory = platform::programPath(*hall);
     application.startAtLogIn = startAtLogIn(*hall);
+    application.offerResume = line.offerResume;
     return app::runStartRoutine(application);
 }

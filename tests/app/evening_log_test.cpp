@@ -73,15 +73,14 @@ TEST(EveningRecordPayload, RoundTripsAndRejectsEveryCutOrDamagedPayload)
 
 TEST(EveningRecordPayload, FingerprintTellsChangedShowsApart)
 {
-    const std::vector<FingerprintedSlot> show { { 1, "慢四", "a.mp3" }, { 2, "快三", "b.mp3" } };
-    auto moved = show;
-    std::swap(moved[0].path, moved[1].path);
-    auto restyled = show;
-    restyled[1].style = "慢三";
-    EXPECT_EQ(showFingerprint(show), showFingerprint(show));
-    EXPECT_NE(showFingerprint(show), showFingerprint(moved));
-    EXPECT_NE(showFingerprint(show), showFingerprint(restyled));
-    EXPECT_NE(showFingerprint(show), showFingerprint({ show[0] }));
+    const std::vector<runtime::Text> paths { "a.mp3", "b.mp3" };
+    const std::vector<std::int32_t> records { 1, 3 };
+    EXPECT_EQ(showFingerprint(paths, records), showFingerprint(paths, records));
+    EXPECT_NE(showFingerprint(paths, records), showFingerprint({ "b.mp3", "a.mp3" }, records));
+    EXPECT_NE(showFingerprint(paths, records), showFingerprint(paths, { 1, 2 }))
+        << "a slot inserted before the second track";
+    EXPECT_NE(showFingerprint(paths, records), showFingerprint({ "a.mp3" }, { 1 }));
+    EXPECT_NE(showFingerprint({ "ab", "c" }, { 1, 2 }), showFingerprint({ "a", "bc" }, { 1, 2 }));
 }
 
 TEST_F(EveningLogFile, ReadsTheLastRecordAcrossReopening)

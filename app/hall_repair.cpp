@@ -26,7 +26,10 @@ void removeLeftoversIn(const fs::path& folder)
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
         const std::string name = entry.path().filename().string();
-        if (platform::isReplacementLeftover(name, ".dat") && entry.is_regular_file(error))
+        // Tables and shows end in ".dat"; the evening log's compaction leaves one of ".log".
+        const bool leftover = platform::isReplacementLeftover(name, ".dat")
+            || platform::isReplacementLeftover(name, ".log");
+        if (leftover && entry.is_regular_file(error))
             fs::remove(entry.path(), error);
     }
 }

@@ -153,12 +153,21 @@ void prepareSuccessor(Application& app)
         app.trackPlayer.prepareNext(*file);
 }
 
-enum class Start { fromPercent, resume };
+enum class Start { anew, resume };
 
-// Starts the playing slot's track at startPercent: fade-in restarted from silence, the track
+// Where a start lands in a track of `length` ms.
+platform::Millis millisInto(media::TrackStart start, platform::Millis length)
+{
+    const std::int64_t at = start.unit == media::TrackStart::Unit::percent
+        ? length * std::clamp<std::int64_t>(start.amount, 0, 100) / 100
+        : start.amount;
+    return std::clamp<platform::Millis>(at, 0, length);
+}
+
+// Starts the playing slot's track at `start`: fade-in restarted from silence, the track
 // played, the light program restarted for the slot's style. A file that is missing or
 // cannot be played asks the operator whether to go on with the next track or to stop.
-void startTrack(Application& app, std::int32_t startPercent, Start how = Start::fromPercent)
+void startTrack(Application& app, media::TrackStart start = {}, Start how = Start::anew)
 {
     overtakeFadeOut(app);
     setTimer(app, role::timeLimitTimer, 0);
@@ -177,19 +186,19 @@ void startTrack(Application& app, std::int32_t startPercent, Start how = Start::
     app.systemVolume.setSystemVolume(0, 0);
     setTimer(app, role::fadeInTimer, fadeInInterval);
     playing.playerSerial = ++playing.lastSerial;
-    if (how == Start::fromPercent)
+    if (how == Start::anew)
         playing.trackSerial = playing.playerSerial;
-    app.trackPlayer.playMusicFile(file->path, startPercent,
-        std::make_shared<TrackNotifier>(app.windows, playing.playerSerial));
-    if (how == Start::fromPercent)
-        playing.position.start(file->length * startPercent / 100, now(app));
+    app.trackPlayer.playMusicFileFrom(
+        file->path, start, std::make_shared<TrackNotifier>(app.windows, playing.playerSerial));
+    if (how == Start::anew)
+        playing.position.start(millisInto(start, file->length), now(app));
     else
         playing.position.resume(now(app));
     if (app.trackPlayer.queryPlayState() == PlayState::playing)
         prepareSuccessor(app);
 
     TrackTimeLimit& limit = app.globals.styleStatus.timeLimit;
-    if (how == Start::fromPercent) {
+    if (how == Start::anew) {
         limit.clear();
     } else if (const auto left = limit.resume(now(app))) {
         setTimer(app, role::timeLimitTimer,
@@ -236,7 +245,7 @@ void goToNextTrack(Application& app)
         return;
     const std::int32_t next = queue.positionAfter(app.globals.playing);
     chooseQueuePosition(app, next == 0 ? 1 : next);
-    startTrack(app, 0);
+    startTrack(app);
 }
 
 void goToPreviousTrack(Application& app)
@@ -246,7 +255,7 @@ void goToPreviousTrack(Application& app)
     if (previous < 1)
         return;
     chooseQueuePosition(app, previous);
-    startTrack(app, 0);
+    startTrack(app);
 }
 
 void playShow(Application& app)
@@ -255,10 +264,10 @@ void playShow(Application& app)
     if (app.globals.playQueue.empty())
         return;
     if (app.trackPlayer.queryPlayState() == PlayState::paused) {
-        startTrack(app, app.globals.playing.heldPercent, Start::resume);
+        startTrack(app, media::TrackStart::percent(app.globals.playing.heldPercent), Start::resume);
     } else {
         chooseQueuePosition(app, 1);
-        startTrack(app, 0);
+        startTrack(app);
     }
 }
 
@@ -296,7 +305,7 @@ void changeToSelectedTrack(Application& app)
     if (position == 0)
         return;
     chooseQueuePosition(app, position);
-    startTrack(app, 0);
+    startTrack(app);
 }
 
 bool playQueuePositionFrom(Application& app, std::int32_t position, platform::Millis fromMillis)
@@ -307,10 +316,7 @@ bool playQueuePositionFrom(Application& app, std::int32_t position, platform::Mi
     if (!file || file->length <= 0)
         return false;
     chooseQueuePosition(app, position);
-    // The player starts at a whole percent: the one at or before the position asked for.
-    const auto percent = static_cast<std::int32_t>(
-        std::clamp<platform::Millis>(fromMillis, 0, file->length) * 100 / file->length);
-    startTrack(app, std::min(percent, 99));
+    startTrack(app, media::TrackStart::millis(fromMillis));
     return true;
 }
 
@@ -340,7 +346,7 @@ void followProgress(Application& app, std::int32_t percent, std::int32_t serial)
     // While a scheduled opening is still far off, the same track fills the time.
     const std::int32_t current = queue.positionOf(playing);
     chooseQueuePosition(app, app.globals.opening.pending && current != 0 ? current : after);
-    startTrack(app, 0);
+    startTrack(app);
 }
 
 void moveOnAfterFadeOut(Application& app)

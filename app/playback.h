@@ -28,8 +28,8 @@ void pausePlayback(Application& app);
 // Stops the player and clears the progress; the next play starts the show again.
 void stopPlayback(Application& app);
 // Plays the track at a queue position as a new start of it (fade-in, light program, style)
-// from `fromMillis` into it, or from the whole percent just before; false, and nothing
-// changed, when there is no such position or its file cannot be played.
+// from `fromMillis` into it; false, and nothing changed, when there is no such position or
+// its file cannot be played.
 [[nodiscard]] bool playQueuePositionFrom(
     Application& app, std::int32_t position, platform::Millis fromMillis);
 // Plays the track of the selected slot of the slot tree, when it is a track with a file.

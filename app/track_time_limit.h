@@ -18,10 +18,11 @@ public:
     void hold(platform::Millis now);
     // Counting goes on from `now`: the time left until the fade, if the track has a limit.
     [[nodiscard]] std::optional<platform::Millis> resume(platform::Millis now);
-    // No limit for the track (another track, no limit in its style, or its fade has begun).
+    // No limit for the track (another track, no limit in its style, or its fade has begun);
+    // a time carried over goes too.
     void clear();
-    // The time that was left when the program ended abnormally, for the next arming of the
-    // track carried on from there; taken once.
+    // The time that was left when the program ended abnormally, for the arming of the track
+    // carried on from there; taken once.
     void carryOver(platform::Millis left) { carriedOver_ = left; }
     [[nodiscard]] std::optional<platform::Millis> takeCarriedOver()
     {

@@ -140,8 +140,6 @@ void applyStyleStatus(Application& app)
 
     status.appliedStyle = style;
     status.appliedTrackSerial = globals.playing.trackSerial;
-    // Meant for this track alone, limited or not.
-    (void)status.timeLimit.takeCarriedOver();
 }
 
 namespace handlers {

@@ -198,6 +198,26 @@ TEST_F(EveningResume, ACrashWhilePlayingCarriesOnFromJustBeforeTheLoggedPosition
     EXPECT_EQ(logged()->slotRecord, 2);
 }
 
+// The style's one-minute limit fades a two-minute track 35 s in; carried on, the track keeps
+// what was left of it, plus the seconds played again.
+TEST_F(EveningResume, TheTimeLimitKeepsWhatWasLeftOfIt)
+{
+    {
+        ProgramRun first(hall, midnight, true);
+        ASSERT_TRUE(writeStyleValue(first.application, "探戈", styleKeys::timeLimit, "1"));
+    }
+    const EveningRecord record = crashWhilePlayingSecondTrack(20'500);
+    EXPECT_NEAR(record.timeLimitLeftMillis, 35'000 - record.positionMillis, 600);
+
+    startRun(21 * 60 * minute);
+    expectCarriedOnAt(record);
+    run->headless.advance(2'500);
+    const std::optional<platform::Millis> left
+        = run->application.globals.styleStatus.timeLimit.leftAt(run->now());
+    ASSERT_TRUE(left);
+    EXPECT_NEAR(*left, record.timeLimitLeftMillis + resumeLeadMillis - 2'500, 600);
+}
+
 TEST_F(EveningResume, ACrashWhilePausedCarriesOnFromThePausePosition)
 {
     ProgramRun& first = startRun(20 * 60 * minute);

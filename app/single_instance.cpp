@@ -1,7 +1,7 @@
 #include "app/single_instance.h"
 
 #include <cerrno>
-#include <cstring>
+#include <string>
 
 namespace app {
 namespace {
@@ -19,7 +19,8 @@ std::string reasonOf(int error)
     case ENOTDIR:
         return "文件夹不存在";
     default:
-        return std::strerror(error);
+        // The system's own text follows the locale and its encoding; the number does not.
+        return "系统错误 " + std::to_string(error);
     }
 }
 

@@ -6,7 +6,7 @@
 // can never starve the device of data.
 //
 // Each side sleeps until the other has moved a batch on, so a track costs a few hundred
-// thread switches, not two per frame.
+// thread switches, not two per frame: a batch is about a second and a half of sound.
 
 #include "platform/clock.h"
 #include "platform/owned_mutex.h"
@@ -23,7 +23,7 @@ class OutputRing {
 public:
     static constexpr std::size_t capacity = 0x80000;
     // A side that waits is woken once this much is filled (or free) again.
-    static constexpr std::size_t batchBytes = 0x10000;
+    static constexpr std::size_t batchBytes = 0x40000;
 
     explicit OutputRing(platform::Clock& clock);
 

@@ -9,6 +9,7 @@ namespace recdb {
 enum ErrorCode : int {
     Ok = 0,
     UnknownError = -1,
+    CreateFailed = -2,
     FileNotFound = -3,
     BadPath = -4,
     TooManyOpenFiles = -5,

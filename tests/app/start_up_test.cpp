@@ -375,7 +375,7 @@ TEST_F(InstanceLock, FailsWithTheReasonWhenTheSystemRefusesTheLockFile)
     files.failNth({ support::FileCall::lockWholeFile }, 1, ENOLCK);
     SingleInstance noLocks(files);
     EXPECT_EQ(noLocks.take(first.string()), SingleInstance::Outcome::failed);
-    EXPECT_FALSE(noLocks.failure().empty());
+    EXPECT_EQ(noLocks.failure(), "系统错误 " + std::to_string(ENOLCK));
     EXPECT_EQ(files.calls(support::FileCall::close), 1);
     EXPECT_EQ(noLocks.take(first.string()), SingleInstance::Outcome::taken);
     SingleInstance other;

@@ -125,6 +125,7 @@ TEST(RecdbTool, CreateRefusesBadDefinitionsAndNeverOverwrites)
     const std::string before = fileContents(table.path);
     ToolRun run = runTool(dir, { "create", table.path, "a:int" });
     EXPECT_EQ(run.exit, 1);
+    EXPECT_EQ(run.out, "-2 创建数据库失败\n");
     EXPECT_EQ(fileContents(table.path), before);
 
     const std::string path = dir.path("new.dat");

@@ -39,8 +39,9 @@ int checkDefinitions(const std::vector<FieldDefinition>& fields)
 int writeNewFile(const std::string& path, const std::vector<unsigned char>& bytes)
 {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    // A file already there is the one failure of creating a database as such.
     if (fd < 0)
-        return errorFromErrno(errno);
+        return errno == EEXIST ? CreateFailed : errorFromErrno(errno);
     bool written = ::write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size());
     int error = errno;
     bool synced = ::fsync(fd) == 0;

@@ -19,10 +19,12 @@ media::PlayerServices playerServices(
 } // namespace
 
 Application::Application(runtime::Runtime& runtime, ui::ViewFactory& views,
-    media::MixerFactory mixers, media::OutputFactory outputs)
+    media::MixerFactory mixers, media::OutputFactory outputs,
+    lights::LightOutputFactory lightOutputs)
     : runtime(runtime)
     , files(runtime.platform().files)
     , programDirectory(runtime::programDirectory())
+    , lightOutputs(std::move(lightOutputs))
     , databaseErrors(runtime)
     , databases(databaseErrors, files)
     , windows(runtime, views, bindHandlers(*this))

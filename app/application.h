@@ -10,6 +10,7 @@
 #include "app/single_instance.h"
 #include "app/track_durations.h"
 
+#include "lights/light_output.h"
 #include "media/system_volume.h"
 #include "media/track_commands.h"
 #include "recdb/registry.h"
@@ -27,11 +28,12 @@ class Application {
 public:
     // mixers: where the system volume finds the master volume; by default none answers, so
     // opening the volume fails as it would without a sound server. outputs: where tracks
-    // are heard; by default a silent device paced by the platform clock.
+    // are heard; by default a silent device paced by the platform clock. lightOutputs: what
+    // drives lamps on a DMX bus when the hall's light settings enable it; by default nothing.
     Application(
         runtime::Runtime& runtime, ui::ViewFactory& views,
         media::MixerFactory mixers = [] { return std::unique_ptr<media::Mixer>(); },
-        media::OutputFactory outputs = {});
+        media::OutputFactory outputs = {}, lights::LightOutputFactory lightOutputs = {});
     // Ends the light test's worker first: it draws on the windows.
     ~Application();
     Application(const Application&) = delete;
@@ -52,6 +54,10 @@ public:
     // Opened by the start-up once the hall is ours; none before (tests that never start up).
     std::unique_ptr<EveningLog> eveningLog;
     Globals globals;
+    lights::LightOutputFactory lightOutputs;
+    // Made at start-up when the hall's light settings enable it, else none. Declared before the
+    // threads that set lamps, so it outlives them.
+    std::unique_ptr<lights::LightOutput> lightOutput;
     recdb::RuntimeErrorReport databaseErrors;
     recdb::Registry databases;
     ui::WindowSystem windows;

@@ -1,8 +1,10 @@
 #include "app/light_program.h"
 
 #include "app/application.h"
+#include "app/show_tables.h"
 #include "app/style_settings_file.h"
 
+#include "lights/light_settings.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
@@ -28,6 +30,9 @@ void setIndicator(Application& app, int channel, std::int32_t colour)
     app.runtime.delay(stepWaitMs);
     app.windows.setProperty(
         window, indicators.at(channel - 1), ui::prop::label::backColour, colour);
+    // After the panel, so the screen keeps its timing; the output only takes note.
+    if (app.lightOutput)
+        app.lightOutput->setLamp(channel, colour == lit);
 }
 
 // Leaves the section however the thread ends, so a stopped run never strands the next one.
@@ -49,6 +54,19 @@ private:
 };
 
 } // namespace
+
+void startLightOutput(Application& app)
+{
+    if (!app.lightOutputs)
+        return;
+    const lights::LightSettings settings
+        = lights::readLightSettings(dataFilePath(app, lights::lightSettingsFile));
+    if (!settings.enabled)
+        return;
+    app.lightOutput = app.lightOutputs(app.runtime.platform().clock(), settings);
+    if (app.lightOutput)
+        app.runtime.addEndStep([&app] { app.lightOutput->switchOff(); });
+}
 
 void lightOn(Application& app, int channel)
 {

@@ -8,7 +8,11 @@ namespace app {
 
 class Application;
 
-// Channel n = 1 … 16 after the 50 ms wait.
+// Start-up: makes the light output when the hall's light settings enable it; at the
+// program's end it sends the lamps' off levels.
+void startLightOutput(Application& app);
+
+// Channel n = 1 … 16 after the 50 ms wait; the light output, if any, follows the panel.
 void lightOn(Application& app, int channel);
 void lightOff(Application& app, int channel);
 

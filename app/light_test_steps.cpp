@@ -11,16 +11,17 @@ LightTestSteps::LightTestSteps(platform::Clock& clock)
 {
 }
 
-void LightTestSteps::press(Application& app, std::optional<int> channel, bool on)
+void LightTestSteps::press(
+    Application& app, std::optional<int> channel, bool on, platform::Millis holdMs)
 {
     std::unique_lock lock(mutex_);
     if (stopped_)
         return;
     if (channel) {
-        queue_.push_back({ *channel, on });
+        queue_.push_back({ *channel, on, holdMs });
     } else {
         for (int n = 1; n <= channelCount; ++n)
-            queue_.push_back({ n, on });
+            queue_.push_back({ n, on, holdMs });
     }
     if (worker_)
         return;
@@ -39,7 +40,7 @@ void LightTestSteps::press(Application& app, std::optional<int> channel, bool on
         queue_.clear();
         lock.unlock();
         for (const Step& step : steps)
-            step.on ? lightOn(app, step.channel) : lightOff(app, step.channel);
+            run(app, step);
         return;
     }
     // The worker may have drained everything and gone already.
@@ -68,8 +69,15 @@ void LightTestSteps::drain(Application& app)
             step = queue_.front();
             queue_.pop_front();
         }
-        step.on ? lightOn(app, step.channel) : lightOff(app, step.channel);
+        run(app, step);
     }
+}
+
+void LightTestSteps::run(Application& app, const Step& step)
+{
+    if (step.holdMs > 0)
+        app.runtime.delay(step.holdMs);
+    step.on ? lightOn(app, step.channel) : lightOff(app, step.channel);
 }
 
 void LightTestSteps::stop(Application& app)

@@ -24,8 +24,9 @@ public:
     LightTestSteps& operator=(const LightTestSteps&) = delete;
 
     // Interface thread. Queues channel n's switch, or all sixteen channels from 1 to 16 when
-    // channel is nothing; a worker starts when none runs.
-    void press(Application& app, std::optional<int> channel, bool on);
+    // channel is nothing; a worker starts when none runs. holdMs more is waited before the
+    // switch, so a lamp stays as the step before left it long enough to be seen.
+    void press(Application& app, std::optional<int> channel, bool on, platform::Millis holdMs = 0);
     // Drops what is still queued and ends the worker at its current wait; returns once it has
     // gone. Call before the windows go.
     void stop(Application& app);
@@ -34,7 +35,10 @@ private:
     struct Step {
         int channel;
         bool on;
+        platform::Millis holdMs;
     };
+
+    static void run(Application& app, const Step& step);
 
     // Worker thread: runs steps until the queue is empty.
     void drain(Application& app);

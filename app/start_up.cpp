@@ -7,6 +7,7 @@
 #include "app/hall_repair.h"
 #include "app/handler_table.h"
 #include "app/last_show.h"
+#include "app/light_program.h"
 #include "app/main_window_roles.h"
 #include "app/playback.h"
 #include "app/show_list.h"
@@ -56,6 +57,7 @@ HandlerResult startUp(Application& app, HandlerArgs)
     refreshShowView(app);
 
     app.globals.lightLock = app.threads.createSection();
+    startLightOutput(app);
 
     // The window's own icon is the program's icon.
     auto icon = std::get<ui::Bytes>(windows.property(window, self, ui::prop::window::icon));

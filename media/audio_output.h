@@ -43,6 +43,11 @@ public:
     // finished when state().queuedBytes is 0.
     virtual void drain() = 0;
     virtual OutputState state() = 0;
+    // How long before the last sample of a drain is heard a track may count as ended and
+    // leave the rest to play: a device that restarts slowly once it ran dry gives the next
+    // track this long to start writing, so the two follow without a gap. A device with a
+    // hand-over time pauses itself when left idle after a drain; the next write resumes it.
+    [[nodiscard]] virtual platform::Millis handOverTime() const { return 0; }
 };
 
 using OutputFactory = std::function<std::unique_ptr<AudioOutput>()>;

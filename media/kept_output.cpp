@@ -11,10 +11,12 @@ public:
     {
     }
 
-    // Left paused while no track uses it, so an idle sound server may let its sink sleep.
+    // Left flushed and paused, so an idle sound server may let its sink sleep; but a track
+    // that drained on a device with a hand-over time leaves it playing what is left for the
+    // next track to follow on, and the device pauses itself when none comes.
     ~KeptOutput() override
     {
-        if (!device_)
+        if (!device_ || (drained_ && device_->handOverTime() > 0))
             return;
         device_->reset();
         device_->pause();
@@ -26,20 +28,32 @@ public:
         if (!device_)
             return false;
         device_->resume();
-        playedAtOpen_ = device_->state().playedBytes;
+        // The last track's end may still be sounding: this one is heard after it.
+        OutputState state = device_->state();
+        playedAtOpen_ = state.playedBytes + state.queuedBytes;
         return true;
     }
 
     std::size_t write(std::span<const std::uint8_t> bytes) override
     {
+        drained_ = false;
         return device_->write(bytes);
     }
 
     void pause() override { device_->pause(); }
     void resume() override { device_->resume(); }
 
-    void reset() override { device_->reset(); }
-    void drain() override { device_->drain(); }
+    void reset() override
+    {
+        drained_ = false;
+        device_->reset();
+    }
+    void drain() override
+    {
+        drained_ = true;
+        device_->drain();
+    }
+    platform::Millis handOverTime() const override { return device_ ? device_->handOverTime() : 0; }
 
     OutputState state() override
     {
@@ -52,6 +66,7 @@ private:
     std::shared_ptr<OutputKeeper> keeper_;
     std::shared_ptr<AudioOutput> device_;
     std::uint64_t playedAtOpen_ = 0;
+    bool drained_ = false; // drain() was the last word: the device plays out what it holds
 };
 
 bool sameFormat(const AudioFormat& a, const AudioFormat& b)

@@ -64,7 +64,8 @@ Pipeline::~Pipeline()
     chunks_.close();
     for (auto& stage : stages_)
         stage->join();
-    if (output_)
+    // A track handed over leaves its last moment to sound under the next one's start.
+    if (output_ && !handedOver_)
         output_->reset();
 }
 
@@ -295,14 +296,22 @@ bool Pipeline::writeTrack()
 void Pipeline::drainTrack()
 {
     output_->drain();
+    const platform::Millis handOver = output_->handOverTime();
     for (;;) {
         OutputState state = output_->state();
         if (state.failed)
             return;
+        if (state.queuedBytes > 0 && state.playing && state.delay <= handOver) {
+            // Reported as heard out: the rest sounds while the next track starts.
+            state.playedBytes += state.queuedBytes;
+            reportProgress(state);
+            handedOver_ = true;
+            return;
+        }
         reportProgress(state);
         if (state.queuedBytes == 0)
             return;
-        clock_.sleep(std::clamp<platform::Millis>(state.delay, 1, pollInterval(state)));
+        clock_.sleep(std::clamp<platform::Millis>(state.delay - handOver, 1, pollInterval(state)));
     }
 }
 

@@ -111,6 +111,8 @@ private:
     std::shared_ptr<NotifyTarget> notify_;
     int lastPosted_ = -1; // none yet: the first sound heard is reported, even at 0 %
     bool wroteAny_ = false;
+    // Output thread until it ends, then read by the destructor after the join.
+    bool handedOver_ = false;
     std::function<void()> ended_;
 
     std::vector<std::unique_ptr<platform::Thread>> stages_;

@@ -7,6 +7,7 @@
 #include "app/hall_import.h"
 #include "app/start_routine.h"
 
+#include "backends/ola/ola_link.h"
 #include "backends/pulse/pulse_mixer.h"
 #include "backends/pulse/pulse_output.h"
 #include "backends/qt/qt_platform.h"
@@ -139,9 +140,10 @@ int main(int argc, char** argv)
     platform::Platform platform = desktop.platform();
     runtime::Runtime runtime(platform);
     platform::qt::QtViewFactory views;
-    // Without a sound server the application's default silent device keeps the show going.
+    // Without a sound server the application's default silent device keeps the show going;
+    // without olad the lamps on the screen do.
     app::Application application(runtime, views, platform::pulse::pulseMixerFactory(),
-        platform::pulse::pulseOutputFactory());
+        platform::pulse::pulseOutputFactory(), platform::ola::olaLightOutputs());
     application.programDirectory = platform::programPath(*hall);
     application.startAtLogIn = startAtLogIn(*hall);
     application.offerResume = line.offerResume;

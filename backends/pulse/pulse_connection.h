@@ -29,6 +29,8 @@ public:
     PulseConnection& operator=(const PulseConnection&) = delete;
 
     pa_context* context() const { return context_; }
+    // The loop's timers; with the lock held.
+    pa_mainloop_api* api() const { return pa_threaded_mainloop_get_api(loop_); }
 
     class Lock {
     public:

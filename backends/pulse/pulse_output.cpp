@@ -13,6 +13,11 @@ namespace {
 constexpr pa_usec_t targetLatency = 1'000'000;
 // The server asks for more whenever this much has been played, well before the buffer empties.
 constexpr pa_usec_t refillLatency = 100'000;
+// A stream that ran dry starts again only at the sink's next round, some 10 ms later; the
+// next track's first write comes well within this, through the application's event loop.
+constexpr platform::Millis handOver = 50;
+// How long a stream heard out stays uncorked for the next track.
+constexpr pa_usec_t idleCorkDelay = 2'000'000;
 
 } // namespace
 
@@ -25,6 +30,8 @@ PulseOutput::~PulseOutput()
 {
     PulseConnection::Lock lock(*connection_);
     cancelDrainLocked();
+    if (idleTimer_)
+        connection_->api()->time_free(idleTimer_);
     if (stream_) {
         pa_stream_set_state_callback(stream_, nullptr, nullptr);
         pa_stream_disconnect(stream_);
@@ -91,6 +98,8 @@ std::size_t PulseOutput::write(std::span<const std::uint8_t> bytes)
     draining_ = false;
     drainedAt_.reset();
     expectedEnd_.reset();
+    if (idleCorked_)
+        corkLocked(false);
     return n;
 }
 
@@ -102,6 +111,7 @@ void PulseOutput::corkLocked(bool cork)
     if (pa_operation* op = pa_stream_cork(stream_, cork, nullptr, nullptr))
         pa_operation_unref(op);
     paused_ = cork;
+    idleCorked_ = false;
     // The clock stops while corked: a drain's end is foreseen again once it runs.
     expectedEnd_.reset();
     if (!cork && draining_)
@@ -181,7 +191,34 @@ void PulseOutput::drainedLocked()
     if (pa_stream_get_latency(stream_, &latency, &negative) != 0 || negative)
         latency = 0;
     drainedAt_ = pa_rtclock_now() + latency;
+    corkWhenIdleLocked(*drainedAt_);
     connection_->signal();
+}
+
+void PulseOutput::corkWhenIdleLocked(pa_usec_t heardOutAt)
+{
+    pa_usec_t due = heardOutAt + idleCorkDelay;
+    if (!idleTimer_) {
+        idleTimer_ = pa_context_rttime_new(connection_->context(), due, idleCorkDue, this);
+        return;
+    }
+    pa_context_rttime_restart(connection_->context(), idleTimer_, due);
+}
+
+void PulseOutput::idleCorkDue(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self)
+{
+    auto* output = static_cast<PulseOutput*>(self);
+    // Anything written since the drain, or a pause, leaves the stream as it is.
+    if (!output->draining_ || output->paused_ || output->brokenLocked())
+        return;
+    if (pa_operation* op = pa_stream_cork(output->stream_, 1, nullptr, nullptr))
+        pa_operation_unref(op);
+    output->idleCorked_ = true;
+}
+
+platform::Millis PulseOutput::handOverTime() const
+{
+    return handOver;
 }
 
 void PulseOutput::cancelDrainLocked()
@@ -217,12 +254,14 @@ media::OutputState PulseOutput::state()
             std::uint64_t most = end ? written_ - format_.bytesPerFrame() : written_;
             played_ = std::clamp<std::uint64_t>(bytes, played_, std::max(played_, most));
         }
-        s.freeBytes = pa_stream_writable_size(stream_);
         // Once the end is known, exactly when the last sample is heard.
         s.delay = end ? platform::Millis((*end - now + 999) / 1000)
                       : platform::Millis((written_ - played_) / format_.bytesPerFrame() * 1000
                           / format_.sampleRate);
     }
+    // A stream heard out takes the next track's samples as any other.
+    if (!brokenLocked())
+        s.freeBytes = pa_stream_writable_size(stream_);
     s.playedBytes = played_;
     s.queuedBytes = written_ - played_;
     s.playing = !paused_ && s.queuedBytes > 0;

@@ -23,6 +23,7 @@ public:
     void reset() override;
     void drain() override;
     media::OutputState state() override;
+    platform::Millis handOverTime() const override;
 
 private:
     bool brokenLocked() const;
@@ -30,6 +31,10 @@ private:
     // Loop thread: the server played out the stream's buffer; notes when the sink will have.
     void drainedLocked();
     void cancelDrainLocked();
+    // Loop thread: a stream heard out and left idle corks itself a moment later, so the sink
+    // may sleep; until then the next track starts on it at once, without a restart.
+    void corkWhenIdleLocked(pa_usec_t heardOutAt);
+    static void idleCorkDue(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self);
     // Notes by the stream's clock when the last sample written will be heard.
     void foreseeEndLocked();
     // When the last sample of a drain is heard, by the earlier of the two reckonings.
@@ -48,6 +53,8 @@ private:
     std::optional<pa_usec_t> drainedAt_;
     std::optional<pa_usec_t> expectedEnd_;
     pa_operation* drain_ = nullptr;
+    pa_time_event* idleTimer_ = nullptr;
+    bool idleCorked_ = false; // corked by the idle timer, not by pause()
 };
 
 // Outputs on one shared connection, made again for the next output once the server dropped

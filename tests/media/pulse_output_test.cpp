@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <string>
 
 namespace media {
 namespace {
@@ -74,6 +76,46 @@ TEST_F(PulseOutputTest, StopIsQuickAndSilent)
     recorder.stop();
     // What the sink had already taken may still sound, but not the rest of the track.
     EXPECT_LT(MonitorRecorder::heardMillis(recorder.peaks()), 1200);
+}
+
+// What the sound server says of our streams' corking, one line per stream.
+std::string corkedLines()
+{
+    std::string lines;
+    if (FILE* pipe = popen("pactl list sink-inputs 2>/dev/null | grep Corked", "r")) {
+        char line[128];
+        while (std::fgets(line, sizeof line, pipe))
+            lines += line;
+        pclose(pipe);
+    }
+    return lines;
+}
+
+// A track heard out leaves the stream running a moment for the next one to follow on without a
+// restart, then corks it so the sink may sleep; the next track plays on it in full.
+TEST_F(PulseOutputTest, StreamLeftIdleAfterATrackCorksItselfAndPlaysTheNext)
+{
+    TrackCommands commands({ clock, makeOutput });
+    auto target = std::make_shared<test::RecordingTarget>();
+    commands.playMusicFile(test::track("cbr_stereo_44k.mp3"), 0, target);
+    waitForEnd(*target);
+    ASSERT_TRUE(target->ended());
+    EXPECT_NE(corkedLines().find("Corked: no"), std::string::npos);
+    std::string corked;
+    for (int i = 0; i < 40 && corked.find("Corked: yes") == std::string::npos; ++i) {
+        clock.sleep(100);
+        corked = corkedLines();
+    }
+    EXPECT_NE(corked.find("Corked: yes"), std::string::npos) << corked;
+
+    MonitorRecorder recorder;
+    ASSERT_TRUE(recorder.waitUntilRecording());
+    target = std::make_shared<test::RecordingTarget>();
+    commands.playMusicFile(test::track("cbr_stereo_44k.mp3"), 0, target);
+    waitForEnd(*target);
+    clock.sleep(800); // the monitor lags the sink
+    recorder.stop();
+    EXPECT_NEAR(MonitorRecorder::heardMillis(recorder.peaks()), 3000, 150);
 }
 
 // The sound server dies in the middle of a track and comes back: the track ends at once

@@ -4,6 +4,7 @@
 // critical sections, the system volume and the single-instance lock. Handlers receive it
 // and reach everything through it.
 
+#include "app/evening_log.h"
 #include "app/globals.h"
 #include "app/light_test_steps.h"
 #include "app/single_instance.h"
@@ -18,6 +19,7 @@
 #include "ui/threads.h"
 #include "ui/window_system.h"
 
+#include <memory>
 #include <vector>
 
 namespace app {
@@ -47,6 +49,10 @@ public:
     // registered at shutdown; empty, and nothing registered, unless this is the installed
     // program.
     std::vector<runtime::Text> startAtLogIn;
+    // Cleared by --no-resume: a start after an abnormal end goes on as any other.
+    bool offerResume = true;
+    // Opened by the start-up once the hall is ours; none before (tests that never start up).
+    std::unique_ptr<EveningLog> eveningLog;
     Globals globals;
     lights::LightOutputFactory lightOutputs;
     // Made at start-up when the hall's light settings enable it, else none. Declared before the

@@ -6,7 +6,7 @@ namespace app {
 namespace {
 
 constexpr char usage[]
-    = "usage: dancehall [--data DIR]\n"
+    = "usage: dancehall [--data DIR] [--no-resume]\n"
       "       dancehall [--data DIR] --import OLD-DIR\n"
       "       dancehall --version | --help\n"
       "  --data DIR        use the hall folder DIR (default: $DANCEHALL_DATA, else\n"
@@ -14,6 +14,7 @@ constexpr char usage[]
       "  --import OLD-DIR  check an existing installation's tables, ss.dat and lb/ and copy\n"
       "                    them into the hall folder, then exit; nothing is copied when a\n"
       "                    file is damaged\n"
+      "  --no-resume       never offer to carry on an evening that ended abnormally\n"
       "  --version         print the version and exit\n"
       "  --help            print this help and exit\n"
       "The manual: /usr/share/doc/dancehall/manual/index.html\n";
@@ -35,6 +36,10 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(int argc, const cha
             line.request = argument == "--version" ? CommandLine::Request::Version
                                                    : CommandLine::Request::Help;
             return line;
+        }
+        if (argument == "--no-resume") {
+            line.offerResume = false;
+            continue;
         }
         std::string_view option = argument.substr(0, argument.find('='));
         if (option != "--data" && option != "--import")

@@ -17,6 +17,8 @@ struct CommandLine {
     std::optional<std::string> dataFolder;
     // --import DIR (or --import=DIR): an existing installation's folder to bring in.
     std::string importSource;
+    // Cleared by --no-resume: a start after an abnormal end never asks to carry on.
+    bool offerResume = true;
 };
 
 // What went wrong, for the terminal, with the usage.

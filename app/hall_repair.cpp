@@ -31,9 +31,13 @@ std::vector<platform::FolderEntry> entriesOf(platform::FileSystem& files, const 
 
 void removeLeftoversIn(platform::FileSystem& files, const std::string& folder)
 {
-    for (const platform::FolderEntry& entry : entriesOf(files, folder))
-        if (platform::isReplacementLeftover(entry.name, ".dat") && entry.regular)
+    for (const platform::FolderEntry& entry : entriesOf(files, folder)) {
+        // Tables and shows end in ".dat"; the evening log's compaction leaves one of ".log".
+        const bool leftover = platform::isReplacementLeftover(entry.name, ".dat")
+            || platform::isReplacementLeftover(entry.name, ".log");
+        if (leftover && entry.regular)
             (void)files.unlink(folder + "/" + entry.name);
+    }
 }
 
 // An import holds the hall's lock while its scratch folder exists, so with the lock ours any

@@ -2,6 +2,7 @@
 #include "app/main_window_roles.h"
 
 #include "app/application.h"
+#include "app/evening_journal.h"
 #include "app/light_program.h"
 #include "app/show_views.h"
 #include "app/slot_text.h"
@@ -97,16 +98,28 @@ void chooseQueuePosition(Application& app, std::int32_t position)
     playing.heldPercent = 0;
 }
 
+platform::Millis now(const Application& app)
+{
+    return app.runtime.platform().clock().now();
+}
+
+struct PlayableFile {
+    Text path;
+    platform::Millis length;
+};
+
 // The file to hand to the player: the one the search finds (its letter case may differ from
 // the show's), and only when it holds audio the player can play.
-std::optional<Text> playableFile(Application& app, const Text& path)
+std::optional<PlayableFile> playableFile(Application& app, const Text& path)
 {
     std::optional<Text> found = runtime::findFile(path, app.files);
     if (!found)
         return std::nullopt;
-    if (!media::mediaLengthMillis(platform::nativePath(*found), app.files))
+    const std::optional<platform::Millis> length
+        = media::mediaLengthMillis(platform::nativePath(*found), app.files);
+    if (!length)
         return std::nullopt;
-    return found;
+    return PlayableFile { *found, *length };
 }
 
 void endPlayer(Application& app)
@@ -140,21 +153,31 @@ void prepareSuccessor(Application& app)
         app.trackPlayer.prepareNext(*file);
 }
 
-enum class Start { fromPercent, resume };
+enum class Start { anew, resume };
 
-// Starts the playing slot's track at startPercent: fade-in restarted from silence, the track
+// Where a start lands in a track of `length` ms.
+platform::Millis millisInto(media::TrackStart start, platform::Millis length)
+{
+    const std::int64_t at = start.unit == media::TrackStart::Unit::percent
+        ? length * std::clamp<std::int64_t>(start.amount, 0, 100) / 100
+        : start.amount;
+    return std::clamp<platform::Millis>(at, 0, length);
+}
+
+// Starts the playing slot's track at `start`: fade-in restarted from silence, the track
 // played, the light program restarted for the slot's style. A file that is missing or
 // cannot be played asks the operator whether to go on with the next track or to stop.
-void startTrack(Application& app, std::int32_t startPercent, Start how = Start::fromPercent)
+void startTrack(Application& app, media::TrackStart start = {}, Start how = Start::anew)
 {
     overtakeFadeOut(app);
     setTimer(app, role::timeLimitTimer, 0);
     PlayingSlot& playing = app.globals.playing;
-    const std::optional<Text> file = playableFile(app, playing.path);
+    const std::optional<PlayableFile> file = playableFile(app, playing.path);
     if (!file) {
         // Silence and a question rather than the last track or a player that never starts.
         endPlayer(app);
         refreshPlayStatus(app);
+        recordEvening(app, EveningState::stopped);
         askAboutMissingTrack(app);
         return;
     }
@@ -163,17 +186,21 @@ void startTrack(Application& app, std::int32_t startPercent, Start how = Start::
     app.systemVolume.setSystemVolume(0, 0);
     setTimer(app, role::fadeInTimer, fadeInInterval);
     playing.playerSerial = ++playing.lastSerial;
-    if (how == Start::fromPercent)
+    if (how == Start::anew)
         playing.trackSerial = playing.playerSerial;
-    app.trackPlayer.playMusicFile(
-        *file, startPercent, std::make_shared<TrackNotifier>(app.windows, playing.playerSerial));
+    app.trackPlayer.playMusicFileFrom(
+        file->path, start, std::make_shared<TrackNotifier>(app.windows, playing.playerSerial));
+    if (how == Start::anew)
+        playing.position.start(millisInto(start, file->length), now(app));
+    else
+        playing.position.resume(now(app));
     if (app.trackPlayer.queryPlayState() == PlayState::playing)
         prepareSuccessor(app);
 
     TrackTimeLimit& limit = app.globals.styleStatus.timeLimit;
-    if (how == Start::fromPercent) {
+    if (how == Start::anew) {
         limit.clear();
-    } else if (const auto left = limit.resume(app.runtime.platform().clock().now())) {
+    } else if (const auto left = limit.resume(now(app))) {
         setTimer(app, role::timeLimitTimer,
             static_cast<std::int32_t>(std::max<platform::Millis>(*left, 1)));
     }
@@ -182,6 +209,7 @@ void startTrack(Application& app, std::int32_t startPercent, Start how = Start::
     app.globals.currentStyle.set(playing.style);
     startTrackLights(app);
     refreshPlayStatus(app);
+    recordEvening(app, currentEveningState(app));
 }
 
 // The end of the last track, or of a show whose playing slot has nothing after it.
@@ -191,6 +219,7 @@ void stopAtEnd(Application& app)
     setTimer(app, role::timeLimitTimer, 0);
     endPlayer(app);
     refreshPlayStatus(app);
+    recordEvening(app, EveningState::stopped);
 }
 
 // Edits of the show move records; keep the record of the slot the track was found at.
@@ -216,7 +245,7 @@ void goToNextTrack(Application& app)
         return;
     const std::int32_t next = queue.positionAfter(app.globals.playing);
     chooseQueuePosition(app, next == 0 ? 1 : next);
-    startTrack(app, 0);
+    startTrack(app);
 }
 
 void goToPreviousTrack(Application& app)
@@ -226,7 +255,7 @@ void goToPreviousTrack(Application& app)
     if (previous < 1)
         return;
     chooseQueuePosition(app, previous);
-    startTrack(app, 0);
+    startTrack(app);
 }
 
 void playShow(Application& app)
@@ -235,10 +264,10 @@ void playShow(Application& app)
     if (app.globals.playQueue.empty())
         return;
     if (app.trackPlayer.queryPlayState() == PlayState::paused) {
-        startTrack(app, app.globals.playing.heldPercent, Start::resume);
+        startTrack(app, media::TrackStart::percent(app.globals.playing.heldPercent), Start::resume);
     } else {
         chooseQueuePosition(app, 1);
-        startTrack(app, 0);
+        startTrack(app);
     }
 }
 
@@ -247,9 +276,11 @@ void pausePlayback(Application& app)
     overtakeFadeOut(app);
     // The limit counts played time only: a time limit must not start the next track unasked.
     setTimer(app, role::timeLimitTimer, 0);
-    app.globals.styleStatus.timeLimit.hold(app.runtime.platform().clock().now());
+    app.globals.styleStatus.timeLimit.hold(now(app));
+    app.globals.playing.position.hold(now(app));
     app.trackPlayer.pausePlaying();
     refreshPlayStatus(app);
+    recordEvening(app, currentEveningState(app));
 }
 
 void stopPlayback(Application& app)
@@ -261,6 +292,7 @@ void stopPlayback(Application& app)
     app.windows.setProperty(window, role::progressBar, ui::prop::superBar::position, 0);
     endPlayer(app);
     refreshPlayStatus(app);
+    recordEvening(app, EveningState::stopped);
 }
 
 void changeToSelectedTrack(Application& app)
@@ -273,7 +305,19 @@ void changeToSelectedTrack(Application& app)
     if (position == 0)
         return;
     chooseQueuePosition(app, position);
-    startTrack(app, 0);
+    startTrack(app);
+}
+
+bool playQueuePositionFrom(Application& app, std::int32_t position, platform::Millis fromMillis)
+{
+    if (position < 1 || position > queueOf(app).length())
+        return false;
+    const std::optional<PlayableFile> file = playableFile(app, queueOf(app).pathAt(position));
+    if (!file || file->length <= 0)
+        return false;
+    chooseQueuePosition(app, position);
+    startTrack(app, media::TrackStart::millis(fromMillis));
+    return true;
 }
 
 void followProgress(Application& app, std::int32_t percent, std::int32_t serial)
@@ -302,7 +346,7 @@ void followProgress(Application& app, std::int32_t percent, std::int32_t serial)
     // While a scheduled opening is still far off, the same track fills the time.
     const std::int32_t current = queue.positionOf(playing);
     chooseQueuePosition(app, app.globals.opening.pending && current != 0 ? current : after);
-    startTrack(app, 0);
+    startTrack(app);
 }
 
 void moveOnAfterFadeOut(Application& app)

@@ -5,6 +5,8 @@
 // the show while it plays never shift it; the play state is always the player's. Interface thread
 // only.
 
+#include "platform/clock.h"
+
 #include <cstdint>
 
 namespace app {
@@ -25,6 +27,11 @@ void playShow(Application& app);
 void pausePlayback(Application& app);
 // Stops the player and clears the progress; the next play starts the show again.
 void stopPlayback(Application& app);
+// Plays the track at a queue position as a new start of it (fade-in, light program, style)
+// from `fromMillis` into it; false, and nothing changed, when there is no such position or
+// its file cannot be played.
+[[nodiscard]] bool playQueuePositionFrom(
+    Application& app, std::int32_t position, platform::Millis fromMillis);
 // Plays the track of the selected slot of the slot tree, when it is a track with a file.
 void changeToSelectedTrack(Application& app);
 // A progress report of the player with that serial: 0…99 while its track plays, 100 once

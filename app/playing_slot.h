@@ -4,6 +4,8 @@
 // deleting slots before it moves every position behind. Also the serials that tell the
 // reports of the current player from those of a replaced one. Interface thread only.
 
+#include "app/play_position.h"
+
 #include "runtime/text.h"
 
 #include <cstdint>
@@ -18,6 +20,7 @@ struct PlayingSlot {
     Text path; // the track being played (currentTrackPath)
     Text style; // the slot's style when its track was chosen; a resume keeps it
     std::int32_t heldPercent = 0; // the last progress reported, where a resume starts
+    PlayPosition position; // of the track, for the evening log
     // Serial of the player started last, 0 while none plays: reports carry it, and a report
     // with any other serial comes from a player that was replaced or stopped.
     std::int32_t playerSerial = 0;

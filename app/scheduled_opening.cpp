@@ -2,6 +2,8 @@
 // timer checks every 40 s and, when the time is at most 30 s away, fades the music out and moves
 // the show on to its next track.
 
+#include "app/scheduled_opening.h"
+
 #include "app/application.h"
 #include "app/handler_table.h"
 #include "app/main_window_roles.h"
@@ -16,7 +18,7 @@
 
 #include <string>
 
-namespace app::handlers {
+namespace app {
 namespace {
 
 namespace MainWindow = ids::MainWindow;
@@ -73,6 +75,26 @@ void returnToIdle(Application& app)
 
 } // namespace
 
+void showScheduledOpening(Application& app)
+{
+    const OpeningSchedule& opening = app.globals.opening;
+    setVisible(app, MainWindow::定时开场按钮1, false);
+    setVisible(app, MainWindow::取消定时开场按钮, true);
+    app.windows.setProperty(MainWindow::window, MainWindow::标签定时开场, ui::prop::label::caption,
+        "本场次将于" + opening.hourText + "时" + opening.minuteText + "分开始！");
+    setVisible(app, MainWindow::标签定时开场, true);
+    setCheckInterval(app, checkInterval);
+}
+
+bool openingScheduled(Application& app)
+{
+    return std::get<std::int32_t>(app.windows.property(
+               MainWindow::window, role::openingCheckTimer, ui::prop::timer::interval))
+        != 0;
+}
+
+namespace handlers {
+
 HandlerResult openOpeningTimeDialog(Application& app, HandlerArgs)
 {
     app.windows.loadWindow(Dialog::window, true);
@@ -106,12 +128,7 @@ HandlerResult confirmOpening(Application& app, HandlerArgs)
         return std::nullopt;
     }
 
-    setVisible(app, MainWindow::定时开场按钮1, false);
-    setVisible(app, MainWindow::取消定时开场按钮, true);
-    app.windows.setProperty(MainWindow::window, MainWindow::标签定时开场, ui::prop::label::caption,
-        "本场次将于" + hour + "时" + minute + "分开始！");
-    setVisible(app, MainWindow::标签定时开场, true);
-    setCheckInterval(app, checkInterval);
+    showScheduledOpening(app);
     app.windows.close(Dialog::window, 0);
     return std::nullopt;
 }
@@ -147,4 +164,5 @@ HandlerResult openingCheck(Application& app, HandlerArgs)
     return std::nullopt;
 }
 
-} // namespace app::handlers
+} // namespace handlers
+} // namespace app

@@ -2,6 +2,7 @@
 // seconds while it goes.
 
 #include "app/application.h"
+#include "app/evening_journal.h"
 #include "app/handler_table.h"
 #include "app/playback.h"
 #include "app/show_tables.h"
@@ -41,6 +42,8 @@ HandlerResult shutDown(Application& app, HandlerArgs)
         return 0;
     ui::Commands commands(app.windows);
     endPlaybackForClosing(app);
+    // From here on the end is an orderly one: the next start has nothing to carry on.
+    recordEvening(app, EveningState::endedNormally);
     app.threads.deleteSection(app.globals.lightLock);
     commands.loadWindow(ids::ClosingNotice::window, true);
     commands.setTrayIcon(window, {}, {});

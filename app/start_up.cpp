@@ -2,6 +2,8 @@
 // thing the operator does.
 
 #include "app/application.h"
+#include "app/evening_journal.h"
+#include "app/evening_resume.h"
 #include "app/hall_repair.h"
 #include "app/handler_table.h"
 #include "app/last_show.h"
@@ -45,6 +47,7 @@ HandlerResult startUp(Application& app, HandlerArgs)
 
     // Only now, with the hall to ourselves: what a crash left is no save in progress.
     removeCrashLeftovers(app);
+    const std::optional<EveningRecord> lastEvening = openEveningLog(app);
     fillShowList(app);
     // The caption is read back: the file is named after what the label shows.
     if (chooseLastShow(app))
@@ -73,6 +76,7 @@ HandlerResult startUp(Application& app, HandlerArgs)
     commands.setZOrder(window, ui::zOrder::top);
     app.globals.volumeFactor = 1.0F;
     windows.setProperty(window, role::progressBar, ui::prop::superBar::position, 0);
+    offerToCarryOn(app, lastEvening);
     return std::nullopt;
 }
 

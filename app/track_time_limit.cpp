@@ -27,6 +27,7 @@ void TrackTimeLimit::clear()
 {
     left_.reset();
     countingSince_.reset();
+    carriedOver_.reset();
 }
 
 std::optional<platform::Millis> TrackTimeLimit::leftAt(platform::Millis now) const

@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 
 #include <optional>
+#include <utility>
 
 namespace app {
 
@@ -17,14 +18,23 @@ public:
     void hold(platform::Millis now);
     // Counting goes on from `now`: the time left until the fade, if the track has a limit.
     [[nodiscard]] std::optional<platform::Millis> resume(platform::Millis now);
-    // No limit for the track (another track, no limit in its style, or its fade has begun).
+    // No limit for the track (another track, no limit in its style, or its fade has begun);
+    // a time carried over goes too.
     void clear();
+    // The time that was left when the program ended abnormally, for the arming of the track
+    // carried on from there; taken once.
+    void carryOver(platform::Millis left) { carriedOver_ = left; }
+    [[nodiscard]] std::optional<platform::Millis> takeCarriedOver()
+    {
+        return std::exchange(carriedOver_, std::nullopt);
+    }
 
     [[nodiscard]] std::optional<platform::Millis> leftAt(platform::Millis now) const;
 
 private:
     std::optional<platform::Millis> left_; // at countingSince_, or while held
     std::optional<platform::Millis> countingSince_;
+    std::optional<platform::Millis> carriedOver_;
 };
 
 } // namespace app

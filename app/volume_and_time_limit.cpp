@@ -6,6 +6,7 @@
 #include "app/main_window_roles.h"
 
 #include "app/application.h"
+#include "app/evening_journal.h"
 #include "app/handler_table.h"
 #include "app/playback.h"
 #include "app/style_settings_file.h"
@@ -76,8 +77,10 @@ void armTimeLimit(Application& app, std::int32_t minutes)
         setTimer(app, role::timeLimitTimer, 0);
         return;
     }
-    const std::int64_t interval = std::min<std::int64_t>(
-        limitMillis - fadeOutLead, std::numeric_limits<std::int32_t>::max());
+    // A track carried on after a crash keeps the time it had left then.
+    const std::int64_t interval
+        = std::min<std::int64_t>(limit.takeCarriedOver().value_or(limitMillis - fadeOutLead),
+            std::numeric_limits<std::int32_t>::max());
     limit.arm(interval, now(app));
     setTimer(app, role::timeLimitTimer, static_cast<std::int32_t>(interval));
 }
@@ -144,6 +147,9 @@ namespace handlers {
 HandlerResult refreshStyleStatus(Application& app, HandlerArgs)
 {
     applyStyleStatus(app);
+    // The status tick is also when a playing track's position reaches the evening log.
+    if (app.trackPlayer.queryPlayState() == media::PlayState::playing)
+        recordEvening(app, EveningState::playing);
     return std::nullopt;
 }
 

@@ -70,20 +70,19 @@ Pipeline::~Pipeline()
 }
 
 void Pipeline::start(std::unique_ptr<AudioOutput> output, std::shared_ptr<NotifyTarget> notify,
-    int startPercent, std::function<void()> ended)
+    TrackStart start, std::function<void()> ended)
 {
     output_ = std::move(output);
     notify_ = std::move(notify);
     ended_ = std::move(ended);
     std::optional<ReadPosition> primed;
-    if (startPercent == 0)
+    if (start.atBeginning())
         primed = primeDevice();
-    stages_.push_back(clock_.startThread([this, startPercent, primed] {
+    stages_.push_back(clock_.startThread([this, start, primed] {
         if (primed)
             readStage(*primed, file_.info().exactTotals);
         else
-            readStage(
-                { startOffset(startPercent), 0 }, file_.info().exactTotals || startPercent != 0);
+            readStage({ startOffset(start), 0 }, file_.info().exactTotals || !start.atBeginning());
     }));
     stages_.push_back(clock_.startThread([this] { decodeStage(); }));
     stages_.push_back(clock_.startThread([this] { outputStage(); }));
@@ -99,17 +98,17 @@ void Pipeline::resume()
     output_->resume();
 }
 
-std::int64_t Pipeline::startOffset(int percent)
+std::int64_t Pipeline::startOffset(TrackStart start)
 {
     TrackInfo info = file_.info();
     std::int64_t firstAudio = info.firstFrame - info.readStart;
-    if (percent == 0)
+    if (start.atBeginning())
         return firstAudio;
-    // A variable rate without a tag: the percent is of the frames, not of the bytes.
+    // A variable rate without a tag: the start is counted in frames, not in bytes.
     if (!info.exactTotals)
         if (auto counted = countFrames())
             info = *counted;
-    SeekTarget target = seekTarget(info, percent);
+    SeekTarget target = seekTarget(info, start);
     std::int64_t offset = target.byteOffset;
     if (info.exactTotals && !(info.xing && info.xing->seekTable)) {
         if (auto exact
@@ -144,7 +143,7 @@ void Pipeline::decodeAhead()
 void Pipeline::decodeFirstSamples(std::size_t wanted)
 {
     if (!firstRead_)
-        firstRead_ = ReadPosition { startOffset(0), 0 };
+        firstRead_ = ReadPosition { startOffset(TrackStart {}), 0 };
     ReadPosition& at = *firstRead_;
     std::vector<std::uint8_t> chunk(chunkSize);
     while (moreToDecode_ && firstSamples_.size() < wanted) {

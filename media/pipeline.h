@@ -14,6 +14,7 @@
 #include "media/notify_target.h"
 #include "media/output_ring.h"
 #include "media/track_file.h"
+#include "media/track_position.h"
 
 #include <atomic>
 #include <functional>
@@ -41,12 +42,12 @@ public:
     // start from the beginning has it ready for the device.
     void decodeAhead();
 
-    // Starts the stages at `startPercent` (0 = the first frame). Progress goes to `notify`
-    // from the output thread, as the device reports samples heard (the first as the first
+    // Starts the stages at `start` (the first frame when it is at the beginning). Progress goes to
+    // `notify` from the output thread, as the device reports samples heard (the first as the first
     // samples reach the device, whatever its percent, so 0 % is posted once); `ended` is called
     // once from the output thread when every sample has been heard or a stage ran out early.
     void start(std::unique_ptr<AudioOutput> output, std::shared_ptr<NotifyTarget> notify,
-        int startPercent, std::function<void()> ended);
+        TrackStart start, std::function<void()> ended);
     void pause();
     void resume();
 
@@ -69,7 +70,7 @@ private:
     // Reader thread: `counted` when the frames need not be walked for exact totals.
     void readStage(ReadPosition at, bool counted);
     // Reader thread: where a start at `percent` begins reading, from readStart.
-    [[nodiscard]] std::int64_t startOffset(int percent);
+    [[nodiscard]] std::int64_t startOffset(TrackStart start);
     // Reader thread: exact totals for a track whose tag gives none, published to the output
     // stage; nothing when the walk was cut short.
     std::optional<TrackInfo> countFrames();

@@ -20,14 +20,14 @@ Player::~Player()
 }
 
 void Player::play(
-    std::shared_ptr<NotifyTarget> notify, int startPercent, std::unique_ptr<Pipeline> prepared)
+    std::shared_ptr<NotifyTarget> notify, TrackStart start, std::unique_ptr<Pipeline> prepared)
 {
     std::lock_guard lock(mutex_);
     // A paused track is replaced like a playing one, so two never share the device.
     pipeline_.reset();
     state_ = PlayState::stopped;
     notify_.reset();
-    pipeline_ = prepared && startPercent == 0
+    pipeline_ = prepared && start.atBeginning()
         ? std::move(prepared)
         : Pipeline::open(services_.clock, nativePath_, services_.files);
     if (!pipeline_)
@@ -39,7 +39,7 @@ void Player::play(
     }
     notify_ = std::move(notify);
     std::uint64_t serial = ++serial_;
-    pipeline_->start(std::move(output), notify_, startPercent, [this, serial] {
+    pipeline_->start(std::move(output), notify_, start, [this, serial] {
         // Refused only once the player is closing, when no end is reported any more.
         (void)ended_.push(serial);
     });

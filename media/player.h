@@ -40,6 +40,12 @@ public:
     // that holds no MPEG audio leaves the player stopped and reports nothing. `prepared` is
     // this player's file opened ahead (Pipeline::open), used for a start from the beginning.
     void play(std::shared_ptr<NotifyTarget> notify, int startPercent,
+        std::unique_ptr<Pipeline> prepared = nullptr)
+    {
+        play(std::move(notify), TrackStart::percent(startPercent), std::move(prepared));
+    }
+    // The same from any start; `prepared` serves a start at the beginning only.
+    void play(std::shared_ptr<NotifyTarget> notify, TrackStart start,
         std::unique_ptr<Pipeline> prepared = nullptr);
     // Pauses a playing track or resumes a paused one; any other state stays as it is.
     void setPaused(bool pause);

@@ -15,7 +15,7 @@ TrackCommands::~TrackCommands()
     stopPlaying();
 }
 
-void TrackCommands::playMusicFile(const std::string& file, int startPercent,
+void TrackCommands::playMusicFileFrom(const std::string& file, TrackStart start,
     std::shared_ptr<NotifyTarget> notify, const std::optional<std::string>& option)
 {
     current_.reset();
@@ -26,7 +26,7 @@ void TrackCommands::playMusicFile(const std::string& file, int startPercent,
     std::string path = platform::nativePath(file);
     std::unique_ptr<Pipeline> prepared = takePrepared(path);
     current_ = std::make_unique<Player>(services_, path);
-    current_->play(std::move(notify), startPercent, std::move(prepared));
+    current_->play(std::move(notify), start, std::move(prepared));
 }
 
 std::unique_ptr<Pipeline> TrackCommands::takePrepared(const std::string& nativePath)

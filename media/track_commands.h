@@ -27,6 +27,13 @@ public:
     // `startPercent`; an empty name or an over-long option text leaves no player.
     void playMusicFile(const std::string& file, int startPercent = 0,
         std::shared_ptr<NotifyTarget> notify = nullptr,
+        const std::optional<std::string>& option = std::nullopt)
+    {
+        playMusicFileFrom(file, TrackStart::percent(startPercent), std::move(notify), option);
+    }
+    // The same from any start: a whole percent or a time into the track.
+    void playMusicFileFrom(const std::string& file, TrackStart start,
+        std::shared_ptr<NotifyTarget> notify = nullptr,
         const std::optional<std::string>& option = std::nullopt);
     // The file the next playMusicFile from the beginning is likely to name (GBK path): opened
     // and its first second decoded now, while the current track plays. A play of another

@@ -21,6 +21,30 @@ SeekTarget seekTarget(const TrackInfo& info, int percent)
     return { frame * info.header.frameLength, frame };
 }
 
+SeekTarget seekTarget(const TrackInfo& info, TrackStart start)
+{
+    if (start.unit == TrackStart::Unit::percent)
+        return seekTarget(info, static_cast<int>(std::clamp<std::int64_t>(start.amount, -1, 101)));
+    const FrameHeader& header = info.header;
+    if (start.amount <= 0 || header.sampleRate <= 0 || header.samplesPerFrame <= 0
+        || header.frameLength <= 0)
+        return { 0, 0 };
+    std::int64_t frame = start.amount * header.sampleRate / 1000 / header.samplesPerFrame;
+    if (info.totalFrames > 0)
+        frame = std::min(frame, info.totalFrames);
+    if (info.xing && info.xing->seekTable && info.totalFrames > 0) {
+        const auto& table = *info.xing->seekTable;
+        const double percent = double(frame) * 100.0 / double(info.totalFrames);
+        const auto i = std::min<std::int64_t>(std::int64_t(percent), 99);
+        const double a = table[i];
+        const double b = i == 99 ? 256.0 : table[i + 1];
+        const double offset
+            = (a + (b - a) * (percent - double(i))) / 256.0 * double(info.audioLength);
+        return { std::int64_t(offset), frame };
+    }
+    return { std::min(frame * header.frameLength, info.audioLength), frame };
+}
+
 int progressPercent(std::int64_t framesPlayed, std::int64_t totalFrames)
 {
     if (totalFrames == 0)

@@ -22,10 +22,23 @@ struct OpenFileRequest {
 
 class Dialogs {
 public:
+    // Yes and No buttons with the question icon, task-modal.
+    static constexpr unsigned yesNoQuestion = 0x4 | 0x20 | 0x2000;
+
     virtual ~Dialogs() = default;
     // flags are the message box flags of the program (0 OK, 1 OK/Cancel, …; modality bits).
     virtual Button messageBox(const std::string& text, const std::string& caption, unsigned flags)
         = 0;
+    // A Yes/No question that answers itself with `unanswered` once `seconds` pass without the
+    // operator, counting the seconds down beside the text; closing it answers No. Where a
+    // desktop cannot count down, a plain Yes/No message box.
+    [[nodiscard]] virtual Button countdownQuestion(
+        const std::string& text, const std::string& caption, int seconds, Button unanswered)
+    {
+        (void)seconds;
+        (void)unanswered;
+        return messageBox(text, caption, yesNoQuestion);
+    }
     // The chosen path, or nothing when the operator cancelled.
     [[nodiscard]] virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
     // Several files at once, or a whole folder: every path the operator chose, a folder as

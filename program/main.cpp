@@ -146,5 +146,6 @@ int main(int argc, char** argv)
         platform::pulse::pulseOutputFactory(), platform::ola::olaLightOutputs());
     application.programDirectory = platform::programPath(*hall);
     application.startAtLogIn = startAtLogIn(*hall);
+    application.offerResume = line.offerResume;
     return app::runStartRoutine(application);
 }

@@ -71,6 +71,19 @@ Button ScriptedDialogs::messageBox(
     return answer;
 }
 
+Button ScriptedDialogs::countdownQuestion(
+    const std::string& text, const std::string& caption, int seconds, Button unanswered)
+{
+    std::lock_guard lock(mutex_);
+    Button answer = unanswered;
+    if (!messageBoxAnswers_.empty()) {
+        answer = messageBoxAnswers_.front();
+        messageBoxAnswers_.pop_front();
+    }
+    messageBoxes_.push_back({ text, caption, yesNoQuestion, answer, seconds });
+    return answer;
+}
+
 std::optional<std::string> ScriptedDialogs::openFile(const OpenFileRequest& request)
 {
     std::lock_guard lock(mutex_);

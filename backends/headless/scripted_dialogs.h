@@ -2,7 +2,8 @@
 // Dialogs answered from a script instead of by an operator, with a transcript of every
 // message box shown, so a test can both steer and check the program's questions.
 // Answers are consumed in order; when none is left a message box gets its first button
-// (what pressing Enter gives) and the open-file dialog is cancelled.
+// (what pressing Enter gives), a countdown question the answer of its countdown running out,
+// and the open-file dialog is cancelled. A countdown takes no virtual time.
 
 #include "platform/dialogs.h"
 
@@ -17,6 +18,7 @@ struct ShownMessageBox {
     std::string caption;
     unsigned flags;
     Button answer;
+    int countdownSeconds = 0; // of a countdown question; 0 for a message box
 };
 
 class ScriptedDialogs final : public Dialogs {
@@ -33,6 +35,8 @@ public:
     std::size_t unusedAnswers() const;
 
     Button messageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+    Button countdownQuestion(const std::string& text, const std::string& caption, int seconds,
+        Button unanswered) override;
     std::optional<std::string> openFile(const OpenFileRequest& request) override;
     std::vector<std::string> openFiles(const OpenFileRequest& request) override;
 

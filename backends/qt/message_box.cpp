@@ -6,6 +6,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include <vector>
 
@@ -99,6 +100,34 @@ Button QtDialogs::messageBox(const std::string& text, const std::string& caption
             if (box.clickedButton() == buttons[i])
                 return specs[i].code;
         return closeAnswer(specs);
+    });
+}
+
+Button QtDialogs::countdownQuestion(
+    const std::string& text, const std::string& caption, int seconds, Button unanswered)
+{
+    return onInterfaceThread([&] {
+        QMessageBox box(QMessageBox::Question, fromGbk(caption), fromGbk(text));
+        box.setWindowModality(Qt::ApplicationModal);
+        QPushButton* yesButton = box.addButton(QString::fromUtf8(yes.caption), yes.role);
+        QPushButton* noButton = box.addButton(QString::fromUtf8(no.caption), no.role);
+        QPushButton* byItself = unanswered == Button::Yes ? yesButton : noButton;
+        box.setDefaultButton(byItself);
+        int left = seconds;
+        const QString caption0 = byItself->text();
+        auto showLeft = [&] { byItself->setText(caption0 + QStringLiteral("（%1）").arg(left)); };
+        showLeft();
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, &box, [&] {
+            if (--left > 0)
+                showLeft();
+            else
+                byItself->click();
+        });
+        tick.start(1000);
+        box.exec();
+        tick.stop();
+        return box.clickedButton() == yesButton ? Button::Yes : Button::No;
     });
 }
 

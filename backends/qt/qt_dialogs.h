@@ -15,6 +15,8 @@ public:
     // 0x1000 system-modal (kept above all windows). Closing the box answers Cancel where there
     // is one, OK in a lone OK box, and No in a Yes/No box: closing never confirms.
     Button messageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+    Button countdownQuestion(const std::string& text, const std::string& caption, int seconds,
+        Button unanswered) override;
     std::optional<std::string> openFile(const OpenFileRequest& request) override;
     std::vector<std::string> openFiles(const OpenFileRequest& request) override;
 };

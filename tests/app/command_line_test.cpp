@@ -36,6 +36,17 @@ TEST(CommandLine, TakesTheHallFolderInEitherForm)
     EXPECT_EQ(accepted({ "--data", "a", "--data", "b" }).dataFolder, "b");
 }
 
+TEST(CommandLine, NoResumeIsAFlagBesideTheFolder)
+{
+    EXPECT_TRUE(accepted({}).offerResume);
+    const CommandLine line = accepted({ "--no-resume", "--data", "/halls/a" });
+    EXPECT_FALSE(line.offerResume);
+    EXPECT_EQ(line.dataFolder, "/halls/a");
+    EXPECT_TRUE(accepted({ "--data", "--no-resume" }).offerResume)
+        << "a folder named like the flag is a folder";
+    EXPECT_TRUE(std::holds_alternative<CommandLineError>(parse({ "--no-resume=1" })));
+}
+
 TEST(CommandLine, ReadsTheRequestsThatRunInsteadOfTheProgram)
 {
     CommandLine import = accepted({ "--import", "/mnt/old", "--data", "h" });
@@ -63,7 +74,7 @@ TEST(CommandLine, RefusesWhatItDoesNotKnowWithTheUsage)
 TEST(CommandLine, VersionAndUsageNameTheProgramAndEveryOption)
 {
     EXPECT_EQ(versionText().rfind("dancehall ", 0), 0u);
-    for (const char* option : { "--data", "--import", "--version", "--help" })
+    for (const char* option : { "--data", "--import", "--no-resume", "--version", "--help" })
         EXPECT_NE(usageText().find(option), std::string::npos) << option;
 }
 

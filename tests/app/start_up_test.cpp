@@ -146,7 +146,8 @@ TEST_F(StartUp, CrashLeftoversAreMended)
     ASSERT_TRUE(db.goTo(2));
     ASSERT_TRUE(db.markDeleted());
     db.closeDatabase(Text("dqqf"));
-    for (const char* leftover : { ".dqqf.dat.a1B2c3", ".ss.dat.Zz9900", "lb/.周六.dat.x0X0x0" })
+    for (const char* leftover :
+        { ".dqqf.dat.a1B2c3", ".ss.dat.Zz9900", "lb/.周六.dat.x0X0x0", ".evening.log.Q1w2E3" })
         std::ofstream(directory / fs::u8path(leftover)) << "half";
     for (const char* kept : { ".dancehall.lock", "lb/.周六.dat.old", ".notes.XXXXXX" })
         std::ofstream(directory / fs::u8path(kept)) << "kept";
@@ -168,7 +169,8 @@ TEST_F(StartUp, CrashLeftoversAreMended)
     ASSERT_EQ(tree.size(), 4u);
     EXPECT_EQ(tree[0].text, "1  慢四");
     EXPECT_EQ(tree[2].text, "2  探戈");
-    for (const char* leftover : { ".dqqf.dat.a1B2c3", ".ss.dat.Zz9900", "lb/.周六.dat.x0X0x0" })
+    for (const char* leftover :
+        { ".dqqf.dat.a1B2c3", ".ss.dat.Zz9900", "lb/.周六.dat.x0X0x0", ".evening.log.Q1w2E3" })
         EXPECT_FALSE(fs::exists(directory / fs::u8path(leftover))) << leftover;
     for (const char* kept : { ".dancehall.lock", "lb/.周六.dat.old", ".notes.XXXXXX" })
         EXPECT_TRUE(fs::exists(directory / fs::u8path(kept))) << kept;

@@ -91,6 +91,38 @@ TEST(MessageBoxFromWorker, RunsOnTheInterfaceThread)
     EXPECT_EQ(answer, Button::Cancel);
 }
 
+// The countdown question answers itself when its time runs out, shows the seconds left on
+// the button it will press, and answers No when closed.
+TEST(CountdownQuestion, AnswersItselfWhenTheTimeRunsOutAndNoWhenClosed)
+{
+    application();
+    platform::qt::QtDialogs dialogs;
+    QString byItself;
+    QTimer::singleShot(100, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        byItself = box->defaultButton()->text();
+    });
+    EXPECT_EQ(dialogs.countdownQuestion("继续播放？", "信息：", 1, Button::Yes), Button::Yes);
+    EXPECT_EQ(byItself, QStringLiteral(u"是（1）"));
+
+    QTimer::singleShot(100, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    EXPECT_EQ(dialogs.countdownQuestion("继续播放？", "信息：", 10, Button::Yes), Button::No);
+
+    QTimer::singleShot(100, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == QStringLiteral(u"否"))
+                QTest::mouseClick(b, Qt::LeftButton);
+    });
+    EXPECT_EQ(dialogs.countdownQuestion("继续播放？", "信息：", 10, Button::Yes), Button::No);
+}
+
 // Latin letters left once the accelerator marks ("(&O)", "&") are taken out: none in a text
 // that is Chinese.
 bool readsChinese(QString text)

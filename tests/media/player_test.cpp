@@ -162,6 +162,25 @@ TEST_F(PlayerTest, StartPercentSeeksAndIsClamped)
     EXPECT_NEAR(double(playToEnd()), 3000.0, 250.0);
 }
 
+// A start in milliseconds lands on the frame that holds it, with or without a seek table, and
+// a time past the end plays nothing.
+TEST_F(PlayerTest, StartAtATimeSeeksToItsFrame)
+{
+    for (const char* name : { "cbr_stereo_44k.mp3", "vbr_xing.mp3", "vbr_no_xing.mp3" }) {
+        target = std::make_shared<RecordingTarget>();
+        commands.playMusicFile(track(name), 0, target);
+        const platform::Millis whole = playToEnd();
+        target = std::make_shared<RecordingTarget>();
+        commands.playMusicFileFrom(track(name), TrackStart::millis(whole - 700), target);
+        EXPECT_NEAR(double(playToEnd()), 700.0, 120.0) << name;
+        expectProgressSequence(target->posts());
+    }
+    target = std::make_shared<RecordingTarget>();
+    commands.playMusicFileFrom(track("cbr_stereo_44k.mp3"), TrackStart::millis(60'000), target);
+    EXPECT_LT(playToEnd(), 100);
+    EXPECT_EQ(target->posts(), std::vector<int> { 100 });
+}
+
 TEST_F(PlayerTest, PlayOnAPausedTrackReplacesIt)
 {
     Player player(silentServices(clock), track("cbr_stereo_44k.mp3"));

@@ -215,6 +215,35 @@ TEST(SeekTarget, WithoutTableStepsWholeFrames)
     EXPECT_EQ(seekTarget(info, -5).byteOffset, 0);
 }
 
+TEST(SeekTarget, ATimeCountsWholeFramesOfTheFirstHeader)
+{
+    TrackInfo info;
+    info.audioLength = 100'000;
+    info.totalFrames = 239;
+    info.header.frameLength = 417;
+    info.header.sampleRate = 44100;
+    info.header.samplesPerFrame = 1152;
+    // 2000 ms hold 88200 samples: 76 whole frames of 1152 before it.
+    const SeekTarget t = seekTarget(info, TrackStart::millis(2000));
+    EXPECT_EQ(t.framesPlayed, 76);
+    EXPECT_EQ(t.byteOffset, 76 * 417);
+    EXPECT_EQ(seekTarget(info, TrackStart::millis(1'000'000)).framesPlayed, 239);
+    EXPECT_EQ(seekTarget(info, TrackStart::millis(-5)).byteOffset, 0);
+    EXPECT_EQ(seekTarget(info, TrackStart::percent(37)).framesPlayed, 88) << "as by percent";
+
+    auto file = TrackFile::open(track("vbr_xing.mp3"));
+    ASSERT_TRUE(file);
+    const TrackInfo& xing = file->info();
+    const std::int64_t halfFrames = xing.totalFrames / 2;
+    const std::int64_t halfMillis
+        = (halfFrames * xing.header.samplesPerFrame * 1000 + xing.header.sampleRate - 1)
+        / xing.header.sampleRate;
+    const SeekTarget half = seekTarget(xing, TrackStart::millis(halfMillis));
+    EXPECT_EQ(half.framesPlayed, halfFrames);
+    EXPECT_NEAR(double(half.byteOffset), double(seekTarget(xing, 50).byteOffset),
+        double(xing.audioLength) / 100);
+}
+
 TEST(Progress, StaysWithin0To99)
 {
     EXPECT_EQ(progressPercent(0, 200), 0);

@@ -1,6 +1,10 @@
 #include "faulty_file_system.h"
 
+#include "platform/whole_files.h"
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 
 namespace support {
 
@@ -34,10 +38,77 @@ void FaultyFileSystem::resetCounts()
     calls_.fill(0);
 }
 
+void FaultyFileSystem::cutPowerAfter(std::int64_t callsLeft)
+{
+    std::lock_guard lock(mutex_);
+    callsBeforeCut_ = callsLeft;
+    unsynced_.clear();
+}
+
+bool FaultyFileSystem::powerCut() const
+{
+    std::lock_guard lock(mutex_);
+    return cut_;
+}
+
+void FaultyFileSystem::restorePower()
+{
+    std::lock_guard lock(mutex_);
+    cut_ = false;
+    callsBeforeCut_ = -1;
+    openPaths_.clear();
+    unsynced_.clear();
+}
+
+void FaultyFileSystem::trackOpenedLocked(int fd, const std::string& path)
+{
+    if (fd >= 0)
+        openPaths_[fd] = path;
+}
+
+void FaultyFileSystem::rememberSyncedLocked(int fd)
+{
+    const auto opened = openPaths_.find(fd);
+    if (callsBeforeCut_ < 0 || opened == openPaths_.end() || unsynced_.count(opened->second))
+        return;
+    unsynced_[opened->second] = platform::readWholeFile(opened->second, real_);
+}
+
+void FaultyFileSystem::forgetSyncedLocked(int fd)
+{
+    if (const auto opened = openPaths_.find(fd); opened != openPaths_.end())
+        unsynced_.erase(opened->second);
+}
+
+void FaultyFileSystem::revertUnsyncedLocked()
+{
+    for (const auto& [path, content] : unsynced_) {
+        const int fd = real_.open(path, platform::Access::write);
+        if (fd < 0)
+            continue; // gone: deletions are stored at once
+        const std::string bytes = content.value_or(std::string());
+        const auto size = static_cast<std::int64_t>(bytes.size());
+        // The test reads these files next; a revert that fails must not pass unseen.
+        if (real_.setLength(fd, 0) != 0
+            || (size > 0 && real_.writeAt(fd, bytes.data(), size, 0) != size))
+            std::abort();
+        (void)real_.close(fd);
+    }
+    unsynced_.clear();
+}
+
 FaultyFileSystem::Due FaultyFileSystem::count(FileCall kind)
 {
     std::lock_guard lock(mutex_);
     ++calls_[std::size_t(kind)];
+    if (callsBeforeCut_ == 0 && !cut_) {
+        revertUnsyncedLocked();
+        cut_ = true;
+    }
+    if (cut_)
+        return { EIO, 0 };
+    if (callsBeforeCut_ > 0)
+        --callsBeforeCut_;
     Due due;
     for (auto fault = faults_.begin(); fault != faults_.end();) {
         if (std::find(fault->kinds.begin(), fault->kinds.end(), kind) == fault->kinds.end()) {
@@ -62,25 +133,47 @@ int FaultyFileSystem::open(const std::string& path, platform::Access access)
 {
     const Due due = count(
         access == platform::Access::read ? FileCall::openForReading : FileCall::openForWriting);
-    return due.error ? -due.error : real_.open(path, access);
+    if (due.error)
+        return -due.error;
+    const int fd = real_.open(path, access);
+    std::lock_guard lock(mutex_);
+    trackOpenedLocked(fd, path);
+    return fd;
 }
 
 int FaultyFileSystem::openOrCreate(const std::string& path, unsigned permissions)
 {
     const Due due = count(FileCall::openOrCreate);
-    return due.error ? -due.error : real_.openOrCreate(path, permissions);
+    if (due.error)
+        return -due.error;
+    const int fd = real_.openOrCreate(path, permissions);
+    std::lock_guard lock(mutex_);
+    trackOpenedLocked(fd, path);
+    return fd;
 }
 
 int FaultyFileSystem::makeTemp(std::string& pathTemplate)
 {
     const Due due = count(FileCall::makeTemp);
-    return due.error ? -due.error : real_.makeTemp(pathTemplate);
+    if (due.error)
+        return -due.error;
+    const int fd = real_.makeTemp(pathTemplate);
+    std::lock_guard lock(mutex_);
+    trackOpenedLocked(fd, pathTemplate);
+    // A new file: a cut before its first sync leaves it empty.
+    if (fd >= 0 && callsBeforeCut_ >= 0)
+        unsynced_[pathTemplate] = std::nullopt;
+    return fd;
 }
 
 int FaultyFileSystem::close(int fd)
 {
     // The descriptor goes either way, as the system's close does.
     const Due due = count(FileCall::close);
+    {
+        std::lock_guard lock(mutex_);
+        openPaths_.erase(fd);
+    }
     const int closed = real_.close(fd);
     return due.error ? -due.error : closed;
 }
@@ -95,6 +188,10 @@ std::int64_t FaultyFileSystem::writeAt(
     int fd, const void* buffer, std::int64_t size, std::int64_t offset)
 {
     const Due due = count(FileCall::writeAt);
+    {
+        std::lock_guard lock(mutex_);
+        rememberSyncedLocked(fd);
+    }
     if (!due.error)
         return real_.writeAt(fd, buffer, size, offset);
     // What reached the disk before the failure stays there; the call fails either way.
@@ -106,13 +203,23 @@ std::int64_t FaultyFileSystem::writeAt(
 int FaultyFileSystem::setLength(int fd, std::int64_t length)
 {
     const Due due = count(FileCall::setLength);
-    return due.error ? -due.error : real_.setLength(fd, length);
+    if (due.error)
+        return -due.error;
+    std::lock_guard lock(mutex_);
+    rememberSyncedLocked(fd);
+    return real_.setLength(fd, length);
 }
 
 int FaultyFileSystem::sync(int fd)
 {
     const Due due = count(FileCall::sync);
-    return due.error ? -due.error : real_.sync(fd);
+    if (due.error)
+        return -due.error;
+    const int synced = real_.sync(fd);
+    std::lock_guard lock(mutex_);
+    if (synced == 0)
+        forgetSyncedLocked(fd);
+    return synced;
 }
 
 int FaultyFileSystem::status(int fd, platform::FileStatus& result)
@@ -136,13 +243,34 @@ int FaultyFileSystem::setPermissions(int fd, unsigned permissions)
 int FaultyFileSystem::rename(const std::string& from, const std::string& to)
 {
     const Due due = count(FileCall::rename);
-    return due.error ? -due.error : real_.rename(from, to);
+    if (due.error)
+        return -due.error;
+    const int renamed = real_.rename(from, to);
+    std::lock_guard lock(mutex_);
+    if (renamed == 0) {
+        // The file keeps what a cut would leave of it under its new name.
+        unsynced_.erase(to);
+        if (auto node = unsynced_.extract(from); !node.empty()) {
+            node.key() = to;
+            unsynced_.insert(std::move(node));
+        }
+        for (auto& [fd, path] : openPaths_)
+            if (path == from)
+                path = to;
+    }
+    return renamed;
 }
 
 int FaultyFileSystem::unlink(const std::string& path)
 {
     const Due due = count(FileCall::unlink);
-    return due.error ? -due.error : real_.unlink(path);
+    if (due.error)
+        return -due.error;
+    const int unlinked = real_.unlink(path);
+    std::lock_guard lock(mutex_);
+    if (unlinked == 0)
+        unsynced_.erase(path);
+    return unlinked;
 }
 
 int FaultyFileSystem::syncFolder(const std::string& path)

@@ -11,7 +11,10 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace support {
@@ -59,6 +62,15 @@ public:
     int calls(FileCall kind) const;
     void resetCounts();
 
+    // A power cut after `callsLeft` more calls of any kind: from then on every call fails
+    // with EIO, and each file written since its last sync goes back to what that sync
+    // stored (a file never synced comes back empty), as after a restart. Renames, creations
+    // and deletions count as stored at once. Paths are matched as the caller spells them.
+    void cutPowerAfter(std::int64_t callsLeft);
+    [[nodiscard]] bool powerCut() const;
+    // The power comes back: calls go through again (the descriptors of before stay dead).
+    void restorePower();
+
     int open(const std::string& path, platform::Access access) override;
     int openOrCreate(const std::string& path, unsigned permissions) override;
     int makeTemp(std::string& pathTemplate) override;
@@ -99,11 +111,22 @@ private:
     };
     // Counts a call and says whether it fails.
     Due count(FileCall kind);
+    // What a power cut keeps of files: the content each written file had at its last sync.
+    void rememberSyncedLocked(int fd);
+    void forgetSyncedLocked(int fd);
+    void revertUnsyncedLocked();
+    void trackOpenedLocked(int fd, const std::string& path);
 
     platform::FileSystem& real_;
     mutable std::mutex mutex_; // guards faults_ and calls_
     std::vector<Fault> faults_;
     std::array<int, fileCallKinds> calls_ {};
+    // Power cut: below 0 never; else the calls left before it.
+    std::int64_t callsBeforeCut_ = -1;
+    bool cut_ = false;
+    std::map<int, std::string> openPaths_; // descriptor → path, while the power is on
+    // Files written since their last sync → their content at it (nothing: it never had any).
+    std::map<std::string, std::optional<std::string>> unsynced_;
 };
 
 } // namespace support

@@ -18,6 +18,11 @@ SeekTarget seekTarget(const TrackInfo& info, int percent)
     if (info.header.frameLength <= 0)
         return { 0, 0 };
     std::int64_t frame = p * info.audioLength / info.header.frameLength / 100;
+    // A tag's frame count may be less than the bytes hold: the track ends where it says.
+    if (info.totalFrames > 0 && frame > info.totalFrames) {
+        frame = info.totalFrames;
+        return { std::min(frame * info.header.frameLength, info.audioLength), frame };
+    }
     return { frame * info.header.frameLength, frame };
 }
 

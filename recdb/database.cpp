@@ -66,7 +66,7 @@ int Database::checkHeader(bool readOnly)
     auto count = load<std::int32_t>(header + countersOffset);
     auto nextId = load<std::int32_t>(header + countersOffset + 4);
     recordSize_ = load<std::int32_t>(header + recordSizeOffset);
-    if (recordSize_ <= 0 || count < 0 || nextId < 1)
+    if (recordSize_ <= 0 || recordSize_ > largestRecordSize || count < 0 || nextId < 1)
         return NotADatabase;
     if (static_cast<std::uint32_t>(version_) > static_cast<std::uint32_t>(currentVersion))
         return VersionTooHigh;

@@ -44,6 +44,9 @@ constexpr std::int64_t headerSize = 112;
 constexpr std::int64_t versionOffset = 4;
 constexpr std::int64_t countersOffset = 16; // record count, then next record id
 constexpr std::int64_t recordSizeOffset = 24;
+// Far beyond any table's record; a header that claims more is damaged, and would have a
+// read or an append allocate gigabytes.
+constexpr std::int32_t largestRecordSize = 64 << 20;
 constexpr std::int64_t fieldCountOffset = 112;
 constexpr std::int64_t fieldTableOffset = 116;
 constexpr std::int64_t descriptorSize = 72;

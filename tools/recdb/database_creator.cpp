@@ -78,7 +78,7 @@ int createDatabase(const std::string& nativePath, const std::vector<FieldDefinit
         store(descriptor + descriptorSizeOffset, std::int32_t(width));
         offset += width;
         needsAuxiliary = needsAuxiliary || isChainType(type);
-        if (offset > INT32_MAX)
+        if (offset > largestRecordSize)
             return BadFieldSize;
     }
     store(&file[recordSizeOffset], std::int32_t(offset));

@@ -115,8 +115,11 @@ std::optional<PlayableFile> playableFile(Application& app, const Text& path)
     std::optional<Text> found = runtime::findFile(path, app.files);
     if (!found)
         return std::nullopt;
-    const std::optional<platform::Millis> length
-        = media::mediaLengthMillis(platform::nativePath(*found), app.files);
+    // Measured in the background when the show was shown: counting the frames of a track
+    // without a tag reads all of it, too slow a read for the interface thread on some disks.
+    std::optional<platform::Millis> length = app.durations.currentLength(*found);
+    if (!length)
+        length = media::mediaLengthMillis(platform::nativePath(*found), app.files);
     if (!length)
         return std::nullopt;
     return PlayableFile { *found, *length };

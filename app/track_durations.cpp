@@ -55,6 +55,18 @@ TrackDurations::Length TrackDurations::length(const Text& path) const
     return found == lengths_.end() ? Length {} : found->second.length;
 }
 
+std::optional<std::int64_t> TrackDurations::currentLength(const Text& path) const
+{
+    const FileStamp stamp = stampOf(files_, platform::nativePath(path));
+    std::lock_guard lock(mutex_);
+    auto found = lengths_.find(path);
+    if (stamp.size < 0 || found == lengths_.end() || found->second.size != stamp.size
+        || found->second.modified != stamp.modified
+        || found->second.length.state != State::measured)
+        return std::nullopt;
+    return found->second.length.millis;
+}
+
 bool TrackDurations::request(const std::vector<Text>& paths, std::function<void()> measured)
 {
     bool started;

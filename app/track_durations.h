@@ -43,6 +43,10 @@ public:
 
     // What is known of the track now; unknown while it waits to be measured.
     Length length(const Text& path) const;
+    // The track's length when it was measured from the file as it stands now (same size and
+    // modification time), so a track can start without being read on the interface thread;
+    // nothing when it was not measured or has changed since. Costs one look at the file.
+    [[nodiscard]] std::optional<std::int64_t> currentLength(const Text& path) const;
     // Has the tracks measured that are new or changed; `measured` runs on the interface
     // thread when one of them got a new length. False when the worker could not be started.
     [[nodiscard]] bool request(const std::vector<Text>& paths, std::function<void()> measured);

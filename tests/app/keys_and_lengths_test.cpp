@@ -150,14 +150,18 @@ TEST(TrackDurationsCache, MeasuresATrackOnceAndAgainOnlyWhenItsFileChanged)
         EXPECT_EQ(reports, (std::vector<std::string> { "first", "other" }));
         const TrackDurations::Length once = durations.length(track.string());
         EXPECT_EQ(once.state, TrackDurations::State::measured);
+        EXPECT_EQ(durations.currentLength(track.string()), once.millis);
 
         std::ofstream(track, std::ios::binary | std::ios::app)
             << std::ifstream(fs::path(MEDIA_TEST_DATA) / "cbr_mono_44k.mp3", std::ios::binary)
                    .rdbuf();
+        EXPECT_EQ(durations.currentLength(track.string()), std::nullopt) << "changed since";
         measure(track, "grown");
         measure(folder / "gone.mp3", "gone");
         ASSERT_TRUE(headless.loop().runUntil([&] { return reports.size() == 4; }));
         EXPECT_GT(durations.length(track.string()).millis, once.millis);
+        EXPECT_EQ(durations.currentLength(track.string()), durations.length(track.string()).millis);
+        EXPECT_EQ(durations.currentLength((folder / "gone.mp3").string()), std::nullopt);
         EXPECT_EQ(durations.length((folder / "gone.mp3").string()).state,
             TrackDurations::State::unmeasurable);
         EXPECT_EQ(durations.length((folder / "never.mp3").string()).state,

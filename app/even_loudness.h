@@ -47,6 +47,9 @@ void startEvenLoudness(Application& app);
 // next track plays at its new gain.
 void applyLoudnessSettings(Application& app, const LoudnessSettings& settings);
 
+// The style settings window's switch and target show the settings in use.
+void showEvenLoudnessSwitch(Application& app);
+
 // The factor the track at `nativePath` plays at: 1 with the switch off or the track
 // unmeasured.
 [[nodiscard]] float trackGain(Application& app, const std::string& nativePath);

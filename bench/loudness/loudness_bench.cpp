@@ -5,6 +5,7 @@
 //                                  as a share of one core at real-time playback
 
 #include "loudness/track_loudness.h"
+#include "media/end_waiter.h"
 #include "media/media_length.h"
 #include "media/track_commands.h"
 #include "platform/system_clock.h"
@@ -13,10 +14,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -49,37 +48,16 @@ private:
     std::atomic<std::uint64_t> written_ = 0;
 };
 
-class EndWaiter : public media::NotifyTarget {
-public:
-    bool exists() const override { return true; }
-    void post(int percent) override
-    {
-        std::lock_guard lock(mutex_);
-        ended_ = ended_ || percent == 100;
-        changed_.notify_all();
-    }
-    void wait()
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return ended_; });
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool ended_ = false;
-};
-
 // CPU seconds of playing `path` through the player once at `gain`.
 double playCpu(const std::string& path, float gain)
 {
     platform::SystemClock clock;
     media::TrackCommands commands({ clock, [] { return std::make_unique<UnpacedOutput>(); },
         platform::systemFileSystem(), [gain](const std::string&) { return gain; } });
-    auto waiter = std::make_shared<EndWaiter>();
+    auto waiter = std::make_shared<media::EndWaiter>();
     const double before = cpuSeconds();
     commands.playMusicFile(path, 0, waiter);
-    waiter->wait();
+    waiter->waitForEnd();
     commands.stopPlaying();
     return cpuSeconds() - before;
 }

@@ -7,8 +7,7 @@
 // A new hall folder is seeded with the switch on; a folder from an existing installation has
 // no loudness.ini and plays as before until the operator turns the switch on.
 //
-// Interface thread only, except trackGain (the player asks it on the interface thread too,
-// but it only reads the settings and the store).
+// Interface thread only: the track commands ask trackGain as they open a track.
 
 #include "app/loudness_analysis.h"
 #include "runtime/text.h"

@@ -79,7 +79,8 @@ bool LoudnessAnalysis::measure(const std::vector<std::string>& nativePaths)
         for (const std::string& path : nativePaths) {
             if (!seen.insert(path).second)
                 continue;
-            if (path == current_)
+            // A track already told to stop may have stopped: it is measured again in turn.
+            if (path == current_ && !cancelCurrent_)
                 keepsCurrent = true;
             else
                 queue_.push_back(path);

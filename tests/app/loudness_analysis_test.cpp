@@ -134,6 +134,21 @@ TEST_F(Analysis, AnotherShowCancelsTheTrackBeingMeasuredAndItIsNeverStored)
     EXPECT_TRUE(analysis->figures(slow));
 }
 
+TEST_F(Analysis, ATrackCancelledAndAskedForAgainAtOnceIsStillMeasured)
+{
+    start(folder / "loudness.db");
+    const std::string slow = longTrack();
+    ASSERT_TRUE(analysis->measure({ slow }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // Another show, then straight back, while the long track is still being measured.
+    ASSERT_TRUE(analysis->measure({ track("a.mp3") }));
+    ASSERT_TRUE(analysis->measure({ slow, track("a.mp3") }));
+    settle();
+    EXPECT_EQ(reports.back().known, 2);
+    EXPECT_TRUE(analysis->figures(slow));
+    EXPECT_TRUE(analysis->figures(track("a.mp3")));
+}
+
 TEST_F(Analysis, ABrokenStoreIsReportedOnceAndNothingIsMeasured)
 {
     std::ofstream(folder / "loudness.db") << std::string(4096, 'x');

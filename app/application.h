@@ -5,7 +5,7 @@
 // and reach everything through it.
 
 #include "app/even_loudness.h"
-#include "app/evening_log.h"
+#include "app/evening_log_writer.h"
 #include "app/globals.h"
 #include "app/light_test_steps.h"
 #include "app/loudness_analysis.h"
@@ -54,7 +54,7 @@ public:
     // Cleared by --no-resume: a start after an abnormal end goes on as any other.
     bool offerResume = true;
     // Opened by the start-up once the hall is ours; none before (tests that never start up).
-    std::unique_ptr<EveningLog> eveningLog;
+    std::unique_ptr<EveningLogWriter> eveningLog;
     Globals globals;
     lights::LightOutputFactory lightOutputs;
     // Made at start-up when the hall's light settings enable it, else none. Declared before the

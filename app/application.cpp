@@ -8,12 +8,13 @@
 namespace app {
 namespace {
 
-media::PlayerServices playerServices(
-    platform::Clock& clock, media::OutputFactory outputs, platform::FileSystem& files)
+media::PlayerServices playerServices(Application& app, platform::Clock& clock,
+    media::OutputFactory outputs, platform::FileSystem& files)
 {
     if (!outputs)
         outputs = [&clock] { return std::make_unique<media::SilentOutput>(clock); };
-    return { clock, std::move(outputs), files };
+    return { clock, std::move(outputs), files,
+        [&app](const std::string& nativePath) { return trackGain(app, nativePath); } };
 }
 
 } // namespace
@@ -32,9 +33,10 @@ Application::Application(runtime::Runtime& runtime, ui::ViewFactory& views,
     // The window system's system volume unit raises no events, so its changes go nowhere.
     , systemVolume(std::move(mixers), [](media::SystemVolume::Event) {})
     , instance(files)
-    , trackPlayer(playerServices(runtime.platform().clock(), std::move(outputs), files))
+    , trackPlayer(playerServices(*this, runtime.platform().clock(), std::move(outputs), files))
     , lightTestSteps(runtime.platform().clock())
     , durations(runtime.platform().loop, files)
+    , loudness(runtime.platform().loop, files, loudnessReports(*this))
 {
 }
 

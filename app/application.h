@@ -4,9 +4,11 @@
 // critical sections, the system volume and the single-instance lock. Handlers receive it
 // and reach everything through it.
 
+#include "app/even_loudness.h"
 #include "app/evening_log_writer.h"
 #include "app/globals.h"
 #include "app/light_test_steps.h"
+#include "app/loudness_analysis.h"
 #include "app/single_instance.h"
 #include "app/track_durations.h"
 
@@ -67,8 +69,12 @@ public:
     // Declared after the windows: a player still running posts to them until it goes.
     media::TrackCommands trackPlayer;
     LightTestSteps lightTestSteps;
-    // Last: its worker posts to the loop until it is stopped.
+    // Its worker posts to the loop until it is stopped.
     TrackDurations durations;
+    // The switch and target, read at start-up; off until then.
+    LoudnessSettings loudnessSettings;
+    // Last: its worker posts to the loop and measures until it is stopped.
+    LoudnessAnalysis loudness;
 };
 
 } // namespace app

@@ -15,6 +15,7 @@ constexpr ui::ComponentId lampPanel = main::分组框2;
 constexpr ui::ComponentId savedShowList = main::超级列表框1;
 constexpr ui::ComponentId slotTree = main::树型框1;
 constexpr ui::ComponentId progressBar = main::多功能条1;
+constexpr ui::ComponentId loudnessProgress = main::标签响度分析;
 constexpr ui::ComponentId manualLink = main::超级链接框1;
 constexpr ui::ComponentId systemVolume = main::系统音量1;
 constexpr ui::ComponentId openFileDialog = main::通用对话框2;

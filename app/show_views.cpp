@@ -2,6 +2,7 @@
 #include "app/main_window_roles.h"
 
 #include "app/application.h"
+#include "app/even_loudness.h"
 #include "app/show_durations.h"
 #include "app/show_tables.h"
 #include "app/slot_text.h"
@@ -36,6 +37,7 @@ void refreshShowView(Application& app)
     commands.treeEnsureVisible(window, role::slotTree, 0);
     buildPlayQueue(app, slots);
     showTrackDurations(app, slots);
+    measureShowLoudness(app, slots);
 }
 
 void buildPlayQueue(Application& app, const std::vector<Slot>& slots)

@@ -2,6 +2,7 @@
 // thing the operator does.
 
 #include "app/application.h"
+#include "app/even_loudness.h"
 #include "app/evening_journal.h"
 #include "app/evening_resume.h"
 #include "app/hall_repair.h"
@@ -48,6 +49,8 @@ HandlerResult startUp(Application& app, HandlerArgs)
     // Only now, with the hall to ourselves: what a crash left is no save in progress.
     removeCrashLeftovers(app);
     const std::optional<EveningRecord> lastEvening = openEveningLog(app);
+    // Before the first show is shown, which starts its tracks' measuring.
+    startEvenLoudness(app);
     fillShowList(app);
     // The caption is read back: the file is named after what the label shows.
     if (chooseLastShow(app))

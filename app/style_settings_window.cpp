@@ -3,6 +3,7 @@
 // section of the style settings file. Nothing is written until 保存 is clicked.
 
 #include "app/application.h"
+#include "app/even_loudness.h"
 #include "app/handler_table.h"
 #include "app/show_tables.h"
 #include "app/style_settings_file.h"
@@ -93,6 +94,7 @@ HandlerResult fillStyleChoices(Application& app, HandlerArgs)
     ui::Commands commands(app.windows);
     commands.comboSelectText(window, 组合框1, styleKeys::noTimeLimit);
     commands.comboSelectText(window, 组合框2, fullVolume);
+    showEvenLoudnessSwitch(app);
     commands.listClear(window, 列表框1);
     OpenTable table(app, catalogue);
     if (!table.isOpen())

@@ -1,5 +1,6 @@
 #include "media/pipeline.h"
 
+#include "media/sample_gain.h"
 #include "media/track_position.h"
 
 #include <algorithm>
@@ -27,7 +28,7 @@ constexpr std::size_t largestFrameSamples = 1152 * 2 * 2;
 } // namespace
 
 std::unique_ptr<Pipeline> Pipeline::open(
-    platform::Clock& clock, const std::string& nativePath, platform::FileSystem& files)
+    platform::Clock& clock, const std::string& nativePath, platform::FileSystem& files, float gain)
 {
     auto file = TrackFile::open(nativePath, files);
     if (!file)
@@ -36,10 +37,12 @@ std::unique_ptr<Pipeline> Pipeline::open(
     auto decoder = MpegDecoder::create({ header.sampleRate, header.mono ? 1 : 2 });
     if (!decoder)
         return nullptr;
-    return std::unique_ptr<Pipeline>(new Pipeline(clock, std::move(*file), std::move(decoder)));
+    return std::unique_ptr<Pipeline>(
+        new Pipeline(clock, std::move(*file), std::move(decoder), gain));
 }
 
-Pipeline::Pipeline(platform::Clock& clock, TrackFile file, std::unique_ptr<MpegDecoder> decoder)
+Pipeline::Pipeline(
+    platform::Clock& clock, TrackFile file, std::unique_ptr<MpegDecoder> decoder, float gain)
     : clock_(clock)
     , file_(std::move(file))
     , decoder_(std::move(decoder))
@@ -47,6 +50,7 @@ Pipeline::Pipeline(platform::Clock& clock, TrackFile file, std::unique_ptr<MpegD
     , spareChunks_(clock)
     , ring_(clock)
     , bytesPerFrame_(file_.info().header.mono ? 2 : 4)
+    , gain_(gain)
     , totalSamples_(file_.info().totalSamples)
 {
 }
@@ -149,7 +153,9 @@ void Pipeline::decodeFirstSamples(std::size_t wanted)
     while (moreToDecode_ && firstSamples_.size() < wanted) {
         MpegDecoder::Frame frame = decoder_->decodeFrame();
         if (frame.status == MpegDecoder::Status::frame) {
+            std::size_t from = firstSamples_.size();
             firstSamples_.insert(firstSamples_.end(), frame.samples.begin(), frame.samples.end());
+            applyGain(std::span(firstSamples_).subspan(from), gain_);
             continue;
         }
         if (frame.status == MpegDecoder::Status::failed || at.chunks >= primeChunks) {
@@ -215,7 +221,13 @@ void Pipeline::decodeStage()
             (void)spareChunks_.push(std::move(*chunk));
             continue;
         }
-        queueSamples(frame.samples);
+        if (gain_ == 1.0f) {
+            queueSamples(frame.samples);
+            continue;
+        }
+        scaled_.assign(frame.samples.begin(), frame.samples.end());
+        applyGain(scaled_, gain_);
+        queueSamples(scaled_);
     }
     ring_.finish();
 }

@@ -25,13 +25,16 @@ namespace media {
 
 class Pipeline {
 public:
-    // Nothing when the file holds no MPEG audio or the decoder cannot be made.
+    // Nothing when the file holds no MPEG audio or the decoder cannot be made. Every decoded
+    // sample is multiplied by `gain` (see sample_gain.h); 1 leaves them as decoded.
     [[nodiscard]] static std::unique_ptr<Pipeline> open(platform::Clock& clock,
-        const std::string& nativePath, platform::FileSystem& files = platform::systemFileSystem());
+        const std::string& nativePath, platform::FileSystem& files = platform::systemFileSystem(),
+        float gain = 1.0f);
     ~Pipeline();
 
     [[nodiscard]] const TrackInfo& info() const { return file_.info(); }
     [[nodiscard]] AudioFormat format() const;
+    [[nodiscard]] float gain() const { return gain_; }
     // The file opened is still the one at its path: not removed or replaced since.
     [[nodiscard]] bool stillAt(const std::string& nativePath) const
     {
@@ -52,7 +55,8 @@ public:
     void resume();
 
 private:
-    Pipeline(platform::Clock& clock, TrackFile file, std::unique_ptr<MpegDecoder> decoder);
+    Pipeline(
+        platform::Clock& clock, TrackFile file, std::unique_ptr<MpegDecoder> decoder, float gain);
 
     // Where the reader stage goes on: a file offset from readStart, and chunks already read.
     struct ReadPosition {
@@ -95,6 +99,9 @@ private:
     MessageQueue<std::vector<std::uint8_t>> spareChunks_; // fed to the decoder, to read into again
     OutputRing ring_;
     const std::uint64_t bytesPerFrame_;
+    const float gain_;
+    // Decoder thread only: a frame's samples with the gain applied.
+    std::vector<std::uint8_t> scaled_;
 
     // Caller's thread only, before the stages run: the samples decoded from the start of the
     // track, and where reading goes on.

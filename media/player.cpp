@@ -2,9 +2,10 @@
 
 namespace media {
 
-Player::Player(const PlayerServices& services, std::string nativePath)
+Player::Player(const PlayerServices& services, std::string nativePath, float gain)
     : services_(services)
     , nativePath_(std::move(nativePath))
+    , gain_(gain)
     , ended_(services.clock)
 {
     messageThread_ = services_.clock.startThread([this] { runMessages(); });
@@ -29,7 +30,7 @@ void Player::play(
     notify_.reset();
     pipeline_ = prepared && start.atBeginning()
         ? std::move(prepared)
-        : Pipeline::open(services_.clock, nativePath_, services_.files);
+        : Pipeline::open(services_.clock, nativePath_, services_.files, gain_);
     if (!pipeline_)
         return;
     std::unique_ptr<AudioOutput> output = services_.makeOutput();

@@ -13,6 +13,7 @@
 #include "platform/owned_mutex.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -21,16 +22,22 @@ namespace media {
 
 enum class PlayState { stopped, playing, paused };
 
+// The gain a track plays at (a factor on its samples, see sample_gain.h), asked on the
+// interface thread as it is opened; 1 for none.
+using TrackGain = std::function<float(const std::string& nativePath)>;
+
 struct PlayerServices {
     platform::Clock& clock;
     OutputFactory makeOutput;
     platform::FileSystem& files = platform::systemFileSystem(); // where tracks are read
+    TrackGain trackGain = nullptr; // none: every track as decoded
 };
 
 class Player {
 public:
-    // `nativePath` names the file on disk; nothing is read before play().
-    Player(const PlayerServices& services, std::string nativePath);
+    // `nativePath` names the file on disk; nothing is read before play(). The track plays
+    // at `gain` (see Pipeline::open) unless a prepared pipeline brings its own.
+    Player(const PlayerServices& services, std::string nativePath, float gain = 1.0f);
     // Stops the track and the message thread, whatever the state.
     ~Player();
     Player(const Player&) = delete;
@@ -57,6 +64,7 @@ private:
 
     const PlayerServices services_;
     const std::string nativePath_;
+    const float gain_;
     // The serials of pipelines that ended, in order; emptied by the message thread.
     MessageQueue<std::uint64_t> ended_;
 

@@ -6,7 +6,8 @@ namespace media {
 
 TrackCommands::TrackCommands(PlayerServices services)
     : keeper_(OutputKeeper::create(std::move(services.makeOutput)))
-    , services_ { services.clock, keeper_->outputs() }
+    , services_ { services.clock, keeper_->outputs(), services.files,
+        std::move(services.trackGain) }
 {
 }
 
@@ -24,17 +25,26 @@ void TrackCommands::playMusicFileFrom(const std::string& file, TrackStart start,
         return;
     }
     std::string path = platform::nativePath(file);
-    std::unique_ptr<Pipeline> prepared = takePrepared(path);
-    current_ = std::make_unique<Player>(services_, path);
+    float gain = gainOf(path);
+    std::unique_ptr<Pipeline> prepared = takePrepared(path, gain);
+    current_ = std::make_unique<Player>(services_, path, gain);
     current_->play(std::move(notify), start, std::move(prepared));
 }
 
-std::unique_ptr<Pipeline> TrackCommands::takePrepared(const std::string& nativePath)
+std::unique_ptr<Pipeline> TrackCommands::takePrepared(const std::string& nativePath, float gain)
 {
     std::unique_ptr<Pipeline> prepared = std::move(prepared_);
-    if (prepared && (preparedPath_ != nativePath || !prepared->stillAt(nativePath)))
+    // Measured, or evening switched on or off, since it was prepared: its samples are wrong.
+    if (prepared
+        && (preparedPath_ != nativePath || !prepared->stillAt(nativePath)
+            || prepared->gain() != gain))
         prepared.reset();
     return prepared;
+}
+
+float TrackCommands::gainOf(const std::string& nativePath) const
+{
+    return services_.trackGain ? services_.trackGain(nativePath) : 1.0f;
 }
 
 void TrackCommands::prepareNext(const std::string& file)
@@ -43,7 +53,8 @@ void TrackCommands::prepareNext(const std::string& file)
     if (file.empty())
         return;
     preparedPath_ = platform::nativePath(file);
-    prepared_ = Pipeline::open(services_.clock, preparedPath_, services_.files);
+    prepared_
+        = Pipeline::open(services_.clock, preparedPath_, services_.files, gainOf(preparedPath_));
     if (prepared_)
         prepared_->decodeAhead();
 }

@@ -46,8 +46,10 @@ public:
     void stopPlaying();
 
 private:
-    // The prepared pipeline of `file` when it is still the file there; nothing otherwise.
-    std::unique_ptr<Pipeline> takePrepared(const std::string& nativePath);
+    // The prepared pipeline of `file` when it is still the file there and plays at `gain`;
+    // nothing otherwise.
+    std::unique_ptr<Pipeline> takePrepared(const std::string& nativePath, float gain);
+    [[nodiscard]] float gainOf(const std::string& nativePath) const;
 
     std::shared_ptr<OutputKeeper> keeper_;
     PlayerServices services_;

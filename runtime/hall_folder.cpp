@@ -22,7 +22,9 @@ constexpr char folderName[] = "dancehall";
 // the program, so a folder without it cannot seed a hall.
 constexpr char marker[] = "qfsz.dat";
 // The defaults a hall is seeded with; anything else beside them (the executable) stays.
-constexpr const char* seeds[] = { "dqqf.dat", "dqqfls.dat", "qfsz.dat", "ss.dat", "lb" };
+// loudness.ini turns even loudness on in a new hall only: an existing folder lacks it.
+constexpr const char* seeds[]
+    = { "dqqf.dat", "dqqfls.dat", "qfsz.dat", "ss.dat", "loudness.ini", "lb" };
 
 std::optional<std::string> environment(const char* name)
 {

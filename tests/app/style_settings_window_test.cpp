@@ -3,6 +3,7 @@
 // section byte for byte as the light program and the status timer will read it.
 
 #include "app/application.h"
+#include "app/even_loudness.h"
 #include "app/style_settings_file.h"
 #include "backends/headless/recording_views.h"
 #include "scratch_application.h"
@@ -341,6 +342,43 @@ TEST_F(StyleSettingsWindow, TheMainWindowButtonOpensItModallyAndStatesOutliveIt)
     EXPECT_EQ(faults, std::vector<std::string>());
     EXPECT_FALSE(application.windows.isLoaded(Window::window));
     EXPECT_EQ(application.globals.channelState[5], "1");
+}
+
+// The hall's loudness switch sits in this window but belongs to no style: 应用 writes and
+// applies it at once, and leaves the style settings alone.
+TEST_F(StyleSettingsWindow, TheLoudnessSwitchShowsTheHallsSettingsAndAppliesThemAtOnce)
+{
+    const std::string styles = file();
+    open();
+    EXPECT_EQ(chosen(Window::组合框均衡), "关闭");
+    EXPECT_EQ(chosen(Window::组合框目标), "-16");
+
+    choose(Window::组合框均衡, "开启");
+    choose(Window::组合框目标, "-20");
+    EXPECT_FALSE(application.loudnessSettings.enabled); // nothing before 应用
+    input.click(Window::window, Window::按钮均衡);
+    const LoudnessSettings chosenSettings { true, -20 };
+    EXPECT_EQ(application.loudnessSettings, chosenSettings);
+    EXPECT_EQ(readLoudnessSettings(application), chosenSettings);
+    ASSERT_FALSE(messages().empty());
+    EXPECT_NE(messages().back().find("保存成功！"), std::string::npos);
+    EXPECT_EQ(file(), styles);
+
+    application.windows.close(Window::window, 0);
+    open();
+    EXPECT_EQ(chosen(Window::组合框均衡), "开启");
+    EXPECT_EQ(chosen(Window::组合框目标), "-20");
+}
+
+TEST_F(StyleSettingsWindow, ALoudnessSwitchThatCannotBeWrittenIsNotTakenIntoUse)
+{
+    fs::create_directory(scratch.path / loudnessSettingsName);
+    open();
+    choose(Window::组合框均衡, "开启");
+    input.click(Window::window, Window::按钮均衡);
+    EXPECT_FALSE(application.loudnessSettings.enabled);
+    ASSERT_FALSE(messages().empty());
+    EXPECT_NE(messages().back().find("保存失败！"), std::string::npos);
 }
 
 } // namespace

@@ -15,7 +15,8 @@ protected:
     HallFolder()
     {
         fs::create_directories(defaults / "lb");
-        for (const char* file : { "dqqf.dat", "dqqfls.dat", "qfsz.dat", "ss.dat", "lb/1.jpg" })
+        for (const char* file :
+            { "dqqf.dat", "dqqfls.dat", "qfsz.dat", "ss.dat", "loudness.ini", "lb/1.jpg" })
             std::ofstream(defaults / file) << "default " << file;
         std::ofstream(defaults / "dancehall") << "the program";
     }
@@ -53,6 +54,7 @@ TEST_F(HallFolder, ANewHallIsSeededWithTheDefaultsOnly)
     EXPECT_FALSE(prepareHallFolder(hall.string(), defaults.string()));
     EXPECT_EQ(read(hall / "qfsz.dat"), "default qfsz.dat");
     EXPECT_EQ(read(hall / "ss.dat"), "default ss.dat");
+    EXPECT_EQ(read(hall / "loudness.ini"), "default loudness.ini"); // even loudness on
     EXPECT_EQ(read(hall / "lb" / "1.jpg"), "default lb/1.jpg");
     EXPECT_FALSE(fs::exists(hall / "dancehall"));
     // No seeding folder is left beside it.
@@ -70,6 +72,7 @@ TEST_F(HallFolder, AnExistingHallIsUsedAsItIs)
     EXPECT_EQ(read(hall / "DQQF.DAT"), "the operator's show");
     EXPECT_FALSE(fs::exists(hall / "dqqf.dat"));
     EXPECT_FALSE(fs::exists(hall / "ss.dat"));
+    EXPECT_FALSE(fs::exists(hall / "loudness.ini")); // even loudness stays off
     EXPECT_TRUE(fs::is_directory(hall / "lb")); // saving needs it
 }
 
@@ -89,18 +92,18 @@ TEST_F(HallFolder, SeedingThatFailsLeavesNoTrace)
 {
     const fs::path parent = fs::path(dir.native()) / "share";
     const fs::path hall = parent / "dancehall";
-    // Five copies each end in a rename; the sixth puts the hall in place.
+    // Six copies each end in a rename; the seventh puts the hall in place.
     const std::pair<support::FileCall, int> failures[]
         = { { support::FileCall::writeAt, 2 }, { support::FileCall::makeFolder, 2 },
-              { support::FileCall::rename, 2 }, { support::FileCall::rename, 6 } };
+              { support::FileCall::rename, 2 }, { support::FileCall::rename, 7 } };
     for (auto [call, nth] : failures) {
         support::FaultyFileSystem files;
         files.failNth({ call }, nth, ENOSPC);
         EXPECT_TRUE(prepareHallFolder(hall.string(), defaults.string(), files)) << int(call);
         EXPECT_FALSE(fs::exists(hall)) << int(call);
         EXPECT_TRUE(fs::is_empty(parent)) << int(call);
-        if (nth == 6) { // every copy went in: the last step failed
-            EXPECT_EQ(files.calls(support::FileCall::rename), 6);
+        if (nth == 7) { // every copy went in: the last step failed
+            EXPECT_EQ(files.calls(support::FileCall::rename), 7);
         }
     }
     EXPECT_FALSE(prepareHallFolder(hall.string(), defaults.string()));

@@ -1,0 +1,33 @@
+#pragma once
+// What a remote-control server (a web page on a phone, a marquee on a hall screen) asks of the
+// application: the state it shows and the commands it forwards. The application implements
+// it; a server backend calls it on the interface thread only. Not a transport: nothing here
+// knows of HTTP, sessions or PINs.
+
+#include <cstdint>
+#include <string>
+
+namespace ui {
+
+struct RemoteCommand {
+    enum class Kind { playOrPause, stop, previous, next, playSlot, loadShow };
+    Kind kind = Kind::playOrPause;
+    std::int32_t slot = 0; // playSlot: the slot's number in the current show, from 1
+    std::string show; // loadShow: the saved show's name, UTF-8
+};
+
+enum class RemoteAnswer {
+    done, // passed to the window as its own input
+    busy, // the window takes no input now (a dialog is open): nothing happened
+    unknown, // no such slot with a track, or no such saved show: nothing happened
+};
+
+class RemoteHost {
+public:
+    virtual ~RemoteHost() = default;
+    // The state the pages show, as one UTF-8 JSON object.
+    [[nodiscard]] virtual std::string stateJson() = 0;
+    [[nodiscard]] virtual RemoteAnswer run(const RemoteCommand& command) = 0;
+};
+
+} // namespace ui

@@ -5,6 +5,9 @@
 // knows of HTTP, sessions or PINs.
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace ui {
@@ -29,5 +32,25 @@ public:
     [[nodiscard]] virtual std::string stateJson() = 0;
     [[nodiscard]] virtual RemoteAnswer run(const RemoteCommand& command) = 0;
 };
+
+// How a server listens and whom it lets in.
+struct RemoteServerSettings {
+    std::uint16_t port = 8080; // 0: any free port (tests)
+    bool allowLan = false; // else the local host only
+    std::string pin; // six digits; entering it opens a session
+    bool marqueeNeedsPin = false;
+};
+
+// A running server; it stops when destroyed.
+class RemoteServer {
+public:
+    virtual ~RemoteServer() = default;
+    // Starts listening; why it could not (the port is taken, say), or nothing.
+    [[nodiscard]] virtual std::optional<std::string> start(const RemoteServerSettings& settings)
+        = 0;
+};
+
+// Makes a server that serves the host; the host outlives it.
+using RemoteServerFactory = std::function<std::unique_ptr<RemoteServer>(RemoteHost& host)>;
 
 } // namespace ui

@@ -20,7 +20,7 @@ media::PlayerServices playerServices(
 
 Application::Application(runtime::Runtime& runtime, ui::ViewFactory& views,
     media::MixerFactory mixers, media::OutputFactory outputs,
-    lights::LightOutputFactory lightOutputs)
+    lights::LightOutputFactory lightOutputs, ui::RemoteServerFactory remoteServers)
     : runtime(runtime)
     , files(runtime.platform().files)
     , programDirectory(runtime::programDirectory())
@@ -35,11 +35,13 @@ Application::Application(runtime::Runtime& runtime, ui::ViewFactory& views,
     , trackPlayer(playerServices(runtime.platform().clock(), std::move(outputs), files))
     , lightTestSteps(runtime.platform().clock())
     , durations(runtime.platform().loop, files)
+    , remoteServers(std::move(remoteServers))
 {
 }
 
 Application::~Application()
 {
+    remoteServer.reset();
     lightTestSteps.stop(*this);
 }
 

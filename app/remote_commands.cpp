@@ -92,6 +92,18 @@ RemoteAnswer runRemoteCommand(Application& app, const ui::RemoteCommand& command
     return RemoteAnswer::unknown;
 }
 
+ui::RemoteAnswer RemoteHost::run(const ui::RemoteCommand& command)
+{
+    if (running_)
+        return RemoteAnswer::busy;
+    running_ = true;
+    struct Done {
+        bool& running;
+        ~Done() { running = false; }
+    } done { running_ };
+    return runRemoteCommand(app_, command);
+}
+
 std::string RemoteHost::stateJson()
 {
     return remoteStateJson(remoteState(app_));

@@ -21,13 +21,13 @@ public:
     {
     }
     [[nodiscard]] std::string stateJson() override;
-    [[nodiscard]] ui::RemoteAnswer run(const ui::RemoteCommand& command) override
-    {
-        return runRemoteCommand(app_, command);
-    }
+    // Busy while a command of the remote is still running: a question it asked runs the
+    // event loop, and a second command must not start inside the first.
+    [[nodiscard]] ui::RemoteAnswer run(const ui::RemoteCommand& command) override;
 
 private:
     Application& app_;
+    bool running_ = false;
 };
 
 } // namespace app

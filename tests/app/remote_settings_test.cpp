@@ -1,0 +1,134 @@
+// The remote settings file and what applying it starts: the PIN made once and kept, values a
+// hand edit spoiled, and a server that cannot listen named to the operator.
+
+#include "app/application.h"
+#include "app/remote_settings.h"
+#include "backends/headless/recording_views.h"
+#include "private_session.h"
+
+#include "backends/headless/headless_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace app::test {
+namespace {
+
+// Records the settings each server was started with; refuses to listen when told to.
+struct FakeServers {
+    std::vector<ui::RemoteServerSettings> started;
+    std::optional<std::string> problem;
+    int running = 0;
+
+    struct Server final : ui::RemoteServer {
+        explicit Server(FakeServers& owner)
+            : owner(owner)
+        {
+        }
+        ~Server() override { owner.running -= listening ? 1 : 0; }
+        std::optional<std::string> start(const ui::RemoteServerSettings& settings) override
+        {
+            owner.started.push_back(settings);
+            listening = !owner.problem;
+            owner.running += listening ? 1 : 0;
+            return owner.problem;
+        }
+        FakeServers& owner;
+        bool listening = false;
+    };
+
+    ui::RemoteServerFactory factory()
+    {
+        return [this](ui::RemoteHost&) { return std::make_unique<Server>(*this); };
+    }
+};
+
+class RemoteSettingsFile : public ::testing::Test {
+protected:
+    RemoteSettingsFile() { application.programDirectory = hall.path.string(); }
+
+    void write(const std::string& content)
+    {
+        std::ofstream(hall.path / "remote.ini", std::ios::binary) << content;
+    }
+
+    ScratchProgramDirectory hall { "remote_settings" };
+    platform::headless::HeadlessPlatform headless;
+    platform::Platform platform = headless.platform();
+    runtime::Runtime runtime { platform };
+    ui::headless::RecordingViews views;
+    FakeServers servers;
+    Application application { runtime, views, [] { return std::unique_ptr<media::Mixer>(); }, {},
+        {}, servers.factory() };
+};
+
+TEST_F(RemoteSettingsFile, AFirstReadMakesASixDigitPinAndKeepsItFromThenOn)
+{
+    const RemoteSettings first = loadRemoteSettings(application);
+    EXPECT_TRUE(isPin(first.server.pin)) << first.server.pin;
+    EXPECT_FALSE(first.enabled);
+    EXPECT_FALSE(first.server.allowLan);
+    EXPECT_EQ(first.server.port, 8080);
+    EXPECT_EQ(loadRemoteSettings(application).server.pin, first.server.pin);
+}
+
+TEST_F(RemoteSettingsFile, SavedSettingsReadBackAndSpoiledOnesFallBack)
+{
+    RemoteSettings settings;
+    settings.enabled = true;
+    settings.server = { 9000, true, "012345", true };
+    ASSERT_TRUE(saveRemoteSettings(application, settings));
+    const RemoteSettings read = loadRemoteSettings(application);
+    EXPECT_TRUE(read.enabled);
+    EXPECT_EQ(read.server.port, 9000);
+    EXPECT_TRUE(read.server.allowLan);
+    EXPECT_EQ(read.server.pin, "012345");
+    EXPECT_TRUE(read.server.marqueeNeedsPin);
+
+    for (const char* port : { "0", "65536", "80x", "-1", "" }) {
+        write(std::string("[remote]\nenabled=1\nport=") + port + "\npin=12345\n");
+        const RemoteSettings spoiled = loadRemoteSettings(application);
+        EXPECT_EQ(spoiled.server.port, 8080) << port;
+        // A PIN of five digits is no PIN: a new one replaces it.
+        EXPECT_TRUE(isPin(spoiled.server.pin));
+        EXPECT_NE(spoiled.server.pin, "12345");
+    }
+    for (const char* notPin : { "", "12345", "1234567", "12345a", " 12345" })
+        EXPECT_FALSE(isPin(notPin)) << notPin;
+}
+
+TEST_F(RemoteSettingsFile, ApplyingStartsTheServerOnlyWhenEnabledAndNamesAFailure)
+{
+    applyRemoteSettings(application);
+    EXPECT_TRUE(servers.started.empty());
+
+    write("[remote]\nenabled=1\nport=8123\npin=246810\n");
+    applyRemoteSettings(application);
+    ASSERT_EQ(servers.started.size(), 1u);
+    EXPECT_EQ(servers.started[0].port, 8123);
+    EXPECT_EQ(servers.started[0].pin, "246810");
+    EXPECT_FALSE(servers.started[0].allowLan);
+    EXPECT_EQ(servers.running, 1);
+
+    // Applied again, the running server goes before the new one listens on the same port.
+    applyRemoteSettings(application);
+    EXPECT_EQ(servers.running, 1);
+
+    servers.problem = "端口 8123 无法监听";
+    applyRemoteSettings(application);
+    EXPECT_EQ(servers.running, 0);
+    EXPECT_EQ(application.remoteServer, nullptr);
+    ASSERT_EQ(headless.dialogs().messageBoxes().size(), 1u);
+    EXPECT_NE(
+        headless.dialogs().messageBoxes()[0].text.find("遥控服务未能启动"), std::string::npos);
+
+    write("[remote]\nenabled=0\npin=246810\n");
+    servers.problem.reset();
+    applyRemoteSettings(application);
+    EXPECT_EQ(servers.started.size(), 3u);
+    EXPECT_EQ(servers.running, 0);
+}
+
+} // namespace
+} // namespace app::test

@@ -5,6 +5,10 @@
 #include "app/remote_settings.h"
 #include "backends/headless/recording_views.h"
 #include "private_session.h"
+#include "ui/input.h"
+#include "ui/templates/segment.h"
+#include "ui/templates/window_ids.h"
+#include "ui/unit_properties.h"
 
 #include "backends/headless/headless_platform.h"
 
@@ -128,6 +132,112 @@ TEST_F(RemoteSettingsFile, ApplyingStartsTheServerOnlyWhenEnabledAndNamesAFailur
     applyRemoteSettings(application);
     EXPECT_EQ(servers.started.size(), 3u);
     EXPECT_EQ(servers.running, 0);
+}
+
+namespace Window = ids::RemoteSettingsWindow;
+
+class RemoteSettingsWindow : public RemoteSettingsFile {
+protected:
+    RemoteSettingsWindow()
+    {
+        application.windows.readTemplates(templates::segment());
+        write("[remote]\nenabled=0\nport=8080\npin=246810\n");
+    }
+    void open() { application.windows.loadWindow(Window::window, false); }
+    Text box(ui::ComponentId c)
+    {
+        return std::get<Text>(
+            application.windows.property(Window::window, c, ui::prop::editBox::content));
+    }
+    void setBox(ui::ComponentId c, const Text& text)
+    {
+        application.windows.setProperty(Window::window, c, ui::prop::editBox::content, text);
+    }
+    void choose(ui::ComponentId c, std::int32_t entry)
+    {
+        application.windows.setProperty(Window::window, c, ui::prop::comboBox::selection, entry);
+    }
+    std::string file()
+    {
+        std::ifstream in(hall.path / "remote.ini", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    std::vector<std::string> messages()
+    {
+        std::vector<std::string> texts;
+        for (const auto& box : headless.dialogs().messageBoxes())
+            texts.push_back(box.text);
+        return texts;
+    }
+    ui::Input input { application.windows };
+};
+
+TEST_F(RemoteSettingsWindow, ConfirmingSavesTheSettingsClosesAndStartsTheServer)
+{
+    open();
+    EXPECT_EQ(box(Window::编辑框端口), "8080");
+    EXPECT_EQ(box(Window::编辑框PIN), "246810");
+    choose(Window::组合框服务, 1);
+    choose(Window::组合框网络, 1);
+    choose(Window::组合框字幕屏, 1);
+    setBox(Window::编辑框端口, " 9090 ");
+    input.click(Window::window, Window::按钮新PIN);
+    const Text pin = box(Window::编辑框PIN);
+    EXPECT_TRUE(isPin(pin));
+    input.click(Window::window, Window::按钮确定);
+
+    EXPECT_TRUE(messages().empty());
+    EXPECT_FALSE(application.windows.isLoaded(Window::window));
+    const RemoteSettings saved = loadRemoteSettings(application);
+    EXPECT_TRUE(saved.enabled);
+    EXPECT_EQ(saved.server.port, 9090);
+    EXPECT_TRUE(saved.server.allowLan);
+    EXPECT_TRUE(saved.server.marqueeNeedsPin);
+    EXPECT_EQ(saved.server.pin, pin);
+    ASSERT_EQ(servers.started.size(), 1u);
+    EXPECT_EQ(servers.started[0].port, 9090);
+    EXPECT_EQ(servers.running, 1);
+}
+
+TEST_F(RemoteSettingsWindow, ABadPortOrPinIsNamedAndNothingIsWritten)
+{
+    const std::string before = file();
+    open();
+    choose(Window::组合框服务, 1);
+    for (const char* port : { "", "0", "65536", "80 80", "http" }) {
+        setBox(Window::编辑框端口, port);
+        input.click(Window::window, Window::按钮确定);
+    }
+    setBox(Window::编辑框端口, "8080");
+    for (const char* pin : { "", "12345", "1234567", "12345x" }) {
+        setBox(Window::编辑框PIN, pin);
+        input.click(Window::window, Window::按钮确定);
+    }
+    const std::vector<std::string> shown = messages();
+    ASSERT_EQ(shown.size(), 9u);
+    EXPECT_EQ(shown[0], "端口必须是 1 到 65535 之间的整数！");
+    EXPECT_EQ(shown[8], "PIN 必须是 6 位数字！");
+    EXPECT_EQ(file(), before);
+    EXPECT_TRUE(application.windows.isLoaded(Window::window));
+    EXPECT_TRUE(servers.started.empty());
+}
+
+TEST_F(RemoteSettingsWindow, OpensFromTheStyleSettingsWindow)
+{
+    application.windows.loadWindow(ids::StyleSettingsWindow::window, false);
+    bool opened = false;
+    headless.loop().post([this] {
+        input.click(ids::StyleSettingsWindow::window, ids::StyleSettingsWindow::按钮遥控设置);
+    });
+    auto id = std::make_shared<platform::TimerId>();
+    *id = headless.loop().startTimer(10, [&, id] {
+        headless.loop().stopTimer(*id);
+        opened = application.windows.isLoaded(Window::window);
+        input.requestClose(Window::window);
+    });
+    headless.advance(100);
+    EXPECT_TRUE(opened);
+    EXPECT_FALSE(application.windows.isLoaded(Window::window));
 }
 
 } // namespace

@@ -4,5 +4,5 @@
 follow(() => (session.token ? { marquee: true, token: session.token } : { marquee: true }), (state) => {
   document.getElementById("style").textContent = state.play === "stopped" ? "—" : state.style || "—";
   document.getElementById("next").textContent = state.nextStyle || "—";
-  document.getElementById("left").textContent = clock(state.limitLeft);
+  document.getElementById("left").textContent = state.play === "stopped" ? "--:--" : clock(state.limitLeft, "不限时");
 });

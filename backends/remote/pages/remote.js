@@ -13,7 +13,7 @@ function showState(state) {
   document.getElementById("style").textContent = state.style || "—";
   document.getElementById("title").textContent = state.title || "";
   document.getElementById("played").textContent = state.play === "stopped" ? "--:--" : clock(state.played);
-  document.getElementById("left").textContent = clock(state.limitLeft);
+  document.getElementById("left").textContent = state.play === "stopped" ? "--:--" : clock(state.limitLeft, "不限时");
   document.getElementById("next").textContent = state.nextStyle || "—";
   document.getElementById("volume").textContent = state.volume === null ? "—" : state.volume + "%";
   document.getElementById("playPause").textContent = state.play === "playing" ? "暂停" : "播放";

@@ -92,8 +92,9 @@ function follow(hello, onState) {
   };
 }
 
-function clock(seconds) {
-  if (seconds === null || seconds === undefined) return "--:--";
+// mm:ss; `none` for no time at all.
+function clock(seconds, none = "--:--") {
+  if (seconds === null || seconds === undefined) return none;
   const s = Math.max(0, seconds);
   return String(Math.floor(s / 60)).padStart(2, "0") + ":" + String(s % 60).padStart(2, "0");
 }

@@ -129,13 +129,30 @@ void endPlayer(Application& app)
     app.globals.styleStatus.timeLimit.clear();
 }
 
-void askAboutMissingTrack(Application& app)
+// A missing or unplayable file: silence, and the operator chooses between the next track
+// (true) and stopping.
+bool operatorGoesOnPastMissingTrack(Application& app)
 {
+    endPlayer(app);
+    refreshPlayStatus(app);
+    recordEvening(app, EveningState::stopped);
     if (app.runtime.messageBox(missingTrackText, okCancel)
         == static_cast<int>(platform::Button::Ok))
-        goToNextTrack(app);
-    else
-        endPlayer(app);
+        return true;
+    endPlayer(app);
+    return false;
+}
+
+// The slot after the playing one becomes the playing one, wrapping after the last; false
+// when the show has no other slot to go to.
+bool chooseNextQueuePosition(Application& app)
+{
+    const QueueView queue = queueOf(app);
+    if (queue.length() <= 1)
+        return false;
+    const std::int32_t next = queue.positionAfter(app.globals.playing);
+    chooseQueuePosition(app, next == 0 ? 1 : next);
+    return true;
 }
 
 // The track the show moves on to by itself when the playing one ends, opened and its start
@@ -166,20 +183,22 @@ platform::Millis millisInto(media::TrackStart start, platform::Millis length)
 
 // Starts the playing slot's track at `start`: fade-in restarted from silence, the track
 // played, the light program restarted for the slot's style. A file that is missing or
-// cannot be played asks the operator whether to go on with the next track or to stop.
+// cannot be played asks the operator whether to go on with the next track or to stop; going
+// on loops here rather than nesting a start inside the question.
 void startTrack(Application& app, media::TrackStart start = {}, Start how = Start::anew)
 {
     overtakeFadeOut(app);
     setTimer(app, role::timeLimitTimer, 0);
     PlayingSlot& playing = app.globals.playing;
-    const std::optional<PlayableFile> file = playableFile(app, playing.path);
-    if (!file) {
-        // Silence and a question rather than the last track or a player that never starts.
-        endPlayer(app);
-        refreshPlayStatus(app);
-        recordEvening(app, EveningState::stopped);
-        askAboutMissingTrack(app);
-        return;
+    std::optional<PlayableFile> file = playableFile(app, playing.path);
+    while (!file) {
+        if (!operatorGoesOnPastMissingTrack(app))
+            return;
+        if (!chooseNextQueuePosition(app))
+            return;
+        start = {};
+        how = Start::anew;
+        file = playableFile(app, playing.path);
     }
     app.globals.fades.fadeInStep = 0;
     // The new track is heard from the fade-in's first level, never at the last one's volume.
@@ -240,12 +259,8 @@ std::int32_t currentTrackNumber(const Application& app)
 void goToNextTrack(Application& app)
 {
     setTimer(app, role::timeLimitTimer, 0);
-    const QueueView queue = queueOf(app);
-    if (queue.length() <= 1)
-        return;
-    const std::int32_t next = queue.positionAfter(app.globals.playing);
-    chooseQueuePosition(app, next == 0 ? 1 : next);
-    startTrack(app);
+    if (chooseNextQueuePosition(app))
+        startTrack(app);
 }
 
 void goToPreviousTrack(Application& app)

@@ -6,35 +6,32 @@ namespace app {
 
 void TrackTimeLimit::arm(platform::Millis fadeAfter, platform::Millis now)
 {
-    left_ = fadeAfter;
-    countingSince_ = now;
+    fadeAfter_ = fadeAfter;
+    played_.restart(now);
 }
 
 void TrackTimeLimit::hold(platform::Millis now)
 {
-    left_ = leftAt(now);
-    countingSince_.reset();
+    played_.hold(now);
 }
 
 std::optional<platform::Millis> TrackTimeLimit::resume(platform::Millis now)
 {
-    left_ = leftAt(now);
-    countingSince_ = now;
-    return left_;
+    played_.run(now);
+    return leftAt(now);
 }
 
 void TrackTimeLimit::clear()
 {
-    left_.reset();
-    countingSince_.reset();
+    fadeAfter_.reset();
     carriedOver_.reset();
 }
 
 std::optional<platform::Millis> TrackTimeLimit::leftAt(platform::Millis now) const
 {
-    if (!left_ || !countingSince_)
-        return left_;
-    return std::max<platform::Millis>(*left_ - (now - *countingSince_), 0);
+    if (!fadeAfter_)
+        return std::nullopt;
+    return std::max<platform::Millis>(*fadeAfter_ - played_.elapsed(now), 0);
 }
 
 } // namespace app

@@ -3,7 +3,7 @@
 // fade-out is kept across a pause, so a resumed track is cut where it would have been had it
 // never paused. Holds no timer itself; the caller arms the time-limit timer with what it returns.
 
-#include "platform/clock.h"
+#include "app/played_time.h"
 
 #include <optional>
 #include <utility>
@@ -32,8 +32,8 @@ public:
     [[nodiscard]] std::optional<platform::Millis> leftAt(platform::Millis now) const;
 
 private:
-    std::optional<platform::Millis> left_; // at countingSince_, or while held
-    std::optional<platform::Millis> countingSince_;
+    std::optional<platform::Millis> fadeAfter_; // of played time from the arming
+    PlayedTime played_;
     std::optional<platform::Millis> carriedOver_;
 };
 

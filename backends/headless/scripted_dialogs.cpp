@@ -67,7 +67,8 @@ Button ScriptedDialogs::messageBox(
         answer = messageBoxAnswers_.front();
         messageBoxAnswers_.pop_front();
     }
-    messageBoxes_.push_back({ text, caption, flags, answer });
+    messageBoxes_.push_back({ text, caption, flags, answer, 0,
+        reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) });
     return answer;
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/dialogs.h"
 
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <vector>
@@ -19,6 +20,9 @@ struct ShownMessageBox {
     unsigned flags;
     Button answer;
     int countdownSeconds = 0; // of a countdown question; 0 for a message box
+    // Where on the stack the box was asked for: a real box runs an event loop of its own, so
+    // a question asked from inside the handling of the last one's answer must not go deeper.
+    std::uintptr_t stackAddress = 0;
 };
 
 class ScriptedDialogs final : public Dialogs {

@@ -1,7 +1,7 @@
-// Timings of the track player and the length measurement, printed for compare.sh, which
-// puts them beside mpg123 on the same files.
+// Timings of the length measurement and of playing on the sound server, printed for
+// compare.sh, which puts them beside mpg123 on the same files.
 //
-//   media_bench DECODE_FILE [LENGTH_FILE [PLAY_SECONDS]]   (decoding only without LENGTH_FILE)
+//   media_bench PLAY_FILE LENGTH_FILE [PLAY_SECONDS]
 
 #include "backends/pulse/pulse_output.h"
 #include "media/media_length.h"
@@ -13,10 +13,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <vector>
 
 namespace {
@@ -35,30 +33,6 @@ double cpuSeconds()
     auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
-
-// A device that hears everything the moment it is written, so decoding runs flat out;
-// it notes when the first sample arrived.
-class UnpacedOutput : public media::AudioOutput {
-public:
-    bool open(const media::AudioFormat&) override { return true; }
-    std::size_t write(std::span<const std::uint8_t> bytes) override
-    {
-        if (written_ == 0)
-            firstWrite = Steady::now();
-        written_ += bytes.size();
-        return bytes.size();
-    }
-    void pause() override { }
-    void resume() override { }
-    void reset() override { }
-    void drain() override { }
-    media::OutputState state() override { return { 1 << 20, 0, 0, false, written_ }; }
-
-    Steady::time_point firstWrite;
-
-private:
-    std::atomic<std::uint64_t> written_ = 0;
-};
 
 // Marks the first write to a real device.
 class TimedOutput : public media::AudioOutput {
@@ -86,52 +60,6 @@ private:
     Steady::time_point* firstWrite_;
     std::atomic<bool> wrote_ = false;
 };
-
-// Wakes the waiting thread at the end, so the bench's own polling is not counted as ours.
-class EndTarget : public media::NotifyTarget {
-public:
-    bool exists() const override { return true; }
-    void post(int percent) override
-    {
-        if (percent != 100)
-            return;
-        std::lock_guard lock(mutex_);
-        ended_ = true;
-        changed_.notify_all();
-    }
-    void waitForEnd()
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return ended_; });
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool ended_ = false;
-};
-
-void decodeUnpaced(platform::Clock& clock, const char* file)
-{
-    UnpacedOutput* output = nullptr;
-    media::TrackCommands commands({ clock, [&] {
-                                       auto o = std::make_unique<UnpacedOutput>();
-                                       output = o.get();
-                                       return o;
-                                   } });
-    auto target = std::make_shared<EndTarget>();
-    auto start = Steady::now();
-    commands.playMusicFile(file, 0, target);
-    if (commands.queryPlayState() != media::PlayState::playing) {
-        std::fprintf(stderr, "media_bench: %s cannot be played\n", file);
-        std::exit(1);
-    }
-    target->waitForEnd();
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("decode through the pipeline, unpaced: %8.1f ms, CPU %.3f s, %ld thread switches\n",
-        millisSince(start), cpuSeconds(), usage.ru_nvcsw + usage.ru_nivcsw);
-}
 
 void playToSink(platform::Clock& clock, const char* file, int seconds)
 {
@@ -174,14 +102,11 @@ void measureLength(const char* file)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: media_bench DECODE_FILE [LENGTH_FILE [PLAY_SECONDS]]\n");
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: media_bench PLAY_FILE LENGTH_FILE [PLAY_SECONDS]\n");
         return 2;
     }
     platform::SystemClock clock;
-    decodeUnpaced(clock, argv[1]);
-    if (argc < 3)
-        return 0;
     measureLength(argv[2]);
     playToSink(clock, argv[1], argc > 3 ? std::atoi(argv[3]) : 20);
     return 0;

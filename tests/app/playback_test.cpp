@@ -424,6 +424,27 @@ TEST_F(Playback, MissingFilesAnsweredWithOkWrapAfterTheLastTrack)
     expectPlaying(1, 1, "月光");
 }
 
+// Each answer must not start the next track inside the question about the last one: an
+// operator pressing 确认 through a show of missing files would run the stack out.
+TEST_F(Playback, OkAnsweredOverMissingTracksAsksEachTimeFromTheSameDepth)
+{
+    writeShow(
+        { { "1", "慢四", "月光", track("gone.mp3") }, { "2", "探戈", "晚风", track("lost.mp3") } });
+    constexpr std::size_t answers = 50;
+    for (std::size_t i = 0; i < answers; ++i)
+        headless.dialogs().answerNextMessageBox(platform::Button::Ok);
+    headless.dialogs().answerNextMessageBox(platform::Button::Cancel);
+
+    click(播放按钮);
+
+    const auto dialogs = missingTrackDialogs();
+    ASSERT_EQ(dialogs.size(), answers + 1);
+    for (const auto& dialog : dialogs)
+        EXPECT_EQ(dialog.stackAddress, dialogs.front().stackAddress);
+    EXPECT_EQ(state(), PlayState::stopped);
+    EXPECT_EQ(number(), 1); // an even count of steps over two tracks lands on the first
+}
+
 TEST_F(Playback, AtStartPlayIsShownAndPauseHidden)
 {
     EXPECT_TRUE(visible(播放按钮));

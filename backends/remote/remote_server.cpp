@@ -2,6 +2,7 @@
 
 #include <QAbstractHttpServer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHostAddress>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
@@ -117,8 +118,9 @@ std::optional<ui::RemoteCommand> commandOf(const QJsonObject& body)
 
 } // namespace
 
-RemoteServer::RemoteServer(ui::RemoteHost& host)
+RemoteServer::RemoteServer(ui::RemoteHost& host, std::function<bool()> modalDialogOpen)
     : host_(host)
+    , modalDialogOpen_(std::move(modalDialogOpen))
 {
     pushTimer_.setInterval(pushIntervalMillis);
     QObject::connect(&pushTimer_, &QTimer::timeout, [this] { pushIfChanged(); });
@@ -220,6 +222,10 @@ void RemoteServer::runCommand(const QHttpServerRequest& request, QHttpServerResp
     const std::optional<ui::RemoteCommand> command = body ? commandOf(*body) : std::nullopt;
     if (!command)
         return refuse(responder, Status::BadRequest, "malformed");
+    // A question on the computer runs its own event loop, which answers this request: a
+    // command acting under it would change what the question is about.
+    if (modalDialogOpen_ && modalDialogOpen_())
+        return refuse(responder, Status::Conflict, "busy");
     switch (host_.run(*command)) {
     case ui::RemoteAnswer::done:
         pushIfChanged();
@@ -350,7 +356,12 @@ QByteArray marqueeState(const QByteArray& stateJson)
 
 ui::RemoteServerFactory remoteServers()
 {
-    return [](ui::RemoteHost& host) { return std::make_unique<RemoteServer>(host); };
+    return [](ui::RemoteHost& host) {
+        return std::make_unique<RemoteServer>(host, [] {
+            return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+                && QGuiApplication::modalWindow() != nullptr;
+        });
+    };
 }
 
 } // namespace remote

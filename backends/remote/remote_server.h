@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -33,7 +34,9 @@ public:
     static constexpr int pushIntervalMillis = 100; // how often a change is looked for
     static constexpr int helloTimeoutMillis = 10'000;
 
-    explicit RemoteServer(ui::RemoteHost& host);
+    // modalDialogOpen: whether the computer shows a dialog that waits for the operator; a
+    // command then is refused as busy, as a click on the window would go nowhere.
+    explicit RemoteServer(ui::RemoteHost& host, std::function<bool()> modalDialogOpen = {});
     ~RemoteServer() override;
 
     [[nodiscard]] std::optional<std::string> start(
@@ -62,6 +65,7 @@ private:
     void send(Page& page);
 
     ui::RemoteHost& host_;
+    std::function<bool()> modalDialogOpen_;
     std::unique_ptr<PageServer> http_;
     std::optional<SessionGuard> sessions_;
     bool marqueeNeedsPin_ = false;
@@ -75,7 +79,8 @@ private:
 // The marquee's share of the state: what it shows and nothing of the show lists.
 [[nodiscard]] QByteArray marqueeState(const QByteArray& stateJson);
 
-// The factory the program hands the application.
+// The factory the program hands the application: servers that refuse commands while a Qt
+// modal dialog is open.
 [[nodiscard]] ui::RemoteServerFactory remoteServers();
 
 } // namespace remote

@@ -167,6 +167,25 @@ TEST_F(Server, EachCommandReachesTheHostAndItsAnswerBecomesTheStatus)
     EXPECT_EQ(command(R"({"action":"playSlot","slot":2})", token), 404);
 }
 
+TEST(RemoteServerDialogs, WhileADialogWaitsForTheOperatorCommandsAreBusyAndNotRun)
+{
+    (void)qtApplication();
+    RecordingHost host;
+    bool dialogOpen = true;
+    RemoteServer server(host, [&] { return dialogOpen; });
+    ASSERT_EQ(server.start({ 0, false, "246810", false }), std::nullopt);
+    const HttpAnswer session
+        = exchange(server.port(), postJson("/api/session", R"({"pin":"246810"})"));
+    const QByteArray token
+        = QJsonDocument::fromJson(session.body).object().value("token").toString().toUtf8();
+    const QByteArray next = R"({"action":"next"})";
+    EXPECT_EQ(exchange(server.port(), postJson("/api/command", next, token)).status, 409);
+    EXPECT_TRUE(host.commands.empty());
+    dialogOpen = false;
+    EXPECT_EQ(exchange(server.port(), postJson("/api/command", next, token)).status, 200);
+    EXPECT_EQ(host.commands.size(), 1u);
+}
+
 TEST_F(Server, AnOversizedBodyIsRefusedUnread)
 {
     const QByteArray token = openSession();

@@ -8,6 +8,8 @@
 #include <QHttpServerResponder>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QWebSocket>
 
 #include <algorithm>
@@ -32,6 +34,7 @@ public:
 protected:
     bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override
     {
+        startCounting(socket);
         // Taken without an answer, an upgrade goes on to the WebSocket server, which hands the
         // page over; which pages stay is acceptPages' to say.
         if (request.value("upgrade").compare("websocket", Qt::CaseInsensitive) == 0)
@@ -44,6 +47,42 @@ protected:
 
 private:
     Handler handler_;
+};
+
+namespace {
+
+constexpr char bytesSinceRequest[] = "remoteBytesSinceRequest";
+
+} // namespace
+
+void startCounting(QTcpSocket* socket)
+{
+    socket->setProperty(bytesSinceRequest, qint64(0));
+}
+
+// Qt's server reads a whole request into memory before it hands it over, whatever its length:
+// this listener watches each connection first and drops one that sends more than a request
+// may hold before the server took the last one.
+class BoundedListener final : public QTcpServer {
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto* socket = new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        startCounting(socket);
+        // Connected before the server's own reader, so it sees each arrival first.
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            const qint64 bytes
+                = socket->property(bytesSinceRequest).toLongLong() + socket->bytesAvailable();
+            socket->setProperty(bytesSinceRequest, bytes);
+            if (bytes > RemoteServer::requestLimit)
+                socket->abort();
+        });
+        addPendingConnection(socket);
+    }
 };
 
 namespace {
@@ -135,6 +174,7 @@ RemoteServer::~RemoteServer()
 
 std::optional<std::string> RemoteServer::start(const ui::RemoteServerSettings& settings)
 {
+    port_ = 0;
     sessions_.emplace(settings.pin, randomToken);
     marqueeNeedsPin_ = settings.marqueeNeedsPin;
     http_ = std::make_unique<PageServer>(
@@ -144,7 +184,11 @@ std::optional<std::string> RemoteServer::start(const ui::RemoteServerSettings& s
     QObject::connect(
         http_.get(), &QAbstractHttpServer::newWebSocketConnection, [this] { acceptPages(); });
     const QHostAddress address = settings.allowLan ? QHostAddress::Any : QHostAddress::LocalHost;
-    port_ = http_->listen(address, settings.port);
+    auto listener = std::make_unique<BoundedListener>();
+    if (listener->listen(address, settings.port)) {
+        port_ = listener->serverPort();
+        http_->bind(listener.release()); // the server takes it
+    }
     if (port_ == 0) {
         http_.reset();
         return "端口 " + std::to_string(settings.port) + " 无法监听（可能已被占用）";

@@ -19,6 +19,7 @@
 #include <vector>
 
 class QHttpServerRequest;
+class QTcpSocket;
 class QHttpServerResponder;
 class QWebSocket;
 
@@ -29,6 +30,8 @@ class PageServer;
 class RemoteServer final : public ui::RemoteServer {
 public:
     static constexpr qsizetype bodyLimit = 4096;
+    // Headers and body of one request: more closes the connection unanswered.
+    static constexpr qint64 requestLimit = 64 * 1024;
     static constexpr qsizetype messageLimit = 1024;
     static constexpr int pageLimit = 200; // open WebSockets
     static constexpr int pushIntervalMillis = 100; // how often a change is looked for
@@ -78,6 +81,9 @@ private:
 
 // The marquee's share of the state: what it shows and nothing of the show lists.
 [[nodiscard]] QByteArray marqueeState(const QByteArray& stateJson);
+
+// Counts what a connection sends from now, the start of its next request.
+void startCounting(QTcpSocket* socket);
 
 // The factory the program hands the application: servers that refuse commands while a Qt
 // modal dialog is open.

@@ -54,6 +54,33 @@ HttpAnswer exchange(quint16 port, const QByteArray& request)
     return answer.value_or(HttpAnswer {});
 }
 
+std::vector<HttpAnswer> exchangeKeptAlive(quint16 port, const std::vector<QByteArray>& requests)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    std::vector<HttpAnswer> answers;
+    for (const QByteArray& one : requests) {
+        QEventLoop loop;
+        QByteArray received;
+        std::optional<HttpAnswer> answer;
+        auto reading = QObject::connect(&socket, &QTcpSocket::readyRead, [&] {
+            received += socket.readAll();
+            answer = parse(received);
+            if (answer)
+                loop.quit();
+        });
+        auto closing
+            = QObject::connect(&socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
+        QTimer::singleShot(answerTimeoutMillis, &loop, &QEventLoop::quit);
+        socket.write(one);
+        loop.exec();
+        QObject::disconnect(reading);
+        QObject::disconnect(closing);
+        answers.push_back(answer.value_or(HttpAnswer {}));
+    }
+    return answers;
+}
+
 QByteArray request(const QByteArray& method, const QByteArray& path, const QByteArray& body,
     const QByteArray& extraHeaders)
 {

@@ -18,6 +18,9 @@ struct HttpAnswer {
 };
 
 [[nodiscard]] HttpAnswer exchange(quint16 port, const QByteArray& request);
+// Several requests one after the other on one kept-alive connection.
+[[nodiscard]] std::vector<HttpAnswer> exchangeKeptAlive(
+    quint16 port, const std::vector<QByteArray>& requests);
 // A request with the usual headers, a body and its length.
 [[nodiscard]] QByteArray request(const QByteArray& method, const QByteArray& path,
     const QByteArray& body = {}, const QByteArray& extraHeaders = {});

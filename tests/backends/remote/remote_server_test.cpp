@@ -199,6 +199,29 @@ TEST_F(Server, AnOversizedBodyIsRefusedUnread)
     EXPECT_EQ(host.commands.size(), 0u);
 }
 
+TEST_F(Server, AConnectionSendingMoreThanARequestMayHoldIsDroppedUnanswered)
+{
+    const QByteArray token = openSession();
+    const QByteArray huge = "POST /api/command HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Remote-Token: "
+        + token + "\r\nContent-Length: 100000000\r\n\r\n" + QByteArray(1 << 20, 'x');
+    EXPECT_EQ(exchange(port, huge).status, 0);
+    const QByteArray headers
+        = "GET / HTTP/1.1\r\nX-Padding: " + QByteArray(200'000, 'x') + "\r\n\r\n";
+    EXPECT_EQ(exchange(port, headers).status, 0);
+    EXPECT_EQ(host.commands.size(), 0u);
+    // The server goes on answering, and a kept-alive connection counts each request anew: a
+    // phone pressing buttons all evening sends far more than one request may hold.
+    const QByteArray next = R"({"action":"next"})";
+    const QByteArray padding = "X-Padding: " + QByteArray(3000, 'x') + "\r\n";
+    const std::vector<HttpAnswer> answers = exchangeKeptAlive(port,
+        std::vector<QByteArray>(40,
+            request("POST", "/api/command", next,
+                padding + "X-Remote-Token: " + token + "\r\nConnection: keep-alive\r\n")));
+    for (const HttpAnswer& answer : answers)
+        EXPECT_EQ(answer.status, 200);
+    EXPECT_EQ(host.commands.size(), 40u);
+}
+
 // Bodies, methods and paths of every kind of wrong, with a valid session: each one a 4xx, and
 // the host never asked to do anything.
 TEST_F(Server, AThousandMalformedRequestsAreAll4xxAndChangeNothing)

@@ -5,7 +5,8 @@ folder: the PIN opens the remote, 下一曲 changes the program's track and the 
 the marquee shows the next style when the track changes.
 
 usage: browser_test.py PROGRAM DIST RECDB TRACK [--screenshots DIR]
-Exits 77 (skipped) when selenium, chromium or chromedriver is missing."""
+Exits 77 (skipped) when selenium, chromium, chromedriver or the private PulseAudio of
+scripts/with-test-env is missing."""
 
 import json
 import os
@@ -108,6 +109,10 @@ def main():
     program, dist, recdb, track = arguments
     if not shutil.which("chromium") or not shutil.which("chromedriver"):
         print("skipped: chromium or chromedriver is not installed")
+        return SKIP
+    # Without a sound server the program's start-up waits on a message box about the volume.
+    if not os.environ.get("PULSE_SERVER"):
+        print("skipped: no private PulseAudio (run under scripts/with-test-env)")
         return SKIP
 
     hall = tempfile.mkdtemp(prefix="remote_browser_")

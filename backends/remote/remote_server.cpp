@@ -168,8 +168,12 @@ RemoteServer::RemoteServer(ui::RemoteHost& host, std::function<bool()> modalDial
 RemoteServer::~RemoteServer()
 {
     pushTimer_.stop();
-    for (Page& page : pages_)
+    // Unhooked first: a socket going emits disconnected, which would drop it from pages_
+    // while this loop walks it.
+    for (Page& page : pages_) {
+        page.socket->disconnect();
         delete page.socket;
+    }
 }
 
 std::optional<std::string> RemoteServer::start(const ui::RemoteServerSettings& settings)

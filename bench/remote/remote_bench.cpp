@@ -1,7 +1,7 @@
 // The remote-control server of the real program (offscreen, a scratch hall) with 50 pages
 // connected over WebSocket: the time from a command that changes the track to each page
 // receiving the new state, and the program's CPU over 10 s with the pages idle, beside the
-// same 10 s with no page connected.
+// same 10 s with no page connected; then the same two while a track plays.
 //   scripts/with-test-env build/bench/remote/remote_bench build/dist/dancehall build/dist
 //       build/tools/recdb/recdb tests/data/media/cbr_stereo_44k.mp3 [CHANGES]
 
@@ -247,6 +247,12 @@ int main(int argc, char** argv)
         }
         spin(300);
     }
+    // Playing, the state changes every second (the time played), so every page gets a push.
+    const double playingWithPages = cpuPercentOver(program.processId(), restSeconds);
+    for (auto& page : pages)
+        page->socket.close();
+    spin(500);
+    const double playingAlone = cpuPercentOver(program.processId(), restSeconds);
     program.kill();
     program.waitForFinished();
 
@@ -260,5 +266,8 @@ int main(int argc, char** argv)
     std::printf("  program CPU over %d s, stopped: %.2f %% with no page, %.2f %% with %d idle "
                 "pages (target: under 1 %%)\n",
         restSeconds, alone, idle, pageCount);
+    std::printf("  program CPU over %d s, playing: %.2f %% with no page, %.2f %% with %d pages "
+                "following the time played\n",
+        restSeconds, playingAlone, playingWithPages, pageCount);
     return 0;
 }

@@ -6,11 +6,12 @@
 #include "app/application.h"
 #include "app/main_window_roles.h"
 #include "app/show_list.h"
-#include "app/show_tables.h"
+#include "app/slot_text.h"
 
 #include "platform/encoding.h"
 #include "ui/unit_properties.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -23,6 +24,27 @@ Text caption(Application& app, ui::ComponentId label)
 {
     return std::get<Text>(
         app.windows.property(role::main::window, label, ui::prop::label::caption));
+}
+
+// The slots as the tree shows them: per record a heading "序号  曲风" and under it the track's
+// title. Read from the tree rather than the show table, because the state is read between
+// any two events, also inside a handler's question while it has a table open.
+std::vector<RemoteSlot> slotsShown(Application& app)
+{
+    const std::vector<std::int32_t>& withTrack = app.globals.playQueueRecords;
+    std::vector<RemoteSlot> slots;
+    app.windows.inspect(role::main::window, role::slotTree, { ui::unit::treeBox },
+        [&](const ui::ComponentState& tree) {
+            for (std::size_t item = 0; item + 1 < tree.tree.size(); item += 2) {
+                const Text& heading = tree.tree[item].text;
+                const auto record = static_cast<std::int32_t>(item / 2 + 1);
+                const bool hasTrack
+                    = std::find(withTrack.begin(), withTrack.end(), record) != withTrack.end();
+                slots.push_back({ numberFromHeading(heading), styleFromHeading(heading),
+                    hasTrack ? tree.tree[item + 1].text : Text(), hasTrack });
+            }
+        });
+    return slots;
 }
 
 // The style of the slot the 下一曲 button would play: after the last track it wraps to the
@@ -92,9 +114,7 @@ RemoteState remoteState(Application& app)
     const platform::Millis now = app.runtime.platform().clock().now();
     RemoteState state;
     state.play = app.trackPlayer.queryPlayState();
-    for (Slot& slot : readCurrentShow(app))
-        state.slots.push_back({ std::move(slot.number), std::move(slot.style),
-            std::move(slot.title), !slot.path.empty() });
+    state.slots = slotsShown(app);
     state.playingSlot = globals.playing.record;
     if (state.playingSlot != 0) {
         state.style = globals.currentStyle.get();

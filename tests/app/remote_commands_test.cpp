@@ -214,6 +214,20 @@ TEST(RemoteState, FollowsThePlayingSlotItsStyleTheNextStyleAndTheTimePlayed)
     EXPECT_EQ(hall.state().played, held);
 }
 
+// The server reads the state between any two events, also inside a question a handler asks
+// while it holds the show table open.
+TEST(RemoteState, IsReadWithoutTouchingAShowTableAHandlerHasOpen)
+{
+    Hall hall;
+    OpenTable table(hall.application, tables::currentShow);
+    ASSERT_TRUE(table.isOpen());
+    const RemoteState state = hall.state();
+    ASSERT_EQ(state.slots.size(), 4u);
+    EXPECT_EQ(state.slots[3].style, "华尔兹");
+    EXPECT_EQ(table.readText(fields::style), "慢四");
+    EXPECT_EQ(hall.application.databases.recordCount(), 4);
+}
+
 TEST(RemoteState, JsonEscapesQuotesBackslashesAndControlsAndWritesUtf8)
 {
     RemoteState state;

@@ -104,6 +104,11 @@ ui::RemoteAnswer RemoteHost::run(const ui::RemoteCommand& command)
     return runRemoteCommand(app_, command);
 }
 
+std::int64_t RemoteHost::now()
+{
+    return app_.runtime.platform().clock().now();
+}
+
 std::string RemoteHost::stateJson()
 {
     return remoteStateJson(remoteState(app_));

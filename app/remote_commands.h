@@ -21,6 +21,7 @@ public:
     {
     }
     [[nodiscard]] std::string stateJson() override;
+    [[nodiscard]] std::int64_t now() override;
     // Busy while a command of the remote is still running: a question it asked runs the
     // event loop, and a second command must not start inside the first.
     [[nodiscard]] ui::RemoteAnswer run(const ui::RemoteCommand& command) override;

@@ -94,16 +94,9 @@ std::string quoted(const Text& text)
     return out + "\"";
 }
 
-// Whole seconds: the pages show no finer time, and a state that changed only in its
-// milliseconds is not worth a push.
-std::string seconds(platform::Millis millis)
+std::string millisOrNull(const std::optional<platform::Millis>& millis)
 {
-    return std::to_string(millis / 1000);
-}
-
-std::string secondsOrNull(const std::optional<platform::Millis>& millis)
-{
-    return millis ? seconds(*millis) : "null";
+    return millis ? std::to_string(*millis) : "null";
 }
 
 } // namespace
@@ -113,6 +106,7 @@ RemoteState remoteState(Application& app)
     const Globals& globals = app.globals;
     const platform::Millis now = app.runtime.platform().clock().now();
     RemoteState state;
+    state.now = now;
     state.play = app.trackPlayer.queryPlayState();
     state.slots = slotsShown(app);
     state.playingSlot = globals.playing.record;
@@ -136,8 +130,16 @@ std::string remoteStateJson(const RemoteState& state)
     std::string json = "{\"play\":\"" + std::string(playName(state.play)) + "\"";
     json += ",\"style\":" + quoted(state.style);
     json += ",\"title\":" + quoted(state.title);
-    json += ",\"played\":" + seconds(state.played);
-    json += ",\"limitLeft\":" + secondsOrNull(state.limitLeft);
+    // While a track plays, its times as the moments they count from and to on the program's
+    // clock: those stand still, so the state does not change every second, and a page counts
+    // on from the clock's time sent with each message. Paused or stopped, the times themselves.
+    const bool counting = state.play == PlayState::playing;
+    const std::optional<platform::Millis> none;
+    json += ",\"played\":" + millisOrNull(counting ? none : state.played);
+    json += ",\"playedFrom\":" + millisOrNull(counting ? state.now - state.played : none);
+    json += ",\"limitLeft\":" + millisOrNull(counting ? none : state.limitLeft);
+    json += ",\"limitAt\":"
+        + millisOrNull(counting && state.limitLeft ? state.now + *state.limitLeft : none);
     json += ",\"nextStyle\":" + quoted(state.nextStyle);
     json += ",\"volume\":" + (state.volumePercent ? std::to_string(*state.volumePercent) : "null");
     json += ",\"playingSlot\":" + std::to_string(state.playingSlot);

@@ -28,6 +28,7 @@ struct RemoteState {
     media::PlayState play = media::PlayState::stopped;
     runtime::Text style; // of the playing track; empty before the first start
     runtime::Text title; // the play-state caption's track title
+    platform::Millis now = 0; // on the platform clock, when the state was read
     platform::Millis played = 0; // into the playing track
     std::optional<platform::Millis> limitLeft; // before the style's time limit ends the track
     runtime::Text nextStyle; // of the slot the next track comes from
@@ -39,6 +40,8 @@ struct RemoteState {
 };
 
 [[nodiscard]] RemoteState remoteState(Application& app);
+// The times in milliseconds; while a track plays, as moments on the platform clock, so the
+// text changes only when something but the passing time does.
 [[nodiscard]] std::string remoteStateJson(const RemoteState& state);
 
 } // namespace app

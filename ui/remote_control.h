@@ -28,8 +28,11 @@ enum class RemoteAnswer {
 class RemoteHost {
 public:
     virtual ~RemoteHost() = default;
-    // The state the pages show, as one UTF-8 JSON object.
+    // The state the pages show, as one UTF-8 JSON object. Times that pass by themselves are
+    // moments on the clock of now(), so the text changes only when something else does.
     [[nodiscard]] virtual std::string stateJson() = 0;
+    // The clock the state's moments are on, in milliseconds; sent with every message.
+    [[nodiscard]] virtual std::int64_t now() = 0;
     [[nodiscard]] virtual RemoteAnswer run(const RemoteCommand& command) = 0;
 };
 

@@ -386,9 +386,16 @@ void RemoteServer::pushIfChanged()
 
 void RemoteServer::send(Page& page)
 {
+    const QByteArray& state = page.marquee ? lastMarquee_ : lastState_;
+    // The clock's time goes in front, for the page to count the passing times on from.
+    QByteArray message = "{\"now\":" + QByteArray::number(qint64(host_.now()));
+    if (state.size() > 2)
+        message += "," + state.mid(1);
+    else
+        message += "}";
     // QString::fromUtf8 turns a byte no text could hold into U+FFFD: a WebSocket text
     // message must be valid UTF-8.
-    page.socket->sendTextMessage(QString::fromUtf8(page.marquee ? lastMarquee_ : lastState_));
+    page.socket->sendTextMessage(QString::fromUtf8(message));
 }
 
 QByteArray marqueeState(const QByteArray& stateJson)
@@ -397,7 +404,8 @@ QByteArray marqueeState(const QByteArray& stateJson)
     if (!state)
         return "{}";
     QJsonObject marquee;
-    for (const char* key : { "play", "style", "title", "played", "limitLeft", "nextStyle" })
+    for (const char* key :
+        { "play", "style", "title", "played", "playedFrom", "limitLeft", "limitAt", "nextStyle" })
         marquee.insert(QLatin1String(key), state->value(QLatin1String(key)));
     return QJsonDocument(marquee).toJson(QJsonDocument::Compact);
 }

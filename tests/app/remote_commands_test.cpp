@@ -199,6 +199,10 @@ TEST(RemoteState, FollowsThePlayingSlotItsStyleTheNextStyleAndTheTimePlayed)
     EXPECT_EQ(state.nextStyle, "华尔兹");
     EXPECT_GE(state.played, 900);
     EXPECT_LE(state.played, 1100);
+    // Playing, only the passing time changes: the text the pages get stays the same.
+    const std::string playing = hall.json();
+    hall.advance(700);
+    EXPECT_EQ(hall.json(), playing);
 
     // After the last track, 下一曲 wraps to the first.
     ASSERT_EQ(hall.remote(Kind::next), RemoteAnswer::done);
@@ -235,10 +239,21 @@ TEST(RemoteState, JsonEscapesQuotesBackslashesAndControlsAndWritesUtf8)
     state.style = "探戈";
     state.slots.push_back({ "1", "快四", "", false });
     state.limitLeft = 61'000;
+    state.played = 5'000;
+    state.now = 100'000;
+    state.play = media::PlayState::paused;
     const std::string json = remoteStateJson(state);
     EXPECT_NE(json.find(R"("title":"a\"b\\c\u000ad")"), std::string::npos) << json;
     EXPECT_NE(json.find("\"style\":\"\xE6\x8E\xA2\xE6\x88\x88\""), std::string::npos) << json;
-    EXPECT_NE(json.find("\"limitLeft\":61"), std::string::npos);
+    EXPECT_NE(json.find(R"("played":5000,"playedFrom":null,"limitLeft":61000,"limitAt":null)"),
+        std::string::npos)
+        << json;
+    // Playing, the times become the moments they count from and to.
+    state.play = media::PlayState::playing;
+    EXPECT_NE(remoteStateJson(state).find(
+                  R"("played":null,"playedFrom":95000,"limitLeft":null,"limitAt":161000)"),
+        std::string::npos)
+        << remoteStateJson(state);
     EXPECT_NE(json.find("\"volume\":null"), std::string::npos);
     EXPECT_NE(json.find(R"("hasTrack":false)"), std::string::npos);
 }

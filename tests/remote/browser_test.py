@@ -146,7 +146,12 @@ def main():
         wait_for("the program's track to change", lambda: program_state(port, token)["title"] == "晚风", 5)
         wait.until(lambda d: text(d, "title") == "晚风" and text(d, "style") == "探戈")
         assert text(remote, "next") == "华尔兹", text(remote, "next")
-        assert "playing" in remote.find_element(By.CSS_SELECTOR, "#slots li:nth-child(2)").get_attribute("class")
+        # Read in one step: a push may rebuild the list between finding an item and reading it.
+        wait.until(lambda d: "playing" in d.execute_script(
+            "return document.querySelector('#slots li:nth-child(2)').className"))
+        # The time played counts on in the page between the program's messages.
+        before = text(remote, "played")
+        wait_for("the time played to count on", lambda: text(remote, "played") != before, 3)
 
         marquee = browser(1280, 720)
         marquee.get(base + "/marquee")

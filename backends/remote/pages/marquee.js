@@ -1,8 +1,13 @@
 // The marquee: the dance now, the next one and the time left, read only.
 "use strict";
 
-follow(() => (session.token ? { marquee: true, token: session.token } : { marquee: true }), (state) => {
-  document.getElementById("style").textContent = state.play === "stopped" ? "—" : state.style || "—";
-  document.getElementById("next").textContent = state.nextStyle || "—";
-  document.getElementById("left").textContent = state.play === "stopped" ? "--:--" : clock(state.limitLeft, "不限时");
-});
+const stopped = (state) => state.play === "stopped";
+
+follow(() => (session.token ? { marquee: true, token: session.token } : { marquee: true }),
+  showing((state) => {
+    document.getElementById("style").textContent = stopped(state) ? "—" : state.style || "—";
+    document.getElementById("next").textContent = state.nextStyle || "—";
+  }, (state, receivedAt) => {
+    document.getElementById("left").textContent =
+      stopped(state) ? "--:--" : clock(trackTimes(state, receivedAt).left, "不限时");
+  }));

@@ -9,11 +9,16 @@ function item(text, className, onTap) {
   return entry;
 }
 
+function showTimes(state, receivedAt) {
+  const times = trackTimes(state, receivedAt);
+  const stopped = state.play === "stopped";
+  document.getElementById("played").textContent = stopped ? "--:--" : clock(times.played);
+  document.getElementById("left").textContent = stopped ? "--:--" : clock(times.left, "不限时");
+}
+
 function showState(state) {
   document.getElementById("style").textContent = state.style || "—";
   document.getElementById("title").textContent = state.title || "";
-  document.getElementById("played").textContent = state.play === "stopped" ? "--:--" : clock(state.played);
-  document.getElementById("left").textContent = state.play === "stopped" ? "--:--" : clock(state.limitLeft, "不限时");
   document.getElementById("next").textContent = state.nextStyle || "—";
   document.getElementById("volume").textContent = state.volume === null ? "—" : state.volume + "%";
   document.getElementById("playPause").textContent = state.play === "playing" ? "暂停" : "播放";
@@ -39,5 +44,5 @@ document.querySelectorAll("button[data-action]").forEach((button) => {
 
 (async () => {
   if (!session.token) await askForPin();
-  follow(() => ({ token: session.token }), showState);
+  follow(() => ({ token: session.token }), showing(showState, showTimes));
 })();

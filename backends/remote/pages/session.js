@@ -92,6 +92,31 @@ function follow(hello, onState) {
   };
 }
 
+// Time played and time left in whole seconds, now: while a track plays the state gives the
+// moments they count from and to on the program's clock (state.now when it was sent), and the
+// page counts on from when the state arrived; otherwise the times themselves.
+function trackTimes(state, receivedAt) {
+  const since = Date.now() - receivedAt;
+  const played = state.playedFrom !== null ? state.now - state.playedFrom + since : state.played;
+  const left = state.limitAt !== null ? state.limitAt - state.now - since : state.limitLeft;
+  return {
+    played: played === null ? null : Math.floor(played / 1000),
+    left: left === null ? null : Math.max(0, Math.floor(left / 1000)),
+  };
+}
+
+// What to do with each state: `showState(state)` once, and `showTimes(state, receivedAt)`
+// then and four times a second after, so the times count on between the messages.
+function showing(showState, showTimes) {
+  let last = null;
+  setInterval(() => last && showTimes(last.state, last.receivedAt), 250);
+  return (state) => {
+    last = { state, receivedAt: Date.now() };
+    showState(state);
+    showTimes(state, last.receivedAt);
+  };
+}
+
 // mm:ss; `none` for no time at all.
 function clock(seconds, none = "--:--") {
   if (seconds === null || seconds === undefined) return none;

@@ -39,6 +39,7 @@ public:
             + R"(","title":"月光","played":3,)"
               R"("limitLeft":null,"nextStyle":"探戈","volume":80,"shows":["周六"]})";
     }
+    std::int64_t now() override { return 123'456; }
     ui::RemoteAnswer run(const ui::RemoteCommand& command) override
     {
         commands.push_back(command);
@@ -303,6 +304,7 @@ TEST_F(Server, TheMarqueeNeedsNoPinUnlessAskedAndGetsOnlyWhatItShows)
     EXPECT_EQ(state.value("style").toString(), QString::fromUtf8("慢四"));
     EXPECT_EQ(state.value("nextStyle").toString(), QString::fromUtf8("探戈"));
     EXPECT_FALSE(state.contains("shows"));
+    EXPECT_EQ(state.value("now").toInteger(), 123'456);
     EXPECT_FALSE(state.contains("volume"));
 
     start(true);

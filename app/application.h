@@ -4,7 +4,7 @@
 // critical sections, the system volume and the single-instance lock. Handlers receive it
 // and reach everything through it.
 
-#include "app/evening_log.h"
+#include "app/evening_log_writer.h"
 #include "app/globals.h"
 #include "app/light_test_steps.h"
 #include "app/remote_commands.h"
@@ -57,7 +57,7 @@ public:
     // Cleared by --no-resume: a start after an abnormal end goes on as any other.
     bool offerResume = true;
     // Opened by the start-up once the hall is ours; none before (tests that never start up).
-    std::unique_ptr<EveningLog> eveningLog;
+    std::unique_ptr<EveningLogWriter> eveningLog;
     Globals globals;
     lights::LightOutputFactory lightOutputs;
     // Made at start-up when the hall's light settings enable it, else none. Declared before the

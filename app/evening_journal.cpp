@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/evening_log.h"
+#include "app/evening_log_writer.h"
 #include "app/scheduled_opening.h"
 
 #include "platform/path.h"
@@ -14,7 +15,8 @@ std::optional<EveningRecord> openEveningLog(Application& app)
 {
     const std::string path = platform::nativePath(app.programDirectory + "/" + eveningLogName);
     std::optional<EveningRecord> last = EveningLog::readLast(app.files, path);
-    app.eveningLog = std::make_unique<EveningLog>(app.files, path);
+    app.eveningLog = std::make_unique<EveningLogWriter>(
+        app.runtime.platform().clock(), std::make_unique<EveningLog>(app.files, path));
     return last;
 }
 
@@ -51,8 +53,10 @@ void recordEvening(Application& app, EveningState state)
     record.openingTime = globals.opening.time;
     record.openingHour = globals.opening.hourText;
     record.openingMinute = globals.opening.minuteText;
-    // Nothing to tell the operator mid-evening: the music does not depend on the log.
-    (void)app.eveningLog->append(record);
+    app.eveningLog->write(std::move(record));
+    // The program ends next: the end must be on the disk before it does.
+    if (state == EveningState::endedNormally)
+        app.eveningLog->flush();
 }
 
 } // namespace app

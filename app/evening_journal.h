@@ -16,8 +16,9 @@ class Application;
 // Call once the hall is ours (the single-instance lock taken).
 [[nodiscard]] std::optional<EveningRecord> openEveningLog(Application& app);
 
-// Appends where the evening stands now, in `state`. Nothing before the log is open. A log
-// that cannot be written costs only the offer to carry on after a crash; the music goes on.
+// Hands where the evening stands now, in `state`, to the log's writing thread; the normal
+// end waits until it is on the disk. Nothing before the log is open. A log that cannot be
+// written costs only the offer to carry on after a crash; the music goes on.
 void recordEvening(Application& app, EveningState state);
 
 // The play state as the log names it; stopped when no track is loaded.

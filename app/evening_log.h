@@ -13,7 +13,7 @@
 // it is replaced by a file holding its last record alone (temporary file, sync, rename).
 //
 // Not shared between processes: the hall's single-instance lock keeps one writer.
-// Interface thread only.
+// One thread at a time: the program's writes come from its log writer's thread.
 
 #include "app/evening_record.h"
 

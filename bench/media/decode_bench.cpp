@@ -3,34 +3,24 @@
 //
 //   media_decode_bench FILE
 
+#include "media/end_waiter.h"
 #include "media/track_commands.h"
 #include "platform/system_clock.h"
+
+#include "bench_timing.h"
 
 #include <sys/resource.h>
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 
 namespace {
 
-using Steady = std::chrono::steady_clock;
-
-double millisSince(Steady::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Steady::now() - start).count();
-}
-
-double cpuSeconds()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
+using bench::cpuSeconds;
+using bench::millisSince;
+using bench::Steady;
 
 // A device that hears everything the moment it is written, so decoding runs flat out;
 // it notes when the first sample arrived.
@@ -56,30 +46,6 @@ private:
     std::atomic<std::uint64_t> written_ = 0;
 };
 
-// Wakes the waiting thread at the end, so the bench's own polling is not counted as ours.
-class EndTarget : public media::NotifyTarget {
-public:
-    bool exists() const override { return true; }
-    void post(int percent) override
-    {
-        if (percent != 100)
-            return;
-        std::lock_guard lock(mutex_);
-        ended_ = true;
-        changed_.notify_all();
-    }
-    void waitForEnd()
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return ended_; });
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool ended_ = false;
-};
-
 void decodeUnpaced(platform::Clock& clock, const char* file)
 {
     UnpacedOutput* output = nullptr;
@@ -88,7 +54,7 @@ void decodeUnpaced(platform::Clock& clock, const char* file)
                                        output = o.get();
                                        return o;
                                    } });
-    auto target = std::make_shared<EndTarget>();
+    auto target = std::make_shared<media::EndWaiter>();
     auto start = Steady::now();
     commands.playMusicFile(file, 0, target);
     if (commands.queryPlayState() != media::PlayState::playing) {

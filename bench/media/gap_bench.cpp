@@ -7,6 +7,7 @@
 //   media_gap_bench FIRST SECOND [RUNS]
 
 #include "backends/pulse/pulse_output.h"
+#include "media/end_waiter.h"
 #include "media/track_commands.h"
 #include "platform/system_clock.h"
 
@@ -16,10 +17,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -93,41 +92,17 @@ double gapMillis(const std::vector<std::int16_t>& samples)
     return longest * 1000.0 / rate;
 }
 
-// Wakes the "interface thread" (main) when a track reports its end, as the label's message does.
-class EndTarget : public media::NotifyTarget {
-public:
-    bool exists() const override { return true; }
-    void post(int percent) override
-    {
-        if (percent != 100)
-            return;
-        std::lock_guard lock(mutex_);
-        ended_ = true;
-        changed_.notify_all();
-    }
-    void waitForEnd()
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return ended_; });
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool ended_ = false;
-};
-
 double oursOnce(platform::Clock& clock, const media::OutputFactory& pulse, const char* first,
     const char* second)
 {
     SampleRecorder recorder;
     clock.sleep(200);
     media::TrackCommands commands({ clock, pulse });
-    auto firstEnd = std::make_shared<EndTarget>();
+    auto firstEnd = std::make_shared<media::EndWaiter>();
     commands.playMusicFile(first, 0, firstEnd);
     commands.prepareNext(second);
     firstEnd->waitForEnd();
-    auto secondEnd = std::make_shared<EndTarget>();
+    auto secondEnd = std::make_shared<media::EndWaiter>();
     commands.playMusicFile(second, 0, secondEnd);
     secondEnd->waitForEnd();
     clock.sleep(300);

@@ -8,6 +8,8 @@
 #include "media/track_commands.h"
 #include "platform/system_clock.h"
 
+#include "bench_timing.h"
+
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -19,20 +21,9 @@
 
 namespace {
 
-using Steady = std::chrono::steady_clock;
-
-double millisSince(Steady::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Steady::now() - start).count();
-}
-
-double cpuSeconds()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
+using bench::cpuSeconds;
+using bench::millisSince;
+using bench::Steady;
 
 // Marks the first write to a real device.
 class TimedOutput : public media::AudioOutput {

@@ -1,6 +1,8 @@
 #include "app/evening_log.h"
+#include "app/evening_log_writer.h"
 
 #include "faulty_file_system.h"
+#include "platform/system_clock.h"
 #include "platform/whole_files.h"
 
 #include <cerrno>
@@ -8,6 +10,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
+#include <thread>
 
 namespace app {
 namespace {
@@ -218,6 +221,36 @@ TEST_F(EveningLogFile, APowerCutAtAnyMomentKeepsEveryStoredRecord)
         ASSERT_TRUE(found) << run;
         EXPECT_TRUE(found == recordNumber(stored) || found == recordNumber(stored + 1)) << run;
     }
+}
+
+// A disk slow to sync must not hold up the interface thread that hands the records over;
+// of the records that wait meanwhile only the newest is written, and closing writes it too.
+TEST_F(EveningLogFile, HandingOverNeverWaitsForASlowSyncAndTheNewestWaitingRecordIsWritten)
+{
+    platform::SystemClock clock;
+    {
+        EveningLogWriter writer(clock, std::make_unique<EveningLog>(files, path));
+        files.holdSyncs();
+        writer.write(recordNumber(1));
+        while (files.syncsHeld() == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        writer.write(recordNumber(2));
+        writer.write(recordNumber(3));
+        EXPECT_EQ(files.syncsHeld(), 1) << "the hand-over waited for the disk";
+        const int writesBefore = files.calls(FileCall::writeAt);
+        files.releaseSyncs();
+        writer.flush();
+        EXPECT_EQ(last(), recordNumber(3));
+        EXPECT_EQ(files.calls(FileCall::writeAt) - writesBefore, 1) << "record 2 was written";
+
+        files.holdSyncs();
+        writer.write(recordNumber(4));
+        while (files.syncsHeld() == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        writer.write(recordNumber(5));
+        files.releaseSyncs();
+    }
+    EXPECT_EQ(last(), recordNumber(5));
 }
 
 } // namespace

@@ -134,6 +134,8 @@ protected:
     }
     std::optional<EveningRecord> logged()
     {
+        if (run) // its log is written on a thread of its own
+            run->headless.clock().settle();
         return EveningLog::readLast(platform::systemFileSystem(), (hall / eveningLogName).string());
     }
     std::size_t questionsAsked()

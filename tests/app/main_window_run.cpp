@@ -37,6 +37,8 @@ MainWindowRun::MainWindowRun(platform::FileSystem& files)
 
 MainWindowRun::~MainWindowRun()
 {
+    // The evening log's writer may still be writing into the folder.
+    headless.clock().settle();
     fs::remove_all(directory);
 }
 

@@ -46,7 +46,11 @@ protected:
         application.windows.readTemplates(templates::segment());
         application.windows.loadWindow(ids::MainWindow::window, false);
     }
-    ~ShowTables() override { fs::remove_all(directory); }
+    ~ShowTables() override
+    {
+        headless.clock().settle(); // the evening log's writer may still be writing there
+        fs::remove_all(directory);
+    }
 
     void writeShow(const std::vector<Slot>& slots)
     {

@@ -3,8 +3,8 @@
 
 #include "app/application.h"
 #include "app/start_routine.h"
-#include "private_session.h"
 #include "backends/headless/recording_views.h"
+#include "private_session.h"
 
 #include "backends/headless/headless_platform.h"
 
@@ -24,7 +24,11 @@ protected:
     // The program takes the single-instance lock of its hall folder: a private folder keeps a
     // running copy of the program, or another test, from holding it.
     StartRoutine() { application.programDirectory = hallFolder.string(); }
-    ~StartRoutine() override { fs::remove_all(hallFolder); }
+    ~StartRoutine() override
+    {
+        headless.clock().settle(); // the evening log's writer may still be writing there
+        fs::remove_all(hallFolder);
+    }
 
     const fs::path hallFolder = makeScratchDirectory("start_routine");
     platform::headless::HeadlessPlatform headless;

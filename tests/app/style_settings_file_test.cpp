@@ -3,8 +3,8 @@
 
 #include "app/application.h"
 #include "app/style_settings_file.h"
-#include "private_session.h"
 #include "backends/headless/recording_views.h"
+#include "private_session.h"
 
 #include "backends/headless/headless_platform.h"
 
@@ -27,7 +27,11 @@ protected:
         application.programDirectory = directory.string();
         usePrivateSession(directory);
     }
-    ~StyleSettingsFile() override { fs::remove_all(directory); }
+    ~StyleSettingsFile() override
+    {
+        headless.clock().settle(); // the evening log's writer may still be writing there
+        fs::remove_all(directory);
+    }
 
     std::string file() const
     {

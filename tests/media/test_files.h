@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -22,12 +25,16 @@ inline std::vector<std::uint8_t> readFile(const std::string& path)
     return { std::istreambuf_iterator<char>(in), {} };
 }
 
-// Writes `bytes` to `name` in the test's temporary folder and returns its path.
+// Writes `bytes` to `name` in the test's temporary folder and returns its path. Tests run in
+// parallel share that folder: the file is written aside and renamed into place, so another
+// test playing the same name never sees it cut short.
 inline std::string scratchFile(const std::string& name, const std::vector<std::uint8_t>& bytes)
 {
     std::string path = testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
+    std::string aside = path + "." + std::to_string(getpid());
+    std::ofstream(aside, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::rename(aside.c_str(), path.c_str());
     return path;
 }
 

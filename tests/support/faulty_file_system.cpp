@@ -210,11 +210,36 @@ int FaultyFileSystem::setLength(int fd, std::int64_t length)
     return real_.setLength(fd, length);
 }
 
+void FaultyFileSystem::holdSyncs()
+{
+    std::lock_guard lock(mutex_);
+    holdingSyncs_ = true;
+}
+
+void FaultyFileSystem::releaseSyncs()
+{
+    std::lock_guard lock(mutex_);
+    holdingSyncs_ = false;
+    syncsReleased_.notify_all();
+}
+
+int FaultyFileSystem::syncsHeld() const
+{
+    std::lock_guard lock(mutex_);
+    return syncsHeld_;
+}
+
 int FaultyFileSystem::sync(int fd)
 {
     const Due due = count(FileCall::sync);
     if (due.error)
         return -due.error;
+    {
+        std::unique_lock lock(mutex_);
+        ++syncsHeld_;
+        syncsReleased_.wait(lock, [this] { return !holdingSyncs_; });
+        --syncsHeld_;
+    }
     const int synced = real_.sync(fd);
     std::lock_guard lock(mutex_);
     if (synced == 0)

@@ -9,6 +9,7 @@
 #include "platform/file_system.h"
 
 #include <array>
+#include <condition_variable>
 #include <cstdint>
 #include <initializer_list>
 #include <map>
@@ -71,6 +72,12 @@ public:
     // The power comes back: calls go through again (the descriptors of before stay dead).
     void restorePower();
 
+    // A disk that takes its time: every sync from now waits until releaseSyncs().
+    void holdSyncs();
+    void releaseSyncs();
+    // Syncs waiting now.
+    [[nodiscard]] int syncsHeld() const;
+
     int open(const std::string& path, platform::Access access) override;
     int openOrCreate(const std::string& path, unsigned permissions) override;
     int makeTemp(std::string& pathTemplate) override;
@@ -121,6 +128,9 @@ private:
     mutable std::mutex mutex_; // guards faults_ and calls_
     std::vector<Fault> faults_;
     std::array<int, fileCallKinds> calls_ {};
+    std::condition_variable syncsReleased_;
+    bool holdingSyncs_ = false;
+    int syncsHeld_ = 0;
     // Power cut: below 0 never; else the calls left before it.
     std::int64_t callsBeforeCut_ = -1;
     bool cut_ = false;

@@ -4,17 +4,16 @@
 //   trackplay [--info] [--from PERCENT] FILE
 
 #include "backends/pulse/pulse_output.h"
+#include "media/end_waiter.h"
 #include "media/silent_output.h"
 #include "media/track_commands.h"
 #include "media/track_file.h"
 #include "platform/path.h"
 #include "platform/system_clock.h"
 
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <string>
 
 namespace {
@@ -62,30 +61,6 @@ int printInfo(const std::string& path)
     return 0;
 }
 
-class PrintingTarget : public media::NotifyTarget {
-public:
-    bool exists() const override { return true; }
-    void post(int percent) override
-    {
-        std::printf("%d%%\n", percent);
-        std::fflush(stdout);
-        std::lock_guard lock(mutex_);
-        ended_ = ended_ || percent == 100;
-        changed_.notify_all();
-    }
-    // Sleeps until the end is posted: the tool measures the player's own wake-ups.
-    void waitForEnd()
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return ended_; });
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool ended_ = false;
-};
-
 int play(const std::string& path, int fromPercent)
 {
     platform::SystemClock clock;
@@ -95,7 +70,10 @@ int play(const std::string& path, int fromPercent)
         makeOutput = [&clock] { return std::make_unique<media::SilentOutput>(clock); };
     }
     media::TrackCommands commands({ clock, makeOutput });
-    auto target = std::make_shared<PrintingTarget>();
+    auto target = std::make_shared<media::EndWaiter>([](int percent) {
+        std::printf("%d%%\n", percent);
+        std::fflush(stdout);
+    });
     commands.playMusicFile(platform::programPath(path), fromPercent, target);
     if (commands.queryPlayState() != media::PlayState::playing) {
         std::fprintf(stderr, "trackplay: %s: cannot be played\n", path.c_str());

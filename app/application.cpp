@@ -21,7 +21,7 @@ media::PlayerServices playerServices(Application& app, platform::Clock& clock,
 
 Application::Application(runtime::Runtime& runtime, ui::ViewFactory& views,
     media::MixerFactory mixers, media::OutputFactory outputs,
-    lights::LightOutputFactory lightOutputs)
+    lights::LightOutputFactory lightOutputs, ui::RemoteServerFactory remoteServers)
     : runtime(runtime)
     , files(runtime.platform().files)
     , programDirectory(runtime::programDirectory())
@@ -37,11 +37,13 @@ Application::Application(runtime::Runtime& runtime, ui::ViewFactory& views,
     , lightTestSteps(runtime.platform().clock())
     , durations(runtime.platform().loop, files)
     , loudness(runtime.platform().loop, files, loudnessReports(*this))
+    , remoteServers(std::move(remoteServers))
 {
 }
 
 Application::~Application()
 {
+    remoteServer.reset();
     lightTestSteps.stop(*this);
 }
 

@@ -9,6 +9,7 @@
 #include "app/globals.h"
 #include "app/light_test_steps.h"
 #include "app/loudness_analysis.h"
+#include "app/remote_commands.h"
 #include "app/single_instance.h"
 #include "app/track_durations.h"
 
@@ -18,6 +19,7 @@
 #include "recdb/registry.h"
 #include "runtime/runtime.h"
 #include "runtime/text.h"
+#include "ui/remote_control.h"
 #include "ui/threads.h"
 #include "ui/window_system.h"
 
@@ -32,10 +34,13 @@ public:
     // opening the volume fails as it would without a sound server. outputs: where tracks
     // are heard; by default a silent device paced by the platform clock. lightOutputs: what
     // drives lamps on a DMX bus when the hall's light settings enable it; by default nothing.
+    // remoteServers: what serves the remote page and the marquee when the hall's remote
+    // settings enable it; by default nothing.
     Application(
         runtime::Runtime& runtime, ui::ViewFactory& views,
         media::MixerFactory mixers = [] { return std::unique_ptr<media::Mixer>(); },
-        media::OutputFactory outputs = {}, lights::LightOutputFactory lightOutputs = {});
+        media::OutputFactory outputs = {}, lights::LightOutputFactory lightOutputs = {},
+        ui::RemoteServerFactory remoteServers = {});
     // Ends the light test's worker first: it draws on the windows.
     ~Application();
     Application(const Application&) = delete;
@@ -73,8 +78,13 @@ public:
     TrackDurations durations;
     // The switch and target, read at start-up; off until then.
     LoudnessSettings loudnessSettings;
-    // Last: its worker posts to the loop and measures until it is stopped.
+    // Its worker posts to the loop and measures until it is stopped.
     LoudnessAnalysis loudness;
+    ui::RemoteServerFactory remoteServers;
+    // The server, while one runs, and what it calls; last, so no request arrives while
+    // anything above is being torn down.
+    std::unique_ptr<RemoteHost> remoteHost;
+    std::unique_ptr<ui::RemoteServer> remoteServer;
 };
 
 } // namespace app

@@ -41,4 +41,15 @@ Text showNameOfRow(Application& app, std::int32_t row)
     return text.size() > rowPrefixLength ? text.substr(rowPrefixLength) : Text();
 }
 
+std::vector<Text> savedShowNames(Application& app)
+{
+    std::size_t rows = 0;
+    app.windows.inspect(ids::MainWindow::window, role::savedShowList, { ui::unit::listView },
+        [&](const ui::ComponentState& list) { rows = list.rows.size(); });
+    std::vector<Text> names;
+    for (std::size_t row = 0; row < rows; ++row)
+        names.push_back(showNameOfRow(app, static_cast<std::int32_t>(row)));
+    return names;
+}
+
 } // namespace app

@@ -5,6 +5,9 @@
 
 #include "runtime/text.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace app {
 
 class Application;
@@ -15,5 +18,7 @@ void fillShowList(Application& app);
 // The show name of a row: its text without the three-byte "*  " prefix, "" when the row
 // is no longer than that or does not exist.
 [[nodiscard]] runtime::Text showNameOfRow(Application& app, std::int32_t row);
+// The show name of every row, in row order.
+[[nodiscard]] std::vector<runtime::Text> savedShowNames(Application& app);
 
 } // namespace app

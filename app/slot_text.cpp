@@ -19,6 +19,11 @@ Text slotHeading(std::string_view number, std::string_view style)
     return runtime::concatText(number, separator, style);
 }
 
+Text numberFromHeading(std::string_view heading)
+{
+    return Text(heading.substr(0, heading.find(separator)));
+}
+
 Text styleFromHeading(std::string_view heading)
 {
     const std::size_t at = heading.find(separator);

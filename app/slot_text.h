@@ -16,6 +16,9 @@ using runtime::Text;
 // The style of a heading: everything after its first two-space separator, so a style that
 // itself holds two spaces stays whole. "" when there is no separator.
 [[nodiscard]] Text styleFromHeading(std::string_view heading);
+// The number of a heading: everything before its first two-space separator; the whole
+// heading when there is none.
+[[nodiscard]] Text numberFromHeading(std::string_view heading);
 
 // The file name after the last "\" or "/" without its last four bytes (the ".mp3"). A "\"
 // that is the second byte of a double-byte character does not split.

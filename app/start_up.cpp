@@ -11,6 +11,7 @@
 #include "app/light_program.h"
 #include "app/main_window_roles.h"
 #include "app/playback.h"
+#include "app/remote_settings.h"
 #include "app/show_list.h"
 #include "app/show_views.h"
 
@@ -80,6 +81,7 @@ HandlerResult startUp(Application& app, HandlerArgs)
     app.globals.volumeFactor = 1.0F;
     windows.setProperty(window, role::progressBar, ui::prop::superBar::position, 0);
     offerToCarryOn(app, lastEvening);
+    applyRemoteSettings(app);
     return std::nullopt;
 }
 

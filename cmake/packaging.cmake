@@ -22,6 +22,17 @@ foreach(source IN LISTS DANCEHALL_MANUAL_FILES DANCEHALL_SCREENSHOTS)
     DEPENDS ${source} VERBATIM)
   list(APPEND manual_outputs ${output})
 endforeach()
+# The remote page and the marquee as a browser shows them.
+file(GLOB DANCEHALL_BROWSER_SHOTS CONFIGURE_DEPENDS
+     ${PROJECT_SOURCE_DIR}/docs/screenshots/browser/*.png)
+foreach(source IN LISTS DANCEHALL_BROWSER_SHOTS)
+  get_filename_component(name ${source} NAME)
+  set(output ${DANCEHALL_BUILD_DOC}/screenshots/browser/${name})
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${output}
+    DEPENDS ${source} VERBATIM)
+  list(APPEND manual_outputs ${output})
+endforeach()
 add_custom_target(manual ALL DEPENDS ${manual_outputs})
 
 # Theme icons from the program's own icon file, one per size it holds.

@@ -12,6 +12,7 @@
 #include "backends/pulse/pulse_output.h"
 #include "backends/qt/qt_platform.h"
 #include "backends/qt/qt_view_factory.h"
+#include "backends/remote/remote_server.h"
 #include "platform/path.h"
 #include "platform/program_directory.h"
 #include "runtime/hall_folder.h"
@@ -143,7 +144,8 @@ int main(int argc, char** argv)
     // Without a sound server the application's default silent device keeps the show going;
     // without olad the lamps on the screen do.
     app::Application application(runtime, views, platform::pulse::pulseMixerFactory(),
-        platform::pulse::pulseOutputFactory(), platform::ola::olaLightOutputs());
+        platform::pulse::pulseOutputFactory(), platform::ola::olaLightOutputs(),
+        remote::remoteServers());
     application.programDirectory = platform::programPath(*hall);
     application.startAtLogIn = startAtLogIn(*hall);
     application.offerResume = line.offerResume;

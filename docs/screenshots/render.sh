@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Renders the ten pictures of this folder into OUTDIR with the Qt platform offscreen, at a
-# fixed time of day so that the calendar shows the same day whenever they are made: the nine
+# Renders the eleven pictures of this folder into OUTDIR with the Qt platform offscreen, at a
+# fixed time of day so that the calendar shows the same day whenever they are made: the ten
 # windows as they look when loaded, and the main window once more as the program shows a show
 # of six slots with their lengths. Needs the snapshot and recdb tools and build/dist built.
 #   docs/screenshots/render.sh BUILD OUTDIR
@@ -18,7 +18,7 @@ export QT_QPA_PLATFORM=offscreen
 for pair in 52010001:main-window 52010402:save-show-dialog 520108f5:closing-notice \
             520109b8:style-settings-window 52010b7a:light-test-window \
             52010c25:style-editor-window 520111e7:style-pick-dialog 520112cc:opening-time-dialog \
-            52012000:light-output-window; do
+            52012000:light-output-window 52013000:remote-settings-window; do
   cp "$work/windows/${pair%%:*}.png" "$out/${pair#*:}.png"
 done
 

@@ -71,18 +71,18 @@ std::vector<ui::WindowId> idsOf(const std::vector<ui::WindowTemplate>& windows)
     return ids;
 }
 
-TEST_F(WindowTemplates, TheProgramHoldsItsNineWindowsAsTheBuildListsTheirSources)
+TEST_F(WindowTemplates, TheProgramHoldsItsTenWindowsAsTheBuildListsTheirSources)
 {
     std::vector<ui::WindowTemplate> sources;
     for (const tmplc::WindowSource& source : windowSources())
         sources.push_back(source.tmpl);
     using namespace window;
-    const std::vector<ui::WindowId> nine { mainWindow, saveShowDialog, closingNotice,
+    const std::vector<ui::WindowId> ten { mainWindow, saveShowDialog, closingNotice,
         styleSettingsWindow, lightTestWindow, styleEditorWindow, stylePickDialog, openingTimeDialog,
-        lightOutputWindow };
-    EXPECT_EQ(idsOf(sources), nine);
+        lightOutputWindow, remoteSettingsWindow };
+    EXPECT_EQ(idsOf(sources), ten);
     EXPECT_EQ(
-        idsOf(ui::readSegment(templates::segment(), units, std::size(handlerNames)).windows), nine);
+        idsOf(ui::readSegment(templates::segment(), units, std::size(handlerNames)).windows), ten);
 }
 
 TEST_F(WindowTemplates, EveryWindowOpensCentredWithItsSourceCaptionSizeAndFixedFrame)

@@ -1,5 +1,6 @@
 #include "app/hall_import.h"
 
+#include "app/even_loudness.h"
 #include "app/single_instance.h"
 
 #include "platform/encoding.h"
@@ -438,6 +439,12 @@ ImportResult importHall(
             return result;
         }
     }
+    // The hall plays as the installation did: even loudness waits until the operator turns it
+    // on, as in any installation's folder, which has no switch file.
+    const std::string loudnessSwitch = (hall / loudnessSettingsName).string();
+    if (const int removed = files.unlink(loudnessSwitch); removed < 0 && removed != -ENOENT)
+        result.report.push_back(loudnessSwitch + ": cannot remove it: " + reason(removed)
+            + "; even loudness stays as it was set");
     // The files are in place already; a rename that did not reach the disk is lost only with
     // a power cut, and the files it would bring back are the hall's old ones, whole.
     (void)files.syncFolder(hall.string());

@@ -198,6 +198,14 @@ TEST_F(HallImport, KeepsHallFilesTheSourceDoesNotHave)
         fileBytes(source / "LB" / (saturdayShow + ".DAT")));
 }
 
+TEST_F(HallImport, ImportedDataPlaysWithoutEvenLoudnessUntilTheOperatorTurnsItOn)
+{
+    fs::create_directories(hall);
+    writeBytes(hall / "loudness.ini", "[loudness]\nenabled=1\n");
+    ASSERT_TRUE(run().imported);
+    EXPECT_FALSE(fs::exists(hall / "loudness.ini"));
+}
+
 struct Damage {
     const char* what;
     std::string namedInReport; // UTF-8

@@ -10,7 +10,9 @@
 #include "media/track_commands.h"
 #include "platform/system_clock.h"
 
-#include <sys/resource.h>
+#include "bench/support/bench_timing.h"
+#include "bench/support/unpaced_output.h"
+
 
 #include <algorithm>
 #include <atomic>
@@ -21,38 +23,13 @@
 
 namespace {
 
-double cpuSeconds()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-// A device that hears everything the moment it is written, so the pipeline runs flat out.
-class UnpacedOutput : public media::AudioOutput {
-public:
-    bool open(const media::AudioFormat&) override { return true; }
-    std::size_t write(std::span<const std::uint8_t> bytes) override
-    {
-        written_ += bytes.size();
-        return bytes.size();
-    }
-    void pause() override { }
-    void resume() override { }
-    void reset() override { }
-    void drain() override { }
-    media::OutputState state() override { return { 1 << 20, 0, 0, false, written_ }; }
-
-private:
-    std::atomic<std::uint64_t> written_ = 0;
-};
+using bench::cpuSeconds;
 
 // CPU seconds of playing `path` through the player once at `gain`.
 double playCpu(const std::string& path, float gain)
 {
     platform::SystemClock clock;
-    media::TrackCommands commands({ clock, [] { return std::make_unique<UnpacedOutput>(); },
+    media::TrackCommands commands({ clock, [] { return std::make_unique<bench::UnpacedOutput>(); },
         platform::systemFileSystem(), [gain](const std::string&) { return gain; } });
     auto waiter = std::make_shared<media::EndWaiter>();
     const double before = cpuSeconds();

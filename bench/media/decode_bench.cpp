@@ -7,11 +7,11 @@
 #include "media/track_commands.h"
 #include "platform/system_clock.h"
 
-#include "bench_timing.h"
+#include "bench/support/bench_timing.h"
+#include "bench/support/unpaced_output.h"
 
 #include <sys/resource.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -22,38 +22,10 @@ using bench::cpuSeconds;
 using bench::millisSince;
 using bench::Steady;
 
-// A device that hears everything the moment it is written, so decoding runs flat out;
-// it notes when the first sample arrived.
-class UnpacedOutput : public media::AudioOutput {
-public:
-    bool open(const media::AudioFormat&) override { return true; }
-    std::size_t write(std::span<const std::uint8_t> bytes) override
-    {
-        if (written_ == 0)
-            firstWrite = Steady::now();
-        written_ += bytes.size();
-        return bytes.size();
-    }
-    void pause() override { }
-    void resume() override { }
-    void reset() override { }
-    void drain() override { }
-    media::OutputState state() override { return { 1 << 20, 0, 0, false, written_ }; }
-
-    Steady::time_point firstWrite;
-
-private:
-    std::atomic<std::uint64_t> written_ = 0;
-};
-
 void decodeUnpaced(platform::Clock& clock, const char* file)
 {
-    UnpacedOutput* output = nullptr;
-    media::TrackCommands commands({ clock, [&] {
-                                       auto o = std::make_unique<UnpacedOutput>();
-                                       output = o.get();
-                                       return o;
-                                   } });
+    media::TrackCommands commands(
+        { clock, [] { return std::make_unique<bench::UnpacedOutput>(); } });
     auto target = std::make_shared<media::EndWaiter>();
     auto start = Steady::now();
     commands.playMusicFile(file, 0, target);

@@ -8,7 +8,7 @@
 #include "media/track_commands.h"
 #include "platform/system_clock.h"
 
-#include "bench_timing.h"
+#include "bench/support/bench_timing.h"
 
 #include <sys/resource.h>
 

@@ -13,7 +13,6 @@
 #include "bench/support/bench_timing.h"
 #include "bench/support/unpaced_output.h"
 
-
 #include <algorithm>
 #include <atomic>
 #include <cstdio>

@@ -35,12 +35,21 @@ LoudnessAnalysis::~LoudnessAnalysis()
 
 void LoudnessAnalysis::openStore(const std::string& nativePath)
 {
-    if (std::exchange(storeTried_, true))
-        return;
-    std::string why;
-    store_ = loudness::LoudnessStore::open(nativePath, why);
-    if (!store_)
-        storeFailed(why);
+    if (storePath_.empty())
+        storePath_ = nativePath;
+}
+
+loudness::LoudnessStore* LoudnessAnalysis::store()
+{
+    if (storePath_.empty())
+        return nullptr;
+    std::call_once(storeOpened_, [this] {
+        std::string why;
+        store_ = loudness::LoudnessStore::open(storePath_, why);
+        if (!store_)
+            storeFailed(why);
+    });
+    return storeBroken_ ? nullptr : store_.get();
 }
 
 void LoudnessAnalysis::storeFailed(const std::string& why)
@@ -56,14 +65,15 @@ void LoudnessAnalysis::storeFailed(const std::string& why)
 
 std::optional<loudness::Loudness> LoudnessAnalysis::figures(const std::string& nativePath)
 {
-    if (!store_ || storeBroken_)
+    loudness::LoudnessStore* const store = this->store();
+    if (!store)
         return std::nullopt;
     auto key = loudness::trackKey(nativePath, files_);
     if (!key)
         return std::nullopt;
-    auto found = store_->find(*key);
+    auto found = store->find(*key);
     if (!found.ok)
-        storeFailed(store_->lastError());
+        storeFailed(store->lastError());
     return found.figures;
 }
 
@@ -151,14 +161,15 @@ void LoudnessAnalysis::work()
 
 bool LoudnessAnalysis::settle(const std::string& path)
 {
-    if (!store_ || storeBroken_)
+    loudness::LoudnessStore* const store = this->store();
+    if (!store)
         return true;
     auto key = loudness::trackKey(path, files_);
     if (!key)
         return true; // gone: nothing to measure, and it will not play either
-    auto found = store_->find(*key);
+    auto found = store->find(*key);
     if (!found.ok) {
-        storeFailed(store_->lastError());
+        storeFailed(store->lastError());
         return true;
     }
     if (found.figures)
@@ -170,8 +181,8 @@ bool LoudnessAnalysis::settle(const std::string& path)
     // content; it is measured when its show is shown again.
     if (loudness::trackKey(path, files_) != key)
         return true;
-    if (!store_->save(*key, std::get<loudness::Loudness>(measured)))
-        storeFailed(store_->lastError());
+    if (!store->save(*key, std::get<loudness::Loudness>(measured)))
+        storeFailed(store->lastError());
     return true;
 }
 

@@ -17,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,9 +45,10 @@ public:
     LoudnessAnalysis(const LoudnessAnalysis&) = delete;
     LoudnessAnalysis& operator=(const LoudnessAnalysis&) = delete;
 
-    // Opens the store at `nativePath`, once: later calls do nothing. On failure the reason is
-    // reported through storeFailed and nothing is measured or found; playback goes on
-    // without gains.
+    // The store is at `nativePath`; the first call counts, later ones do nothing. It is opened
+    // at its first use, by the worker or a track's start, not here: opening it costs the
+    // start-up milliseconds. On failure the reason is reported through storeFailed and
+    // nothing is measured or found; playback goes on without gains.
     void openStore(const std::string& nativePath);
 
     // The figures of the file now at `nativePath`: nothing when unmeasured, changed since,
@@ -67,14 +69,17 @@ private:
     // Posted without the lock held: the event loop takes its own.
     void postProgress(Progress progress);
     void storeFailed(const std::string& why);
+    // The store, opened at the first call from any thread; none when it failed or has no path.
+    loudness::LoudnessStore* store();
 
     platform::EventLoop& loop_;
     platform::FileSystem& files_;
     const Reports reports_;
-    // Set once on the interface thread before the worker is asked for anything; thread-safe
-    // itself.
+    // Set on the interface thread before the worker is asked for anything.
+    std::string storePath_;
+    // Opened once under storeOpened_; thread-safe itself.
+    std::once_flag storeOpened_;
     std::unique_ptr<loudness::LoudnessStore> store_;
-    bool storeTried_ = false;
     std::atomic<bool> storeBroken_ = false;
 
     mutable platform::OwnedMutex mutex_;

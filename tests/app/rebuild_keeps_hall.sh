@@ -33,6 +33,12 @@ start_program() {
         fi
         sleep 0.1
     done
+    # The first start ends by making the remote's PIN file; a kill before it would leave that
+    # to the second start, which is the test's doing, not the build's.
+    for _ in $(seq 100); do
+        [[ -e $hall/remote.ini ]] && break
+        sleep 0.1
+    done
     kill -9 "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
 }

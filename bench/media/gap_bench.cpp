@@ -9,93 +9,52 @@
 #include "backends/pulse/pulse_output.h"
 #include "media/end_waiter.h"
 #include "media/track_commands.h"
+#include "monitor_recorder.h"
 #include "platform/system_clock.h"
 
-#include <pulse/simple.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 #include <vector>
 
 namespace {
 
-constexpr int rate = 44100;
 // Louder than the encoder's noise in the padding, quieter than any sample of a tone at -6 dB
 // away from its zero crossings.
 constexpr int quiet = 300;
 
-// The monitor's every sample (left channel), from construction to stop().
-class SampleRecorder {
-public:
-    SampleRecorder()
-    {
-        pa_sample_spec spec { PA_SAMPLE_S16LE, rate, 2 };
-        pa_buffer_attr attr { std::uint32_t(-1), 0, 0, 0, 441 * 4 };
-        simple_ = pa_simple_new(nullptr, "gap bench", PA_STREAM_RECORD, "testsink.monitor",
-            "monitor", &spec, nullptr, &attr, nullptr);
-        if (simple_)
-            thread_ = std::thread([this] { record(); });
-    }
-    ~SampleRecorder() { stop(); }
+using media::test::MonitorRecorder;
 
-    bool recording() const { return simple_ != nullptr; }
-
-    std::vector<std::int16_t> stop()
-    {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        if (simple_)
-            pa_simple_free(simple_);
-        simple_ = nullptr;
-        return samples_;
-    }
-
-private:
-    void record()
-    {
-        std::vector<std::int16_t> block(441 * 2);
-        while (!stop_) {
-            if (pa_simple_read(simple_, block.data(), block.size() * 2, nullptr) < 0)
-                return;
-            for (std::size_t i = 0; i < block.size(); i += 2)
-                samples_.push_back(block[i]);
-        }
-    }
-
-    pa_simple* simple_ = nullptr;
-    std::atomic<bool> stop_ = false;
-    std::thread thread_;
-    std::vector<std::int16_t> samples_;
-};
-
-// The longest quiet stretch between the first and the last sound, in milliseconds; -1 when
-// there was no sound.
-double gapMillis(const std::vector<std::int16_t>& samples)
+// The longest quiet stretch of the left channel between its first and its last sound, in
+// milliseconds; -1 when there was no sound.
+double gapMillis(MonitorRecorder& recorder)
 {
+    recorder.stop();
+    const auto samples = recorder.samples();
+    std::vector<std::int16_t> left;
+    for (std::size_t i = 0; i < samples.size(); i += MonitorRecorder::channels)
+        left.push_back(samples[i]);
     auto loud = [](std::int16_t s) { return std::abs(int(s)) > quiet; };
-    auto first = std::find_if(samples.begin(), samples.end(), loud);
-    if (first == samples.end())
+    auto first = std::find_if(left.begin(), left.end(), loud);
+    if (first == left.end())
         return -1;
-    auto last = std::find_if(samples.rbegin(), samples.rend(), loud).base();
+    auto last = std::find_if(left.rbegin(), left.rend(), loud).base();
     std::size_t longest = 0;
     std::size_t run = 0;
     for (auto at = first; at != last; ++at) {
         run = loud(*at) ? 0 : run + 1;
         longest = std::max(longest, run);
     }
-    return longest * 1000.0 / rate;
+    return longest * 1000.0 / MonitorRecorder::rate;
 }
 
 double oursOnce(platform::Clock& clock, const media::OutputFactory& pulse, const char* first,
     const char* second)
 {
-    SampleRecorder recorder;
+    MonitorRecorder recorder(MonitorRecorder::Keep::samples);
     clock.sleep(200);
     media::TrackCommands commands({ clock, pulse });
     auto firstEnd = std::make_shared<media::EndWaiter>();
@@ -106,12 +65,12 @@ double oursOnce(platform::Clock& clock, const media::OutputFactory& pulse, const
     commands.playMusicFile(second, 0, secondEnd);
     secondEnd->waitForEnd();
     clock.sleep(300);
-    return gapMillis(recorder.stop());
+    return gapMillis(recorder);
 }
 
 double mpg123Once(platform::Clock& clock, const char* first, const char* second)
 {
-    SampleRecorder recorder;
+    MonitorRecorder recorder(MonitorRecorder::Keep::samples);
     clock.sleep(200);
     pid_t child = fork();
     if (child == 0) {
@@ -123,7 +82,7 @@ double mpg123Once(platform::Clock& clock, const char* first, const char* second)
     clock.sleep(300);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return -1;
-    return gapMillis(recorder.stop());
+    return gapMillis(recorder);
 }
 
 double median(std::vector<double> values)
@@ -143,7 +102,7 @@ int main(int argc, char** argv)
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
     platform::SystemClock clock;
     media::OutputFactory pulse = platform::pulse::pulseOutputFactory();
-    if (!pulse || !SampleRecorder().recording()) {
+    if (!pulse || !MonitorRecorder().recording()) {
         std::fprintf(stderr, "media_gap_bench: needs the test sink (scripts/with-test-env)\n");
         return 1;
     }

@@ -5,8 +5,8 @@
 //
 //   media_realtime_bench SECONDS [--load] -- COMMAND [ARGS...]
 
-#include "../../tests/media/monitor_recorder.h"
 #include "../../tests/support/cpu_hog.h"
+#include "monitor_recorder.h"
 
 #include <signal.h>
 #include <sys/resource.h>

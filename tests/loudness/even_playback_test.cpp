@@ -6,87 +6,15 @@
 #include "loudness/track_gain.h"
 #include "loudness/track_loudness.h"
 #include "media/track_commands.h"
+#include "monitor_recorder.h"
 #include "reference_meter.h"
 
 #include <gtest/gtest.h>
-#include <pulse/simple.h>
 
 #include <atomic>
-#include <cstring>
-#include <fstream>
-#include <mutex>
-#include <thread>
 
 namespace loudness {
 namespace {
-
-// Keeps every sample the monitor of the test sink hears, to be measured afterwards.
-class RawMonitor {
-public:
-    RawMonitor()
-    {
-        pa_sample_spec spec { PA_SAMPLE_S16LE, 44100, 2 };
-        simple_ = pa_simple_new(nullptr, "loudness test", PA_STREAM_RECORD, "testsink.monitor",
-            "monitor", &spec, nullptr, nullptr, nullptr);
-        if (simple_)
-            thread_ = std::thread([this] { record(); });
-    }
-    ~RawMonitor() { stop(); }
-    [[nodiscard]] bool recording() const { return simple_ != nullptr; }
-
-    void stop()
-    {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        if (simple_)
-            pa_simple_free(simple_);
-        simple_ = nullptr;
-    }
-
-    // Writes what was heard as a 16-bit stereo WAV file.
-    [[nodiscard]] bool save(const std::string& path) const
-    {
-        std::lock_guard lock(mutex_);
-        auto bytes = std::uint32_t(samples_.size() * 2);
-        auto word = [](std::ofstream& out, std::uint32_t value, int size) {
-            out.write(reinterpret_cast<const char*>(&value), size);
-        };
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write("RIFF", 4);
-        word(out, 36 + bytes, 4);
-        out.write("WAVEfmt ", 8);
-        word(out, 16, 4);
-        word(out, 1, 2); // PCM
-        word(out, 2, 2);
-        word(out, 44100, 4);
-        word(out, 44100 * 4, 4);
-        word(out, 4, 2);
-        word(out, 16, 2);
-        out.write("data", 4);
-        word(out, bytes, 4);
-        out.write(reinterpret_cast<const char*>(samples_.data()), bytes);
-        return bool(out);
-    }
-
-private:
-    void record()
-    {
-        std::vector<std::int16_t> block(441 * 2);
-        while (!stop_) {
-            if (pa_simple_read(simple_, block.data(), block.size() * 2, nullptr) < 0)
-                return;
-            std::lock_guard lock(mutex_);
-            samples_.insert(samples_.end(), block.begin(), block.end());
-        }
-    }
-
-    pa_simple* simple_ = nullptr;
-    std::thread thread_;
-    std::atomic<bool> stop_ = false;
-    mutable std::mutex mutex_;
-    std::vector<std::int16_t> samples_;
-};
 
 class EvenPlayback : public media::test::TestSinkTest {
 protected:
@@ -109,7 +37,7 @@ protected:
             return 0;
         const float gain = linearGain(gainDb(std::get<Loudness>(measured), defaultTargetLufs));
 
-        RawMonitor monitor;
+        media::test::MonitorRecorder monitor(media::test::MonitorRecorder::Keep::samples);
         EXPECT_TRUE(monitor.recording());
         media::TrackCommands commands(
             { clock, makeOutput, platform::systemFileSystem(), [gain](auto&) { return gain; } });
@@ -121,7 +49,7 @@ protected:
         clock.sleep(300); // the monitor lags the sink
         monitor.stop();
         std::string recording = track + ".heard.wav";
-        EXPECT_TRUE(monitor.save(recording));
+        EXPECT_TRUE(monitor.saveWav(recording));
         auto heard = test::referenceFigures(recording);
         EXPECT_TRUE(heard);
         return heard ? heard->integratedLufs : 0;

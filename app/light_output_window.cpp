@@ -7,6 +7,7 @@
 #include "app/application.h"
 #include "app/handler_table.h"
 #include "app/light_program.h"
+#include "app/settings_form.h"
 #include "app/show_tables.h"
 
 #include "lights/light_settings.h"
@@ -98,15 +99,9 @@ void showSettings(Application& app, const lights::LightSettings& settings)
     }
 }
 
-// The settings in the window, or the message that names the first value out of range.
-struct ReadResult {
-    lights::LightSettings settings;
-    Text refusal;
-};
-
-ReadResult readWindow(Application& app)
+SettingsForm<lights::LightSettings> readWindow(Application& app)
 {
-    ReadResult result;
+    SettingsForm<lights::LightSettings> result;
     lights::LightSettings& settings = result.settings;
     settings.enabled = std::get<std::int32_t>(
                            app.windows.property(window, 组合框输出, ui::prop::comboBox::selection))
@@ -165,12 +160,10 @@ HandlerResult fillLightOutputSettings(Application& app, HandlerArgs)
 
 HandlerResult saveLightOutputSettings(Application& app, HandlerArgs)
 {
-    const ReadResult read = readWindow(app);
-    if (!read.refusal.empty()) {
-        app.runtime.messageBox(read.refusal, 0);
+    const auto settings = acceptedSettings(app, readWindow(app));
+    if (!settings)
         return std::nullopt;
-    }
-    app.runtime.messageBox(lights::writeLightSettings(settingsPath(app), read.settings)
+    app.runtime.messageBox(lights::writeLightSettings(settingsPath(app), *settings)
             ? "保存成功！重新启动程序后生效。"
             : "保存失败！",
         0);

@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "app/handler_table.h"
 #include "app/remote_settings.h"
+#include "app/settings_form.h"
 
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
@@ -68,15 +69,9 @@ void showAddress(Application& app, const RemoteSettings& settings)
     app.windows.setProperty(window, 标签地址, ui::prop::label::caption, text);
 }
 
-// The settings in the window, or the message that names the first value out of range.
-struct ReadResult {
-    RemoteSettings settings;
-    Text refusal;
-};
-
-ReadResult readWindow(Application& app)
+SettingsForm<RemoteSettings> readWindow(Application& app)
 {
-    ReadResult result;
+    SettingsForm<RemoteSettings> result;
     RemoteSettings& settings = result.settings;
     settings.enabled = chosen(app, 组合框服务);
     settings.server.allowLan = chosen(app, 组合框网络);
@@ -121,12 +116,10 @@ HandlerResult newRemotePin(Application& app, HandlerArgs)
 
 HandlerResult confirmRemoteSettings(Application& app, HandlerArgs)
 {
-    const ReadResult read = readWindow(app);
-    if (!read.refusal.empty()) {
-        app.runtime.messageBox(read.refusal, 0);
+    const auto settings = acceptedSettings(app, readWindow(app));
+    if (!settings)
         return std::nullopt;
-    }
-    if (!saveRemoteSettings(app, read.settings)) {
+    if (!saveRemoteSettings(app, *settings)) {
         app.runtime.messageBox("保存失败！", 0);
         return std::nullopt;
     }

@@ -5,11 +5,9 @@
 #include "app/playback.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
-#include "backends/headless/recording_views.h"
-#include "private_session.h"
+#include "hall_with_tracks.h"
 #include "show_records.h"
 #include "ui/input.h"
-#include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
@@ -38,34 +36,16 @@ struct Seen {
     std::int32_t bar;
 };
 
-class Playback : public ::testing::Test {
+class Playback : public ::testing::Test, protected HallWithTracks {
 protected:
     Playback()
+        : HallWithTracks("playback")
     {
-        fs::create_directories(directory / "lb");
-        for (const char* table : { "dqqf.dat", "dqqfls.dat", "qfsz.dat" })
-            fs::copy_file(fs::path(DANCEHALL_DIST) / table, directory / table);
-        // Three tracks of about 3 s each.
-        for (const char* name : { "cbr_stereo_44k.mp3", "cbr_mono_44k.mp3", "mpeg2_22k.mp3" })
-            fs::copy_file(fs::path(MEDIA_TEST_DATA) / name, directory / name);
         // A 15 s track, long enough for a pause before the player has decoded most of it.
         std::ofstream longTrack(directory / "long.mp3", std::ios::binary);
         for (int copy = 0; copy < 5; ++copy)
             longTrack << std::ifstream(directory / "cbr_stereo_44k.mp3", std::ios::binary).rdbuf();
-        longTrack.close();
-        application.programDirectory = directory.string();
-        usePrivateSession(directory);
-        application.windows.readTemplates(templates::segment());
-        application.windows.loadWindow(window, false);
     }
-    ~Playback() override
-    {
-        application.trackPlayer.stopPlaying();
-        headless.clock().stopAllThreads();
-        fs::remove_all(directory);
-    }
-
-    Text track(const char* name) const { return (directory / name).string(); }
 
     void writeShow(const std::vector<Slot>& slots)
     {
@@ -155,14 +135,6 @@ protected:
                 shown.push_back(box);
         return shown;
     }
-
-    const fs::path directory = makeScratchDirectory("playback");
-    platform::headless::HeadlessPlatform headless;
-    platform::Platform platform = headless.platform();
-    runtime::Runtime runtime { platform };
-    ui::headless::RecordingViews views;
-    Application application { runtime, views };
-    ui::Input input { application.windows };
 };
 
 TEST_F(Playback, PlayRunsTheShowTrackAfterTrackAndStopsAfterTheLast)

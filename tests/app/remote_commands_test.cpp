@@ -8,11 +8,9 @@
 #include "app/show_list.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
-#include "backends/headless/recording_views.h"
-#include "private_session.h"
+#include "hall_with_tracks.h"
 #include "show_records.h"
 #include "ui/input.h"
-#include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
@@ -42,20 +40,11 @@ std::string utf8(const char8_t* text)
 
 // A hall with a four-slot show (the second without a track) and two saved shows, its main
 // window loaded.
-class Hall {
+class Hall : public HallWithTracks {
 public:
     Hall()
+        : HallWithTracks("remote")
     {
-        fs::create_directories(directory / "lb");
-        for (const char* table : { "dqqf.dat", "dqqfls.dat", "qfsz.dat" })
-            fs::copy_file(fs::path(DANCEHALL_DIST) / table, directory / table);
-        for (const char* name : { "cbr_stereo_44k.mp3", "cbr_mono_44k.mp3", "mpeg2_22k.mp3" })
-            fs::copy_file(fs::path(MEDIA_TEST_DATA) / name, directory / name);
-        application.programDirectory = directory.string();
-        usePrivateSession(directory);
-        application.windows.readTemplates(templates::segment());
-        application.windows.loadWindow(window, false);
-
         writeShowTable(application.databases, directory / "dqqf.dat",
             { { "1", "华尔兹", "远方", track("mpeg2_22k.mp3") } });
         (void)saveShowFile(application, "周日");
@@ -68,14 +57,6 @@ public:
         fillShowList(application);
         refreshShowView(application);
     }
-    ~Hall()
-    {
-        application.trackPlayer.stopPlaying();
-        headless.clock().stopAllThreads();
-        fs::remove_all(directory);
-    }
-
-    Text track(const char* name) const { return (directory / name).string(); }
     void advance(platform::Millis ms) { headless.advance(ms); }
     RemoteState state() { return remoteState(application); }
     std::string json() { return remoteStateJson(state()); }
@@ -89,14 +70,6 @@ public:
         input.select(window, list, index);
         input.doubleClick(window, list);
     }
-
-    const fs::path directory = makeScratchDirectory("remote");
-    platform::headless::HeadlessPlatform headless;
-    platform::Platform platform = headless.platform();
-    runtime::Runtime runtime { platform };
-    ui::headless::RecordingViews views;
-    Application application { runtime, views };
-    ui::Input input { application.windows };
 };
 
 // One step of an evening, done once through the window and once through the remote.

@@ -5,8 +5,8 @@
 #include "backends/headless/headless_clock.h"
 #include "media/silent_output.h"
 #include "media/track_commands.h"
-#include "recording_target.h"
 #include "test_files.h"
+#include "virtual_time_player.h"
 
 #include <gtest/gtest.h>
 
@@ -83,20 +83,18 @@ int openFiles()
     return count;
 }
 
-class NextTrack : public testing::Test {
+class NextTrack : public test::VirtualTimePlayer {
 protected:
-    ~NextTrack() override
+    NextTrack()
+        : NextTrack(std::make_shared<CountingOutput::Record>())
     {
-        commands.stopPlaying();
-        clock.stopAllThreads();
     }
-
-    platform::Millis playToEnd(platform::Millis limit = 20'000)
+    // The devices share the record, so it outlives this test while the player winds down.
+    explicit NextTrack(std::shared_ptr<CountingOutput::Record> shared)
+        : VirtualTimePlayer(
+            [this, shared] { return std::make_unique<CountingOutput>(clock, shared); })
+        , record(std::move(shared))
     {
-        platform::Millis start = clock.now();
-        while (!target->ended() && clock.now() - start < limit)
-            clock.advance(10);
-        return clock.now() - start;
     }
 
     void playAndExpectEndIn(const std::string& file, double millis)
@@ -111,11 +109,7 @@ protected:
         EXPECT_EQ(std::count(posts.begin(), posts.end(), 100), 1);
     }
 
-    platform::headless::HeadlessClock clock;
-    std::shared_ptr<CountingOutput::Record> record = std::make_shared<CountingOutput::Record>();
-    TrackCommands commands { { clock,
-        [this] { return std::make_unique<CountingOutput>(clock, record); } } };
-    std::shared_ptr<RecordingTarget> target = std::make_shared<RecordingTarget>();
+    const std::shared_ptr<CountingOutput::Record> record;
 };
 
 TEST_F(NextTrack, PreparedTrackIsHandedOverWholeOnTheKeptDevice)

@@ -3,8 +3,8 @@
 #include "media/silent_output.h"
 #include "media/track_commands.h"
 #include "platform/system_clock.h"
-#include "recording_target.h"
 #include "test_files.h"
+#include "virtual_time_player.h"
 
 #include <gtest/gtest.h>
 
@@ -22,27 +22,7 @@ PlayerServices silentServices(platform::Clock& clock)
 }
 
 // Plays in virtual time on the silent device.
-class PlayerTest : public testing::Test {
-protected:
-    ~PlayerTest() override
-    {
-        commands.stopPlaying();
-        clock.stopAllThreads();
-    }
-
-    // Advances in steps until the track ended; returns the virtual time it took.
-    platform::Millis playToEnd(platform::Millis limit = 20'000)
-    {
-        platform::Millis start = clock.now();
-        while (!target->ended() && clock.now() - start < limit)
-            clock.advance(10);
-        return clock.now() - start;
-    }
-
-    platform::headless::HeadlessClock clock;
-    TrackCommands commands { silentServices(clock) };
-    std::shared_ptr<RecordingTarget> target = std::make_shared<RecordingTarget>();
-};
+using PlayerTest = test::VirtualTimePlayer;
 
 void expectProgressSequence(const std::vector<int>& posts)
 {

@@ -6,67 +6,22 @@
 #include "app/light_program.h"
 #include "app/style_settings_file.h"
 #include "backends/headless/headless_platform.h"
-#include "backends/headless/recording_views.h"
+#include "hall_with_recorded_lights.h"
 #include "lights/light_settings.h"
-#include "private_session.h"
-#include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <vector>
 
 namespace app::test {
 namespace {
 
-struct Change {
-    platform::Millis at;
-    int lamp;
-    bool on;
-    bool operator==(const Change&) const = default;
-};
-
-// What the output was told, with the virtual time it was told it.
-struct OutputLog {
-    std::mutex mutex;
-    std::vector<Change> changes;
-    std::vector<lights::LightSettings> made;
-    int switchOffs = 0;
-};
-
-class RecordingOutput final : public lights::LightOutput {
-public:
-    RecordingOutput(platform::Clock& clock, OutputLog& log)
-        : clock_(clock)
-        , log_(log)
-    {
-    }
-    void setLamp(int lamp, bool on) override
-    {
-        std::lock_guard lock(log_.mutex);
-        log_.changes.push_back({ clock_.now(), lamp, on });
-    }
-    bool connected() const override { return true; }
-    void switchOff() override
-    {
-        std::lock_guard lock(log_.mutex);
-        ++log_.switchOffs;
-    }
-
-private:
-    platform::Clock& clock_;
-    OutputLog& log_;
-};
-
-class LightOutputHook : public ::testing::Test {
+class LightOutputHook : public ::testing::Test, protected HallWithRecordedLights {
 protected:
     LightOutputHook()
+        : HallWithRecordedLights("light_output")
     {
-        application.programDirectory = scratch.path.string();
-        application.windows.readTemplates(templates::segment());
-        application.windows.loadWindow(ids::MainWindow::window, false);
-        application.globals.lightLock = application.threads.createSection();
     }
 
     void enable(lights::LightSettings settings = {})
@@ -75,25 +30,6 @@ protected:
         ASSERT_TRUE(
             writeLightSettings((scratch.path / lights::lightSettingsFile).string(), settings));
     }
-
-    std::vector<Change> changes()
-    {
-        std::lock_guard lock(log.mutex);
-        return log.changes;
-    }
-
-    OutputLog log;
-    ScratchProgramDirectory scratch { "light_output" };
-    platform::headless::HeadlessPlatform headless;
-    platform::Platform platform = headless.platform();
-    runtime::Runtime runtime { platform };
-    ui::headless::RecordingViews views;
-    Application application { runtime, views, [] { return std::unique_ptr<media::Mixer>(); }, {},
-        [this](platform::Clock& clock, const lights::LightSettings& settings) {
-            std::lock_guard lock(log.mutex);
-            log.made.push_back(settings);
-            return std::make_unique<RecordingOutput>(clock, log);
-        } };
 };
 
 TEST_F(LightOutputHook, NoOutputWhileTheSettingsLeaveItOff)

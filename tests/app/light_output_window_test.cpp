@@ -4,22 +4,18 @@
 
 #include "app/application.h"
 #include "backends/headless/headless_platform.h"
-#include "backends/headless/recording_views.h"
+#include "hall_with_recorded_lights.h"
 #include "lights/light_settings.h"
-#include "private_session.h"
 #include "ui/input.h"
-#include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,39 +24,6 @@ namespace app::test {
 namespace {
 
 namespace Window = ids::LightOutputWindow;
-
-struct Change {
-    platform::Millis at;
-    int lamp;
-    bool on;
-    bool operator==(const Change&) const = default;
-};
-
-struct OutputLog {
-    std::mutex mutex;
-    std::vector<Change> changes;
-    std::atomic<bool> connected { false };
-};
-
-class RecordingOutput final : public lights::LightOutput {
-public:
-    RecordingOutput(platform::Clock& clock, OutputLog& log)
-        : clock_(clock)
-        , log_(log)
-    {
-    }
-    void setLamp(int lamp, bool on) override
-    {
-        std::lock_guard lock(log_.mutex);
-        log_.changes.push_back({ clock_.now(), lamp, on });
-    }
-    bool connected() const override { return log_.connected; }
-    void switchOff() override { }
-
-private:
-    platform::Clock& clock_;
-    OutputLog& log_;
-};
 
 constexpr std::array<std::array<ui::ComponentId, 3>, lights::lampCount> lampBoxes { {
     { Window::编辑框1通道, Window::编辑框1亮, Window::编辑框1灭 },
@@ -81,14 +44,11 @@ constexpr std::array<std::array<ui::ComponentId, 3>, lights::lampCount> lampBoxe
     { Window::编辑框16通道, Window::编辑框16亮, Window::编辑框16灭 },
 } };
 
-class LightOutputWindow : public ::testing::Test {
+class LightOutputWindow : public ::testing::Test, protected HallWithRecordedLights {
 protected:
     LightOutputWindow()
+        : HallWithRecordedLights("light_output_window")
     {
-        application.programDirectory = scratch.path.string();
-        application.windows.readTemplates(templates::segment());
-        application.windows.loadWindow(ids::MainWindow::window, false);
-        application.globals.lightLock = application.threads.createSection();
         // The main window's start says the test's missing mixer; only later messages count.
         startMessages = headless.dialogs().messageBoxes().size();
     }
@@ -161,24 +121,7 @@ protected:
             shown.push_back(boxes[i].text);
         return shown;
     }
-    std::vector<Change> changes()
-    {
-        std::lock_guard lock(log.mutex);
-        return log.changes;
-    }
-
-    OutputLog log;
     std::size_t startMessages = 0;
-    ScratchProgramDirectory scratch { "light_output_window" };
-    platform::headless::HeadlessPlatform headless;
-    platform::Platform platform = headless.platform();
-    runtime::Runtime runtime { platform };
-    ui::headless::RecordingViews views;
-    Application application { runtime, views, [] { return std::unique_ptr<media::Mixer>(); }, {},
-        [this](platform::Clock& clock, const lights::LightSettings&) {
-            return std::make_unique<RecordingOutput>(clock, log);
-        } };
-    ui::Input input { application.windows };
 };
 
 TEST_F(LightOutputWindow, OpensFromTheLightTestWindowShowingTheSavedSettings)

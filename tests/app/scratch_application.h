@@ -14,9 +14,13 @@
 namespace app::test {
 
 struct ScratchApplication {
-    explicit ScratchApplication(const std::string& name, ui::Point screen = { 1024, 768 })
+    explicit ScratchApplication(const std::string& name, ui::Point screen = { 1024, 768 },
+        lights::LightOutputFactory lightOutputs = {})
         : scratch(name)
         , views(screen)
+        , application(
+              runtime, views, [] { return std::unique_ptr<media::Mixer>(); }, {},
+              std::move(lightOutputs))
     {
         application.programDirectory = scratch.path.string();
     }
@@ -27,7 +31,7 @@ struct ScratchApplication {
     platform::Platform platform = headless.platform();
     runtime::Runtime runtime { platform };
     ui::headless::RecordingViews views;
-    Application application { runtime, views };
+    Application application;
     ui::Input input { application.windows };
 };
 

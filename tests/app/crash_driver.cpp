@@ -14,19 +14,16 @@
 // clicks would.
 
 #include "app/application.h"
-#include "app/globals.h"
 #include "app/show_tables.h"
 #include "app/style_settings_file.h"
 #include "backends/headless/headless_platform.h"
-#include "backends/headless/recording_views.h"
-#include "media/simulated_mixer.h"
+#include "headless_program.h"
 #include "platform/encoding.h"
 #include "platform/whole_files.h"
 #include "recdb/file_check.h"
 #include "runtime/file_names.h"
 #include "ui/commands.h"
 #include "ui/input.h"
-#include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
@@ -63,20 +60,12 @@ app::StyleSettingsTexts styleState(int which)
     return settings;
 }
 
-class Run {
+class Run : public app::test::HeadlessProgram {
 public:
     explicit Run(const fs::path& hall)
     {
         application.programDirectory = platform::utf8ToGbk(hall.string());
         fs::current_path(hall);
-    }
-
-    // What the start routine does up to its message loop.
-    void start()
-    {
-        application.windows.readTemplates(templates::segment());
-        app::initGlobals(application.globals);
-        application.windows.loadStartWindow(main::window);
     }
 
     void saveShow()
@@ -113,15 +102,6 @@ public:
         headless.dialogs().answerNextOpenFile(trackPaths[round % 2]);
         input.rightClickTreeItem(main::window, main::树型框1, 3);
     }
-
-    platform::headless::HeadlessPlatform headless;
-    platform::Platform platform = headless.platform();
-    runtime::Runtime runtime { platform };
-    ui::headless::RecordingViews views;
-    std::shared_ptr<media::SimulatedMixer> mixer
-        = std::make_shared<media::SimulatedMixer>(headless.clock());
-    app::Application application { runtime, views, media::simulatedMixerFactory(mixer) };
-    ui::Input input { application.windows };
 };
 
 void writeShow(app::Application& application, const std::vector<Slot>& slots)

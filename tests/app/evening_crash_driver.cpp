@@ -19,11 +19,9 @@
 #include "app/playback.h"
 #include "app/show_tables.h"
 #include "backends/headless/headless_platform.h"
-#include "backends/headless/recording_views.h"
-#include "media/simulated_mixer.h"
+#include "headless_program.h"
 #include "platform/encoding.h"
 #include "ui/input.h"
-#include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 
 #include <filesystem>
@@ -44,35 +42,15 @@ constexpr platform::Millis nextTrackEvery = 50'000;
 constexpr platform::Millis pauseEvery = 35'000;
 constexpr platform::Millis pauseFor = 6'000;
 
-class Run {
+class Run : public app::test::HeadlessProgram {
 public:
     explicit Run(const fs::path& hall)
     {
         application.programDirectory = platform::utf8ToGbk(hall.string());
         fs::current_path(hall);
     }
-    ~Run()
-    {
-        application.trackPlayer.stopPlaying();
-        headless.clock().stopAllThreads();
-    }
 
-    void start()
-    {
-        application.windows.readTemplates(templates::segment());
-        app::initGlobals(application.globals);
-        application.windows.loadStartWindow(main::window);
-    }
     void click(ui::ComponentId button) { input.click(main::window, button); }
-
-    platform::headless::HeadlessPlatform headless;
-    platform::Platform platform = headless.platform();
-    runtime::Runtime runtime { platform };
-    ui::headless::RecordingViews views;
-    std::shared_ptr<media::SimulatedMixer> mixer
-        = std::make_shared<media::SimulatedMixer>(headless.clock());
-    app::Application application { runtime, views, media::simulatedMixerFactory(mixer) };
-    ui::Input input { application.windows };
 };
 
 int seed(const fs::path& hall)

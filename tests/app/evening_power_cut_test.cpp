@@ -9,9 +9,8 @@
 #include "app/show_tables.h"
 #include "app/style_settings_file.h"
 #include "backends/headless/headless_platform.h"
-#include "backends/headless/recording_views.h"
 #include "faulty_file_system.h"
-#include "media/simulated_mixer.h"
+#include "headless_program.h"
 #include "private_session.h"
 #include "recdb/file_check.h"
 #include "show_records.h"
@@ -33,28 +32,12 @@ namespace main = ids::MainWindow;
 using support::FileCall;
 
 // One run of the program whose every file goes through `files`.
-struct ProgramRun {
+struct ProgramRun : HeadlessProgram {
     ProgramRun(const fs::path& hall, platform::FileSystem& files)
-        : platform { headlessPlatform.loop, headlessPlatform.dialogs, headlessPlatform.process,
-            files }
+        : HeadlessProgram(platform::headless::HeadlessClock::defaultStartWallMillis, files)
     {
         application.programDirectory = hall.string();
     }
-    ~ProgramRun()
-    {
-        application.trackPlayer.stopPlaying();
-        headless.clock().stopAllThreads();
-    }
-
-    platform::headless::HeadlessPlatform headless;
-    platform::Platform headlessPlatform = headless.platform();
-    platform::Platform platform;
-    runtime::Runtime runtime { platform };
-    ui::headless::RecordingViews views;
-    std::shared_ptr<media::SimulatedMixer> mixer
-        = std::make_shared<media::SimulatedMixer>(headless.clock());
-    Application application { runtime, views, media::simulatedMixerFactory(mixer) };
-    ui::Input input { application.windows };
 };
 
 class EveningPowerCut : public ::testing::Test {

@@ -11,13 +11,11 @@
 #include "app/start_routine.h"
 #include "app/style_settings_file.h"
 #include "backends/headless/headless_platform.h"
-#include "backends/headless/recording_views.h"
-#include "media/simulated_mixer.h"
+#include "headless_program.h"
 #include "private_session.h"
 #include "runtime/date_time.h"
 #include "show_records.h"
 #include "ui/input.h"
-#include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
@@ -43,25 +41,14 @@ constexpr std::int64_t midnight = 1'704'067'200'000;
 constexpr std::int64_t minute = 60'000;
 
 // One run of the program on the hall folder, from its start to its end or its crash.
-struct ProgramRun {
+struct ProgramRun : HeadlessProgram {
     ProgramRun(const fs::path& hall, std::int64_t wallMillis, bool offerResume)
-        : headless(wallMillis)
+        : HeadlessProgram(wallMillis)
     {
         application.programDirectory = hall.string();
         application.offerResume = offerResume;
     }
-    ~ProgramRun()
-    {
-        application.trackPlayer.stopPlaying();
-        headless.clock().stopAllThreads();
-    }
 
-    void start()
-    {
-        application.windows.readTemplates(templates::segment());
-        initGlobals(application.globals);
-        application.windows.loadStartWindow(main::window);
-    }
     platform::Millis position() { return application.globals.playing.position.at(now()); }
     platform::Millis now() { return headless.clock().now(); }
     PlayState state() const { return application.trackPlayer.queryPlayState(); }
@@ -70,15 +57,6 @@ struct ProgramRun {
     {
         return headless.dialogs().messageBoxes();
     }
-
-    platform::headless::HeadlessPlatform headless;
-    platform::Platform platform = headless.platform();
-    runtime::Runtime runtime { platform };
-    ui::headless::RecordingViews views;
-    std::shared_ptr<media::SimulatedMixer> mixer
-        = std::make_shared<media::SimulatedMixer>(headless.clock());
-    Application application { runtime, views, media::simulatedMixerFactory(mixer) };
-    ui::Input input { application.windows };
 };
 
 class EveningResume : public ::testing::Test {

@@ -3,7 +3,6 @@
 #include "show_records.h"
 
 #include "app/globals.h"
-#include "ui/templates/segment.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -23,8 +22,8 @@ fs::path scratchDirectory()
 } // namespace
 
 MainWindowRun::MainWindowRun(platform::FileSystem& files)
-    : directory(scratchDirectory())
-    , platform { headless.loop(), headless.dialogs(), headless.process(), files }
+    : HeadlessProgram(platform::headless::HeadlessClock::defaultStartWallMillis, files)
+    , directory(scratchDirectory())
 {
     fs::create_directories(directory / "lb");
     for (const char* table : { "dqqf.dat", "dqqfls.dat", "qfsz.dat" })
@@ -44,14 +43,12 @@ MainWindowRun::~MainWindowRun()
 
 void MainWindowRun::start()
 {
-    application.windows.readTemplates(templates::segment());
-    initGlobals(application.globals);
     runtime.setCleanup([this] {
         windowsLoadedAtRelease = application.windows.isLoaded(ids::MainWindow::window);
         releaseGlobals(application.globals);
         globalsReleased = true;
     });
-    application.windows.loadStartWindow(ids::MainWindow::window);
+    HeadlessProgram::start();
 }
 
 void MainWindowRun::writeCurrentShow(const std::vector<Slot>& slots)

@@ -6,12 +6,11 @@
 
 #include "app/application.h"
 #include "app/show_tables.h"
-#include "backends/headless/recording_views.h"
+#include "headless_program.h"
 #include "ui/input.h"
 #include "ui/templates/window_ids.h"
 
 #include "backends/headless/headless_platform.h"
-#include "media/simulated_mixer.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +22,7 @@ namespace app::test {
 
 namespace fs = std::filesystem;
 
-class MainWindowRun : public ::testing::Test {
+class MainWindowRun : public ::testing::Test, protected HeadlessProgram {
 protected:
     explicit MainWindowRun(platform::FileSystem& files = platform::systemFileSystem());
     ~MainWindowRun() override;
@@ -41,14 +40,6 @@ protected:
     static std::string contents(const fs::path& file);
 
     const fs::path directory;
-    platform::headless::HeadlessPlatform headless;
-    platform::Platform platform;
-    runtime::Runtime runtime { platform };
-    ui::headless::RecordingViews views;
-    std::shared_ptr<media::SimulatedMixer> mixer
-        = std::make_shared<media::SimulatedMixer>(headless.clock());
-    Application application { runtime, views, media::simulatedMixerFactory(mixer) };
-    ui::Input input { application.windows };
     bool globalsReleased = false;
     bool windowsLoadedAtRelease = true;
 };

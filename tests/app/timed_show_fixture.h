@@ -7,7 +7,7 @@
 #include "app/show_tables.h"
 #include "app/show_views.h"
 #include "app/style_settings_file.h"
-#include "backends/headless/recording_views.h"
+#include "headless_program.h"
 #include "media/media_length.h"
 #include "media/simulated_mixer.h"
 #include "private_session.h"
@@ -41,12 +41,13 @@ struct StyledTrack {
     const char* file;
 };
 
-class TimedShow : public ::testing::Test {
+class TimedShow : public ::testing::Test, protected HeadlessProgram {
 protected:
     // 2024-01-01 00:00 UTC; the tests read local time as UTC.
     static constexpr std::int64_t midnight = 1'704'067'200'000;
 
     TimedShow()
+        : HeadlessProgram(midnight)
     {
         setenv("TZ", "UTC0", 1);
         tzset();
@@ -63,8 +64,7 @@ protected:
     }
     ~TimedShow() override
     {
-        application.trackPlayer.stopPlaying();
-        headless.clock().stopAllThreads();
+        stop();
         fs::remove_all(directory);
     }
 
@@ -172,14 +172,6 @@ protected:
     }
 
     const fs::path directory = makeScratchDirectory("timed_show");
-    platform::headless::HeadlessPlatform headless { midnight };
-    platform::Platform platform = headless.platform();
-    runtime::Runtime runtime { platform };
-    ui::headless::RecordingViews views;
-    std::shared_ptr<media::SimulatedMixer> mixer
-        = std::make_shared<media::SimulatedMixer>(headless.clock());
-    Application application { runtime, views, media::simulatedMixerFactory(mixer) };
-    ui::Input input { application.windows };
 };
 
 } // namespace app::test

@@ -7,37 +7,23 @@
 #
 # usage: crash_test.sh BUILD_DIR RUNS [MAX_DELAY_MS]
 set -uo pipefail
-build=$(cd "$1" && pwd)
+# shellcheck source=tests/app/kill_runs.sh
+source "$(dirname "$0")/kill_runs.sh"
 runs=$2
 max_delay=${3:-400}
-driver=$build/tests/app/app_crash_driver
-recdb=$build/tools/recdb/recdb
-
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-"$driver" "$scratch/seed" seed || { echo "cannot seed a hall folder"; exit 1; }
+kill_runs_setup "$1" app_crash_driver
 
 edits=(save insert track style)
 failed=0
 leftovers=0
 for ((run = 0; run < runs; run++)); do
     edit=${edits[run % 4]}
-    hall=$scratch/run
-    rm -rf "$hall"
-    cp -a "$scratch/seed" "$hall"
-    "$driver" "$hall" "$edit" >/dev/null 2>&1 &
-    pid=$!
     delay=$((RANDOM % max_delay + 1))
-    sleep "$(printf '0.%03d' "$delay")"
-    kill -9 "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-    problems=""
+    kill_run "$delay" "$edit"
     if compgen -G "$hall/.*.dat.??????" >/dev/null || compgen -G "$hall/lb/.*.dat.??????" >/dev/null; then
         leftovers=$((leftovers + 1))
     fi
-    while IFS= read -r -d '' table; do
-        out=$("$recdb" check "$table") || problems+=" [$(basename "$table"): $out]"
-    done < <(find "$hall" -maxdepth 2 -name '*.dat' ! -name ss.dat ! -name '.*' -print0)
+    problems=$(damaged_tables)
     out=$("$driver" "$hall" check "$edit" 2>&1) || problems+=" [next start: ${out//$'\n'/; }]"
     if [[ -n $problems ]]; then
         failed=$((failed + 1))

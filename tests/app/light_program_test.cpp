@@ -5,9 +5,7 @@
 #include "app/application.h"
 #include "app/light_program.h"
 #include "app/style_settings_file.h"
-#include "private_session.h"
-#include "backends/headless/recording_views.h"
-#include "ui/templates/segment.h"
+#include "lamp_panel_hall.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
@@ -16,37 +14,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 
 namespace app::test {
 namespace {
 
-namespace fs = std::filesystem;
 namespace MainWindow = ids::MainWindow;
 
-constexpr std::int32_t lit = 255;
-constexpr std::int32_t dark = 0;
-// A colour no step writes, to tell an untouched indicator from one switched off.
-constexpr std::int32_t untouched = ui::rgb(1, 2, 3);
-
-constexpr std::array<ui::ComponentId, channelCount> indicators { MainWindow::标签4,
-    MainWindow::标签5, MainWindow::标签6, MainWindow::标签7, MainWindow::标签8, MainWindow::标签9,
-    MainWindow::标签10, MainWindow::标签11, MainWindow::标签12, MainWindow::标签13,
-    MainWindow::标签14, MainWindow::标签15, MainWindow::标签16, MainWindow::标签17,
-    MainWindow::标签18, MainWindow::标签19 };
-
-class LightProgram : public ::testing::Test {
+class LightProgram : public ::testing::Test, protected LampPanelHall {
 protected:
     LightProgram()
+        : LampPanelHall("light_program")
     {
-        application.programDirectory = scratch.path.string();
-        application.windows.readTemplates(templates::segment());
-        application.windows.loadWindow(MainWindow::window, false);
         application.globals.lightLock = application.threads.createSection();
-        for (ui::ComponentId indicator : indicators)
-            application.windows.setProperty(
-                MainWindow::window, indicator, ui::prop::label::backColour, untouched);
     }
 
     void setStyle(const char* style, const std::map<std::string, std::string>& keys)
@@ -67,27 +47,6 @@ protected:
         application.globals.currentStyle.set(style);
         startTrackLights(application);
     }
-
-    std::int32_t colour(int channel)
-    {
-        return std::get<std::int32_t>(application.windows.property(
-            MainWindow::window, indicators.at(channel - 1), ui::prop::label::backColour));
-    }
-    std::vector<std::int32_t> colours()
-    {
-        std::vector<std::int32_t> all;
-        for (int channel = 1; channel <= channelCount; ++channel)
-            all.push_back(colour(channel));
-        return all;
-    }
-
-    // Made before the application, so the main window's start-up locks inside it.
-    ScratchProgramDirectory scratch { "light_program" };
-    platform::headless::HeadlessPlatform headless;
-    platform::Platform platform = headless.platform();
-    runtime::Runtime runtime { platform };
-    ui::headless::RecordingViews views;
-    Application application { runtime, views };
 };
 
 TEST_F(LightProgram, AppliesLitAndDarkChannelsOneStepEveryFiftyMilliseconds)

@@ -3,10 +3,8 @@
 
 #include "app/application.h"
 #include "app/style_settings_file.h"
-#include "backends/headless/recording_views.h"
-#include "scratch_application.h"
+#include "lamp_panel_hall.h"
 #include "ui/input.h"
-#include "ui/templates/segment.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
 
@@ -25,15 +23,6 @@ namespace {
 namespace MainWindow = ids::MainWindow;
 namespace LightTestWindow = ids::LightTestWindow;
 
-constexpr std::int32_t lit = 255, dark = 0;
-constexpr std::int32_t untouched = ui::rgb(1, 2, 3);
-
-constexpr std::array<ui::ComponentId, channelCount> indicators { MainWindow::标签4,
-    MainWindow::标签5, MainWindow::标签6, MainWindow::标签7, MainWindow::标签8, MainWindow::标签9,
-    MainWindow::标签10, MainWindow::标签11, MainWindow::标签12, MainWindow::标签13,
-    MainWindow::标签14, MainWindow::标签15, MainWindow::标签16, MainWindow::标签17,
-    MainWindow::标签18, MainWindow::标签19 };
-
 struct Rect {
     std::int32_t left, top, right, bottom;
 
@@ -44,16 +33,11 @@ struct Rect {
 };
 
 // The main window with its start-up run, on a screen of the given size.
-class LightTestSession : public ScratchApplication {
+class LightTestSession : public LampPanelHall {
 public:
     explicit LightTestSession(ui::Point screen)
-        : ScratchApplication("light_test_window", screen)
+        : LampPanelHall("light_test_window", screen)
     {
-        application.windows.readTemplates(templates::segment());
-        application.windows.loadWindow(MainWindow::window, false);
-        for (ui::ComponentId indicator : indicators)
-            application.windows.setProperty(
-                MainWindow::window, indicator, ui::prop::label::backColour, untouched);
     }
 
     std::int32_t intProperty(ui::WindowId window, ui::ComponentId item, int number)
@@ -76,14 +60,6 @@ public:
         const std::int32_t left = main.left + 3 + area.left + panel.left;
         const std::int32_t top = main.top + 22 + area.top + panel.top;
         return { left, top, left + panel.right - panel.left, top + panel.bottom - panel.top };
-    }
-
-    std::vector<std::int32_t> colours()
-    {
-        std::vector<std::int32_t> all;
-        for (ui::ComponentId indicator : indicators)
-            all.push_back(intProperty(MainWindow::window, indicator, ui::prop::label::backColour));
-        return all;
     }
 
     // Runs fn once, ms of virtual time from now, on the interface thread.

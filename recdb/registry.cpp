@@ -141,7 +141,7 @@ void Registry::goFirst()
     finish(entry ? Ok : NoCurrentDatabase);
 }
 
-bool Registry::goLast()
+template <typename Move> bool Registry::moveRecordPointer(Move move)
 {
     Entry* entry = current();
     if (!entry)
@@ -149,38 +149,36 @@ bool Registry::goLast()
     std::int32_t count = 0, nextId = 0;
     if (int code = entry->database->lockedCounters(count, nextId))
         return finish(code);
-    entry->database->current = count > 0 ? count - 1 : 0;
-    return finish(Ok);
+    return finish(move(count, entry->database->current));
+}
+
+bool Registry::goLast()
+{
+    return moveRecordPointer([](std::int32_t count, std::int64_t& position) {
+        position = count > 0 ? count - 1 : 0;
+        return Ok;
+    });
 }
 
 bool Registry::goTo(int recordNumber)
 {
-    Entry* entry = current();
-    if (!entry)
-        return finish(NoCurrentDatabase);
-    std::int32_t count = 0, nextId = 0;
-    if (int code = entry->database->lockedCounters(count, nextId))
-        return finish(code);
-    entry->database->current = std::max<std::int64_t>(
-        0, std::min<std::int64_t>(count - 1, std::int64_t { recordNumber } - 1));
-    return finish(Ok);
+    return moveRecordPointer([recordNumber](std::int32_t count, std::int64_t& position) {
+        position = std::max<std::int64_t>(
+            0, std::min<std::int64_t>(count - 1, std::int64_t { recordNumber } - 1));
+        return Ok;
+    });
 }
 
 bool Registry::skip(int by)
 {
-    Entry* entry = current();
-    if (!entry)
-        return finish(NoCurrentDatabase);
-    std::int32_t count = 0, nextId = 0;
-    if (int code = entry->database->lockedCounters(count, nextId))
-        return finish(code);
-    std::int64_t& position = entry->database->current;
-    if (by < 0 && (count == 0 || position < 0))
-        return finish(BeforeFirstRecord);
-    if (by > 0 && (count == 0 || position >= count))
-        return finish(AfterLastRecord);
-    position = std::max<std::int64_t>(-1, std::min<std::int64_t>(count, position + by));
-    return finish(Ok);
+    return moveRecordPointer([by](std::int32_t count, std::int64_t& position) {
+        if (by < 0 && (count == 0 || position < 0))
+            return BeforeFirstRecord;
+        if (by > 0 && (count == 0 || position >= count))
+            return AfterLastRecord;
+        position = std::max<std::int64_t>(-1, std::min<std::int64_t>(count, position + by));
+        return Ok;
+    });
 }
 
 bool Registry::markDeleted()

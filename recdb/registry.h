@@ -77,6 +77,9 @@ private:
     // The field a name or number gives, or nullptr with what readField raises for it.
     const Field* lookupField(Entry& entry, const runtime::Value& field, const char*& problem);
     bool finish(int code);
+    // Reads the current database's record count under the file lock, then lets `move` set
+    // its record pointer and give the result; a missing database or failed read is reported.
+    template <typename Move> bool moveRecordPointer(Move move);
 
     ErrorReport& errors_;
     platform::FileSystem& fs_;

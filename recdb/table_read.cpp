@@ -101,13 +101,9 @@ int Database::readAllAtOnce(
     SharedRangeLock lock(file_, countersOffset);
     if (lock.result())
         return lock.result();
-    std::int32_t counters[2] = {};
-    std::int64_t got = 0;
-    if (int code = file_.read(countersOffset, counters, sizeof counters, got))
+    std::int32_t count = 0, nextId = 0;
+    if (int code = readCounters(count, nextId))
         return code;
-    if (got < std::int64_t(sizeof counters))
-        return RecordCountFailed;
-    const std::int32_t count = std::max(counters[0], 0);
     const std::int64_t pieceRecords
         = std::min<std::int64_t>(count, std::max<std::int64_t>(1, pieceBytes / recordSize_));
     // Not zeroed first: each read fills what is decoded.
@@ -125,6 +121,7 @@ int Database::readAllAtOnce(
     for (std::int64_t first = 0; first < count; first += pieceRecords) {
         const std::int64_t last = std::min<std::int64_t>(first + pieceRecords, count);
         const std::int64_t from = recordOffset(first);
+        std::int64_t got = 0;
         if (int code = file_.read(from, piece.get(), (last - first) * recordSize_, got))
             return code;
         const std::int64_t end = from + got;

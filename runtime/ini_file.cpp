@@ -69,10 +69,10 @@ std::optional<std::string> contentToEdit(const std::string& path, platform::File
     return std::string();
 }
 
-} // namespace
-
-bool writeIniEntry(std::string_view file, std::string_view section, const std::optional<Text>& key,
-    const std::optional<Text>& value, platform::FileSystem& files)
+// Applies `edit` to the file's content and writes the result back when it changed; false
+// when the file cannot be read or written or the edit refuses.
+template <typename Edit>
+bool editIniFile(std::string_view file, platform::FileSystem& files, Edit edit)
 {
     if (file.empty()) {
         return false;
@@ -82,33 +82,36 @@ bool writeIniEntry(std::string_view file, std::string_view section, const std::o
     if (!content) {
         return false;
     }
-    std::optional<Text> edited = editIni(*content, section, key, value);
+    std::optional<Text> edited = edit(*content);
     if (!edited) {
         return false;
     }
     return *edited == *content || platform::replaceFile(path, *edited, files);
 }
 
+} // namespace
+
+bool writeIniEntry(std::string_view file, std::string_view section, const std::optional<Text>& key,
+    const std::optional<Text>& value, platform::FileSystem& files)
+{
+    return editIniFile(
+        file, files, [&](const Text& content) { return editIni(content, section, key, value); });
+}
+
 bool writeIniSection(std::string_view file, std::string_view section,
     const std::vector<std::pair<Text, Text>>& entries, platform::FileSystem& files)
 {
-    if (file.empty()) {
-        return false;
-    }
-    std::string path = platform::nativePath(file);
-    std::optional<std::string> content = contentToEdit(path, files);
-    if (!content) {
-        return false;
-    }
-    Text edited = *content;
-    for (const auto& [key, value] : entries) {
-        std::optional<Text> next = editIni(edited, section, key, value);
-        if (!next) {
-            return false;
+    return editIniFile(file, files, [&](const Text& content) -> std::optional<Text> {
+        Text edited = content;
+        for (const auto& [key, value] : entries) {
+            std::optional<Text> next = editIni(edited, section, key, value);
+            if (!next) {
+                return std::nullopt;
+            }
+            edited = std::move(*next);
         }
-        edited = std::move(*next);
-    }
-    return edited == *content || platform::replaceFile(path, edited, files);
+        return edited;
+    });
 }
 
 } // namespace runtime

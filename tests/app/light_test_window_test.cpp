@@ -76,6 +76,18 @@ public:
     {
         headless.loop().post([this] { input.click(MainWindow::window, MainWindow::灯光调试按钮); });
     }
+    // Where the test window opens: opened, measured and closed again.
+    Rect openedTestWindow()
+    {
+        Rect opened {};
+        openTestWindow();
+        at(10, [&] {
+            opened = rect(LightTestWindow::window, LightTestWindow::self);
+            input.requestClose(LightTestWindow::window);
+        });
+        headless.advance(100);
+        return opened;
+    }
 };
 
 TEST(LightTestWindow, OpensBesideTheLampPanelAndWithinTheScreen)
@@ -105,13 +117,7 @@ TEST(LightTestWindow, OpensBesideTheLampPanelAndWithinTheScreen)
             session.application.windows.setProperty(
                 MainWindow::window, MainWindow::self, ui::prop::top, c.mainTop);
         }
-        Rect opened {};
-        session.openTestWindow();
-        session.at(10, [&] {
-            opened = session.rect(LightTestWindow::window, LightTestWindow::self);
-            session.input.requestClose(LightTestWindow::window);
-        });
-        session.headless.advance(100);
+        const Rect opened = session.openedTestWindow();
 
         const Rect lamps = session.lamps();
         EXPECT_FALSE(opened.overlaps(lamps))
@@ -128,13 +134,7 @@ TEST(LightTestWindow, OpensBesideTheLampPanelAndWithinTheScreen)
 TEST(LightTestWindow, ScreenWithNoRoomBesideThePanelKeepsTheWindowCentred)
 {
     LightTestSession session({ 640, 480 });
-    Rect opened {};
-    session.openTestWindow();
-    session.at(10, [&] {
-        opened = session.rect(LightTestWindow::window, LightTestWindow::self);
-        session.input.requestClose(LightTestWindow::window);
-    });
-    session.headless.advance(100);
+    const Rect opened = session.openedTestWindow();
     EXPECT_EQ(opened.left, (640 - 537) / 2);
     EXPECT_EQ(opened.top, (480 - 321) / 2);
 }

@@ -56,16 +56,23 @@ void appendSlots(recdb::Registry& registry, int count)
     }
 }
 
+// A show table of `count` slots in the scratch folder, closed again; returns its path.
+std::string closedShow(const Scratch& scratch, recdb::Registry& registry, int count)
+{
+    const std::string path = scratch.path("show.dat");
+    createShow(path);
+    (void)registry.openDatabase(path, "dqqf");
+    appendSlots(registry, count);
+    registry.closeDatabase();
+    return path;
+}
+
 void RecdbShowRefresh(benchmark::State& state)
 {
     Scratch scratch;
     NoReport report;
     recdb::Registry registry(report);
-    const std::string path = scratch.path("show.dat");
-    createShow(path);
-    (void)registry.openDatabase(path, "dqqf");
-    appendSlots(registry, 1000);
-    registry.closeDatabase();
+    const std::string path = closedShow(scratch, registry, 1000);
     for (auto _ : state) {
         (void)registry.openDatabase(path, "dqqf");
         registry.goFirst();
@@ -98,11 +105,7 @@ void ShowRefreshSystemCalls(benchmark::State& state)
     Scratch scratch;
     NoReport report;
     recdb::Registry registry(report);
-    const std::string path = scratch.path("show.dat");
-    createShow(path);
-    (void)registry.openDatabase(path, "dqqf");
-    appendSlots(registry, 1000);
-    registry.closeDatabase();
+    const std::string path = closedShow(scratch, registry, 1000);
     const off_t dataStart = 116 + 4 * 72, recordSize = 4 + 16 + 64 + 256 + 1024;
     const off_t offsets[] = { 4, 20, 84, 340 }, widths[] = { 16, 64, 256, 1024 };
     char bytes[1024];

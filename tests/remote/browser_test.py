@@ -10,6 +10,7 @@ scripts/with-test-env is missing."""
 
 import json
 import os
+import re
 import shutil
 import signal
 import socket
@@ -99,6 +100,14 @@ def text(driver, element_id):
     return driver.find_element(By.ID, element_id).text
 
 
+def sink_volume():
+    """The default sink's volume as pactl gives it ("70%"), or None when it cannot be read."""
+    result = subprocess.run(["pactl", "get-sink-volume", "@DEFAULT_SINK@"],
+                            capture_output=True, text=True, check=False)
+    found = re.search(r"(\d+)%", result.stdout)
+    return found.group(0) if result.returncode == 0 and found else None
+
+
 def main():
     arguments = sys.argv[1:]
     screenshots = None
@@ -115,6 +124,9 @@ def main():
         print("skipped: no private PulseAudio (run under scripts/with-test-env)")
         return SKIP
 
+    # The program sets the sink's volume and, killed, never puts it back: the sound tests
+    # after this one must hear the sink as it was.
+    start_volume = sink_volume()
     hall = tempfile.mkdtemp(prefix="remote_browser_")
     environment = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_CONFIG_HOME=hall)
     running = None
@@ -176,6 +188,8 @@ def main():
             running.send_signal(signal.SIGKILL)
             running.wait()
         shutil.rmtree(hall, ignore_errors=True)
+        if start_volume:
+            subprocess.run(["pactl", "set-sink-volume", "@DEFAULT_SINK@", start_volume], check=False)
 
 
 if __name__ == "__main__":

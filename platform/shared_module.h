@@ -46,10 +46,11 @@ private:
     std::string problem_;
 };
 
-// Where the program's modules are: <executable's folder>/../lib/dancehall/<fileName>, which is
-// build/lib/dancehall beside build/dist in a build and /usr/lib/dancehall in an installation,
-// outside the shipped defaults that seed a hall folder. The bare file name, which no module
-// loads from, when the executable's folder cannot be found.
+// Where the program's modules are: <executable's folder>/../<library folder>/dancehall/, with
+// the library folder the build chose: build/lib/dancehall beside build/dist in a build,
+// /usr/lib/<triplet>/dancehall in an installation; never among the shipped defaults that
+// seed a hall folder. The bare file name, which no module loads from, when the executable's
+// folder cannot be found.
 [[nodiscard]] std::string programModulePath(std::string_view fileName);
 
 } // namespace platform

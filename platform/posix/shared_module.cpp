@@ -56,7 +56,7 @@ std::string programModulePath(std::string_view fileName)
     if (!executable)
         return std::string(fileName);
     const std::filesystem::path folder
-        = std::filesystem::path(*executable).parent_path() / "lib" / "dancehall";
+        = std::filesystem::path(*executable).parent_path() / DANCEHALL_MODULE_DIR;
     return (folder / fileName).string();
 }
 

@@ -20,8 +20,8 @@ ProgramRun::ProgramRun(
     const fs::path program = root / "program";
     fs::copy(DANCEHALL_DIST, program, fs::copy_options::recursive);
     // The modules the program loads on first use, where it looks for them.
-    fs::create_directories(root / "lib");
-    fs::copy(DANCEHALL_MODULES, root / "lib" / "dancehall", fs::copy_options::recursive);
+    fs::create_directories(root / DANCEHALL_MODULE_DIR);
+    fs::copy(DANCEHALL_MODULES, root / DANCEHALL_MODULE_DIR, fs::copy_options::recursive);
     for (const char* folder : { "runtime", "config", "data", "home" })
         fs::create_directories(root / folder);
     fs::permissions(root / "runtime", fs::perms::owner_all, fs::perm_options::replace);

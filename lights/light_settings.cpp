@@ -1,5 +1,7 @@
 #include "lights/light_settings.h"
 
+#include "platform/path.h"
+#include "platform/whole_files.h"
 #include "runtime/ini_file.h"
 
 #include <charconv>
@@ -18,10 +20,10 @@ std::string lampSection(int lamp)
     return "lamp" + std::to_string(lamp);
 }
 
-int readNumber(std::string_view path, std::string_view section, std::string_view key, int low,
-    int high, int fallback)
+int readNumber(std::optional<std::string_view> content, std::string_view section,
+    std::string_view key, int low, int high, int fallback)
 {
-    const runtime::Text text = runtime::readIniEntry(path, section, key);
+    const runtime::Text text = runtime::iniEntryIn(content, section, key);
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
@@ -33,17 +35,22 @@ int readNumber(std::string_view path, std::string_view section, std::string_view
 
 LightSettings readLightSettings(std::string_view path)
 {
+    // Read once: 51 entries, each of which would open and read the file again.
+    const auto file = platform::readWholeFile(platform::nativePath(path));
+    const auto content = file ? std::optional<std::string_view>(*file) : std::nullopt;
     LightSettings settings;
-    settings.enabled = readNumber(path, outputSection, "enabled", 0, 1, 0) == 1;
-    settings.universe = readNumber(path, outputSection, "universe", 1, maxUniverse, 1);
-    settings.fadeMillis = readNumber(path, outputSection, "fade", 0, maxFadeMillis, 0);
+    settings.enabled = readNumber(content, outputSection, "enabled", 0, 1, 0) == 1;
+    settings.universe = readNumber(content, outputSection, "universe", 1, maxUniverse, 1);
+    settings.fadeMillis = readNumber(content, outputSection, "fade", 0, maxFadeMillis, 0);
     for (int lamp = 1; lamp <= lampCount; ++lamp) {
         LampLevels& levels = settings.lamps[lamp - 1];
         const std::string section = lampSection(lamp);
-        levels.channel = readNumber(path, section, "channel", 1, dmxChannelCount, levels.channel);
-        levels.on = static_cast<std::uint8_t>(readNumber(path, section, "on", 0, 255, levels.on));
+        levels.channel
+            = readNumber(content, section, "channel", 1, dmxChannelCount, levels.channel);
+        levels.on
+            = static_cast<std::uint8_t>(readNumber(content, section, "on", 0, 255, levels.on));
         levels.off
-            = static_cast<std::uint8_t>(readNumber(path, section, "off", 0, 255, levels.off));
+            = static_cast<std::uint8_t>(readNumber(content, section, "off", 0, 255, levels.off));
     }
     return settings;
 }

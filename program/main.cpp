@@ -21,6 +21,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <iostream>
 #include <unistd.h>
 
@@ -125,6 +126,9 @@ int main(int argc, char** argv)
     }
 
     chooseOffscreenWithoutDisplay();
+    // The sound server is reached while Qt starts: each takes milliseconds, mostly waiting.
+    auto soundOutputs = std::async(std::launch::async, platform::pulse::pulseOutputFactory);
+    media::MixerFactory mixers = platform::pulse::pulseMixerFactory();
     QApplication qt(argc, argv);
     auto parsed = app::parseCommandLine(argc, argv);
     if (const auto* error = std::get_if<app::CommandLineError>(&parsed)) {
@@ -143,9 +147,8 @@ int main(int argc, char** argv)
     platform::qt::QtViewFactory views;
     // Without a sound server the application's default silent device keeps the show going;
     // without olad the lamps on the screen do.
-    app::Application application(runtime, views, platform::pulse::pulseMixerFactory(),
-        platform::pulse::pulseOutputFactory(), platform::ola::olaLightOutputs(),
-        remote::remoteServers());
+    app::Application application(runtime, views, std::move(mixers), soundOutputs.get(),
+        platform::ola::olaLightOutputs(), remote::remoteServers());
     application.programDirectory = platform::programPath(*hall);
     application.startAtLogIn = startAtLogIn(*hall);
     application.offerResume = line.offerResume;

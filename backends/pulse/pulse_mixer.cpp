@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <future>
+#include <memory>
 
 namespace platform::pulse {
 namespace {
@@ -253,7 +255,15 @@ void PulseMixer::setChangeListener(std::function<void(Control)> listener)
 
 media::MixerFactory pulseMixerFactory()
 {
-    return []() -> std::unique_ptr<media::Mixer> { return PulseMixer::open(); };
+    // The first mixer connects while the program builds its window; the factory is asked for
+    // one on the interface thread only.
+    auto first = std::make_shared<std::future<std::unique_ptr<PulseMixer>>>(
+        std::async(std::launch::async, PulseMixer::open));
+    return [first]() -> std::unique_ptr<media::Mixer> {
+        if (first->valid())
+            return first->get();
+        return PulseMixer::open();
+    };
 }
 
 } // namespace platform::pulse

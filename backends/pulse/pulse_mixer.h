@@ -8,8 +8,8 @@
 //
 // Threads: the public methods from any thread; the listener runs on the connection's thread.
 
-#include "media/mixer.h"
 #include "backends/pulse/pulse_connection.h"
+#include "media/mixer.h"
 
 #include <optional>
 #include <string>
@@ -65,7 +65,8 @@ private:
     bool lookingUp_ = false;
 };
 
-// Mixers on the default sink; each has its own connection for its change subscription.
+// Mixers on the default sink; each has its own connection for its change subscription. The
+// first one starts connecting when the factory is made, the others when they are asked for.
 media::MixerFactory pulseMixerFactory();
 
 } // namespace platform::pulse

@@ -77,7 +77,8 @@ WindowView::WindowView(ui::WindowSystem& core, ui::WindowId window)
         const ui::ComponentState& state = components[i];
         auto parent = controls_.find(state.parent);
         QWidget* parentWidget = parent == controls_.end() ? top_ : parent->second->widget();
-        if (auto control = makeControl({ &core, window, state.id }, state, parentWidget)) {
+        if (auto control
+            = makeControl({ &core, window, state.id, &pictures_ }, state, parentWidget)) {
             commonEvents_->watch(*control);
             controls_.emplace(state.id, std::move(control));
         }
@@ -168,7 +169,7 @@ void WindowView::renderWindow(const ui::ComponentState& own, int property)
     top_->setWindowTitle(fromGbk(own.value<ui::Text>(p::caption)));
     top_->setWindowIcon(decodeIcon(own.value<ui::Bytes>(p::icon)));
     QPalette palette = top_->palette();
-    const QImage picture = decodePicture(own.value<ui::Bytes>(p::backPicture));
+    const QImage picture = pictures_.decode(own.value<ui::Bytes>(p::backPicture));
     if (picture.isNull())
         palette.setColor(QPalette::Window, toQColor(own.value<std::int32_t>(p::backColour)));
     else

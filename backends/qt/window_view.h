@@ -46,6 +46,8 @@ private:
     const ui::WindowId window_;
     TopLevelWidget* top_;
     CommonEvents* commonEvents_;
+    // Before the controls, which decode through it, so that it outlives them.
+    PictureCache pictures_;
     std::map<ui::ComponentId, std::unique_ptr<Control>> controls_;
     QPointer<QSystemTrayIcon> tray_;
     // A modal window of the program is open over this one.

@@ -3,6 +3,7 @@
 #include "gui_fixture.h"
 
 #include "backends/qt/fonts.h"
+#include "backends/qt/picture_cache.h"
 #include "backends/qt/pictures.h"
 
 #include <QBuffer>
@@ -69,6 +70,35 @@ TEST_F(PictureTest, ArtworkFormatsDecode)
     EXPECT_EQ(decodePicture(art("knob.bmp")).size(), QSize(30, 8));
     const QIcon icon = decodeIcon(art("dancehall.ico"));
     EXPECT_GE(icon.availableSizes().size(), 5);
+}
+
+// Buttons share their skins through the cache; one picture must never stand in for another of
+// the same size, and what falls out of the cache decodes again.
+TEST_F(PictureTest, TheCacheGivesEachContentsItsOwnPicture)
+{
+    PictureCache cache;
+    const Bytes normal = art("btn_normal.gif");
+    const Bytes hot = art("btn_hot.gif");
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(cache.decode(normal), decodePicture(normal));
+        EXPECT_EQ(cache.decode(hot), decodePicture(hot));
+    }
+    Bytes knob = art("knob.bmp");
+    const QImage before = cache.decode(knob);
+    const std::size_t pixels = knob[10] | knob[11] << 8; // where the pixel rows start
+    knob[pixels] ^= 0xff; // the first pixel's blue; the size stays
+    const QImage after = cache.decode(knob);
+    EXPECT_EQ(after, decodePicture(knob));
+    EXPECT_NE(after, before);
+
+    for (int shade = 0; shade < 40; ++shade) {
+        QImage square(4, 4, QImage::Format_RGB32);
+        square.fill(QColor(shade * 6, 0, 0));
+        const Bytes jpeg = jpegOf(square);
+        EXPECT_EQ(cache.decode(jpeg), decodePicture(jpeg));
+    }
+    EXPECT_EQ(cache.decode(normal), decodePicture(normal));
+    EXPECT_TRUE(cache.decode({}).isNull());
 }
 
 TEST_F(PictureTest, TemplateFacesMapToInstalledCjkFonts)

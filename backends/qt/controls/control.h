@@ -6,6 +6,8 @@
 // Any Input call may close the window and destroy the control. Signal handlers therefore
 // capture the context by value, never the control, and make the Input call their last step.
 
+#include "backends/qt/picture_cache.h"
+
 #include "ui/component_state.h"
 #include "ui/input.h"
 
@@ -19,6 +21,7 @@ struct ControlContext {
     ui::WindowSystem* core;
     ui::WindowId window;
     ui::ComponentId component;
+    PictureCache* pictures; // the window's
 
     ui::Input input() const { return ui::Input(*core); }
 };

@@ -2,7 +2,6 @@
 
 #include "backends/qt/controls/controls.h"
 #include "backends/qt/controls/framed_widget.h"
-#include "backends/qt/pictures.h"
 
 #include "ui/unit_properties.h"
 
@@ -44,7 +43,7 @@ protected:
     void applyLook(const ui::ComponentState& s) override
     {
         auto* box = static_cast<PictureWidget*>(widget());
-        box->picture = decodePicture(s.value<ui::Bytes>(p::picture));
+        box->picture = context_.pictures->decode(s.value<ui::Bytes>(p::picture));
         box->stretch = s.value<bool>(p::stretch);
         box->setBorderStyle(s.value<std::int32_t>(p::borderStyle));
         box->update();

@@ -1,7 +1,6 @@
 // PicBtn: a bitmap that takes the mouse (the playback knob and its track).
 
 #include "backends/qt/controls/controls.h"
-#include "backends/qt/pictures.h"
 
 #include "ui/unit_properties.h"
 
@@ -32,7 +31,7 @@ protected:
     void applyLook(const ui::ComponentState& s) override
     {
         auto* button = static_cast<PictureButtonWidget*>(widget());
-        button->picture = decodePicture(s.value<ui::Bytes>(ui::prop::picBtn::picture));
+        button->picture = context_.pictures->decode(s.value<ui::Bytes>(ui::prop::picBtn::picture));
         button->update();
     }
 };

@@ -3,7 +3,6 @@
 
 #include "backends/qt/colours.h"
 #include "backends/qt/controls/controls.h"
-#include "backends/qt/pictures.h"
 
 #include "ui/unit_properties.h"
 
@@ -56,7 +55,7 @@ protected:
         bar->position = s.value<std::int32_t>(p::position);
         bar->barColour = toQColor(s.value<std::int32_t>(p::barColour));
         bar->backColour = toQColor(s.value<std::int32_t>(p::backColour));
-        bar->picture = decodePicture(s.value<ui::Bytes>(p::picture));
+        bar->picture = context_.pictures->decode(s.value<ui::Bytes>(p::picture));
         bar->update();
     }
 };

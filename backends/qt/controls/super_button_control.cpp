@@ -4,7 +4,6 @@
 #include "backends/qt/colours.h"
 #include "backends/qt/controls/controls.h"
 #include "backends/qt/fonts.h"
-#include "backends/qt/pictures.h"
 #include "backends/qt/qt_text.h"
 
 #include "ui/unit_properties.h"
@@ -59,9 +58,9 @@ protected:
     {
         auto* button = static_cast<SkinnedButton*>(widget());
         button->setText(fromGbk(s.value<ui::Text>(p::caption)));
-        button->normal = decodePicture(s.value<ui::Bytes>(p::picture1));
-        button->hot = decodePicture(s.value<ui::Bytes>(p::picture2));
-        button->pressed = decodePicture(s.value<ui::Bytes>(p::picture3));
+        button->normal = context_.pictures->decode(s.value<ui::Bytes>(p::picture1));
+        button->hot = context_.pictures->decode(s.value<ui::Bytes>(p::picture2));
+        button->pressed = context_.pictures->decode(s.value<ui::Bytes>(p::picture3));
         if (button->hot.isNull())
             button->hot = button->normal;
         if (button->pressed.isNull())

@@ -5,7 +5,7 @@
 namespace media {
 
 OutputRing::OutputRing(platform::Clock& clock)
-    : bytes_(capacity)
+    : bytes_(std::make_unique_for_overwrite<std::uint8_t[]>(capacity))
     , changed_(clock.makeCondVar())
 {
 }
@@ -17,7 +17,7 @@ std::span<std::uint8_t> OutputRing::waitForSpace()
         changed_->wait(lock, [&] { return capacity - filledLocked() >= batchBytes; });
     std::size_t at = std::size_t(written_ % capacity);
     std::size_t free = capacity - filledLocked();
-    return { bytes_.data() + at, std::min(free, capacity - at) };
+    return { bytes_.get() + at, std::min(free, capacity - at) };
 }
 
 void OutputRing::commit(std::size_t size)
@@ -46,7 +46,7 @@ OutputRing::Next OutputRing::waitForFilled(platform::Millis poll)
     if (filled == 0)
         return { {}, finished_ };
     std::size_t at = std::size_t(read_ % capacity);
-    return { { bytes_.data() + at, std::min(filled, capacity - at) }, false };
+    return { { bytes_.get() + at, std::min(filled, capacity - at) }, false };
 }
 
 void OutputRing::release(std::size_t size)

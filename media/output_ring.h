@@ -1,12 +1,12 @@
 #pragma once
-// The decoded audio between the decoder and the device: one ring of 512 KiB of bytes. The
+// The decoded audio between the decoder and the device: one ring of 2 MiB of bytes. The
 // decoder copies each frame's samples in; the output stage hands the device as many
 // consecutive bytes as it takes in one write, and they are free again at once. The device
 // keeps its own copy, so no byte waits for the device's clock: a clock that stops or lags
 // can never starve the device of data.
 //
-// Each side sleeps until the other has moved a batch on, so a track costs a few hundred
-// thread switches, not two per frame: a batch is about a second and a half of sound.
+// Each side sleeps until the other has moved a batch on, so a track costs a few dozen
+// thread switches, not two per frame: a batch is about six seconds of CD-quality sound.
 
 #include "platform/clock.h"
 #include "platform/owned_mutex.h"
@@ -15,15 +15,14 @@
 #include <memory>
 #include <mutex>
 #include <span>
-#include <vector>
 
 namespace media {
 
 class OutputRing {
 public:
-    static constexpr std::size_t capacity = 0x80000;
+    static constexpr std::size_t capacity = 0x200000;
     // A side that waits is woken once this much is filled (or free) again.
-    static constexpr std::size_t batchBytes = 0x40000;
+    static constexpr std::size_t batchBytes = 0x100000;
 
     explicit OutputRing(platform::Clock& clock);
 
@@ -53,7 +52,8 @@ private:
         return std::size_t(written_ - read_);
     }
 
-    std::vector<std::uint8_t> bytes_;
+    // Not zeroed: its pages are touched first by the decoder, not by the thread opening a track.
+    std::unique_ptr<std::uint8_t[]> bytes_;
     std::unique_ptr<platform::CondVar> changed_;
     // Guards the counters and finished_. Bytes belong to whoever the counters say:
     // [read_, written_) the output stage, the rest the decoder.

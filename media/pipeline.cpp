@@ -9,14 +9,17 @@
 namespace media {
 namespace {
 
-// Large enough that the reader wakes a few times a minute, not for every few frames.
-constexpr std::size_t chunkSize = 64 * 1024;
+// Large enough that the reader wakes about once in ten seconds of sound, not for every few
+// frames: each wake-up of a stage costs more than decoding a frame.
+constexpr std::size_t chunkSize = 256 * 1024;
 constexpr std::size_t chunksAhead = 4;
 // Chunks read before a track without a trustworthy frame count is walked, so it starts at once.
 constexpr std::size_t chunksBeforeCount = 1;
 // Most chunks read on the starting thread to fill the device before the stages run, so the
-// first sound waits for no thread to be scheduled: a second of audio up to 448 kbit/s.
+// first sound waits for no thread to be scheduled: a second of audio up to 448 kbit/s. They
+// are smaller than the reader stage's, so that a slow disk delays the start no more.
 constexpr std::size_t primeChunks = 1;
+constexpr std::size_t primeChunkSize = 64 * 1024;
 // How long the output stage leaves the device to play: a quarter of what it holds, so three
 // quarters are left when it is refilled, within these bounds; less when a percent is due.
 constexpr platform::Millis shortestPoll = 5;
@@ -149,7 +152,7 @@ void Pipeline::decodeFirstSamples(std::size_t wanted)
     if (!firstRead_)
         firstRead_ = ReadPosition { startOffset(TrackStart {}), 0 };
     ReadPosition& at = *firstRead_;
-    std::vector<std::uint8_t> chunk(chunkSize);
+    std::vector<std::uint8_t> chunk(primeChunkSize);
     while (moreToDecode_ && firstSamples_.size() < wanted) {
         MpegDecoder::Frame frame = decoder_->decodeFrame();
         if (frame.status == MpegDecoder::Status::frame) {

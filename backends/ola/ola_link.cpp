@@ -1,7 +1,5 @@
 #include "backends/ola/ola_link.h"
 
-#include "lights/dmx_sender.h"
-
 #include <ola/DmxBuffer.h>
 #include <ola/client/StreamingClient.h>
 
@@ -57,14 +55,6 @@ bool OlaLink::send(int universe, const lights::DmxFrame& frame)
 void OlaLink::disconnect()
 {
     client_.reset();
-}
-
-lights::LightOutputFactory olaLightOutputs(std::uint16_t port)
-{
-    return [port](platform::Clock& clock, const lights::LightSettings& settings) {
-        return std::make_unique<lights::DmxSender>(
-            clock, settings, std::make_unique<OlaLink>(port));
-    };
 }
 
 } // namespace platform::ola

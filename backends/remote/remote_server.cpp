@@ -2,7 +2,6 @@
 
 #include <QAbstractHttpServer>
 #include <QFile>
-#include <QGuiApplication>
 #include <QHostAddress>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
@@ -408,16 +407,6 @@ QByteArray marqueeState(const QByteArray& stateJson)
         { "play", "style", "title", "played", "playedFrom", "limitLeft", "limitAt", "nextStyle" })
         marquee.insert(QLatin1String(key), state->value(QLatin1String(key)));
     return QJsonDocument(marquee).toJson(QJsonDocument::Compact);
-}
-
-ui::RemoteServerFactory remoteServers()
-{
-    return [](ui::RemoteHost& host) {
-        return std::make_unique<RemoteServer>(host, [] {
-            return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
-                && QGuiApplication::modalWindow() != nullptr;
-        });
-    };
 }
 
 } // namespace remote

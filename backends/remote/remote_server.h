@@ -85,8 +85,4 @@ private:
 // Counts what a connection sends from now, the start of its next request.
 void startCounting(QTcpSocket* socket);
 
-// The factory the program hands the application: servers that refuse commands while a Qt
-// modal dialog is open.
-[[nodiscard]] ui::RemoteServerFactory remoteServers();
-
 } // namespace remote

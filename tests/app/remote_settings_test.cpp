@@ -4,6 +4,8 @@
 #include "app/application.h"
 #include "app/remote_settings.h"
 #include "backends/headless/recording_views.h"
+#include "backends/remote/remote_entry.h"
+#include "backends/remote/remote_servers.h"
 #include "private_session.h"
 #include "ui/input.h"
 #include "ui/templates/segment.h"
@@ -132,6 +134,20 @@ TEST_F(RemoteSettingsFile, ApplyingStartsTheServerOnlyWhenEnabledAndNamesAFailur
     applyRemoteSettings(application);
     EXPECT_EQ(servers.started.size(), 3u);
     EXPECT_EQ(servers.running, 0);
+}
+
+TEST_F(RemoteSettingsFile, ARemoteModuleThatCannotBeLoadedIsNamedLikeAPortInUse)
+{
+    const std::string missing = "/nonexistent/lib/dancehall/dancehall-remote.so";
+    application.remoteServers = remote::remoteServers(
+        std::make_shared<platform::SharedModule>(missing, remote::serverEntryName));
+    write("[remote]\nenabled=1\nport=8123\npin=246810\n");
+    applyRemoteSettings(application);
+    EXPECT_EQ(application.remoteServer, nullptr);
+    ASSERT_EQ(headless.dialogs().messageBoxes().size(), 1u);
+    const std::string text = headless.dialogs().messageBoxes()[0].text;
+    EXPECT_NE(text.find("遥控服务未能启动"), std::string::npos);
+    EXPECT_NE(text.find(missing), std::string::npos) << "the loader's reason is shown";
 }
 
 namespace Window = ids::RemoteSettingsWindow;

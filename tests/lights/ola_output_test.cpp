@@ -3,6 +3,7 @@
 
 #include "ola_daemon.h"
 
+#include "backends/ola/ola_light_outputs.h"
 #include "backends/ola/ola_link.h"
 #include "lights/dmx_sender.h"
 #include "platform/system_clock.h"
@@ -71,6 +72,24 @@ TEST_F(OlaOutput, LampsReachTheirChannelsWithinAHundredMilliseconds)
         daemon, 1, exactly({ { 1, 255 }, { 3, 255 }, { 16, 255 } }), milliseconds(1000));
     ASSERT_TRUE(took) << "the three lamps never reached the universe";
     EXPECT_LT(took->count(), 100);
+    EXPECT_TRUE(output->connected());
+}
+
+TEST_F(OlaOutput, TheProgramsOutputsTakeTheirLinkFromTheModule)
+{
+    test_support::OlaDaemon daemon(1);
+    ASSERT_TRUE(daemon.start());
+    const auto outputs = platform::ola::olaLightOutputs(
+        std::make_shared<platform::SharedModule>(OLA_MODULE_PATH, platform::ola::linkEntryName),
+        daemon.port());
+    auto output = outputs(clock_, {});
+    output->setLamp(7, true);
+    ASSERT_TRUE(waitForFrame(daemon, 1, exactly({ { 7, 255 } }), milliseconds(3000)));
+    // The next output of the same factory (settings applied again) finds the module loaded.
+    output.reset();
+    output = outputs(clock_, {});
+    output->setLamp(8, true);
+    EXPECT_TRUE(waitForFrame(daemon, 1, exactly({ { 8, 255 } }), milliseconds(3000)));
     EXPECT_TRUE(output->connected());
 }
 

@@ -79,9 +79,9 @@ std::uint16_t freeLoopbackPort()
     return port;
 }
 
-OlaDaemon::OlaDaemon(unsigned universe, ConfigFiles files)
+OlaDaemon::OlaDaemon(unsigned universe, ConfigFiles files, std::uint16_t port)
     : directory_(std::filesystem::temp_directory_path().string() + "/olad-XXXXXX")
-    , port_(freeLoopbackPort())
+    , port_(port != 0 ? port : freeLoopbackPort())
 {
     const passwd* user = getpwnam("olad");
     if (!user || !mkdtemp(directory_.data())) {

@@ -20,8 +20,9 @@ public:
     // lines. Every known plugin not given is written disabled.
     using ConfigFiles = std::map<std::string, std::vector<std::string>>;
 
-    // universe: the one patched to an output, so that olad keeps what is sent to it.
-    explicit OlaDaemon(unsigned universe, ConfigFiles files = {});
+    // universe: the one patched to an output, so that olad keeps what is sent to it. port: its
+    // RPC port; 0 picks a free one.
+    explicit OlaDaemon(unsigned universe, ConfigFiles files = {}, std::uint16_t port = 0);
     ~OlaDaemon();
     OlaDaemon(const OlaDaemon&) = delete;
     OlaDaemon& operator=(const OlaDaemon&) = delete;

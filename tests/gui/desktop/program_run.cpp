@@ -19,6 +19,9 @@ ProgramRun::ProgramRun(
     const fs::path root = directory_.path().toStdString();
     const fs::path program = root / "program";
     fs::copy(DANCEHALL_DIST, program, fs::copy_options::recursive);
+    // The modules the program loads on first use, where it looks for them.
+    fs::create_directories(root / DANCEHALL_MODULE_DIR);
+    fs::copy(DANCEHALL_MODULES, root / DANCEHALL_MODULE_DIR, fs::copy_options::recursive);
     for (const char* folder : { "runtime", "config", "data", "home" })
         fs::create_directories(root / folder);
     fs::permissions(root / "runtime", fs::perms::owner_all, fs::perm_options::replace);

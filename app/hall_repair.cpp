@@ -126,11 +126,10 @@ void repairCurrentShow(Application& app)
     // A pack or renumbering that fails leaves the table readable as it was; the next start
     // tries again.
     (void)db.pack();
-    db.goFirst();
-    const int count = db.recordCount();
+    const std::vector<std::vector<Text>> numbers = table.readAllTexts({ fields::number });
     bool numbered = true;
-    for (int k = 1; k <= count && numbered; ++k, db.skip())
-        numbered = table.readText(fields::number) == std::to_string(k);
+    for (std::size_t k = 0; k < numbers.size() && numbered; ++k)
+        numbered = numbers[k][0] == std::to_string(k + 1);
     if (!numbered)
         (void)renumberRecords(db);
 }

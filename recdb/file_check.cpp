@@ -27,23 +27,29 @@ CheckResult checkDatabaseFile(const std::string& nativePath, platform::FileSyste
     std::unique_ptr<Database> database;
     if (int code = Database::open(fs, nativePath, true, ShareMode::Unrestricted, database))
         return { code, {} };
+    // A writer holding the counters is reported, not read around.
     std::int32_t count = 0, nextId = 0;
     if (int code = database->lockedCounters(count, nextId))
         return { code, {} };
     // Which record's chain holds each block: a block in two chains, or in a chain and the
     // free list, would be overwritten by the next write of either.
     std::map<std::int32_t, std::int32_t> owners;
-    for (std::int32_t index = 0; index < count; ++index) {
+    std::vector<const Field*> all;
+    for (const Field& field : database->fields())
+        all.push_back(&field);
+    // One read of every record; only the chains are followed record by record.
+    std::vector<StoredRecord> records;
+    if (int code = database->readAllRecords(all, records))
+        return { code, {} };
+    for (std::int32_t index = 0; index < std::int32_t(records.size()); ++index) {
+        const StoredRecord& record = records[std::size_t(index)];
         database->current = index;
-        std::int32_t id = 0;
-        int code = database->readRecordId(id);
-        for (const Field& field : database->fields()) {
-            runtime::Value value;
+        int code = record.idResult;
+        for (std::size_t f = 0; f < all.size() && code == Ok; ++f) {
+            code = record.fields[f].result;
             std::vector<std::int32_t> chain;
-            if (code == Ok)
-                code = database->readField(field, value);
-            if (code == Ok)
-                code = database->chainOfField(field, chain);
+            if (code == Ok && layout::isChainType(all[f]->type))
+                code = database->chainOfField(*all[f], chain);
             for (std::int32_t block : chain)
                 if (code == Ok && !owners.emplace(block, index).second)
                     return { AuxiliaryDamaged,

@@ -5,6 +5,7 @@
 
 #include "ui/unit_properties.h"
 
+#include <QHeaderView>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTreeWidget>
@@ -77,6 +78,47 @@ TEST_F(ItemViewsTest, NotesAndExpansionChangeInPlace)
     EXPECT_EQ(track(2)->text(1), QStringLiteral("1:02:03"));
     EXPECT_FALSE(treeWidget().topLevelItem(1)->isExpanded());
     EXPECT_TRUE(treeWidget().topLevelItem(2)->isExpanded());
+}
+
+// The lengths' column fits the widest length of the items shown, as the view's own sizing to
+// contents would make it, and follows expansion and changed lengths.
+TEST_F(ItemViewsTest, TheNotesColumnFitsTheWidestNoteShown)
+{
+    QTreeWidget& widget = treeWidget();
+    auto fitsContents = [&] {
+        const int width = widget.columnWidth(1);
+        widget.header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+        QCoreApplication::processEvents();
+        const int contents = widget.columnWidth(1);
+        widget.header()->setSectionResizeMode(1, QHeaderView::Fixed);
+        widget.header()->resizeSection(1, width);
+        return width == contents;
+    };
+    const int longNote = widget.fontMetrics().horizontalAdvance(QStringLiteral("1:02:03"));
+    std::vector<TreeItem> items = slotItems(50);
+    for (int k = 0; k < 50; ++k)
+        items[2 * k + 1].note = "3:45";
+    items[40].expanded = false;
+    items[41].note = "1:02:03";
+    commands->treeSetItems(windowId, tree, items);
+    EXPECT_TRUE(fitsContents());
+    EXPECT_LT(widget.columnWidth(1), longNote) << "a collapsed slot's length widened the column";
+
+    core->update(windowId, tree, { unit::treeBox }, itemsChanged,
+        [](ComponentState& s) { s.tree[40].expanded = true; });
+    EXPECT_TRUE(fitsContents());
+    EXPECT_GT(widget.columnWidth(1), longNote) << "the longest length shown is cut";
+
+    core->update(windowId, tree, { unit::treeBox }, itemsChanged,
+        [](ComponentState& s) { s.tree[41].note = "4:10"; });
+    EXPECT_TRUE(fitsContents());
+    EXPECT_LT(widget.columnWidth(1), longNote);
+
+    core->update(windowId, tree, { unit::treeBox }, itemsChanged, [](ComponentState& s) {
+        for (TreeItem& item : s.tree)
+            item.note.clear();
+    });
+    EXPECT_TRUE(fitsContents());
 }
 
 // The show is refreshed after every edit; where the items read the same, the operator stays

@@ -20,6 +20,8 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <limits>
+#include <optional>
 
 namespace platform::qt {
 
@@ -100,6 +102,31 @@ void showExpansionAndNotes(QTreeWidget& tree, const std::vector<ui::TreeItem>& i
     }
 }
 
+// The item whose note is the widest of the items shown (not inside a collapsed item), or
+// nothing when no shown item has a note. All notes share the tree's font.
+std::optional<std::int32_t> widestShownNote(
+    const QFontMetrics& metrics, const std::vector<ui::TreeItem>& items)
+{
+    std::optional<std::int32_t> widest;
+    int widestAdvance = -1;
+    // Items deeper than this are inside a collapsed item.
+    int shownDepth = std::numeric_limits<int>::max();
+    for (std::size_t index = 0; index < items.size(); ++index) {
+        const ui::TreeItem& item = items[index];
+        if (item.depth > shownDepth)
+            continue;
+        shownDepth = item.expanded ? item.depth + 1 : item.depth;
+        if (item.note.empty())
+            continue;
+        const int advance = metrics.horizontalAdvance(fromGbk(item.note));
+        if (advance > widestAdvance) {
+            widestAdvance = advance;
+            widest = static_cast<std::int32_t>(index);
+        }
+    }
+    return widest;
+}
+
 QTreeWidgetItem* itemAt(QTreeWidget& tree, std::int32_t wanted)
 {
     std::int32_t index = 0;
@@ -119,6 +146,14 @@ public:
 
     // How the user changed the selection: 0 keyboard, 1 mouse.
     std::int32_t how = 1;
+
+    // The width the item's note asks for, as the view's own measuring would give it.
+    int noteWidth(QTreeWidgetItem* item) const
+    {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        return itemDelegate()->sizeHint(option, indexFromItem(item, 1)).width();
+    }
 
 protected:
     QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override
@@ -214,7 +249,9 @@ public:
         tree->setColumnCount(2);
         tree->header()->setStretchLastSection(false);
         tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-        tree->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+        // Sized here rather than by the header, which asks every row on each layout.
+        tree->header()->setSectionResizeMode(1, QHeaderView::Fixed);
+        tree->setUniformRowHeights(true);
         tree->setHeaderHidden(true);
         tree->setSelectionMode(QAbstractItemView::SingleSelection);
         tree->setExpandsOnDoubleClick(false);
@@ -266,6 +303,7 @@ protected:
         tree->setDragDropMode(
             movable ? QAbstractItemView::DragDrop : QAbstractItemView::NoDragDrop);
         tree->setDefaultDropAction(Qt::CopyAction);
+        fitNotesColumn(s);
     }
 
     void applyItems(const ui::ComponentState& s) override
@@ -282,6 +320,7 @@ protected:
             drawnRevision_ = s.itemsRevision;
         }
         showExpansionAndNotes(*tree, s.tree, built);
+        fitNotesColumn(s);
     }
 
     void applySelection(const ui::ComponentState& s) override
@@ -295,6 +334,19 @@ protected:
     }
 
 private:
+    // The notes' column as wide as the widest note shown, and no narrower than the header
+    // would make it.
+    void fitNotesColumn(const ui::ComponentState& s)
+    {
+        auto* tree = static_cast<TreeWidget*>(widget());
+        int width = tree->header()->sectionSizeHint(1);
+        if (auto widest = widestShownNote(tree->fontMetrics(), s.tree))
+            if (QTreeWidgetItem* item = itemAt(*tree, *widest))
+                width = std::max(width, tree->noteWidth(item));
+        if (tree->header()->sectionSize(1) != width)
+            tree->header()->resizeSection(1, width);
+    }
+
     // The core's item revision whose texts the tree shows; none drawn yet.
     std::optional<std::uint32_t> drawnRevision_;
 };

@@ -12,6 +12,7 @@
 #include "runtime/file_names.h"
 #include "runtime/text_edit.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -121,15 +122,20 @@ void repairCurrentShow(Application& app)
     if (!table.isOpen())
         return;
     recdb::Registry& db = app.databases;
-    // A crash between marking a slot deleted and packing leaves it behind; packing a table
-    // without such slots writes nothing.
-    // A pack or renumbering that fails leaves the table readable as it was; the next start
-    // tries again.
-    (void)db.pack();
-    const std::vector<std::vector<Text>> numbers = table.readAllTexts({ fields::number });
-    bool numbered = true;
-    for (std::size_t k = 0; k < numbers.size() && numbered; ++k)
-        numbered = numbers[k][0] == std::to_string(k + 1);
+    const std::vector<recdb::StoredRecord> records
+        = db.readAllRecords({ Text(fields::number) }, Text(tables::currentShow.alias));
+    // A crash between marking a slot deleted and packing leaves it behind; the slots after it
+    // are then numbered anew. A pack or renumbering that fails leaves the table readable as
+    // it was; the next start tries again.
+    const bool deleted = std::any_of(records.begin(), records.end(),
+        [](const recdb::StoredRecord& record) { return record.id < 0; });
+    if (deleted && !db.pack())
+        return;
+    bool numbered = !deleted;
+    for (std::size_t k = 0; k < records.size() && numbered; ++k) {
+        const Text* number = records[k].fields[0].value.as<Text>();
+        numbered = number && *number == std::to_string(k + 1);
+    }
     if (!numbered)
         (void)renumberRecords(db);
 }

@@ -180,6 +180,16 @@ TEST_F(StartUp, CrashLeftoversAreMended)
     EXPECT_TRUE(fs::exists(elsewhere / "keep.txt"));
 }
 
+TEST_F(StartUp, SlotsNumberedWithAGapAreNumberedAnew)
+{
+    writeCurrentShow(
+        { { "1", "慢四", "月光", "/m/月光.mp3" }, { "3", "探戈", "晚风", "/m/晚风.mp3" } });
+    start();
+    std::vector<ui::TreeItem> tree = application.windows.component(window, 树型框1)->tree;
+    ASSERT_EQ(tree.size(), 4u);
+    EXPECT_EQ(tree[2].text, "2  探戈");
+}
+
 TEST_F(StartUp, LeavesTheWindowShownWithTrayLockVolumeAndTimersSet)
 {
     start();

@@ -83,15 +83,28 @@ void rebuild(QTreeWidget& tree, const std::vector<ui::TreeItem>& items)
     tree.addTopLevelItems(roots);
 }
 
+// True when every item with children is to be shown expanded.
+bool allParentsExpanded(const std::vector<ui::TreeItem>& items)
+{
+    for (std::size_t index = 0; index + 1 < items.size(); ++index)
+        if (items[index + 1].depth > items[index].depth && !items[index].expanded)
+            return false;
+    return true;
+}
+
 // Expansion and the notes beside the texts. Only what differs is touched: each change has
 // the view redraw, and expanding an item without children shows nothing. Items just built
-// are collapsed and without notes, which spares asking them.
+// are collapsed and without notes, which spares asking them; when all of them open, they
+// open in one go rather than each finding its own place among its siblings.
 void showExpansionAndNotes(QTreeWidget& tree, const std::vector<ui::TreeItem>& items, bool built)
 {
+    const bool expandedAtOnce = built && allParentsExpanded(items);
+    if (expandedAtOnce)
+        tree.expandAll();
     std::size_t index = 0;
     for (QTreeWidgetItemIterator it(&tree); *it && index < items.size(); ++it, ++index) {
         const ui::TreeItem& item = items[index];
-        if ((*it)->childCount() > 0
+        if (!expandedAtOnce && (*it)->childCount() > 0
             && (built ? item.expanded : (*it)->isExpanded() != item.expanded))
             (*it)->setExpanded(item.expanded);
         if (built && item.note.empty())

@@ -1,17 +1,35 @@
 // What the operator reads off the windows: a caption that just fits its label is drawn whole,
 // a disabled input box looks disabled, and the calendar marks today in local time, also once
-// midnight has passed while the program runs.
+// midnight has passed while the program runs, draws every day of a month where it can be read
+// and browses months without losing today.
 
 #include "gui_fixture.h"
 
+#include "backends/qt/month_view.h"
 #include "runtime/date_time.h"
 #include "ui/unit_properties.h"
 
-#include <QCalendarWidget>
 #include <QLineEdit>
+#include <QWheelEvent>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <ostream>
+#include <set>
+
+// Failure messages show days and months as the operator reads them.
+static void PrintTo(const QDate& day, std::ostream* out)
+{
+    *out << day.toString(Qt::ISODate).toStdString();
+}
+
+namespace platform::qt {
+static void PrintTo(const MonthView::Month& month, std::ostream* out)
+{
+    *out << month.year << '-' << month.month;
+}
+} // namespace platform::qt
 
 namespace gui::test {
 namespace {
@@ -82,14 +100,81 @@ std::string zoneWithLocalTimeNow(int secondOfDay)
     return text;
 }
 
+using platform::qt::MonthView;
+
+MonthView::Month monthOf(QDate date)
+{
+    return { date.year(), date.month() };
+}
+
+// The colour that covers most of `area`: the background a cell is drawn on.
+QRgb backgroundOf(const QImage& image, const QRect& area)
+{
+    std::map<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++counts[image.pixel(x, y)];
+    return std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
+        return a.second < b.second;
+    })->first;
+}
+
+// How many pixels in the middle of a day's cell are not the colour around them: the day's
+// number, however the cell is filled.
+int inkIn(const QImage& image, const QRect& cell)
+{
+    const QRect middle
+        = cell.adjusted(cell.width() / 4, cell.height() / 5, -cell.width() / 4, -cell.height() / 5);
+    const QRgb background = backgroundOf(image, middle);
+    int ink = 0;
+    for (int y = middle.top(); y <= middle.bottom(); ++y)
+        for (int x = middle.left(); x <= middle.right(); ++x)
+            ink += image.pixel(x, y) != background;
+    return ink;
+}
+
+// Every day the view shows, in order.
+std::vector<QDate> shownDays(const MonthView& view)
+{
+    const QDate first = QDate(view.shownMonth().year, view.shownMonth().month, 1);
+    std::vector<QDate> days;
+    for (QDate day = first.addDays(-14); day < first.addMonths(2); day = day.addDays(1))
+        if (!view.dayCell(day).isEmpty())
+            days.push_back(day);
+    return days;
+}
+
+// The shown days whose cell has another background than most days' cells: the marked ones.
+std::vector<QDate> markedDays(MonthView& view)
+{
+    const QImage image = view.grab().toImage();
+    std::map<QDate, QRgb> background;
+    std::map<QRgb, int> daysOn;
+    for (QDate day : shownDays(view))
+        ++daysOn[background[day] = backgroundOf(image, view.dayCell(day))];
+    const QRgb plain = std::max_element(daysOn.begin(), daysOn.end(), [](auto& a, auto& b) {
+        return a.second < b.second;
+    })->first;
+    std::vector<QDate> marked;
+    for (auto [day, colour] : background)
+        if (colour != plain)
+            marked.push_back(day);
+    return marked;
+}
+
+void turnWheel(QWidget& widget, int eighthsOfDegree)
+{
+    const QPointF at = QRectF(widget.rect()).center();
+    QWheelEvent event(at, widget.mapToGlobal(at), {}, { 0, eighthsOfDegree }, Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&widget, &event);
+}
+
 class LookTest : public GuiTest {
 protected:
     QImage grab(ComponentId component) { return widgetOf(component)->grab().toImage(); }
 
-    QCalendarWidget& calendarWidget() const
-    {
-        return static_cast<QCalendarWidget&>(*widgetOf(calendar));
-    }
+    MonthView& monthView() const { return static_cast<MonthView&>(*widgetOf(calendar)); }
     static QDate localDateNow()
     {
         const std::time_t now = std::time(nullptr);
@@ -138,8 +223,13 @@ TEST_F(LookTest, CalendarMarksTodayOfTheLocalTimeZone)
         SCOPED_TRACE(zone);
         LocalZone local(zone);
         load({ lookWindowTemplate("") });
-        EXPECT_EQ(calendarWidget().selectedDate(), localDateNow());
-        EXPECT_EQ(calendarWidget().dateTextFormat(localDateNow()).fontWeight(), QFont::Bold);
+        const QDate today = localDateNow();
+        EXPECT_EQ(monthView().today(), today);
+        EXPECT_EQ(monthView().shownMonth(), monthOf(today));
+        EXPECT_EQ(markedDays(monthView()), std::vector<QDate> { today });
+        const QImage image = monthView().grab().toImage();
+        EXPECT_GE(inkIn(image, monthView().dayCell(today)), 10)
+            << "the day's number is not seen on its mark";
         core.reset();
     }
 }
@@ -149,13 +239,75 @@ TEST_F(LookTest, CalendarMovesOnToTheNewDayAtLocalMidnight)
     // Local time two seconds before midnight.
     LocalZone local(zoneWithLocalTimeNow(86400 - 2));
     load({ lookWindowTemplate("") });
-    const QDate before = calendarWidget().selectedDate();
+    MonthView& view = monthView();
+    const QDate before = view.today();
     EXPECT_EQ(before, localDateNow());
-    EXPECT_TRUE(settle([&] { return calendarWidget().selectedDate() == before.addDays(1); }, 5000))
+    // The operator looks two months ahead; the new day brings its own month back.
+    QTest::mouseClick(&view, Qt::LeftButton, {}, view.nextMonthMark().center());
+    QTest::mouseClick(&view, Qt::LeftButton, {}, view.nextMonthMark().center());
+    EXPECT_EQ(view.shownMonth(), monthOf(before.addMonths(2)));
+    EXPECT_TRUE(settle([&] { return view.today() == before.addDays(1); }, 5000))
         << "the highlight stayed on " << before.toString(Qt::ISODate).toStdString();
-    EXPECT_EQ(calendarWidget().dateTextFormat(before).fontWeight(), QFont::Normal)
+    EXPECT_EQ(view.shownMonth(), monthOf(before.addDays(1)));
+    EXPECT_EQ(markedDays(view), std::vector<QDate> { before.addDays(1) })
         << "yesterday keeps no mark";
-    EXPECT_EQ(calendarWidget().monthShown(), before.addDays(1).month());
+}
+
+TEST_F(LookTest, CalendarBrowsesMonthsByItsMarksAndTheWheelAndKeepsTheMonthAllDay)
+{
+    load({ lookWindowTemplate("") });
+    MonthView& view = monthView();
+    const QDate today = view.today();
+    QTest::mouseClick(&view, Qt::LeftButton, {}, view.nextMonthMark().center());
+    EXPECT_EQ(view.shownMonth(), monthOf(today.addMonths(1)));
+    QTest::mouseClick(&view, Qt::LeftButton, {}, view.previousMonthMark().center());
+    QTest::mouseClick(&view, Qt::LeftButton, {}, view.previousMonthMark().center());
+    EXPECT_EQ(view.shownMonth(), monthOf(today.addMonths(-1)));
+    turnWheel(view, -120);
+    EXPECT_EQ(view.shownMonth(), monthOf(today)) << "a notch towards the operator goes forward";
+    turnWheel(view, 60);
+    EXPECT_EQ(view.shownMonth(), monthOf(today)) << "half a notch is not a month yet";
+    turnWheel(view, 60);
+    EXPECT_EQ(view.shownMonth(), monthOf(today.addMonths(-1)));
+    // The control tells the view the day every second: the same day keeps the browsed month.
+    view.setToday(today);
+    EXPECT_EQ(view.shownMonth(), monthOf(today.addMonths(-1)));
+    EXPECT_EQ(view.today(), today);
+}
+
+TEST_F(LookTest, CalendarDrawsEveryDayOfAMonthInItsOwnCellUnderItsWeekday)
+{
+    load({ lookWindowTemplate("") });
+    MonthView& view = monthView();
+    // Starting on a Sunday, on a Monday with four weeks exactly, and a month of the evening.
+    for (const MonthView::Month month :
+        { MonthView::Month { 2026, 3 }, { 2027, 2 }, { 2026, 12 } }) {
+        SCOPED_TRACE(QStringLiteral("%1-%2").arg(month.year).arg(month.month).toStdString());
+        view.showMonth(month.year, month.month);
+        ASSERT_EQ(view.shownMonth(), month);
+        const QImage image = view.grab().toImage();
+        const QDate first(month.year, month.month, 1);
+        std::vector<QRect> cells;
+        std::map<int, std::set<int>> leftEdgesOfWeekday;
+        for (QDate day = first; day.month() == month.month; day = day.addDays(1)) {
+            SCOPED_TRACE(day.day());
+            const QRect cell = view.dayCell(day);
+            ASSERT_FALSE(cell.isEmpty()) << "the day is not shown";
+            EXPECT_TRUE(view.rect().contains(cell)) << "the day is drawn outside the view";
+            EXPECT_GE(inkIn(image, cell), 5) << "the day's number is not seen";
+            for (const QRect& other : cells)
+                EXPECT_FALSE(cell.intersects(other)) << "the day is drawn over another";
+            cells.push_back(cell);
+            leftEdgesOfWeekday[day.dayOfWeek()].insert(cell.left());
+        }
+        ASSERT_EQ(leftEdgesOfWeekday.size(), 7u);
+        int leftOfColumnBefore = -1;
+        for (const auto& [weekday, edges] : leftEdgesOfWeekday) {
+            ASSERT_EQ(edges.size(), 1u) << "weekday " << weekday << " is not one column";
+            EXPECT_GT(*edges.begin(), leftOfColumnBefore) << "the week does not start on Monday";
+            leftOfColumnBefore = *edges.begin();
+        }
+    }
 }
 
 } // namespace

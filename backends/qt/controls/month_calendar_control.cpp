@@ -4,14 +4,12 @@
 
 #include "backends/qt/controls/controls.h"
 #include "backends/qt/fonts.h"
+#include "backends/qt/month_view.h"
 
 #include "runtime/date_time.h"
 #include "ui/unit_properties.h"
 #include "ui/window_system.h"
 
-#include <QCalendarWidget>
-#include <QGuiApplication>
-#include <QTextCharFormat>
 #include <QTimer>
 
 namespace platform::qt {
@@ -30,29 +28,20 @@ QDate localToday(const platform::Clock& clock)
     return QDate(now.year, now.month, now.day);
 }
 
-// The calendar's month arrows are the style's built-in ones: asking the icon theme for them
-// first reads the theme's index, about a fifth of the time the main window takes to appear.
-QCalendarWidget* newCalendarWithBuiltInArrows(QWidget* parent)
+const platform::Clock& clockOf(const ControlContext& context)
 {
-    const bool desktopAware = QGuiApplication::desktopSettingsAware();
-    QGuiApplication::setDesktopSettingsAware(false);
-    auto* calendar = new QCalendarWidget(parent);
-    QGuiApplication::setDesktopSettingsAware(desktopAware);
-    return calendar;
+    return context.core->runtime().platform().clock();
 }
 
 class MonthCalendarControl final : public Control {
 public:
     MonthCalendarControl(const ControlContext& context, QWidget* parent)
-        : Control(context, newCalendarWithBuiltInArrows(parent))
-        , clock_(context.core->runtime().platform().clock())
+        : Control(context, new MonthView(localToday(clockOf(context)), parent))
+        , clock_(clockOf(context))
         , todayCheck_(new QTimer(widget()))
     {
-        auto* calendar = static_cast<QCalendarWidget*>(widget());
-        calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-        calendar->setLocale(QLocale(QLocale::Chinese, QLocale::China));
-        showToday();
-        QObject::connect(todayCheck_, &QTimer::timeout, calendar, [this] { showToday(); });
+        QObject::connect(todayCheck_, &QTimer::timeout, widget(),
+            [this] { view().setToday(localToday(clock_)); });
         todayCheck_->start(todayCheckMs);
     }
 
@@ -65,29 +54,15 @@ public:
 protected:
     void applyLook(const ui::ComponentState& s) override
     {
-        widget()->setFont(toQFont(s.value<ui::Font>(p::font)));
+        view().setFont(toQFont(s.value<ui::Font>(p::font)));
+        view().setBorderStyle(s.value<std::int32_t>(p::borderStyle));
     }
 
 private:
-    void showToday()
-    {
-        const QDate today = localToday(clock_);
-        if (!today.isValid() || today == today_)
-            return;
-        auto* calendar = static_cast<QCalendarWidget*>(widget());
-        QTextCharFormat bold;
-        bold.setFontWeight(QFont::Bold);
-        if (today_.isValid())
-            calendar->setDateTextFormat(today_, {});
-        calendar->setDateTextFormat(today, bold);
-        calendar->setSelectedDate(today);
-        calendar->setCurrentPage(today.year(), today.month());
-        today_ = today;
-    }
+    MonthView& view() const { return static_cast<MonthView&>(*widget()); }
 
     const platform::Clock& clock_;
     QTimer* todayCheck_;
-    QDate today_;
 };
 
 } // namespace

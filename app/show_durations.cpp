@@ -36,9 +36,11 @@ Text runningTimeText(std::int64_t millis, int waiting, int unmeasurable)
     return text;
 }
 
+} // namespace
+
 // Writes the lengths beside the track items, unless the tree no longer shows these slots (an
 // edit is under way that has not rebuilt it yet): then the next rebuild shows them.
-void showLengths(Application& app, const std::vector<Slot>& slots)
+void showKnownDurations(Application& app, const std::vector<Slot>& slots)
 {
     // A measurement may come back after the program has begun to close.
     if (!app.windows.isLoaded(main::window))
@@ -74,18 +76,17 @@ void showLengths(Application& app, const std::vector<Slot>& slots)
             runningTimeText(total, waiting, unmeasurable));
 }
 
-} // namespace
-
 void showTrackDurations(Application& app, const std::vector<Slot>& slots)
 {
-    showLengths(app, slots);
+    showKnownDurations(app, slots);
     std::vector<Text> paths;
     for (const Slot& slot : slots)
         if (!slot.path.empty())
             paths.push_back(slot.path);
     if (!paths.empty())
         // Without a worker the lengths stay unknown, as for tracks that cannot be measured.
-        (void)app.durations.request(paths, [&app] { showLengths(app, readCurrentShow(app)); });
+        (void)app.durations.request(
+            paths, [&app] { showKnownDurations(app, readCurrentShow(app)); });
 }
 
 namespace handlers {

@@ -14,5 +14,7 @@ struct Slot;
 // Shows what is known of the lengths of the slots' tracks (the slot tree must show exactly
 // these slots) and has the others measured.
 void showTrackDurations(Application& app, const std::vector<Slot>& slots);
+// Only shows what is known, leaving the measuring for a later showTrackDurations.
+void showKnownDurations(Application& app, const std::vector<Slot>& slots);
 
 } // namespace app

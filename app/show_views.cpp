@@ -12,6 +12,7 @@
 #include "ui/unit_properties.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace app {
 namespace {
@@ -21,7 +22,32 @@ constexpr int trackItemDepth = 2;
 
 } // namespace
 
-void refreshShowView(Application& app)
+namespace {
+
+// How long the first show's measuring waits for the window to come up.
+constexpr platform::Millis measuringDelay = 300;
+
+void measureShow(Application& app, const std::vector<Slot>& slots)
+{
+    showTrackDurations(app, slots);
+    measureShowLoudness(app, slots);
+}
+
+// The workers that read the tracks would otherwise take the second core from the window
+// server while it maps the window: with a long show that made the window appear much later.
+void measureShowShortly(Application& app)
+{
+    platform::EventLoop& loop = app.windows.loop();
+    auto timer = std::make_shared<platform::TimerId>();
+    *timer = loop.startTimer(measuringDelay, [&app, &loop, timer] {
+        loop.stopTimer(*timer);
+        measureShow(app, readCurrentShow(app));
+    });
+}
+
+} // namespace
+
+void refreshShowView(Application& app, Measuring measuring)
 {
     using namespace ids::MainWindow;
     ui::Commands commands(app.windows);
@@ -36,8 +62,12 @@ void refreshShowView(Application& app)
     commands.treeSetItems(window, role::slotTree, std::move(items));
     commands.treeEnsureVisible(window, role::slotTree, 0);
     buildPlayQueue(app, slots);
-    showTrackDurations(app, slots);
-    measureShowLoudness(app, slots);
+    if (measuring == Measuring::now)
+        measureShow(app, slots);
+    else {
+        showKnownDurations(app, slots);
+        measureShowShortly(app);
+    }
 }
 
 void buildPlayQueue(Application& app, const std::vector<Slot>& slots)

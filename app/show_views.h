@@ -15,7 +15,10 @@ struct Slot;
 // Rebuilds 树型框1: per record a heading "序号  曲风" (item 2k−2) with the track title, or
 // "选择更换舞曲" for a slot without one, as its child (item 2k−1); every item expanded and the
 // top shown. Then the play queue from the same records, and the tracks' lengths beside them.
-void refreshShowView(Application& app);
+// Lengths and loudness are measured from now, or, at the start, from a moment after the
+// window has come up.
+enum class Measuring { now, afterStart };
+void refreshShowView(Application& app, Measuring measuring = Measuring::now);
 
 // Replaces playQueue with the paths of the slots that have a track, in record order, and
 // playQueueRecords with their record numbers.

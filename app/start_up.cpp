@@ -58,7 +58,7 @@ HandlerResult startUp(Application& app, HandlerArgs)
         loadCheckedShow(
             app, std::get<Text>(windows.property(window, 标签场次, ui::prop::label::caption)));
     repairCurrentShow(app);
-    refreshShowView(app);
+    refreshShowView(app, Measuring::afterStart);
 
     app.globals.lightLock = app.threads.createSection();
     startLightOutput(app);

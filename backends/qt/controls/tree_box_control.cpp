@@ -92,26 +92,49 @@ bool allParentsExpanded(const std::vector<ui::TreeItem>& items)
     return true;
 }
 
+void appendInDisplayOrder(
+    const QAbstractItemModel& model, const QModelIndex& parent, std::vector<QModelIndex>& indexes)
+{
+    const int rows = model.rowCount(parent);
+    for (int row = 0; row < rows; ++row) {
+        const QModelIndex index = model.index(row, 0, parent);
+        indexes.push_back(index);
+        appendInDisplayOrder(model, index, indexes);
+    }
+}
+
+// Every item's index, in display order. Asked by index, the view finds an item at once; asked
+// by item, it first looks for it among its siblings, which a long show felt.
+std::vector<QModelIndex> indexesInDisplayOrder(const QAbstractItemModel& model)
+{
+    std::vector<QModelIndex> indexes;
+    appendInDisplayOrder(model, QModelIndex(), indexes);
+    return indexes;
+}
+
 // Expansion and the notes beside the texts. Only what differs is touched: each change has
 // the view redraw, and expanding an item without children shows nothing. Items just built
 // are collapsed and without notes, which spares asking them; when all of them open, they
-// open in one go rather than each finding its own place among its siblings.
+// open in one go.
 void showExpansionAndNotes(QTreeWidget& tree, const std::vector<ui::TreeItem>& items, bool built)
 {
     const bool expandedAtOnce = built && allParentsExpanded(items);
     if (expandedAtOnce)
         tree.expandAll();
-    std::size_t index = 0;
-    for (QTreeWidgetItemIterator it(&tree); *it && index < items.size(); ++it, ++index) {
-        const ui::TreeItem& item = items[index];
-        if (!expandedAtOnce && (*it)->childCount() > 0
-            && (built ? item.expanded : (*it)->isExpanded() != item.expanded))
-            (*it)->setExpanded(item.expanded);
+    QAbstractItemModel& model = *tree.model();
+    const std::vector<QModelIndex> indexes = indexesInDisplayOrder(model);
+    for (std::size_t k = 0; k < indexes.size() && k < items.size(); ++k) {
+        const ui::TreeItem& item = items[k];
+        const QModelIndex& index = indexes[k];
+        if (!expandedAtOnce && model.hasChildren(index)
+            && (built ? item.expanded : tree.isExpanded(index) != item.expanded))
+            tree.setExpanded(index, item.expanded);
         if (built && item.note.empty())
             continue;
+        const QModelIndex noteIndex = index.siblingAtColumn(1);
         const QString note = fromGbk(item.note);
-        if ((*it)->text(1) != note)
-            (*it)->setText(1, note);
+        if (noteIndex.data().toString() != note)
+            model.setData(noteIndex, note);
     }
 }
 

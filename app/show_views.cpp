@@ -20,10 +20,6 @@ namespace {
 constexpr char noTrackYet[] = "选择更换舞曲";
 constexpr int trackItemDepth = 2;
 
-} // namespace
-
-namespace {
-
 // How long the first show's measuring waits for the window to come up.
 constexpr platform::Millis measuringDelay = 300;
 

@@ -36,6 +36,17 @@ Text runningTimeText(std::int64_t millis, int waiting, int unmeasurable)
     return text;
 }
 
+// True when the tree shows exactly these slots.
+bool showsSlots(const ui::ComponentState& tree, const std::vector<Slot>& slots)
+{
+    if (tree.tree.size() != 2 * slots.size())
+        return false;
+    for (std::size_t k = 0; k < slots.size(); ++k)
+        if (tree.tree[2 * k].text != slotHeading(slots[k].number, slots[k].style))
+            return false;
+    return true;
+}
+
 } // namespace
 
 // Writes the lengths beside the track items, unless the tree no longer shows these slots (an
@@ -59,21 +70,27 @@ void showKnownDurations(Application& app, const std::vector<Slot>& slots)
         else
             ++unmeasurable;
     }
-    bool shown = false;
-    app.windows.update(main::window, role::slotTree, { ui::unit::treeBox }, itemsChanged,
-        [&](ui::ComponentState& tree) {
-            if (tree.tree.size() != 2 * slots.size())
-                return;
-            for (std::size_t k = 0; k < slots.size(); ++k)
-                if (tree.tree[2 * k].text != slotHeading(slots[k].number, slots[k].style))
-                    return;
-            for (std::size_t k = 0; k < slots.size(); ++k)
-                tree.tree[2 * k + 1].note = lengthNote(lengths[k]);
-            shown = true;
+    std::vector<Text> notes;
+    for (const Length& length : lengths)
+        notes.push_back(lengthNote(length));
+    bool shows = false, written = true;
+    app.windows.inspect(
+        main::window, role::slotTree, { ui::unit::treeBox }, [&](const ui::ComponentState& tree) {
+            shows = showsSlots(tree, slots);
+            for (std::size_t k = 0; shows && written && k < slots.size(); ++k)
+                written = tree.tree[2 * k + 1].note == notes[k];
         });
-    if (shown)
-        app.windows.setProperty(main::window, main::标签总时长, ui::prop::label::caption,
-            runningTimeText(total, waiting, unmeasurable));
+    if (!shows)
+        return;
+    // Redrawing a long tree for the same notes, as right after a show is loaded, costs time.
+    if (!written)
+        app.windows.update(main::window, role::slotTree, { ui::unit::treeBox }, itemsChanged,
+            [&](ui::ComponentState& tree) {
+                for (std::size_t k = 0; k < slots.size(); ++k)
+                    tree.tree[2 * k + 1].note = std::move(notes[k]);
+            });
+    app.windows.setProperty(main::window, main::标签总时长, ui::prop::label::caption,
+        runningTimeText(total, waiting, unmeasurable));
 }
 
 void showTrackDurations(Application& app, const std::vector<Slot>& slots)

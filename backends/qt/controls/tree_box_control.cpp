@@ -92,24 +92,31 @@ bool allParentsExpanded(const std::vector<ui::TreeItem>& items)
     return true;
 }
 
+// An item's text and note, as the model's indexes of its two columns.
+struct ItemIndexes {
+    QModelIndex text;
+    QModelIndex note;
+};
+
 void appendInDisplayOrder(
-    const QAbstractItemModel& model, const QModelIndex& parent, std::vector<QModelIndex>& indexes)
+    const QAbstractItemModel& model, const QModelIndex& parent, std::vector<ItemIndexes>& items)
 {
     const int rows = model.rowCount(parent);
     for (int row = 0; row < rows; ++row) {
-        const QModelIndex index = model.index(row, 0, parent);
-        indexes.push_back(index);
-        appendInDisplayOrder(model, index, indexes);
+        const QModelIndex text = model.index(row, 0, parent);
+        items.push_back({ text, model.index(row, 1, parent) });
+        appendInDisplayOrder(model, text, items);
     }
 }
 
-// Every item's index, in display order. Asked by index, the view finds an item at once; asked
-// by item, it first looks for it among its siblings, which a long show felt.
-std::vector<QModelIndex> indexesInDisplayOrder(const QAbstractItemModel& model)
+// Every item's indexes, in display order. Asked by index, the view finds an item at once;
+// asked by item, or for an index's sibling, it first looks for the item among its siblings,
+// which a long show felt.
+std::vector<ItemIndexes> indexesInDisplayOrder(const QAbstractItemModel& model)
 {
-    std::vector<QModelIndex> indexes;
-    appendInDisplayOrder(model, QModelIndex(), indexes);
-    return indexes;
+    std::vector<ItemIndexes> items;
+    appendInDisplayOrder(model, QModelIndex(), items);
+    return items;
 }
 
 // Expansion and the notes beside the texts. Only what differs is touched: each change has
@@ -122,19 +129,18 @@ void showExpansionAndNotes(QTreeWidget& tree, const std::vector<ui::TreeItem>& i
     if (expandedAtOnce)
         tree.expandAll();
     QAbstractItemModel& model = *tree.model();
-    const std::vector<QModelIndex> indexes = indexesInDisplayOrder(model);
+    const std::vector<ItemIndexes> indexes = indexesInDisplayOrder(model);
     for (std::size_t k = 0; k < indexes.size() && k < items.size(); ++k) {
         const ui::TreeItem& item = items[k];
-        const QModelIndex& index = indexes[k];
-        if (!expandedAtOnce && model.hasChildren(index)
-            && (built ? item.expanded : tree.isExpanded(index) != item.expanded))
-            tree.setExpanded(index, item.expanded);
+        const ItemIndexes& shown = indexes[k];
+        if (!expandedAtOnce && model.hasChildren(shown.text)
+            && (built ? item.expanded : tree.isExpanded(shown.text) != item.expanded))
+            tree.setExpanded(shown.text, item.expanded);
         if (built && item.note.empty())
             continue;
-        const QModelIndex noteIndex = index.siblingAtColumn(1);
         const QString note = fromGbk(item.note);
-        if (noteIndex.data().toString() != note)
-            model.setData(noteIndex, note);
+        if (shown.note.data().toString() != note)
+            model.setData(shown.note, note);
     }
 }
 

@@ -70,6 +70,58 @@ std::optional<Text> missingSlotField(Application& app, const Text& path)
     return missing;
 }
 
+// Every slot with its record's id, in one read of the current show table, or nothing when
+// it cannot be opened.
+std::optional<std::vector<recdb::StoredRecord>> readSlotRecords(Application& app)
+{
+    OpenTable table(app, tables::currentShow);
+    if (!table.isOpen())
+        return std::nullopt;
+    return app.databases.readAllRecords(
+        { Text(fields::number), Text(fields::style), Text(fields::title), Text(fields::path) },
+        Text(tables::currentShow.alias));
+}
+
+// The slots of records read as one: nothing when a field is not text, which the reading of
+// the show reports.
+std::optional<std::vector<Slot>> slotsOf(std::vector<recdb::StoredRecord>& records)
+{
+    std::vector<Slot> slots;
+    for (recdb::StoredRecord& record : records) {
+        Text* texts[4] = {};
+        for (std::size_t f = 0; f < 4; ++f)
+            if (!(texts[f] = record.fields[f].value.as<Text>()))
+                return std::nullopt;
+        slots.push_back({ std::move(*texts[0]), std::move(*texts[1]), std::move(*texts[2]),
+            std::move(*texts[3]) });
+    }
+    return slots;
+}
+
+// A crash between marking a slot deleted and packing leaves it behind; the slots after it
+// are then numbered anew. A pack or renumbering that fails leaves the table readable as it
+// was; the next start tries again. The slots when nothing needed mending; nothing when
+// something was mended or the table could not be read, to be read again.
+std::optional<std::vector<Slot>> slotsNeedingNoMending(Application& app)
+{
+    std::optional<std::vector<recdb::StoredRecord>> records = readSlotRecords(app);
+    if (!records)
+        return std::nullopt;
+    const bool deleted = std::any_of(records->begin(), records->end(),
+        [](const recdb::StoredRecord& record) { return record.id < 0; });
+    bool numbered = !deleted;
+    for (std::size_t k = 0; k < records->size() && numbered; ++k) {
+        const Text* number = (*records)[k].fields[0].value.as<Text>();
+        numbered = number && *number == std::to_string(k + 1);
+    }
+    if (numbered)
+        return slotsOf(*records);
+    OpenTable table(app, tables::currentShow);
+    if (table.isOpen() && (!deleted || app.databases.pack()))
+        (void)renumberRecords(app.databases);
+    return std::nullopt;
+}
+
 } // namespace
 
 void removeCrashLeftovers(const Application& app)
@@ -109,35 +161,18 @@ void loadCheckedShow(Application& app, const Text& showName)
             0);
 }
 
-void repairCurrentShow(Application& app)
+std::vector<Slot> repairCurrentShow(Application& app)
 {
     const Text file = dataFilePath(app, tables::currentShow.file);
     if (auto problem = slotTableProblem(app, file)) {
         app.runtime.messageBox(runtime::concatText("播放列表文件 ", nameInHall(app, file),
                                    " 已损坏（", *problem, "），请重新载入一个已保存的场次。"),
             0);
-        return;
+        return readCurrentShow(app);
     }
-    OpenTable table(app, tables::currentShow);
-    if (!table.isOpen())
-        return;
-    recdb::Registry& db = app.databases;
-    const std::vector<recdb::StoredRecord> records
-        = db.readAllRecords({ Text(fields::number) }, Text(tables::currentShow.alias));
-    // A crash between marking a slot deleted and packing leaves it behind; the slots after it
-    // are then numbered anew. A pack or renumbering that fails leaves the table readable as
-    // it was; the next start tries again.
-    const bool deleted = std::any_of(records.begin(), records.end(),
-        [](const recdb::StoredRecord& record) { return record.id < 0; });
-    if (deleted && !db.pack())
-        return;
-    bool numbered = !deleted;
-    for (std::size_t k = 0; k < records.size() && numbered; ++k) {
-        const Text* number = records[k].fields[0].value.as<Text>();
-        numbered = number && *number == std::to_string(k + 1);
-    }
-    if (!numbered)
-        (void)renumberRecords(db);
+    if (auto slots = slotsNeedingNoMending(app))
+        return std::move(*slots);
+    return readCurrentShow(app);
 }
 
 } // namespace app

@@ -7,10 +7,12 @@
 #include "runtime/text.h"
 
 #include <optional>
+#include <vector>
 
 namespace app {
 
 class Application;
+struct Slot;
 using runtime::Text;
 
 // Removes the temporary files of interrupted saves in the hall folder and in lb/, and the
@@ -27,7 +29,9 @@ void removeCrashLeftovers(const Application& app);
 void loadCheckedShow(Application& app, const Text& showName);
 
 // Checks the current show table, telling the operator when it is damaged; otherwise packs
-// away slots marked deleted and renumbers the slots when their numbers have a gap.
-void repairCurrentShow(Application& app);
+// away slots marked deleted and renumbers the slots when their numbers have a gap. Gives the
+// slots as readCurrentShow gives them afterwards: when nothing needed mending, from the same
+// read that looked for it.
+[[nodiscard]] std::vector<Slot> repairCurrentShow(Application& app);
 
 } // namespace app

@@ -45,10 +45,14 @@ void measureShowShortly(Application& app)
 
 void refreshShowView(Application& app, Measuring measuring)
 {
+    // One read serves tree and queue, so both show the same records.
+    refreshShowView(app, readCurrentShow(app), measuring);
+}
+
+void refreshShowView(Application& app, const std::vector<Slot>& slots, Measuring measuring)
+{
     using namespace ids::MainWindow;
     ui::Commands commands(app.windows);
-    // One read serves tree and queue, so both show the same records.
-    const std::vector<Slot> slots = readCurrentShow(app);
     std::vector<ui::TreeItem> items;
     items.reserve(2 * slots.size());
     for (const Slot& slot : slots) {

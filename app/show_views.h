@@ -19,6 +19,8 @@ struct Slot;
 // window has come up.
 enum class Measuring { now, afterStart };
 void refreshShowView(Application& app, Measuring measuring = Measuring::now);
+// The same from slots just read as readCurrentShow reads them.
+void refreshShowView(Application& app, const std::vector<Slot>& slots, Measuring measuring);
 
 // Replaces playQueue with the paths of the slots that have a track, in record order, and
 // playQueueRecords with their record numbers.

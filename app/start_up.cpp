@@ -13,6 +13,7 @@
 #include "app/playback.h"
 #include "app/remote_settings.h"
 #include "app/show_list.h"
+#include "app/show_tables.h"
 #include "app/show_views.h"
 
 #include "platform/path.h"
@@ -57,8 +58,7 @@ HandlerResult startUp(Application& app, HandlerArgs)
     if (chooseLastShow(app))
         loadCheckedShow(
             app, std::get<Text>(windows.property(window, 标签场次, ui::prop::label::caption)));
-    repairCurrentShow(app);
-    refreshShowView(app, Measuring::afterStart);
+    refreshShowView(app, repairCurrentShow(app), Measuring::afterStart);
 
     app.globals.lightLock = app.threads.createSection();
     startLightOutput(app);

@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -73,7 +74,6 @@ void rebuild(QTreeWidget& tree, const std::vector<ui::TreeItem>& items)
         const std::size_t depth = static_cast<std::size_t>(std::max(item.depth, 1));
         path.resize(std::min(path.size(), depth - 1));
         auto* node = new QTreeWidgetItem(QStringList { fromGbk(item.text) });
-        node->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         if (path.empty())
             roots.append(node);
         else
@@ -128,6 +128,10 @@ void showExpansionAndNotes(QTreeWidget& tree, const std::vector<ui::TreeItem>& i
     const bool expandedAtOnce = built && allParentsExpanded(items);
     if (expandedAtOnce)
         tree.expandAll();
+    const bool noNotes = std::all_of(
+        items.begin(), items.end(), [](const ui::TreeItem& item) { return item.note.empty(); });
+    if (expandedAtOnce && noNotes)
+        return;
     QAbstractItemModel& model = *tree.model();
     const std::vector<ItemIndexes> indexes = indexesInDisplayOrder(model);
     for (std::size_t k = 0; k < indexes.size() && k < items.size(); ++k) {
@@ -177,6 +181,20 @@ QTreeWidgetItem* itemAt(QTreeWidget& tree, std::int32_t wanted)
             return *it;
     return nullptr;
 }
+
+// The notes' column reads from the right, as lengths do.
+class NotesOnTheRight final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.column() == 1)
+            option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
+    }
+};
 
 class TreeWidget final : public QTreeWidget {
 public:
@@ -294,6 +312,7 @@ public:
         // Sized here rather than by the header, which asks every row on each layout.
         tree->header()->setSectionResizeMode(1, QHeaderView::Fixed);
         tree->setUniformRowHeights(true);
+        tree->setItemDelegate(new NotesOnTheRight(tree));
         tree->setHeaderHidden(true);
         tree->setSelectionMode(QAbstractItemView::SingleSelection);
         tree->setExpandsOnDoubleClick(false);

@@ -70,8 +70,9 @@ private:
 
 // The record area is read in pieces of this size under the one lock: a show of about two
 // hundred slots in one read, and a larger table through a buffer that stays in the cache and
-// whose pages are touched once, which measured faster than pieces of 1 MiB (the start of a
-// 1,000-slot show made 190 fewer page faults) or one buffer the size of the table.
+// whose pages are touched once. Against pieces of 1 MiB, starting on a 1,000-slot show made
+// 190 fewer page faults and a warm read of 10,000 records took a tenth less (1,000 records:
+// 0.07 ms more); one buffer the size of the table was slower than either.
 constexpr std::int64_t pieceBytes = 1 << 18;
 
 // A chain field whose value waits for the auxiliary file.

@@ -2,6 +2,8 @@
 
 #include <mpg123.h>
 
+#include <cstring>
+
 namespace media {
 
 std::unique_ptr<MpegDecoder> MpegDecoder::create(const AudioFormat& format)
@@ -22,6 +24,7 @@ std::unique_ptr<MpegDecoder> MpegDecoder::create(const AudioFormat& format)
 
 MpegDecoder::MpegDecoder(mpg123_handle* handle)
     : handle_(handle)
+    , own_(mpg123_safe_buffer())
 {
 }
 
@@ -35,8 +38,13 @@ bool MpegDecoder::feed(std::span<const std::uint8_t> bytes)
     return mpg123_feed(handle_, bytes.data(), bytes.size()) == MPG123_OK;
 }
 
-MpegDecoder::Frame MpegDecoder::decodeFrame()
+MpegDecoder::Frame MpegDecoder::decodeFrame(std::span<std::uint8_t> into)
 {
+    // libmpg123 decodes each frame to the start of the buffer it was last given.
+    const bool direct = into.size() >= own_.size();
+    std::span<std::uint8_t> target = direct ? into : std::span(own_);
+    if (mpg123_replace_buffer(handle_, target.data(), target.size()) != MPG123_OK)
+        return { Status::failed, {} };
     for (;;) {
         off_t frameNumber = 0;
         unsigned char* audio = nullptr;
@@ -44,6 +52,12 @@ MpegDecoder::Frame MpegDecoder::decodeFrame()
         int result = mpg123_decode_frame(handle_, &frameNumber, &audio, &bytes);
         switch (result) {
         case MPG123_OK:
+            // The first frame's samples start after the encoder's delay; the caller finds
+            // them at the start of its memory.
+            if (direct && audio != into.data()) {
+                std::memmove(into.data(), audio, bytes);
+                audio = into.data();
+            }
             return { Status::frame, { audio, bytes } };
         case MPG123_NEW_FORMAT:
             // The format is forced at creation, so a new one only needs acknowledging.

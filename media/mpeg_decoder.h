@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 struct mpg123_handle_struct;
 
@@ -25,13 +26,16 @@ public:
     enum class Status { frame, needMore, failed };
     struct Frame {
         Status status;
-        std::span<const std::uint8_t> samples; // valid until the next call
+        std::span<std::uint8_t> samples; // valid until the next call
     };
-    Frame decodeFrame();
+    // The next frame, decoded into the start of `into` when any frame fits there (the
+    // samples then need no copy), else into the decoder's own buffer.
+    Frame decodeFrame(std::span<std::uint8_t> into = {});
 
 private:
     explicit MpegDecoder(mpg123_handle_struct* handle);
     mpg123_handle_struct* handle_;
+    std::vector<std::uint8_t> own_; // as large as any frame can decode to
 };
 
 } // namespace media

@@ -212,7 +212,9 @@ void Pipeline::readStage(ReadPosition at, bool counted)
 void Pipeline::decodeStage()
 {
     for (;;) {
-        MpegDecoder::Frame frame = decoder_->decodeFrame();
+        // Decoded straight into the ring where a frame fits, which spares copying it there.
+        const std::span<std::uint8_t> space = ring_.waitForSpace();
+        MpegDecoder::Frame frame = decoder_->decodeFrame(space);
         if (frame.status == MpegDecoder::Status::failed)
             break;
         if (frame.status == MpegDecoder::Status::needMore) {
@@ -224,13 +226,11 @@ void Pipeline::decodeStage()
             (void)spareChunks_.push(std::move(*chunk));
             continue;
         }
-        if (gain_ == 1.0f) {
+        applyGain(frame.samples, gain_);
+        if (frame.samples.data() == space.data())
+            ring_.commit(frame.samples.size());
+        else
             queueSamples(frame.samples);
-            continue;
-        }
-        scaled_.assign(frame.samples.begin(), frame.samples.end());
-        applyGain(scaled_, gain_);
-        queueSamples(scaled_);
     }
     ring_.finish();
 }

@@ -100,8 +100,6 @@ private:
     OutputRing ring_;
     const std::uint64_t bytesPerFrame_;
     const float gain_;
-    // Decoder thread only: a frame's samples with the gain applied.
-    std::vector<std::uint8_t> scaled_;
 
     // Caller's thread only, before the stages run: the samples decoded from the start of the
     // track, and where reading goes on.

@@ -63,7 +63,7 @@ std::optional<Text> missingSlotField(Application& app, const Text& path)
     if (!db.openDatabase(path, Text(checkAlias), true))
         return recdb::errorMessage(recdb::lastError());
     std::optional<Text> missing;
-    for (const char* field : { fields::number, fields::style, fields::title, fields::path })
+    for (const char* field : fields::ofSlot)
         if (!missing && !db.textFieldWidth(Text(field)))
             missing = runtime::concatText("缺少文本字段“", field, "”");
     db.closeDatabase(Text(checkAlias));
@@ -77,9 +77,8 @@ std::optional<std::vector<recdb::StoredRecord>> readSlotRecords(Application& app
     OpenTable table(app, tables::currentShow);
     if (!table.isOpen())
         return std::nullopt;
-    return app.databases.readAllRecords(
-        { Text(fields::number), Text(fields::style), Text(fields::title), Text(fields::path) },
-        Text(tables::currentShow.alias));
+    const std::vector<runtime::Value> names(fields::ofSlot.begin(), fields::ofSlot.end());
+    return app.databases.readAllRecords(names, Text(tables::currentShow.alias));
 }
 
 // The slots of records read as one: nothing when a field is not text, which the reading of

@@ -67,8 +67,7 @@ std::vector<Slot> readCurrentShow(Application& app)
     OpenTable table(app, tables::currentShow);
     if (!table.isOpen())
         return slots;
-    for (std::vector<Text>& row :
-        table.readAllTexts({ fields::number, fields::style, fields::title, fields::path }))
+    for (std::vector<Text>& row : table.readAllTexts(fields::ofSlot))
         slots.push_back(
             { std::move(row[0]), std::move(row[1]), std::move(row[2]), std::move(row[3]) });
     return slots;

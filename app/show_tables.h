@@ -38,6 +38,8 @@ inline constexpr char number[] = "序号";
 inline constexpr char style[] = "曲风";
 inline constexpr char title[] = "曲目";
 inline constexpr char path[] = "文件路径";
+// The four text fields of a slot record, in the order of Slot's members.
+inline const std::vector<const char*> ofSlot { number, style, title, path };
 } // namespace fields
 
 // One slot record of a show table, every field as its text.

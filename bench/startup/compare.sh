@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Start to main window mapped, on an X server of its own (Xvfb, no window manager), for a
-# current show of 0, 100, 1,000 and 5,000 slots, beside a minimal Qt Widgets program. Each
-# start is timed RUNS times (default 5); the medians are printed with their ratios.
+# current show of 0, 100, 1,000 and 5,000 slots, beside a minimal Qt Widgets program. The
+# programs are started in turn, one start each per round, RUNS rounds (default 5), so a machine
+# that speeds up or slows down over the minutes weighs on all of them alike. Printed: the median
+# of each program's starts, and the median of its ratios to the reference taken round by round.
 #   scripts/with-test-env bench/startup/compare.sh [BUILD_DIR]
 # with-test-env gives the program a private sound server: without one a warning box would
 # open before the main window. SLOTS="0 100" picks other show sizes.
@@ -24,29 +26,53 @@ done
 export DISPLAY=":$(head -n1 "$dir/display")" QT_QPA_PLATFORM=xcb
 unset DBUS_SESSION_BUS_ADDRESS
 
-# "wall_ms cpu_ms title" of the median start.
-reference=$("$timer" "$runs" "$build/bench/startup/startup_minimal_window")
-ref_ms=${reference%% *}
-printf '%-28s %10s %10s %12s %10s %10s\n' "start to window mapped" "wall ms" "CPU ms" "× minimal" "× 1,000" "× text"
-printf '%-28s %10s %10s %12s %10s %10s\n' "minimal Qt program" "$ref_ms" \
-  "$(cut -d' ' -f2 <<<"$reference")" "1.00" "-" "-"
-# The same with a line of Chinese text: what any window of this program pays for its fonts.
-text=$("$timer" "$runs" "$build/bench/startup/startup_minimal_window" --text)
-text_ms=${text%% *}
-printf '%-28s %10s %10s %12s %10s %10s\n' "minimal, one line of text" "$text_ms" \
-  "$(cut -d' ' -f2 <<<"$text")" "$(awk -v a="$text_ms" -v b="$ref_ms" 'BEGIN { printf "%.2f", a / b }')" "-" "1.00"
-thousand=""
+names="minimal text"
 for n in $slots; do
   "$build/bench/startup/startup_show_hall" "$build/dist" "$dir/hall$n" "$n"
-  result=$("$timer" "$runs" "$build/dist/dancehall" --data "$dir/hall$n")
-  ms=${result%% *}
-  [ "$n" = 1000 ] && thousand=$ms
-  per_thousand="-"
-  [ -n "$thousand" ] && per_thousand=$(awk -v a="$ms" -v b="$thousand" 'BEGIN { printf "%.2f", a / b }')
-  printf '%-28s %10s %10s %12s %10s %10s\n' "dancehall, $n slots" "$ms" "$(cut -d' ' -f2 <<<"$result")" \
-    "$(awk -v a="$ms" -v b="$ref_ms" 'BEGIN { printf "%.2f", a / b }')" "$per_thousand" \
-    "$(awk -v a="$ms" -v b="$text_ms" 'BEGIN { printf "%.2f", a / b }')"
-  title=$(cut -d' ' -f3- <<<"$result")
-  [ -n "$title" ] && [[ "$title" != *舞厅专用播放器* ]] && echo "  (first window mapped: $title)"
+  names+=" slots$n"
 done
-echo "goals: 1,000 slots <= 1.5 x minimal (about 100 ms); 5,000 slots <= 6 x 1,000"
+label_of() {
+  case $1 in
+    minimal) echo "minimal Qt program" ;;
+    text) echo "minimal, one line of text" ;;
+    *) echo "dancehall, ${1#slots} slots" ;;
+  esac
+}
+# Appends "wall_ms cpu_ms title" of one start to the program's file.
+start_once() {
+  case $1 in
+    minimal) "$timer" 1 "$build/bench/startup/startup_minimal_window" ;;
+    text) "$timer" 1 "$build/bench/startup/startup_minimal_window" --text ;;
+    *) "$timer" 1 "$build/dist/dancehall" --data "$dir/hall${1#slots}" ;;
+  esac >>"$dir/$1.txt"
+}
+
+for _ in $(seq "$runs"); do
+  for name in $names; do
+    start_once "$name"
+  done
+done
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+wall_of() { awk '{ print $1 }' "$dir/$1.txt" | median; }
+# The median over the rounds of one program's start divided by the other's in the same round.
+ratio_of() {
+  paste -d' ' <(awk '{ print $1 }' "$dir/$1.txt") <(awk '{ print $1 }' "$dir/$2.txt") |
+    awk '{ printf "%.4f\n", $1 / $2 }' | median | xargs printf '%.2f'
+}
+
+printf '%-28s %10s %10s %12s %10s %10s\n' "start to window mapped" "wall ms" "CPU ms" "× minimal" "× 1,000" "× text"
+for name in $names; do
+  per_thousand="-" per_text="-"
+  [ -f "$dir/slots1000.txt" ] && [[ $name == slots* ]] && per_thousand=$(ratio_of "$name" slots1000)
+  [ "$name" = minimal ] || per_text=$(ratio_of "$name" text)
+  printf '%-28s %10s %10s %12s %10s %10s\n' "$(label_of "$name")" "$(wall_of "$name")" \
+    "$(awk '{ print $2 }' "$dir/$name.txt" | median)" "$(ratio_of "$name" minimal)" \
+    "$per_thousand" "$per_text"
+  title=$(tail -n1 "$dir/$name.txt" | cut -d' ' -f3-)
+  if [[ $name == slots* ]] && [[ "$title" != *舞厅专用播放器* ]]; then
+    echo "  (first window mapped: $title)"
+  fi
+done
+echo "ratios: medians of the round-by-round ratios"
+echo "goals: 1,000 slots <= 1.5 x the minimal program with text (about 100 ms); 5,000 slots <= 6 x 1,000"

@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include <chrono>
+#include <iostream>
 #include <stdexcept>
 
 namespace gui::desktop {
@@ -84,13 +85,24 @@ XDesktop::XDesktop(QSize screen)
         throw failure("Xvfb did not start: " + QString::fromUtf8(announced));
     display_ = QString(":%1").arg(number);
 
-    start("openbox", { "--sm-disable" });
-    // Generous waits: a busy machine may take seconds to start each of them.
-    if (!waitFor(
-            [&] {
-                return tool("xprop", { "-root", "_NET_SUPPORTING_WM_CHECK" }).contains("window id");
-            },
-            30'000))
+    // Generous waits: a busy machine may take seconds to start each of them. Now and then
+    // openbox, started on a fresh server and still running, has not claimed it after 30 s;
+    // started by hand it never stuck. A stuck one is replaced, and each replacement is said.
+    const auto managed = [&] {
+        return tool("xprop", { "-root", "_NET_SUPPORTING_WM_CHECK" }).contains("window id");
+    };
+    bool taken = false;
+    for (int attempt = 0; attempt < 3 && !taken; ++attempt) {
+        if (attempt > 0) {
+            std::cout << "openbox did not take over the display in 10 s; starting it again\n";
+            processes_.back()->kill();
+            processes_.back()->waitForFinished(3'000);
+            processes_.pop_back();
+        }
+        start("openbox", { "--sm-disable" });
+        taken = waitFor(managed, 10'000);
+    }
+    if (!taken)
         throw failure("openbox did not take over the display");
     start("trayer",
         { "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",

@@ -3,6 +3,7 @@
 
 #include "app/application.h"
 #include "app/show_list.h"
+#include "app/show_names.h"
 #include "app/show_tables.h"
 
 #include "runtime/ini_file.h"
@@ -18,7 +19,6 @@ namespace main = ids::MainWindow;
 constexpr char memoryFile[] = "lastshow.ini";
 constexpr char section[] = "场次";
 constexpr char key[] = "当前场次";
-constexpr char unsavedShow[] = "新建场次";
 
 Text caption(Application& app)
 {
@@ -34,11 +34,10 @@ void setCaption(Application& app, const Text& text)
 // The show list row whose file is the show's, or -1.
 std::int32_t rowOfShow(Application& app, const Text& show)
 {
-    const Text file = showFileName(app, show);
     const std::int32_t rows
         = ui::Commands(app.windows).listViewCount(main::window, role::savedShowList);
     for (std::int32_t row = 0; row < rows; ++row)
-        if (showFileName(app, showNameOfRow(app, row)) == file)
+        if (isFileOfShow(showNameOfRow(app, row), show))
             return row;
     return -1;
 }
@@ -56,7 +55,7 @@ bool chooseLastShow(Application& app)
 {
     const Text remembered
         = runtime::readIniEntry(dataFilePath(app, memoryFile), section, key, {}, app.files);
-    if (remembered == unsavedShow) {
+    if (remembered == unsavedShowName) {
         setCaption(app, remembered);
         return false;
     }

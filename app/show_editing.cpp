@@ -16,7 +16,6 @@
 #include "app/unsaved_show.h"
 
 #include "platform/dialogs.h"
-#include "runtime/text_edit.h"
 #include "ui/commands.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
@@ -27,7 +26,6 @@ namespace {
 namespace main = ids::MainWindow;
 namespace saveDialog = ids::SaveShowDialog;
 
-constexpr char unsavedShow[] = "新建场次";
 constexpr char trackFilter[] = "MP3文件(*.mp3)|*.mp3";
 constexpr unsigned okCancel = 1;
 constexpr int trackItemDepth = 2;
@@ -88,13 +86,6 @@ bool writeTrackOfSlot(Application& app, const Text& heading, const Text& path)
     return false;
 }
 
-// A caption that names no file (the unsaved show, or none left after the last was deleted)
-// must be saved under a name first.
-bool isUnsaved(const Text& caption)
-{
-    return caption == unsavedShow || runtime::removeAllSpaces(caption).empty();
-}
-
 // The caption follows the table: when the show's file cannot be copied in, the table still
 // holds the previous show, and a caption naming the other one would later have its file
 // overwritten with that content.
@@ -130,19 +121,23 @@ HandlerResult deleteShow(Application& app, HandlerArgs)
         != static_cast<int>(platform::Button::Ok))
         return std::nullopt;
     const Text deleted = showNameOfRow(app, row);
+    // By its file: the caption keeps the spaces and the letter case the operator typed.
+    const Text current = showCaption(app);
+    const bool deletingCurrent = !namesNoShowFile(current) && isFileOfShow(deleted, current);
     // A file that stays (no right to remove it) must not vanish from the list as if it went.
     if (!deleteShowFile(app, deleted)) {
         app.runtime.messageBox("删除失败！", 0);
         return std::nullopt;
     }
     // Another saved show goes from the list only: the current show, saved or not, plays on.
-    if (deleted != showCaption(app)) {
+    if (!deletingCurrent) {
         fillShowList(app);
         return std::nullopt;
     }
-    if (row + 1 < ui::Commands(app.windows).listViewCount(main::window, role::savedShowList))
-        selectShowRow(app, row + 1);
-    setShowCaption(app, showNameOfRow(app, row + 1));
+    // The table still holds the deleted show. Nameless until another show loads over it, it
+    // is unsaved work, and no edit can write its file back.
+    setShowCaption(app, {});
+    rememberCurrentShow(app);
     fillShowList(app);
     selectShowRow(app, 0);
     loadSelectedShow(app);
@@ -153,7 +148,7 @@ HandlerResult newShow(Application& app, HandlerArgs)
 {
     if (!mayDiscardCurrentShow(app))
         return std::nullopt;
-    setShowCaption(app, unsavedShow);
+    setShowCaption(app, unsavedShowName);
     rememberCurrentShow(app);
     // Emptied in the scratch copy, which replaces the show whole: never half a show.
     (void)replaceCurrentShow(app, {});
@@ -237,7 +232,7 @@ HandlerResult chooseTrackFile(Application& app, HandlerArgs)
     if (!writeTrackOfSlot(app, heading, path))
         return std::nullopt;
     const Text show = showCaption(app);
-    const bool unsaved = isUnsaved(show);
+    const bool unsaved = namesNoShowFile(show);
     // The show's file must not be left stale behind a success message: start-up would copy
     // it back over the edit.
     if (unsaved || saveShowFile(app, show))

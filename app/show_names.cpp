@@ -1,6 +1,7 @@
 #include "app/show_names.h"
 
 #include "platform/path.h"
+#include "runtime/file_names.h"
 #include "runtime/text_edit.h"
 
 namespace app {
@@ -46,6 +47,16 @@ long longestFileName(std::string_view gbkFolder, platform::FileSystem& files)
     if (files.longestName(platform::nativePath(gbkFolder), reported) < 0 || reported <= 0)
         return defaultNameMax;
     return reported;
+}
+
+bool namesNoShowFile(std::string_view showName)
+{
+    return showName == unsavedShowName || runtime::removeAllSpaces(showName).empty();
+}
+
+bool isFileOfShow(std::string_view fileTitle, std::string_view showName)
+{
+    return runtime::sameFileName(fileTitle, runtime::removeAllSpaces(showName));
 }
 
 } // namespace app

@@ -19,4 +19,16 @@ using runtime::Text;
 // The longest file name of the folder (a GBK path), 255 when the system does not say.
 [[nodiscard]] long longestFileName(std::string_view gbkFolder, platform::FileSystem& files);
 
+// The caption of the show never saved.
+inline constexpr char unsavedShowName[] = "新建场次";
+
+// True for a current show with no file of its own: one never saved, or the nameless show left
+// in the table after the last saved show was deleted. Its edits stay in the table (and the
+// question about unsaved changes guards them) until it is saved under a name.
+[[nodiscard]] bool namesNoShowFile(std::string_view showName);
+
+// True when the show is kept in "lb/<fileTitle>.dat": its name without spaces is the title,
+// ASCII letters in any case, as the file names of an installation's data are found.
+[[nodiscard]] bool isFileOfShow(std::string_view fileTitle, std::string_view showName);
+
 } // namespace app

@@ -5,11 +5,14 @@
 #include "app/handler_table.h"
 #include "app/last_show.h"
 #include "app/show_list.h"
+#include "app/show_names.h"
 #include "app/show_tables.h"
 
 #include "platform/dialogs.h"
 #include "platform/path.h"
-#include "runtime/files.h"
+#include "platform/whole_files.h"
+#include "runtime/file_names.h"
+#include "runtime/text_edit.h"
 #include "ui/commands.h"
 #include "ui/templates/window_ids.h"
 #include "ui/unit_properties.h"
@@ -23,11 +26,18 @@ namespace nameDialog = ids::SaveShowDialog;
 constexpr unsigned okCancel = 1;
 constexpr char copySuffix[] = "副本";
 
-// Anything at the name counts, a link too: writing there would replace it.
-bool exists(Application& app, const Text& path)
+// Anything at the path counts, a link too: writing there would replace it.
+bool exists(Application& app, const std::string& nativePath)
 {
     platform::FileStatus status;
-    return app.files.linkStatus(platform::nativePath(path), status) == 0;
+    return app.files.linkStatus(nativePath, status) == 0;
+}
+
+// Where the show's file is written: the file already there under the name in another letter
+// case or in GBK bytes (as an installation's data has them), else a new one.
+std::string showFileOnDisk(Application& app, std::string_view showName)
+{
+    return runtime::resolvedPath(showFileName(app, showName), app.files);
 }
 
 Text caption(Application& app)
@@ -58,13 +68,14 @@ void openForSelectedShow(Application& app, ShowNamePurpose purpose)
 
 void selectShow(Application& app, const Text& name)
 {
-    const Text file = showFileName(app, name);
     const std::int32_t rows
         = ui::Commands(app.windows).listViewCount(main::window, role::savedShowList);
     for (std::int32_t row = 0; row < rows; ++row)
-        if (showFileName(app, showNameOfRow(app, row)) == file)
+        if (isFileOfShow(showNameOfRow(app, row), name)) {
             app.windows.setProperty(
                 main::window, role::savedShowList, ui::prop::listView::currentRow, row);
+            return;
+        }
 }
 
 bool askOverwrite(Application& app)
@@ -73,19 +84,14 @@ bool askOverwrite(Application& app)
         == static_cast<int>(platform::Button::Ok);
 }
 
-bool renameFile(Application& app, const Text& from, const Text& to)
-{
-    return app.files.rename(platform::nativePath(from), platform::nativePath(to)) == 0;
-}
-
 } // namespace
 
 bool mayWriteShowFile(Application& app, std::string_view showName)
 {
-    const Text target = showFileName(app, showName);
     const Text show = caption(app);
-    return !exists(app, target) || (!show.empty() && showFileName(app, show) == target)
-        || askOverwrite(app);
+    const bool ownFile
+        = !namesNoShowFile(show) && isFileOfShow(runtime::removeAllSpaces(show), showName);
+    return ownFile || !exists(app, showFileOnDisk(app, showName)) || askOverwrite(app);
 }
 
 void prepareShowNameDialog(Application& app)
@@ -105,22 +111,31 @@ void prepareShowNameDialog(Application& app)
 void nameSavedShow(Application& app, const Text& name)
 {
     const bool renaming = app.globals.showNamePurpose == ShowNamePurpose::rename;
-    const Text source = fileOfSavedShow(app, app.globals.showNameSource);
-    const Text target = showFileName(app, name);
-    if (target == source) {
-        app.windows.close(nameDialog::window, 0);
-        return;
+    const Text sourceTitle = app.globals.showNameSource;
+    const std::string source = runtime::resolvedPath(fileOfSavedShow(app, sourceTitle), app.files);
+    std::string target;
+    if (isFileOfShow(sourceTitle, name)) {
+        // The name reaches the show's own file: a rename may still change its letter case.
+        if (!renaming || runtime::removeAllSpaces(name) == sourceTitle) {
+            app.windows.close(nameDialog::window, 0);
+            return;
+        }
+        target = platform::nativePath(showFileName(app, name));
+    } else {
+        target = showFileOnDisk(app, name);
+        if (exists(app, target) && !askOverwrite(app))
+            return;
     }
-    if (exists(app, target) && !askOverwrite(app))
-        return;
-    const bool done
-        = renaming ? renameFile(app, source, target) : runtime::copyFile(source, target, app.files);
+    const Text show = caption(app);
+    const bool renamingCurrent
+        = renaming && !namesNoShowFile(show) && isFileOfShow(sourceTitle, show);
+    const bool done = renaming ? app.files.rename(source, target) == 0
+                               : platform::copyFileReplacing(source, target, app.files);
     if (!done) {
         app.runtime.messageBox(renaming ? "重命名失败！" : "复制失败！", 0);
         return;
     }
-    const Text show = caption(app);
-    if (renaming && !show.empty() && showFileName(app, show) == source) {
+    if (renamingCurrent) {
         app.windows.setProperty(main::window, main::标签场次, ui::prop::label::caption, name);
         rememberCurrentShow(app);
     }

@@ -38,7 +38,7 @@ HandlerResult shutDown(Application& app, HandlerArgs)
 {
     using namespace ids::MainWindow;
     endStyleEditor(app);
-    if (!mayDiscardCurrentShow(app))
+    if (!mayEndDiscardingCurrentShow(app))
         return 0;
     ui::Commands commands(app.windows);
     endPlaybackForClosing(app);

@@ -3,6 +3,7 @@
 
 #include "app/application.h"
 #include "app/handler_table.h"
+#include "app/show_names.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
 
@@ -18,7 +19,6 @@ namespace {
 namespace editor = ids::StyleEditorWindow;
 namespace chooser = ids::StylePickDialog;
 
-constexpr char unsavedShow[] = "新建场次";
 constexpr char preselectedStyle[] = "序曲";
 
 // The whole file, or nothing when it cannot be read: a missing picture leaves the box empty.
@@ -52,12 +52,13 @@ HandlerResult prepareStyleEditor(Application& app, HandlerArgs)
     return std::nullopt;
 }
 
+// A show with no file of its own keeps the edits in its table, as a track given to it does.
 HandlerResult storeEditedShow(Application& app, HandlerArgs)
 {
     namespace main = ids::MainWindow;
     const Text show = std::get<Text>(
         app.windows.property(main::window, main::标签场次, ui::prop::label::caption));
-    if (show != unsavedShow && !saveShowFile(app, show))
+    if (!namesNoShowFile(show) && !saveShowFile(app, show))
         app.runtime.messageBox("曲风保存失败，请联系售后！", 0);
     return std::nullopt;
 }

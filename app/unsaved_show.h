@@ -13,4 +13,10 @@ class Application;
 // Asks "当前场次有未保存的修改，是否放弃？" when there is such work; true when it may go.
 [[nodiscard]] bool mayDiscardCurrentShow(Application& app);
 
+// The same question at the end of the program. The work the operator lets go is dropped from
+// the hall too, so the next start does not show it again: a saved show is loaded from its
+// file then anyway; a show without one leaves the table empty and is forgotten, and the next
+// start opens the first saved show as without a memory. True when the program may end.
+[[nodiscard]] bool mayEndDiscardingCurrentShow(Application& app);
+
 } // namespace app

@@ -294,6 +294,29 @@ TEST_F(ShowEditing, DeletingTheOnlyShowEmptiesListAndCaptionButKeepsTheTable)
     EXPECT_EQ(tree().size(), 4u);
 }
 
+// The current show is known by its file, not by the letters of its caption: a show saved as
+// "周 末" lives in 周末.dat. Once deleted it is no longer current, and no edit brings it back.
+TEST_F(ShowEditing, DeletingTheCurrentShowSavedWithSpacesLeavesNoEditToBringItBack)
+{
+    writeCurrentShow(saturday);
+    start();
+    saveAs("周 末");
+    application.windows.setProperty(window, 超级列表框1, ui::prop::listView::currentRow, 0);
+
+    input.rightClick(window, 超级列表框1);
+    headless.dialogs().answerNextMessageBox(platform::Button::Ok);
+    chooseFromLastMenu("删除");
+    EXPECT_TRUE(showRows().empty());
+    EXPECT_EQ(caption(), "");
+
+    headless.dialogs().answerNextOpenFile("/music/night.mp3");
+    answerSaveDialog("", saveDialog::按钮2);
+    input.rightClickTreeItem(window, 树型框1, 3);
+    EXPECT_EQ(tree()[3].text, "night");
+    EXPECT_TRUE(fs::is_empty(directory / "lb"));
+    EXPECT_TRUE(showRows().empty());
+}
+
 TEST_F(ShowEditing, AChosenTrackFileFillsTheSlotAndIsSavedWithTheShow)
 {
     saveShow(u8"周六.dat", saturday);

@@ -5,6 +5,7 @@
 #include "tests/app/main_window_run.h"
 
 #include "app/show_tables.h"
+#include "platform/process.h"
 #include "runtime/ini_file.h"
 #include "ui/unit_properties.h"
 
@@ -100,6 +101,58 @@ TEST_F(ShowSafety, SavingOverAnotherShowAsksFirstAndARefusalKeepsItsFile)
     EXPECT_EQ(messageTexts().size(), 4u);
 }
 
+// An installation's show files keep their own letter case and GBK names, and a name typed
+// otherwise still reaches them: saving, renaming or duplicating onto one asks first, and an
+// agreed replacement takes the place of that file rather than adding a second one.
+TEST_F(ShowSafety, ANameReachingAFileOfOtherLetterCaseOrInGbkAsksBeforeReplacingIt)
+{
+    const fs::path sundayFile = directory / "lb" / "\xD6\xDC\xC8\xD5.DAT"; // 周日 in GBK
+    const fs::path mondayFile = directory / "lb" / "MONDAY.DAT";
+    saveShow(sundayFile.filename(), sunday);
+    saveShow(mondayFile.filename(), sunday);
+    saveShow(u8"周六.dat", saturday);
+    start();
+    loadShow("周六");
+    const std::string sundayBefore = contents(sundayFile);
+
+    struct Action {
+        const char* name;
+        std::function<void()> run;
+    };
+    const std::vector<Action> actions {
+        { "save as", [&] { input.click(window, 另存列表按钮); } },
+        { "rename", [&] { chooseShowListEntry("重命名"); } },
+        { "duplicate", [&] { chooseShowListEntry("复制"); } },
+    };
+    for (const Action& action : actions)
+        for (const Text typed : { "周日", "monday" }) {
+            const std::size_t asked = messageTexts().size();
+            headless.dialogs().answerNextMessageBox(Button::Cancel);
+            answerNameDialog(typed);
+            action.run();
+            ASSERT_EQ(messageTexts().size(), asked + 1) << action.name << " " << typed;
+            EXPECT_EQ(messageTexts().back(), overwriteQuestion) << action.name << " " << typed;
+        }
+    EXPECT_EQ(contents(sundayFile), sundayBefore);
+    EXPECT_EQ(contents(mondayFile), sundayBefore);
+    EXPECT_EQ(std::distance(fs::directory_iterator(directory / "lb"), {}), 3);
+    EXPECT_EQ(caption(), "周六");
+
+    headless.dialogs().answerNextMessageBox(Button::Ok);
+    answerNameDialog("周日");
+    input.click(window, 另存列表按钮);
+    EXPECT_EQ(contents(sundayFile), contents(directory / "dqqf.dat"));
+
+    const std::string saturdayFile = contents(directory / "lb" / u8"周六.dat");
+    selectShow("周六");
+    headless.dialogs().answerNextMessageBox(Button::Ok);
+    answerNameDialog("monday");
+    chooseShowListEntry("重命名");
+    EXPECT_EQ(messageTexts().back(), "重命名成功！");
+    EXPECT_EQ(contents(mondayFile), saturdayFile);
+    EXPECT_EQ(showRows().size(), 2u);
+}
+
 TEST_F(ShowSafety, UnsavedChangesAreOnlyDroppedWhenTheOperatorAgrees)
 {
     saveShow(u8"周日.dat", sunday);
@@ -142,6 +195,54 @@ TEST_F(ShowSafety, UnsavedChangesAreOnlyDroppedWhenTheOperatorAgrees)
     input.click(window, 新建列表按钮);
     EXPECT_EQ(messageTexts().size(), asked);
     EXPECT_EQ(caption(), "新建场次");
+}
+
+// Discarding at the end is meant: the next start does not bring the show back, and has
+// nothing unsaved to ask about at its own end. Each run is a program of its own on the hall.
+TEST_F(ShowSafety, AnUnsavedShowDiscardedAtTheEndIsGoneAtTheNextStart)
+{
+    const auto questions = [](HeadlessProgram& run) {
+        std::vector<std::string> texts;
+        for (const auto& box : run.headless.dialogs().messageBoxes())
+            texts.push_back(box.text);
+        return texts;
+    };
+    const auto quit = [](HeadlessProgram& run) {
+        EXPECT_THROW(run.input.requestClose(window), platform::ProgramEnded);
+        run.headless.clock().settle();
+    };
+    for (const bool withSavedShow : { false, true }) {
+        SCOPED_TRACE(withSavedShow ? "with a saved show" : "without one");
+        if (withSavedShow)
+            saveShow(u8"周日.dat", sunday);
+        writeCurrentShow(saturday);
+        ASSERT_TRUE(runtime::writeIniEntry(
+            (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("新建场次")));
+        {
+            HeadlessProgram discarding;
+            discarding.application.programDirectory = directory.string();
+            discarding.start();
+            discarding.headless.dialogs().answerNextMessageBox(Button::Ok);
+            quit(discarding);
+            EXPECT_EQ(questions(discarding), std::vector<std::string> { discardQuestion });
+        }
+        HeadlessProgram next;
+        next.application.programDirectory = directory.string();
+        next.start();
+        const Text shown = std::get<Text>(
+            next.application.windows.property(window, 标签场次, ui::prop::label::caption));
+        if (withSavedShow) {
+            EXPECT_EQ(shown, "周日");
+            EXPECT_TRUE(
+                contents(directory / "dqqf.dat") == contents(directory / "lb" / u8"周日.dat"))
+                << "the table is not the saved show";
+        } else {
+            EXPECT_TRUE(readCurrentShow(next.application).empty()) << shown;
+        }
+        next.headless.dialogs().answerNextMessageBox(Button::Cancel);
+        quit(next);
+        EXPECT_TRUE(questions(next).empty());
+    }
 }
 
 TEST_F(ShowSafety, ASavedShowIsRenamedAndTheCurrentShowFollowsItsNewName)

@@ -4,6 +4,7 @@
 #include "tests/app/main_window_run.h"
 
 #include "app/show_tables.h"
+#include "app/unsaved_show.h"
 #include "ui/commands.h"
 #include "ui/component_state.h"
 #include "ui/unit_properties.h"
@@ -20,8 +21,13 @@ const std::vector<Slot> threeSlots { { "1", "慢四", "月光", "/m/月光.mp3" 
 class StyleEditor : public MainWindowRun {
 protected:
     StyleEditor()
+        : StyleEditor(true)
     {
-        saveShow(u8"周六.dat", threeSlots);
+    }
+    explicit StyleEditor(bool withSavedShow)
+    {
+        if (withSavedShow)
+            saveShow(u8"周六.dat", threeSlots);
         fs::copy_file(fs::path(DANCEHALL_DIST) / "lb" / "1.jpg", directory / "lb" / "1.jpg");
         start();
         application.windows.loadWindow(editor::window, false);
@@ -210,6 +216,28 @@ TEST_F(StyleEditor, ClosingStoresTheEditedShowUnlessItIsUnsaved)
     input.requestClose(editor::window);
     EXPECT_NE(contents(directory / "lb" / u8"周六.dat"), contents(directory / "dqqf.dat"));
     EXPECT_EQ(std::distance(fs::directory_iterator(directory / "lb"), {}), 2);
+}
+
+// A new hall has no saved show, so the current show has no name: its slots stay in the table,
+// guarded by the question about unsaved changes, until the operator saves it under one.
+class StyleEditorOnANewHall : public StyleEditor {
+protected:
+    StyleEditorOnANewHall()
+        : StyleEditor(false)
+    {
+    }
+};
+
+TEST_F(StyleEditorOnANewHall, TheFirstEditIsKeptWithoutComplaintWhenTheEditorCloses)
+{
+    const Text style = catalogueStyles().back();
+    edit(-1, "添加", style);
+    input.requestClose(editor::window);
+
+    EXPECT_EQ(messageTexts(), std::vector<std::string> { "添加成功！" });
+    EXPECT_EQ(styles(), std::vector<std::string> { style });
+    EXPECT_EQ(std::distance(fs::directory_iterator(directory / "lb"), {}), 1) << "the picture only";
+    EXPECT_TRUE(showHasUnsavedChanges(application));
 }
 
 } // namespace

@@ -60,6 +60,7 @@ protected:
     {
         input.rightClick(window, 超级列表框1);
         const std::vector<ui::headless::ShownMenu> menus = views.menus();
+        ASSERT_FALSE(menus.empty()) << "no menu: no show selected";
         for (const ui::MenuEntry& entry : menus.back().entries)
             if (entry.caption == entryCaption)
                 return input.menuCommand(window, entry.commandId);

@@ -152,6 +152,14 @@ TEST_F(ShowSafety, ANameReachingAFileOfOtherLetterCaseOrInGbkAsksBeforeReplacing
     EXPECT_EQ(messageTexts().back(), "重命名成功！");
     EXPECT_EQ(contents(mondayFile), saturdayFile);
     EXPECT_EQ(showRows().size(), 2u);
+
+    // The file renamed is the one on disk, whatever the spelling of its name there.
+    selectShow("周日");
+    answerNameDialog("周一");
+    chooseShowListEntry("重命名");
+    EXPECT_EQ(messageTexts().back(), "重命名成功！");
+    EXPECT_FALSE(fs::exists(sundayFile));
+    EXPECT_EQ(caption(), "周一");
 }
 
 TEST_F(ShowSafety, UnsavedChangesAreOnlyDroppedWhenTheOperatorAgrees)

@@ -142,22 +142,27 @@ std::optional<Text> slotTableProblem(Application& app, const Text& path)
     return missingSlotField(app, path);
 }
 
-void loadCheckedShow(Application& app, const Text& showName)
+bool loadCheckedShow(Application& app, const Text& showName, MissingShowFile missing)
 {
     const Text file = showFileName(app, showName);
+    const auto notLoaded = [&] {
+        app.runtime.messageBox(runtime::concatText("场次文件 ", nameInHall(app, file),
+                                   " 未能载入，当前播放列表保持不变。"),
+            0);
+        return false;
+    };
     platform::FileStatus status;
     if (app.files.pathStatus(runtime::resolvedPath(file, app.files), status) < 0 || !status.regular)
-        return;
+        return missing == MissingShowFile::report ? notLoaded() : false;
     if (auto problem = slotTableProblem(app, file)) {
         app.runtime.messageBox(runtime::concatText("场次文件 ", nameInHall(app, file), " 已损坏（",
                                    *problem, "），未载入，当前播放列表保持不变。"),
             0);
-        return;
+        return false;
     }
     if (!loadShowFile(app, showName))
-        app.runtime.messageBox(runtime::concatText("场次文件 ", nameInHall(app, file),
-                                   " 未能载入，当前播放列表保持不变。"),
-            0);
+        return notLoaded();
+    return true;
 }
 
 std::vector<Slot> repairCurrentShow(Application& app)

@@ -24,9 +24,14 @@ void removeCrashLeftovers(const Application& app);
 // The file is only read.
 [[nodiscard]] std::optional<Text> slotTableProblem(Application& app, const Text& path);
 
-// Copies the show's file over the current show table when it checks whole; a damaged one is
-// named in a message and the current table stays. A missing file changes nothing, silently.
-void loadCheckedShow(Application& app, const Text& showName);
+// What loading a show does when its file is missing: start-up passes over it (the table it
+// left stays current), while a show the operator picked from the list is said not to load.
+enum class MissingShowFile { passOver, report };
+
+// Copies the show's file over the current show table when it checks whole; true when it was
+// copied. A damaged file, or a copy that fails, is named in a message and the current table
+// stays; a missing file changes nothing either, with a message only when `missing` says so.
+[[nodiscard]] bool loadCheckedShow(Application& app, const Text& showName, MissingShowFile missing);
 
 // Checks the current show table, telling the operator when it is damaged; otherwise packs
 // away slots marked deleted and renumbers the slots when their numbers have a gap. Gives the

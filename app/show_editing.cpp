@@ -2,6 +2,7 @@
 // slot of the slot tree its track file.
 
 #include "app/application.h"
+#include "app/hall_repair.h"
 #include "app/handler_table.h"
 #include "app/last_show.h"
 #include "app/main_window_roles.h"
@@ -86,9 +87,9 @@ bool writeTrackOfSlot(Application& app, const Text& heading, const Text& path)
     return false;
 }
 
-// The caption follows the table: when the show's file cannot be copied in, the table still
-// holds the previous show, and a caption naming the other one would later have its file
-// overwritten with that content.
+// The caption follows the table: when the show's file is damaged or cannot be copied in, the
+// table still holds the previous show, and a caption naming the other one would later have
+// its file overwritten with that content.
 void loadSelectedShow(Application& app)
 {
     const std::int32_t row = currentShowRow(app);
@@ -96,7 +97,7 @@ void loadSelectedShow(Application& app)
         return;
     stopPlayback(app);
     const Text name = showNameOfRow(app, row);
-    if (loadShowFile(app, name)) {
+    if (loadCheckedShow(app, name, MissingShowFile::report)) {
         setShowCaption(app, name);
         rememberCurrentShow(app);
     }
@@ -148,10 +149,14 @@ HandlerResult newShow(Application& app, HandlerArgs)
 {
     if (!mayDiscardCurrentShow(app))
         return std::nullopt;
+    // Emptied in the scratch copy, which replaces the show whole: never half a show. Named
+    // only once empty, so a show that stays is never taken for a new one.
+    if (!replaceCurrentShow(app, {})) {
+        app.runtime.messageBox("新建场次失败，当前场次保持不变。", 0);
+        return std::nullopt;
+    }
     setShowCaption(app, unsavedShowName);
     rememberCurrentShow(app);
-    // Emptied in the scratch copy, which replaces the show whole: never half a show.
-    (void)replaceCurrentShow(app, {});
     refreshShowView(app);
     stopPlayback(app);
     return std::nullopt;

@@ -3,6 +3,7 @@
 
 #include "app/application.h"
 #include "app/handler_table.h"
+#include "app/show_names.h"
 #include "app/show_rewrite.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
@@ -19,8 +20,6 @@ namespace {
 
 namespace main = ids::MainWindow;
 namespace editor = ids::StyleEditorWindow;
-
-constexpr char unsavedShow[] = "新建场次";
 
 // Where record `record` is after record `from` moved to `to`.
 std::int32_t recordAfterMove(std::int32_t record, std::int32_t from, std::int32_t to)
@@ -121,7 +120,7 @@ HandlerResult dropSlot(Application& app, HandlerArgs args)
     if (args.size() < 2 || !moveSlot(app, args[0] / 2 + 1, args[1] / 2 + 1))
         return std::nullopt;
     const Text show = showCaption(app);
-    if (show != unsavedShow && !show.empty() && !saveShowFile(app, show))
+    if (!namesNoShowFile(show) && !saveShowFile(app, show))
         app.runtime.messageBox("保存播放列表失败！", 0);
     return std::nullopt;
 }

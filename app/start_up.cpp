@@ -54,10 +54,12 @@ HandlerResult startUp(Application& app, HandlerArgs)
     // Before the first show is shown, which starts its tracks' measuring.
     startEvenLoudness(app);
     fillShowList(app);
-    // The caption is read back: the file is named after what the label shows.
+    // The caption is read back: the file is named after what the label shows. A show that
+    // does not load leaves the table as it was, shown below.
     if (chooseLastShow(app))
-        loadCheckedShow(
-            app, std::get<Text>(windows.property(window, 标签场次, ui::prop::label::caption)));
+        (void)loadCheckedShow(app,
+            std::get<Text>(windows.property(window, 标签场次, ui::prop::label::caption)),
+            MissingShowFile::passOver);
     refreshShowView(app, repairCurrentShow(app), Measuring::afterStart);
 
     app.globals.lightLock = app.threads.createSection();

@@ -6,8 +6,12 @@
 #include "app/show_tables.h"
 #include "app/show_views.h"
 #include "platform/encoding.h"
+#include "runtime/ini_file.h"
 #include "ui/unit_properties.h"
 
+#include "faulty_file_system.h"
+
+#include <cerrno>
 #include <fstream>
 
 namespace app::test {
@@ -22,6 +26,10 @@ const std::vector<Slot> sunday { { "1", "快四", "晚风", "/m/晚风.mp3" } };
 
 class ShowEditing : public MainWindowRun {
 protected:
+    explicit ShowEditing(platform::FileSystem& files = platform::systemFileSystem())
+        : MainWindowRun(files)
+    {
+    }
     Text caption() { return std::get<Text>(mainProperty(标签场次, ui::prop::label::caption)); }
     std::vector<ui::TreeItem> tree()
     {
@@ -53,6 +61,23 @@ protected:
     {
         application.windows.setProperty(window, 超级列表框1, ui::prop::listView::currentRow, row);
         input.doubleClick(window, 超级列表框1);
+    }
+};
+
+// The window's files go through a file system that a test makes fail.
+struct FaultyFiles {
+    support::FaultyFileSystem files;
+};
+class ShowEditingOnAFailingDisk : private FaultyFiles, public ShowEditing {
+protected:
+    ShowEditingOnAFailingDisk()
+        : ShowEditing(FaultyFiles::files)
+    {
+    }
+    support::FaultyFileSystem& disk() { return FaultyFiles::files; }
+    Text rememberedShow()
+    {
+        return runtime::readIniEntry((directory / "lastshow.ini").string(), "场次", "当前场次");
     }
 };
 
@@ -218,8 +243,53 @@ TEST_F(ShowEditing, ALoadThatFailsKeepsTheCaptionOfTheShowInTheTable)
 
     loadRow(spaced);
 
+    // The file looked for is named: it is the name without its space that is missing.
+    EXPECT_EQ(messageTexts(),
+        std::vector<std::string> { "场次文件 lb/周日.dat 未能载入，当前播放列表保持不变。" });
     EXPECT_EQ(caption(), "周六");
     EXPECT_EQ(contents(directory / "dqqf.dat"), before);
+}
+
+// A disk that is full: a show whose file cannot be copied in is reported and not named.
+TEST_F(ShowEditingOnAFailingDisk, ALoadThatCannotBeWrittenIsReportedAndChangesNothing)
+{
+    saveShow(u8"周六.dat", saturday);
+    saveShow(u8"周日.dat", sunday);
+    ASSERT_TRUE(runtime::writeIniEntry(
+        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("周六")));
+    start();
+    const std::string before = contents(directory / "dqqf.dat");
+    disk().failEvery({ support::FileCall::writeAt }, ENOSPC);
+
+    loadRow(showRows()[0] == "*  周日" ? 0 : 1);
+
+    EXPECT_GT(disk().calls(support::FileCall::writeAt), 0);
+    EXPECT_EQ(messageTexts(),
+        std::vector<std::string> { "场次文件 lb/周日.dat 未能载入，当前播放列表保持不变。" });
+    EXPECT_EQ(caption(), "周六");
+    EXPECT_EQ(rememberedShow(), "周六");
+    EXPECT_EQ(contents(directory / "dqqf.dat"), before);
+    EXPECT_EQ(tree().size(), 4u);
+}
+
+// A new show that cannot be emptied is not named: the table still holds the previous show,
+// which would otherwise pass for a new one, and be that at the next start too.
+TEST_F(ShowEditingOnAFailingDisk, ANewShowThatCannotBeEmptiedIsReportedAndChangesNothing)
+{
+    saveShow(u8"周六.dat", saturday);
+    ASSERT_TRUE(runtime::writeIniEntry(
+        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("周六")));
+    start();
+    const std::string before = contents(directory / "dqqf.dat");
+    disk().failEvery({ support::FileCall::writeAt }, ENOSPC);
+
+    input.click(window, 新建列表按钮);
+
+    EXPECT_EQ(messageTexts(), std::vector<std::string> { "新建场次失败，当前场次保持不变。" });
+    EXPECT_EQ(caption(), "周六");
+    EXPECT_EQ(rememberedShow(), "周六");
+    EXPECT_EQ(contents(directory / "dqqf.dat"), before);
+    EXPECT_EQ(tree().size(), 4u);
 }
 
 TEST_F(ShowEditing, DeletingAsksFirstAndThenLoadsTheFirstRemainingShow)

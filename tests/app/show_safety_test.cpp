@@ -9,6 +9,8 @@
 #include "runtime/ini_file.h"
 #include "ui/unit_properties.h"
 
+#include <fstream>
+
 namespace app::test {
 namespace {
 
@@ -252,6 +254,33 @@ TEST_F(ShowSafety, AnUnsavedShowDiscardedAtTheEndIsGoneAtTheNextStart)
         quit(next);
         EXPECT_TRUE(questions(next).empty());
     }
+}
+
+// A damaged show file is refused from the list as at start-up: it must not replace a good
+// current show, nor have its name put on that show, whose next edit would then overwrite it.
+TEST_F(ShowSafety, ADamagedShowFileIsNamedAndNotLoadedFromTheList)
+{
+    saveShow(u8"周六.dat", saturday);
+    saveShow(u8"周日.dat", sunday);
+    const std::string whole = contents(directory / "lb" / u8"周日.dat");
+    std::ofstream(directory / "lb" / u8"周日.dat", std::ios::binary | std::ios::trunc)
+        << whole.substr(0, 60);
+    ASSERT_TRUE(runtime::writeIniEntry(
+        (directory / "lastshow.ini").string(), "场次", Text("当前场次"), Text("周六")));
+    start();
+    const std::string table = contents(directory / "dqqf.dat");
+
+    loadShow("周日");
+
+    ASSERT_EQ(messageTexts().size(), 1u);
+    EXPECT_EQ(messageTexts()[0],
+        "场次文件 lb/周日.dat 已损坏（指定文件不是数据库文件），未载入，当前播放列表保持不变。");
+    EXPECT_EQ(contents(directory / "dqqf.dat"), table);
+    EXPECT_EQ(contents(directory / "lb" / u8"周日.dat"), whole.substr(0, 60));
+    EXPECT_EQ(caption(), "周六");
+    EXPECT_EQ(rememberedShow(), "周六");
+    EXPECT_EQ(application.windows.component(window, 树型框1)->tree.size(), 4u);
+    EXPECT_EQ(application.databases.openCount(), 0u);
 }
 
 TEST_F(ShowSafety, ASavedShowIsRenamedAndTheCurrentShowFollowsItsNewName)

@@ -242,6 +242,22 @@ TEST_F(SlotOrder, ASlotDroppedOnAnotherTakesItsPlaceAndTheSavedShowFollows)
     expectWholeShow();
 }
 
+// A show listed under a name of spaces only (its file put in lb by hand) has no file of its
+// own to keep in step: the moved slots stay in the table as unsaved work, without a message.
+TEST_F(SlotOrder, ADropInAShowNamedOnlyBySpacesSavesNoFile)
+{
+    saveShow(" .dat", threeSlots);
+    writeCurrentShow(threeSlots);
+    start();
+    ASSERT_EQ(std::get<Text>(mainProperty(标签场次, ui::prop::label::caption)), " ");
+
+    input.dropTreeItem(window, 树型框1, 5, 0);
+
+    EXPECT_EQ(titles(), (std::vector<std::string> { "晚风", "月光", "-" }));
+    EXPECT_TRUE(messageTexts().empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(directory / "lb"), {}), 1);
+}
+
 TEST_F(SlotOrder, TheTrackPlayingGoesOnPlayingWhenSlotsMoveAndNextFollowsTheNewOrder)
 {
     for (const char* name : { "cbr_stereo_44k.mp3", "cbr_mono_44k.mp3", "id3v24.mp3" })

@@ -13,7 +13,9 @@
 #include "runtime/text_edit.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace app {
@@ -30,13 +32,18 @@ std::vector<platform::FolderEntry> entriesOf(platform::FileSystem& files, const 
     return entries;
 }
 
+// What the hall's files replaced whole end in: the tables, the shows and ss.dat in ".dat",
+// the settings and the memory of the last show in ".ini", the evening log in ".log".
+constexpr std::string_view replacedSuffixes[] = { ".dat", ".ini", ".log" };
+
 void removeLeftoversIn(platform::FileSystem& files, const std::string& folder)
 {
     for (const platform::FolderEntry& entry : entriesOf(files, folder)) {
-        // Tables and shows end in ".dat"; the evening log's compaction leaves one of ".log".
-        const bool leftover = platform::isReplacementLeftover(entry.name, ".dat")
-            || platform::isReplacementLeftover(entry.name, ".log");
-        if (leftover && entry.regular)
+        const bool leftover = std::any_of(
+            std::begin(replacedSuffixes), std::end(replacedSuffixes), [&](std::string_view suffix) {
+                return platform::isReplacementLeftover(entry.name, suffix);
+            });
+        if (leftover && entry.regular && !entry.link)
             (void)files.unlink(folder + "/" + entry.name);
     }
 }

@@ -136,9 +136,15 @@ TEST_F(StartUp, ADamagedCurrentShowIsNamed)
 }
 
 // What a crash in the middle of an edit leaves: a deleted slot not packed, numbers with a
-// gap, temporary files of saves, the scratch folder of an import.
+// gap, temporary files of saves (tables, shows, settings, the last show's memory, the evening
+// log), the scratch folder of an import. Files of other names stay.
 TEST_F(StartUp, CrashLeftoversAreMended)
 {
+    const char* const leftovers[] = { ".dqqf.dat.a1B2c3", ".ss.dat.Zz9900", "lb/.周六.dat.x0X0x0",
+        ".evening.log.Q1w2E3", ".lastshow.ini.pQ7rS8", ".loudness.ini.000000", ".remote.ini.aB3dE5",
+        ".lights.ini.ZZZZZZ" };
+    const char* const kept[] = { ".dancehall.lock", "lb/.周六.dat.old", ".notes.XXXXXX",
+        ".notes.txt.a1B2c3", ".lastshow.ini.a1B2", "lastshow.ini.a1B2c3" };
     writeCurrentShow({ { "1", "慢四", "月光", "/m/月光.mp3" }, { "2", "快四", "", "" },
         { "4", "探戈", "晚风", "/m/晚风.mp3" } });
     recdb::Registry& db = application.databases;
@@ -146,11 +152,10 @@ TEST_F(StartUp, CrashLeftoversAreMended)
     ASSERT_TRUE(db.goTo(2));
     ASSERT_TRUE(db.markDeleted());
     db.closeDatabase(Text("dqqf"));
-    for (const char* leftover :
-        { ".dqqf.dat.a1B2c3", ".ss.dat.Zz9900", "lb/.周六.dat.x0X0x0", ".evening.log.Q1w2E3" })
-        std::ofstream(directory / fs::u8path(leftover)) << "half";
-    for (const char* kept : { ".dancehall.lock", "lb/.周六.dat.old", ".notes.XXXXXX" })
-        std::ofstream(directory / fs::u8path(kept)) << "kept";
+    for (const char* name : leftovers)
+        std::ofstream(directory / fs::u8path(name)) << "half";
+    for (const char* name : kept)
+        std::ofstream(directory / fs::u8path(name)) << "kept";
     const fs::path scratch = directory / ".import-k3Q9zA";
     fs::create_directories(scratch / "lb");
     std::ofstream(scratch / "lb" / "staged.dat") << "half";
@@ -169,11 +174,10 @@ TEST_F(StartUp, CrashLeftoversAreMended)
     ASSERT_EQ(tree.size(), 4u);
     EXPECT_EQ(tree[0].text, "1  慢四");
     EXPECT_EQ(tree[2].text, "2  探戈");
-    for (const char* leftover :
-        { ".dqqf.dat.a1B2c3", ".ss.dat.Zz9900", "lb/.周六.dat.x0X0x0", ".evening.log.Q1w2E3" })
-        EXPECT_FALSE(fs::exists(directory / fs::u8path(leftover))) << leftover;
-    for (const char* kept : { ".dancehall.lock", "lb/.周六.dat.old", ".notes.XXXXXX" })
-        EXPECT_TRUE(fs::exists(directory / fs::u8path(kept))) << kept;
+    for (const char* name : leftovers)
+        EXPECT_FALSE(fs::exists(directory / fs::u8path(name))) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(fs::exists(directory / fs::u8path(name))) << name;
     EXPECT_FALSE(fs::exists(scratch));
     EXPECT_TRUE(fs::exists(directory / ".import-notes"));
     EXPECT_TRUE(fs::is_symlink(directory / ".import-L1nk00"));

@@ -15,9 +15,10 @@ class Application;
 struct Slot;
 using runtime::Text;
 
-// Removes the temporary files of interrupted saves in the hall folder and in lb/, and the
-// scratch folder of an interrupted import. Only with the hall's lock held.
-void removeCrashLeftovers(const Application& app);
+// Removes the temporary files of interrupted saves in the hall folder and in lb/, and
+// finishes or undoes an interrupted import, telling the operator which. Only with the hall's
+// lock held.
+void settleCrashLeftovers(Application& app);
 
 // What is wrong with a slot table file (a GBK path) as the operator should read it: a
 // damaged file, or one without the four text fields of a slot. Nothing when it is whole.

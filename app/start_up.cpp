@@ -49,7 +49,7 @@ HandlerResult startUp(Application& app, HandlerArgs)
     }
 
     // Only now, with the hall to ourselves: what a crash left is no save in progress.
-    removeCrashLeftovers(app);
+    settleCrashLeftovers(app);
     const std::optional<EveningRecord> lastEvening = openEveningLog(app);
     // Before the first show is shown, which starts its tracks' measuring.
     startEvenLoudness(app);

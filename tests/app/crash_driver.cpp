@@ -153,8 +153,8 @@ int seed(const fs::path& hall)
         fs::copy_file(hall / "dqqf.dat", hall / "lb" / platform::gbkToUtf8(name + ".dat"));
     const bool written = app::writeStyleSettings(run.application, style, styleState(0))
         && app::writeLoudnessSettings(run.application, loudnessState(0))
-        && runtime::writeIniEntry(app::dataFilePath(run.application, "lastshow.ini"), "场次",
-            Text("当前场次"), showName);
+        && runtime::writeIniEntry(
+            app::dataFilePath(run.application, "lastshow.ini"), "场次", Text("当前场次"), showName);
     return written ? 0 : 1;
 }
 

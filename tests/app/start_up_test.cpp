@@ -137,7 +137,7 @@ TEST_F(StartUp, ADamagedCurrentShowIsNamed)
 
 // What a crash in the middle of an edit leaves: a deleted slot not packed, numbers with a
 // gap, temporary files of saves (tables, shows, settings, the last show's memory, the evening
-// log), the scratch folder of an import. Files of other names stay.
+// log). Files of other names stay.
 TEST_F(StartUp, CrashLeftoversAreMended)
 {
     const char* const leftovers[] = { ".dqqf.dat.a1B2c3", ".ss.dat.Zz9900", "lb/.周六.dat.x0X0x0",
@@ -156,16 +156,6 @@ TEST_F(StartUp, CrashLeftoversAreMended)
         std::ofstream(directory / fs::u8path(name)) << "half";
     for (const char* name : kept)
         std::ofstream(directory / fs::u8path(name)) << "kept";
-    const fs::path scratch = directory / ".import-k3Q9zA";
-    fs::create_directories(scratch / "lb");
-    std::ofstream(scratch / "lb" / "staged.dat") << "half";
-    // Only a real folder of exactly that name is an import's: a file of a similar name and a
-    // link named like a scratch folder stay, and so does what the link points at.
-    std::ofstream(directory / ".import-notes") << "kept";
-    const fs::path elsewhere = directory / "lb" / "elsewhere";
-    fs::create_directories(elsewhere);
-    std::ofstream(elsewhere / "keep.txt") << "kept";
-    fs::create_directory_symlink(elsewhere, directory / ".import-L1nk00");
 
     start();
 
@@ -178,10 +168,80 @@ TEST_F(StartUp, CrashLeftoversAreMended)
         EXPECT_FALSE(fs::exists(directory / fs::u8path(name))) << name;
     for (const char* name : kept)
         EXPECT_TRUE(fs::exists(directory / fs::u8path(name))) << name;
-    EXPECT_FALSE(fs::exists(scratch));
-    EXPECT_TRUE(fs::exists(directory / ".import-notes"));
-    EXPECT_TRUE(fs::is_symlink(directory / ".import-L1nk00"));
-    EXPECT_TRUE(fs::exists(elsewhere / "keep.txt"));
+}
+
+// A killed import is settled at the next start, and the operator learns how. Only a real
+// folder of exactly such a name is an import's: a file of a similar name and a link named like
+// a scratch folder stay, and so does what the link points at.
+class StartUpAfterAKilledImport : public StartUp {
+protected:
+    StartUpAfterAKilledImport()
+    {
+        saveShow(u8"周六.dat", saturday);
+        std::ofstream(directory / "ss.dat") << oldStyles;
+        std::ofstream(directory / "loudness.ini") << "[loudness]\nenabled=1\n";
+        std::ofstream(directory / ".import-notes") << "kept";
+        fs::create_directories(elsewhere);
+        std::ofstream(elsewhere / "keep.txt") << "kept";
+        fs::create_directory_symlink(elsewhere, directory / ".imported-L1nk00");
+    }
+    void expectOthersKept()
+    {
+        EXPECT_TRUE(fs::exists(directory / ".import-notes"));
+        EXPECT_TRUE(fs::is_symlink(directory / ".imported-L1nk00"));
+        EXPECT_TRUE(fs::exists(elsewhere / "keep.txt"));
+    }
+
+    const std::string oldStyles = "[慢四]\r\n音量=60\r\n";
+    const std::string newStyles = "[慢四]\r\n音量=80\r\n";
+    const fs::path elsewhere = directory / "lb" / "elsewhere";
+};
+
+// Killed before its commit, the import never reached the hall's files: its scratch folder
+// goes and the hall is as before it.
+TEST_F(StartUpAfterAKilledImport, BeforeItsCommitItIsUndone)
+{
+    const std::string saturdayFile = contents(directory / "lb" / u8"周六.dat");
+    const fs::path staging = directory / ".import-k3Q9zA";
+    fs::create_directories(staging / "lb");
+    std::ofstream(staging / "lb" / u8"周六.dat") << "staged";
+    std::ofstream(staging / "ss.dat") << newStyles;
+
+    start();
+
+    EXPECT_EQ(messageTexts(),
+        std::vector<std::string> {
+            "上次导入数据（--import）在完成前中断了，已撤销：数据文件夹保持导入前的样子。" });
+    EXPECT_FALSE(fs::exists(staging));
+    EXPECT_EQ(contents(directory / "lb" / u8"周六.dat"), saturdayFile);
+    EXPECT_EQ(contents(directory / "ss.dat"), oldStyles);
+    EXPECT_TRUE(fs::exists(directory / "loudness.ini"));
+    expectOthersKept();
+}
+
+// Killed after its commit, with some shows moved in already, the import is moved in to the end,
+// and the switch of even loudness goes as a whole import takes it away.
+TEST_F(StartUpAfterAKilledImport, AfterItsCommitItIsFinished)
+{
+    const fs::path committed = directory / ".imported-k3Q9zA";
+    fs::create_directories(committed / "lb");
+    saveShow(u8"周日.dat", sunday);
+    fs::copy_file(directory / "lb" / u8"周日.dat", committed / "lb" / u8"周六.dat");
+    std::ofstream(committed / "ss.dat") << newStyles;
+    const std::string sundayFile = contents(directory / "lb" / u8"周日.dat");
+
+    start();
+
+    EXPECT_EQ(messageTexts(),
+        std::vector<std::string> {
+            "上次导入数据（--import）在完成前中断了，现已完成：数据文件夹中是导入的数据。" });
+    EXPECT_FALSE(fs::exists(committed));
+    EXPECT_EQ(contents(directory / "lb" / u8"周六.dat"), sundayFile);
+    EXPECT_EQ(contents(directory / "ss.dat"), newStyles);
+    EXPECT_FALSE(fs::exists(directory / "loudness.ini"));
+    expectOthersKept();
+    // The show shown is read after the import is whole.
+    EXPECT_EQ(application.globals.playQueue, std::vector<Text> { "/m/晚风.mp3" });
 }
 
 TEST_F(StartUp, SlotsNumberedWithAGapAreNumberedAnew)

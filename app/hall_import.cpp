@@ -277,6 +277,8 @@ std::optional<std::string> lockHall(SingleInstance& lock, const std::string& hal
         return std::nullopt;
     case SingleInstance::Outcome::held:
         return hallFolder + ": the program is running on this hall folder; close it first";
+    case SingleInstance::Outcome::readOnly:
+        return hallFolder + ": the hall folder cannot be written: " + say(lock.failure());
     case SingleInstance::Outcome::failed:
         break;
     }

@@ -194,6 +194,8 @@ std::vector<Slot> repairCurrentShow(Application& app)
             0);
         return readCurrentShow(app);
     }
+    if (app.hallReadOnly)
+        return readCurrentShow(app);
     if (auto slots = slotsNeedingNoMending(app))
         return std::move(*slots);
     return readCurrentShow(app);

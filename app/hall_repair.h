@@ -30,7 +30,8 @@ void settleCrashLeftovers(Application& app);
 void loadCheckedShow(Application& app, const Text& showName);
 
 // Checks the current show table, telling the operator when it is damaged; otherwise packs
-// away slots marked deleted and renumbers the slots when their numbers have a gap. Gives the
+// away slots marked deleted and renumbers the slots when their numbers have a gap (unless
+// the hall is read-only, app/read_only_hall.h). Gives the
 // slots as readCurrentShow gives them afterwards: when nothing needed mending, from the same
 // read that looked for it.
 [[nodiscard]] std::vector<Slot> repairCurrentShow(Application& app);

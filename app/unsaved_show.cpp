@@ -35,7 +35,8 @@ bool showHasUnsavedChanges(Application& app)
 
 bool mayDiscardCurrentShow(Application& app)
 {
-    return !showHasUnsavedChanges(app)
+    // What a hall that may not be written holds cannot be saved, so nothing is lost.
+    return app.hallReadOnly || !showHasUnsavedChanges(app)
         || app.runtime.messageBox("当前场次有未保存的修改，是否放弃？", okCancel, Text("注意："))
         == static_cast<int>(platform::Button::Ok);
 }

@@ -442,7 +442,9 @@ TEST_F(InstanceLock, DoesNotDependOnTheRuntimeDirectory)
     EXPECT_EQ(other.take(first.string()), SingleInstance::Outcome::held);
 }
 
-TEST_F(InstanceLock, FailsClosedOnAPlantedLinkAFifoOrAReadOnlyFolder)
+// A folder this user may not write cannot be changed by two copies either: the lock is not
+// needed there, and not taken (root writes anyway, so only another user sees it).
+TEST_F(InstanceLock, FailsClosedOnAPlantedLinkOrAFifoButNotOnAReadOnlyFolder)
 {
     fs::create_symlink(second / "target", first / instanceLockName);
     SingleInstance linked;
@@ -459,23 +461,23 @@ TEST_F(InstanceLock, FailsClosedOnAPlantedLinkAFifoOrAReadOnlyFolder)
     fs::permissions(first, fs::perms::owner_read | fs::perms::owner_exec);
     SingleInstance readOnly;
     if (::geteuid() != 0) {
-        EXPECT_EQ(readOnly.take(first.string()), SingleInstance::Outcome::failed);
+        EXPECT_EQ(readOnly.take(first.string()), SingleInstance::Outcome::readOnly);
         EXPECT_EQ(readOnly.failure(), "没有写入权限");
     }
     SingleInstance missing;
     EXPECT_EQ(missing.take((second / "gone").string()), SingleInstance::Outcome::failed);
 }
 
-// A lock file the system will not create (a read-only mount refuses even root) or will not
-// lock fails with the reason and holds nothing: the descriptor goes, and a later try may take
-// the lock.
-TEST_F(InstanceLock, FailsWithTheReasonWhenTheSystemRefusesTheLockFile)
+// A lock file the system will not create on a read-only mount (which refuses even root) tells
+// a hall that cannot be written; one it will not lock fails with the reason. Either way
+// nothing is held: the descriptor goes, and a later try may take the lock.
+TEST_F(InstanceLock, SaysWhyTheSystemRefusesTheLockFile)
 {
     support::FaultyFileSystem files;
     files.failNth({ support::FileCall::openOrCreate }, 1, EROFS);
     SingleInstance readOnlyMount(files);
-    EXPECT_EQ(readOnlyMount.take(first.string()), SingleInstance::Outcome::failed);
-    EXPECT_EQ(readOnlyMount.failure(), "没有写入权限");
+    EXPECT_EQ(readOnlyMount.take(first.string()), SingleInstance::Outcome::readOnly);
+    EXPECT_EQ(readOnlyMount.failure(), "文件系统是只读的");
 
     files.failNth({ support::FileCall::lockWholeFile }, 1, ENOLCK);
     SingleInstance noLocks(files);

@@ -374,6 +374,29 @@ TEST_F(HallImport, AnImportCutShortEarlierIsSettledFirstAndReported)
         EXPECT_FALSE(isImportScratchName(entry.path().filename().string())) << entry.path();
 }
 
+// A committed import that the disk will not let finish stays committed, named as unfinished,
+// and is finished by the next try that can.
+TEST_F(HallImport, AnImportThatCannotBeFinishedNowIsFinishedLater)
+{
+    fs::create_directories(hall / ".imported-a1B2c3" / "lb");
+    writeBytes(hall / ".imported-a1B2c3" / "lb" / "late.dat", "committed");
+    support::FaultyFileSystem stuck;
+    stuck.failEvery({ support::FileCall::rename }, EIO);
+    const ImportSettlement now = settleInterruptedImport(hall.string(), stuck);
+    EXPECT_EQ(now.outcome, InterruptedImport::unfinished);
+    EXPECT_NE(now.problem.find("late.dat"), std::string::npos) << now.problem;
+    const ImportResult refused = importHall(source.string(), hall.string(), stuck);
+    EXPECT_FALSE(refused.imported) << "no import goes over one that is not finished";
+    EXPECT_NE(report(refused).find("cut short earlier cannot be finished"), std::string::npos)
+        << report(refused);
+    EXPECT_FALSE(fs::exists(hall / "lb" / "late.dat"));
+
+    EXPECT_EQ(settleInterruptedImport(hall.string(), platform::systemFileSystem()).outcome,
+        InterruptedImport::finished);
+    EXPECT_EQ(fileBytes(hall / "lb" / "late.dat"), "committed");
+    EXPECT_FALSE(fs::exists(hall / ".imported-a1B2c3"));
+}
+
 TEST_F(HallImport, RefusesAFolderThatIsNoInstallation)
 {
     EXPECT_FALSE(importHall((scratch.path / "nowhere").string(), hall.string()).imported);

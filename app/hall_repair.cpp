@@ -69,7 +69,9 @@ void settleImport(Application& app, const std::string& hall)
         app.runtime.messageBox(
             runtime::concatText("上次导入数据（--import）在完成前中断了，现在仍未能完成（",
                 platform::utf8ToGbk(settled.problem),
-                "）：数据文件夹中只有部分导入的数据。请关闭程序，再次导入。"),
+                "）：数据文件夹中只有部分导入的数据。请检查数据文件夹的磁盘和权限，然后重新启动程序"
+                "，"
+                "程序会再次完成导入。"),
             0);
         return;
     }

@@ -58,6 +58,9 @@ public:
     std::vector<runtime::Text> startAtLogIn;
     // Cleared by --no-resume: a start after an abnormal end goes on as any other.
     bool offerResume = true;
+    // Set by the start-up when the hall folder may not be written (app/read_only_hall.h):
+    // nothing is written there for the rest of the run.
+    bool hallReadOnly = false;
     // Opened by the start-up once the hall is ours; none before (tests that never start up).
     std::unique_ptr<EveningLogWriter> eveningLog;
     Globals globals;

@@ -68,8 +68,9 @@ bool writeLoudnessSettings(Application& app, const LoudnessSettings& settings)
 void startEvenLoudness(Application& app)
 {
     app.loudnessSettings = readLoudnessSettings(app);
-    // A hall that never had the switch on gets no store.
-    if (app.loudnessSettings.enabled)
+    // A hall that never had the switch on gets no store, and one that may not be written
+    // none to keep figures in: its tracks play as they are.
+    if (app.loudnessSettings.enabled && !app.hallReadOnly)
         app.loudness.openStore(
             platform::nativePath(app.programDirectory + "/" + loudnessStoreName));
 }

@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "app/even_loudness.h"
 #include "app/handler_table.h"
+#include "app/read_only_hall.h"
 
 #include "ui/commands.h"
 #include "ui/templates/window_ids.h"
@@ -33,6 +34,8 @@ namespace handlers {
 
 HandlerResult saveEvenLoudness(Application& app, HandlerArgs)
 {
+    if (refusedInReadOnlyHall(app))
+        return std::nullopt;
     ui::Commands commands(app.windows);
     LoudnessSettings settings = app.loudnessSettings;
     settings.enabled = std::get<std::int32_t>(

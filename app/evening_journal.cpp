@@ -15,8 +15,10 @@ std::optional<EveningRecord> openEveningLog(Application& app)
 {
     const std::string path = platform::nativePath(app.programDirectory + "/" + eveningLogName);
     std::optional<EveningRecord> last = EveningLog::readLast(app.files, path);
-    app.eveningLog = std::make_unique<EveningLogWriter>(
-        app.runtime.platform().clock(), std::make_unique<EveningLog>(app.files, path));
+    // A hall that may not be written keeps no log: the offer to carry on needs none.
+    if (!app.hallReadOnly)
+        app.eveningLog = std::make_unique<EveningLogWriter>(
+            app.runtime.platform().clock(), std::make_unique<EveningLog>(app.files, path));
     return last;
 }
 

@@ -12,8 +12,9 @@ namespace app {
 
 class Application;
 
-// Opens the hall folder's evening log for this run and gives what the last run left in it.
-// Call once the hall is ours (the single-instance lock taken).
+// Opens the hall folder's evening log for this run and gives what the last run left in it;
+// in a hall that may not be written, only reads it. Call once the hall is ours (the
+// single-instance lock taken).
 [[nodiscard]] std::optional<EveningRecord> openEveningLog(Application& app);
 
 // Hands where the evening stands now, in `state`, to the log's writing thread; the normal

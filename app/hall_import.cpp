@@ -1,6 +1,7 @@
 #include "app/hall_import.h"
 
 #include "app/even_loudness.h"
+#include "app/import_commit.h"
 #include "app/single_instance.h"
 
 #include "platform/encoding.h"
@@ -229,36 +230,6 @@ std::string checkTable(platform::FileSystem& files, const fs::path& path, Kind k
     return {};
 }
 
-constexpr std::string_view scratchPrefix = ".import-";
-constexpr std::string_view scratchRandom = "XXXXXX";
-
-// The scratch folder inside the hall folder, removed again however the import ends (start-up
-// removes one that a killed import left).
-class Staging {
-public:
-    Staging(platform::FileSystem& files, const fs::path& hall)
-        : files_(files)
-    {
-        std::string pattern
-            = (hall / (std::string(scratchPrefix) + std::string(scratchRandom))).string();
-        if (files_.makeTempFolder(pattern) == 0)
-            path_ = pattern;
-    }
-    ~Staging()
-    {
-        // One that stays is removed by the next start.
-        if (!path_.empty())
-            (void)platform::removeTree(path_.string(), files_);
-    }
-    Staging(const Staging&) = delete;
-    Staging& operator=(const Staging&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    platform::FileSystem& files_;
-    fs::path path_;
-};
-
 constexpr unsigned fileMode = 0644;
 
 int makeWritable(platform::FileSystem& files, const fs::path& path)
@@ -306,6 +277,8 @@ std::optional<std::string> lockHall(SingleInstance& lock, const std::string& hal
         return std::nullopt;
     case SingleInstance::Outcome::held:
         return hallFolder + ": the program is running on this hall folder; close it first";
+    case SingleInstance::Outcome::readOnly:
+        return hallFolder + ": the hall folder cannot be written: " + say(lock.failure());
     case SingleInstance::Outcome::failed:
         break;
     }
@@ -321,37 +294,11 @@ ImportResult refuse(std::vector<std::string> problems)
     return result;
 }
 
-} // namespace
-
-bool isImportScratchName(std::string_view name)
+// The import proper, the hall folder's lock held when the folder exists (when it does not,
+// it is taken once the folder is made).
+ImportResult importLocked(const fs::path& source, const fs::path& hall, SingleInstance& hallLock,
+    platform::FileSystem& files)
 {
-    if (name.size() != scratchPrefix.size() + scratchRandom.size()
-        || !name.starts_with(scratchPrefix))
-        return false;
-    const std::string_view random = name.substr(scratchPrefix.size());
-    return std::all_of(random.begin(), random.end(),
-        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
-}
-
-ImportResult importHall(
-    const std::string& sourceFolder, const std::string& hallFolder, platform::FileSystem& files)
-{
-    const fs::path source(sourceFolder), hall(hallFolder);
-    platform::FileStatus sourceStatus, hallStatus;
-    if (files.pathStatus(source.string(), sourceStatus) < 0 || !sourceStatus.folder)
-        return refuse({ sourceFolder + ": not a folder" });
-    if (files.pathStatus(hall.string(), hallStatus) == 0 && hallStatus.device == sourceStatus.device
-        && hallStatus.inode == sourceStatus.inode)
-        return refuse({ sourceFolder + ": this is the hall folder itself" });
-
-    // A running program keeps reading and writing its tables: files brought in under it
-    // would mix two halls. A folder that does not exist yet is locked once it is made.
-    SingleInstance hallLock(files);
-    if (isFolder(files, hall)) {
-        if (auto problem = lockHall(hallLock, hallFolder))
-            return refuse({ *problem });
-    }
-
     std::vector<Item> items;
     std::vector<std::string> problems;
     FolderScan scan(files, items, problems);
@@ -367,7 +314,7 @@ ImportResult importHall(
             items.begin(), items.end(), [&](const Item& item) { return item.target == table; });
         if (!found)
             problems.push_back(
-                sourceFolder + ": no " + table + " here, so this is no installation's folder");
+                source.string() + ": no " + table + " here, so this is no installation's folder");
     }
     if (!problems.empty())
         return refuse(std::move(problems));
@@ -384,23 +331,24 @@ ImportResult importHall(
         }
         return refuse(std::move(reasons));
     };
-    // Start-up removes scratch folders it finds, which is safe only while an import in
+    // Start-up settles scratch folders it finds, which is safe only while an import in
     // progress holds the lock.
     if (hallIsNew && hallMade == 0) {
-        if (auto problem = lockHall(hallLock, hallFolder))
+        if (auto problem = lockHall(hallLock, hall.string()))
             return refuseAndTidy({ *problem });
     }
-    std::optional<Staging> staging;
+    std::optional<ImportStaging> staging;
     if (hallMade == 0)
-        staging.emplace(files, hall);
+        staging.emplace(files, hall.string());
     if (!staging || staging->path().empty())
-        return refuseAndTidy({ hallFolder + ": cannot make a scratch folder here" });
-    std::vector<std::pair<fs::path, fs::path>> moves; // staged -> final
+        return refuseAndTidy({ hall.string() + ": cannot make a scratch folder here" });
+    const fs::path staged(staging->path());
     auto stageOne = [&](const fs::path& from, const std::string& target) {
-        std::string problem = stage(files, from, staging->path() / target);
+        std::string problem = stage(files, from, staged / target);
         if (!problem.empty())
             problems.push_back(problem);
-        moves.emplace_back(staging->path() / target, hall / target);
+        else if (!sync(files, staged / target))
+            problems.push_back(shown(staged / target) + ": cannot write it to the disk");
     };
     for (const Item& item : items) {
         stageOne(item.source, item.target);
@@ -411,7 +359,7 @@ ImportResult importHall(
     for (const Item& item : items) {
         if (item.kind == Kind::Plain || !problems.empty())
             continue;
-        std::string problem = checkTable(files, staging->path() / item.target, item.kind);
+        std::string problem = checkTable(files, staged / item.target, item.kind);
         if (!problem.empty())
             problems.push_back(shown(item.source) + ": " + problem);
     }
@@ -420,40 +368,62 @@ ImportResult importHall(
         return refuseAndTidy(std::move(problems));
     }
 
-    for (const auto& move : moves) {
-        if (!sync(files, move.first))
-            problems.push_back(shown(move.first) + ": cannot write it to the disk");
-    }
-    if (!problems.empty()) {
-        staging.reset();
-        return refuseAndTidy(std::move(problems));
+    if (auto problem = staging->commit()) {
+        if (!staging->committed()) {
+            staging.reset();
+            return refuseAndTidy({ *problem });
+        }
+        ImportResult incomplete;
+        incomplete.report.push_back(*problem
+            + "; the import is incomplete, and the next start of the program (or the next "
+              "import) finishes it");
+        return incomplete;
     }
     ImportResult result;
-    for (const auto& [staged, final] : moves) {
-        int moved = platform::makeFolders(final.parent_path().string(), folderMode, files);
-        if (moved == 0)
-            moved = files.rename(staged.string(), final.string());
-        if (moved < 0) {
-            result.report.push_back(shown(final) + ": cannot move it into the hall folder: "
-                + reason(moved) + "; the import is incomplete");
-            return result;
-        }
-    }
-    // The hall plays as the installation did: even loudness waits until the operator turns it
-    // on, as in any installation's folder, which has no switch file.
-    const std::string loudnessSwitch = (hall / loudnessSettingsName).string();
-    if (const int removed = files.unlink(loudnessSwitch); removed < 0 && removed != -ENOENT)
-        result.report.push_back(loudnessSwitch + ": cannot remove it: " + reason(removed)
-            + "; even loudness stays as it was set");
-    // The files are in place already; a rename that did not reach the disk is lost only with
-    // a power cut, and the files it would bring back are the hall's old ones, whole.
-    (void)files.syncFolder(hall.string());
-    (void)files.syncFolder((hall / "lb").string());
     result.imported = true;
     result.report.push_back(
-        "Imported " + std::to_string(items.size()) + " files into " + hallFolder + ":");
+        "Imported " + std::to_string(items.size()) + " files into " + hall.string() + ":");
     for (const Item& item : items)
         result.report.push_back("  " + shown(item.source) + " -> " + item.target);
+    // Only a folder of that name resists; the tables are the installation's all the same.
+    platform::FileStatus loudnessSwitch;
+    if (files.linkStatus((hall / loudnessSettingsName).string(), loudnessSwitch) == 0)
+        result.report.push_back((hall / loudnessSettingsName).string()
+            + ": cannot remove it; even loudness stays as it was set");
+    return result;
+}
+
+} // namespace
+
+ImportResult importHall(
+    const std::string& sourceFolder, const std::string& hallFolder, platform::FileSystem& files)
+{
+    const fs::path source(sourceFolder), hall(hallFolder);
+    platform::FileStatus sourceStatus, hallStatus;
+    if (files.pathStatus(source.string(), sourceStatus) < 0 || !sourceStatus.folder)
+        return refuse({ sourceFolder + ": not a folder" });
+    if (files.pathStatus(hall.string(), hallStatus) == 0 && hallStatus.device == sourceStatus.device
+        && hallStatus.inode == sourceStatus.inode)
+        return refuse({ sourceFolder + ": this is the hall folder itself" });
+
+    // A running program keeps reading and writing its tables: files brought in under it
+    // would mix two halls. A folder that does not exist yet is locked once it is made.
+    SingleInstance hallLock(files);
+    if (!isFolder(files, hall))
+        return importLocked(source, hall, hallLock, files);
+    if (auto problem = lockHall(hallLock, hallFolder))
+        return refuse({ *problem });
+    // An import killed earlier is settled first, or it would be finished over this one later.
+    const ImportSettlement earlier = settleInterruptedImport(hall.string(), files);
+    if (earlier.outcome == InterruptedImport::unfinished)
+        return refuse({ "an import cut short earlier cannot be finished: " + earlier.problem });
+    ImportResult result = importLocked(source, hall, hallLock, files);
+    if (earlier.outcome == InterruptedImport::finished)
+        result.report.insert(result.report.begin(),
+            "An import into this hall folder that was cut short earlier has been finished first.");
+    else if (earlier.outcome == InterruptedImport::undone)
+        result.report.insert(result.report.begin(),
+            "An import into this hall folder that was cut short earlier has been undone first.");
     return result;
 }
 

@@ -1,10 +1,10 @@
 #include "app/hall_repair.h"
 
 #include "app/application.h"
-#include "app/hall_import.h"
+#include "app/import_commit.h"
 #include "app/show_tables.h"
 
-#include "platform/folder_trees.h"
+#include "platform/encoding.h"
 #include "platform/path.h"
 #include "platform/whole_files.h"
 #include "recdb/error_codes.h"
@@ -13,7 +13,9 @@
 #include "runtime/text_edit.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace app {
@@ -30,24 +32,49 @@ std::vector<platform::FolderEntry> entriesOf(platform::FileSystem& files, const 
     return entries;
 }
 
+// What the hall's files replaced whole end in: the tables, the shows and ss.dat in ".dat",
+// the settings and the memory of the last show in ".ini", the evening log in ".log".
+constexpr std::string_view replacedSuffixes[] = { ".dat", ".ini", ".log" };
+
 void removeLeftoversIn(platform::FileSystem& files, const std::string& folder)
 {
     for (const platform::FolderEntry& entry : entriesOf(files, folder)) {
-        // Tables and shows end in ".dat"; the evening log's compaction leaves one of ".log".
-        const bool leftover = platform::isReplacementLeftover(entry.name, ".dat")
-            || platform::isReplacementLeftover(entry.name, ".log");
-        if (leftover && entry.regular)
+        const bool leftover = std::any_of(
+            std::begin(replacedSuffixes), std::end(replacedSuffixes), [&](std::string_view suffix) {
+                return platform::isReplacementLeftover(entry.name, suffix);
+            });
+        if (leftover && entry.regular && !entry.link)
             (void)files.unlink(folder + "/" + entry.name);
     }
 }
 
 // An import holds the hall's lock while its scratch folder exists, so with the lock ours any
-// such folder belongs to an import that was killed. A link of that name is not followed.
-void removeImportScratch(platform::FileSystem& files, const std::string& hall)
+// such folder belongs to an import that was killed: the operator learns whether the hall is
+// now as before it or as after it.
+void settleImport(Application& app, const std::string& hall)
 {
-    for (const platform::FolderEntry& entry : entriesOf(files, hall))
-        if (isImportScratchName(entry.name) && entry.folder && !entry.link)
-            (void)platform::removeTree(hall + "/" + entry.name, files);
+    const ImportSettlement settled = settleInterruptedImport(hall, app.files);
+    switch (settled.outcome) {
+    case InterruptedImport::none:
+        return;
+    case InterruptedImport::undone:
+        app.runtime.messageBox(
+            "上次导入数据（--import）在完成前中断了，已撤销：数据文件夹保持导入前的样子。", 0);
+        return;
+    case InterruptedImport::finished:
+        app.runtime.messageBox(
+            "上次导入数据（--import）在完成前中断了，现已完成：数据文件夹中是导入的数据。", 0);
+        return;
+    case InterruptedImport::unfinished:
+        app.runtime.messageBox(
+            runtime::concatText("上次导入数据（--import）在完成前中断了，现在仍未能完成（",
+                platform::utf8ToGbk(settled.problem),
+                "）：数据文件夹中只有部分导入的数据。请检查数据文件夹的磁盘和权限，然后重新启动程序"
+                "，"
+                "程序会再次完成导入。"),
+            0);
+        return;
+    }
 }
 
 // The file's name as the operator knows it: its path inside the hall folder.
@@ -123,12 +150,12 @@ std::optional<std::vector<Slot>> slotsNeedingNoMending(Application& app)
 
 } // namespace
 
-void removeCrashLeftovers(const Application& app)
+void settleCrashLeftovers(Application& app)
 {
     const std::string hall = platform::nativePath(app.programDirectory);
     removeLeftoversIn(app.files, hall);
     removeLeftoversIn(app.files, hall + "/lb");
-    removeImportScratch(app.files, hall);
+    settleImport(app, hall);
 }
 
 std::optional<Text> slotTableProblem(Application& app, const Text& path)
@@ -174,6 +201,8 @@ std::vector<Slot> repairCurrentShow(Application& app)
             0);
         return readCurrentShow(app);
     }
+    if (app.hallReadOnly)
+        return readCurrentShow(app);
     if (auto slots = slotsNeedingNoMending(app))
         return std::move(*slots);
     return readCurrentShow(app);

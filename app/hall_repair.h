@@ -15,9 +15,10 @@ class Application;
 struct Slot;
 using runtime::Text;
 
-// Removes the temporary files of interrupted saves in the hall folder and in lb/, and the
-// scratch folder of an interrupted import. Only with the hall's lock held.
-void removeCrashLeftovers(const Application& app);
+// Removes the temporary files of interrupted saves in the hall folder and in lb/, and
+// finishes or undoes an interrupted import, telling the operator which. Only with the hall's
+// lock held.
+void settleCrashLeftovers(Application& app);
 
 // What is wrong with a slot table file (a GBK path) as the operator should read it: a
 // damaged file, or one without the four text fields of a slot. Nothing when it is whole.
@@ -34,7 +35,8 @@ enum class MissingShowFile { passOver, report };
 [[nodiscard]] bool loadCheckedShow(Application& app, const Text& showName, MissingShowFile missing);
 
 // Checks the current show table, telling the operator when it is damaged; otherwise packs
-// away slots marked deleted and renumbers the slots when their numbers have a gap. Gives the
+// away slots marked deleted and renumbers the slots when their numbers have a gap (unless
+// the hall is read-only, app/read_only_hall.h). Gives the
 // slots as readCurrentShow gives them afterwards: when nothing needed mending, from the same
 // read that looked for it.
 [[nodiscard]] std::vector<Slot> repairCurrentShow(Application& app);

@@ -7,6 +7,7 @@
 #include "app/application.h"
 #include "app/handler_table.h"
 #include "app/light_program.h"
+#include "app/read_only_hall.h"
 #include "app/settings_form.h"
 #include "app/show_tables.h"
 
@@ -160,6 +161,8 @@ HandlerResult fillLightOutputSettings(Application& app, HandlerArgs)
 
 HandlerResult saveLightOutputSettings(Application& app, HandlerArgs)
 {
+    if (refusedInReadOnlyHall(app))
+        return std::nullopt;
     const auto settings = acceptedSettings(app, readWindow(app));
     if (!settings)
         return std::nullopt;

@@ -65,7 +65,9 @@ RemoteSettings loadRemoteSettings(Application& app)
     if (!isPin(settings.server.pin)) {
         settings.server.pin = randomPin();
         // Unsaved, the PIN still holds for this run; the next start makes another.
-        (void)runtime::writeIniEntry(file, section, Text("pin"), settings.server.pin, app.files);
+        if (!app.hallReadOnly)
+            (void)runtime::writeIniEntry(
+                file, section, Text("pin"), settings.server.pin, app.files);
     }
     return settings;
 }

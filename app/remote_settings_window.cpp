@@ -4,6 +4,7 @@
 
 #include "app/application.h"
 #include "app/handler_table.h"
+#include "app/read_only_hall.h"
 #include "app/remote_settings.h"
 #include "app/settings_form.h"
 
@@ -116,6 +117,8 @@ HandlerResult newRemotePin(Application& app, HandlerArgs)
 
 HandlerResult confirmRemoteSettings(Application& app, HandlerArgs)
 {
+    if (refusedInReadOnlyHall(app))
+        return std::nullopt;
     const auto settings = acceptedSettings(app, readWindow(app));
     if (!settings)
         return std::nullopt;

@@ -7,6 +7,7 @@
 #include "app/last_show.h"
 #include "app/main_window_roles.h"
 #include "app/playback.h"
+#include "app/read_only_hall.h"
 #include "app/show_list.h"
 #include "app/show_names.h"
 #include "app/show_renaming.h"
@@ -108,7 +109,7 @@ void loadSelectedShow(Application& app)
 
 HandlerResult loadShow(Application& app, HandlerArgs)
 {
-    if (currentShowRow(app) != -1 && mayDiscardCurrentShow(app))
+    if (currentShowRow(app) != -1 && !refusedInReadOnlyHall(app) && mayDiscardCurrentShow(app))
         loadSelectedShow(app);
     return 0;
 }
@@ -116,7 +117,7 @@ HandlerResult loadShow(Application& app, HandlerArgs)
 HandlerResult deleteShow(Application& app, HandlerArgs)
 {
     const std::int32_t row = currentShowRow(app);
-    if (row == -1)
+    if (row == -1 || refusedInReadOnlyHall(app))
         return std::nullopt;
     if (app.runtime.messageBox("您确定要删除本场次吗？", okCancel, Text("注意："))
         != static_cast<int>(platform::Button::Ok))
@@ -147,7 +148,7 @@ HandlerResult deleteShow(Application& app, HandlerArgs)
 
 HandlerResult newShow(Application& app, HandlerArgs)
 {
-    if (!mayDiscardCurrentShow(app))
+    if (refusedInReadOnlyHall(app) || !mayDiscardCurrentShow(app))
         return std::nullopt;
     // Emptied in the scratch copy, which replaces the show whole: never half a show. Named
     // only once empty, so a show that stays is never taken for a new one.
@@ -164,6 +165,8 @@ HandlerResult newShow(Application& app, HandlerArgs)
 
 HandlerResult openSaveShowDialog(Application& app, HandlerArgs)
 {
+    if (refusedInReadOnlyHall(app))
+        return std::nullopt;
     app.windows.loadWindow(saveDialog::window, true);
     return std::nullopt;
 }
@@ -221,7 +224,8 @@ HandlerResult chooseTrackFile(Application& app, HandlerArgs)
         = windows.property(main::window, role::slotTree, ui::prop::treeBox::selection);
     const auto* item = std::get_if<std::int32_t>(&selected);
     if (!item || *item < 0
-        || commands.treeDepth(main::window, role::slotTree, *item) != trackItemDepth)
+        || commands.treeDepth(main::window, role::slotTree, *item) != trackItemDepth
+        || refusedInReadOnlyHall(app))
         return std::nullopt;
     const std::int32_t trackItem = *item;
 

@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "app/handler_table.h"
 #include "app/last_show.h"
+#include "app/read_only_hall.h"
 #include "app/show_list.h"
 #include "app/show_names.h"
 #include "app/show_tables.h"
@@ -57,7 +58,7 @@ void openForSelectedShow(Application& app, ShowNamePurpose purpose)
     const std::int32_t row = std::get<std::int32_t>(
         app.windows.property(main::window, role::savedShowList, ui::prop::listView::currentRow));
     const Text source = showNameOfRow(app, row);
-    if (source.empty())
+    if (source.empty() || refusedInReadOnlyHall(app))
         return;
     app.globals.showNamePurpose = purpose;
     app.globals.showNameSource = source;

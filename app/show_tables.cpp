@@ -21,7 +21,9 @@ constexpr char typeMismatch[] = "数据或数组类型不匹配";
 OpenTable::OpenTable(Application& app, const TableName& table)
     : app_(app)
     , alias_(table.alias)
-    , open_(app.databases.openDatabase(dataFilePath(app, table.file), Text(table.alias)))
+    // In a hall that may not be written, nothing writes: the tables open for reading only.
+    , open_(app.databases.openDatabase(
+          dataFilePath(app, table.file), Text(table.alias), app.hallReadOnly))
 {
 }
 

@@ -11,8 +11,9 @@ std::string reasonOf(int error)
     switch (error) {
     case EACCES:
     case EPERM:
-    case EROFS:
         return "没有写入权限";
+    case EROFS:
+        return "文件系统是只读的";
     case ELOOP:
         return "锁文件是一个符号链接";
     case ENOENT:
@@ -22,6 +23,12 @@ std::string reasonOf(int error)
         // The system's own text follows the locale and its encoding; the number does not.
         return "系统错误 " + std::to_string(error);
     }
+}
+
+// The errors of a folder, or of a lock file in it, that this process may not write.
+bool isRefusedWrite(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS;
 }
 
 } // namespace
@@ -46,7 +53,7 @@ SingleInstance::Outcome SingleInstance::take(const std::string& hallFolder)
     const int descriptor = files_.openOrCreate(hallFolder + "/" + instanceLockName, 0600);
     if (descriptor < 0) {
         failure_ = reasonOf(-descriptor);
-        return Outcome::failed;
+        return isRefusedWrite(-descriptor) ? Outcome::readOnly : Outcome::failed;
     }
     platform::FileStatus status;
     if (files_.status(descriptor, status) != 0 || !status.regular) {

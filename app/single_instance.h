@@ -18,6 +18,10 @@ public:
     enum class Outcome {
         taken, // this object holds the lock from now on
         held, // another process holds it
+        // The hall folder may not be written (a read-only mount, no write permission), so no
+        // copy of the program can change it and none needs the lock; nothing is held, and
+        // failure() says why.
+        readOnly,
         failed, // it could not be taken for another reason; failure() says which
     };
 
@@ -27,8 +31,9 @@ public:
     SingleInstance& operator=(const SingleInstance&) = delete;
 
     // Takes the lock of the hall folder at hallFolder (a native path). Taking it again while
-    // held gives taken. A lock that cannot be had counts as failed, never as taken: two
-    // copies on one folder lose slots, so the program rather refuses to start.
+    // held gives taken. A lock that cannot be had in a folder that can be written counts as
+    // failed, never as taken: two copies on one folder lose slots, so the program rather
+    // refuses to start.
     [[nodiscard]] Outcome take(const std::string& hallFolder);
     // Why the last take failed, for the operator (GBK text).
     [[nodiscard]] const std::string& failure() const { return failure_; }

@@ -3,6 +3,7 @@
 
 #include "app/application.h"
 #include "app/handler_table.h"
+#include "app/read_only_hall.h"
 #include "app/show_names.h"
 #include "app/show_rewrite.h"
 #include "app/show_tables.h"
@@ -117,7 +118,8 @@ HandlerResult slotListKey(Application& app, HandlerArgs args)
 // A named show keeps its file in step, as giving a slot its track does.
 HandlerResult dropSlot(Application& app, HandlerArgs args)
 {
-    if (args.size() < 2 || !moveSlot(app, args[0] / 2 + 1, args[1] / 2 + 1))
+    if (args.size() < 2 || refusedInReadOnlyHall(app)
+        || !moveSlot(app, args[0] / 2 + 1, args[1] / 2 + 1))
         return std::nullopt;
     const Text show = showCaption(app);
     if (!namesNoShowFile(show) && !saveShowFile(app, show))

@@ -11,6 +11,7 @@
 #include "app/light_program.h"
 #include "app/main_window_roles.h"
 #include "app/playback.h"
+#include "app/read_only_hall.h"
 #include "app/remote_settings.h"
 #include "app/show_list.h"
 #include "app/show_tables.h"
@@ -38,6 +39,9 @@ HandlerResult startUp(Application& app, HandlerArgs)
     switch (app.instance.take(platform::nativePath(app.programDirectory))) {
     case SingleInstance::Outcome::taken:
         break;
+    case SingleInstance::Outcome::readOnly:
+        app.hallReadOnly = true;
+        break;
     case SingleInstance::Outcome::held:
         app.runtime.messageBox("本软件已运行！", 0);
         app.runtime.endProgram(0);
@@ -48,15 +52,19 @@ HandlerResult startUp(Application& app, HandlerArgs)
         app.runtime.endProgram(lockFailedExitCode);
     }
 
-    // Only now, with the hall to ourselves: what a crash left is no save in progress.
-    removeCrashLeftovers(app);
+    // Only now, with the hall to ourselves: what a crash left is no save in progress. A hall
+    // that may not be written keeps what it has; the current show stays as it is.
+    if (app.hallReadOnly)
+        tellHallIsReadOnly(app, app.instance.failure());
+    else
+        settleCrashLeftovers(app);
     const std::optional<EveningRecord> lastEvening = openEveningLog(app);
     // Before the first show is shown, which starts its tracks' measuring.
     startEvenLoudness(app);
     fillShowList(app);
     // The caption is read back: the file is named after what the label shows. A show that
     // does not load leaves the table as it was, shown below.
-    if (chooseLastShow(app))
+    if (chooseLastShow(app) && !app.hallReadOnly)
         (void)loadCheckedShow(app,
             std::get<Text>(windows.property(window, 标签场次, ui::prop::label::caption)),
             MissingShowFile::passOver);

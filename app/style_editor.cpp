@@ -3,6 +3,7 @@
 
 #include "app/application.h"
 #include "app/handler_table.h"
+#include "app/read_only_hall.h"
 #include "app/show_names.h"
 #include "app/show_tables.h"
 #include "app/show_views.h"
@@ -37,6 +38,9 @@ void enableMenuItem(Application& app, ui::ComponentId item, bool enabled)
 
 HandlerResult openStyleEditor(Application& app, HandlerArgs)
 {
+    // The editor is for changing the current show, which is saved as it closes.
+    if (refusedInReadOnlyHall(app))
+        return std::nullopt;
     app.windows.loadWindow(editor::window, true);
     refreshShowView(app);
     return std::nullopt;

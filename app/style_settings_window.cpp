@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "app/even_loudness.h"
 #include "app/handler_table.h"
+#include "app/read_only_hall.h"
 #include "app/show_tables.h"
 #include "app/style_settings_file.h"
 
@@ -127,6 +128,8 @@ HandlerResult loadStyleSettings(Application& app, HandlerArgs)
 
 HandlerResult saveStyleSettings(Application& app, HandlerArgs)
 {
+    if (refusedInReadOnlyHall(app))
+        return std::nullopt;
     const Text style = selectedListText(app);
     if (style.empty()) {
         app.runtime.messageBox("未选择风格！请重新选择！", 0, Text());

@@ -50,12 +50,13 @@ bool showHasUnsavedChanges(Application& app)
 
 bool mayDiscardCurrentShow(Application& app)
 {
-    return !showHasUnsavedChanges(app) || operatorLetsGo(app);
+    // What a hall that may not be written holds cannot be saved, so nothing is lost.
+    return app.hallReadOnly || !showHasUnsavedChanges(app) || operatorLetsGo(app);
 }
 
 bool mayEndDiscardingCurrentShow(Application& app)
 {
-    if (!showHasUnsavedChanges(app))
+    if (app.hallReadOnly || !showHasUnsavedChanges(app))
         return true;
     if (!operatorLetsGo(app))
         return false;

@@ -1,12 +1,15 @@
 // The program's editing under kill -9, driven from outside by crash_test.sh. One process of
 // this driver is one run of the program on a hall folder:
 //
-//   crash_driver HALL seed        makes HALL: the installation tables, the show 周六 of three
-//                                 slots saved and current, the style 慢四 in its first state
+//   crash_driver HALL seed        makes HALL: the installation tables, the shows 周六 and 周日
+//                                 of the same three slots saved, 周六 current, the style 慢四
+//                                 and the loudness switch in their first states
 //   crash_driver HALL EDIT        starts the program and repeats one edit until killed:
 //                                 save (save the show as 周六), insert (insert a slot at the
 //                                 top, then delete it again), track (give slot 2 one of two
-//                                 tracks) or style (save 慢四 in one of two states)
+//                                 tracks), style (save 慢四 in one of two states), lastshow
+//                                 (load 周六 and 周日 in turn, which the program remembers) or
+//                                 loudness (save the loudness switch in one of two states)
 //   crash_driver HALL check EDIT  starts the program as the next start after the kill and
 //                                 checks what it finds; prints the problems, exits 1 on any
 //
@@ -14,6 +17,7 @@
 // clicks would.
 
 #include "app/application.h"
+#include "app/even_loudness.h"
 #include "app/show_tables.h"
 #include "app/style_settings_file.h"
 #include "backends/headless/headless_platform.h"
@@ -22,6 +26,7 @@
 #include "platform/whole_files.h"
 #include "recdb/file_check.h"
 #include "runtime/file_names.h"
+#include "runtime/ini_file.h"
 #include "ui/commands.h"
 #include "ui/input.h"
 #include "ui/templates/window_ids.h"
@@ -48,6 +53,7 @@ const std::vector<Slot> firstShow { { "1", "慢四", "月光", "/m/月光.mp3" }
 const Text insertedStyle = "华尔兹";
 const Text trackPaths[] = { "/music/甲.mp3", "/music/乙.mp3" };
 const Text showName = "周六";
+const Text otherShowName = "周日";
 const Text style = "慢四";
 
 app::StyleSettingsTexts styleState(int which)
@@ -58,6 +64,17 @@ app::StyleSettingsTexts styleState(int which)
     settings.timeLimit = which == 0 ? "3" : "无限时";
     settings.volume = which == 0 ? "60" : "80";
     return settings;
+}
+
+app::LoudnessSettings loudnessState(int which)
+{
+    return which == 0 ? app::LoudnessSettings { true, -16 } : app::LoudnessSettings { false, -20 };
+}
+
+Text rememberedShow(app::Application& application)
+{
+    return runtime::readIniEntry(
+        app::dataFilePath(application, "lastshow.ini"), "场次", "当前场次", {}, application.files);
 }
 
 class Run : public app::test::HeadlessProgram {
@@ -97,6 +114,13 @@ public:
         application.windows.close(editor::window, 0);
     }
 
+    void loadShow(int round)
+    {
+        application.windows.setProperty(
+            main::window, main::超级列表框1, ui::prop::listView::currentRow, round % 2);
+        input.doubleClick(main::window, main::超级列表框1);
+    }
+
     void giveTrack(int round)
     {
         headless.dialogs().answerNextOpenFile(trackPaths[round % 2]);
@@ -125,8 +149,13 @@ int seed(const fs::path& hall)
         fs::copy_file(fs::path(DANCEHALL_DIST) / file, hall / file);
     Run run(hall);
     writeShow(run.application, firstShow);
-    fs::copy_file(hall / "dqqf.dat", hall / "lb" / platform::gbkToUtf8(showName + ".dat"));
-    return app::writeStyleSettings(run.application, style, styleState(0)) ? 0 : 1;
+    for (const Text& name : { showName, otherShowName })
+        fs::copy_file(hall / "dqqf.dat", hall / "lb" / platform::gbkToUtf8(name + ".dat"));
+    const bool written = app::writeStyleSettings(run.application, style, styleState(0))
+        && app::writeLoudnessSettings(run.application, loudnessState(0))
+        && runtime::writeIniEntry(
+            app::dataFilePath(run.application, "lastshow.ini"), "场次", Text("当前场次"), showName);
+    return written ? 0 : 1;
 }
 
 [[noreturn]] void edit(const fs::path& hall, const std::string& what)
@@ -140,6 +169,10 @@ int seed(const fs::path& hall)
             run.insertOrDeleteTopSlot();
         else if (what == "track")
             run.giveTrack(round);
+        else if (what == "lastshow")
+            run.loadShow(round);
+        else if (what == "loudness")
+            (void)app::writeLoudnessSettings(run.application, loudnessState(round % 2));
         else
             (void)app::writeStyleSettings(run.application, style, styleState(round % 2));
     }
@@ -165,6 +198,14 @@ std::vector<std::vector<Slot>> allowedShows(const std::string& what)
             shows.push_back(given);
         }
     return shows;
+}
+
+// What a replacement of one of the hall's files leaves while it is under way.
+bool isLeftover(const std::string& name)
+{
+    return platform::isReplacementLeftover(name, ".dat")
+        || platform::isReplacementLeftover(name, ".ini")
+        || platform::isReplacementLeftover(name, ".log");
 }
 
 bool sameSlots(const std::vector<Slot>& a, const std::vector<Slot>& b)
@@ -201,7 +242,7 @@ int check(const fs::path& hall, const std::string& what)
     for (const fs::path& folder : { hall, hall / "lb" })
         for (const auto& entry : fs::directory_iterator(folder)) {
             const std::string name = entry.path().filename().string();
-            if (platform::isReplacementLeftover(name, ".dat"))
+            if (isLeftover(name))
                 problems.push_back("a temporary file is left: " + entry.path().string());
             else if (name.ends_with(".dat") && name != "ss.dat"
                 && recdb::checkDatabaseFile(entry.path().string()).code != 0)
@@ -214,6 +255,12 @@ int check(const fs::path& hall, const std::string& what)
     };
     if (!same(styleState(0)) && !same(styleState(1)))
         problems.push_back("ss.dat holds a style that was never saved");
+    const app::LoudnessSettings loudness = app::readLoudnessSettings(run.application);
+    if (loudness != loudnessState(0) && loudness != loudnessState(1))
+        problems.push_back("loudness.ini holds settings that were never saved");
+    const Text remembered = rememberedShow(run.application);
+    if (remembered != showName && remembered != otherShowName)
+        problems.push_back("lastshow.ini remembers " + platform::gbkToUtf8(remembered));
     for (const std::string& problem : problems)
         std::cout << problem << "\n";
     return problems.empty() ? 0 : 1;
@@ -224,7 +271,8 @@ int check(const fs::path& hall, const std::string& what)
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const std::vector<std::string> edits { "save", "insert", "track", "style" };
+    const std::vector<std::string> edits { "save", "insert", "track", "style", "lastshow",
+        "loudness" };
     auto isEdit = [&](const std::string& what) {
         return std::find(edits.begin(), edits.end(), what) != edits.end();
     };
@@ -234,6 +282,7 @@ int main(int argc, char** argv)
         edit(args[0], args[1]);
     if (args.size() == 3 && args[1] == "check" && isEdit(args[2]))
         return check(args[0], args[2]);
-    std::cerr << "usage: crash_driver HALL seed|save|insert|track|style|check EDIT\n";
+    std::cerr << "usage: crash_driver HALL seed|EDIT|check EDIT\n"
+                 "  EDIT: save, insert, track, style, lastshow or loudness\n";
     return 2;
 }

@@ -2,6 +2,7 @@
 // independent writer of the table format, under the names such a folder really has.
 
 #include "app/hall_import.h"
+#include "app/import_commit.h"
 #include "app/single_instance.h"
 #include "faulty_file_system.h"
 
@@ -311,6 +312,89 @@ TEST_F(HallImport, AFailingDiskRefusesTheImportAndLeavesTheHallAsItWas)
     EXPECT_NE(report(result).find("cannot copy"), std::string::npos) << report(result);
     EXPECT_EQ(contents(hall), before);
     EXPECT_GT(full.calls(support::FileCall::removeFolder), 0);
+}
+
+// The disk failing at any rename of an import, its commit's included, leaves the hall as it
+// was, or with the import committed, whose rest the next start moves in: never a mixture.
+TEST_F(HallImport, AFailureAtAnyRenameLeavesTheHallAllOldOrAllNewOnceSettled)
+{
+    fs::create_directories(hall / "lb");
+    writeBytes(hall / "lb" / "own.dat", "a show made here");
+    writeBytes(showPath(hall, saturdayShow, ".dat"), "an older copy");
+    writeBytes(hall / "loudness.ini", "[loudness]\nenabled=1\n");
+    const fs::path pristine = scratch.path / "pristine";
+    fs::copy(hall, pristine, fs::copy_options::recursive);
+    const auto before = contents(hall);
+    support::FaultyFileSystem counting;
+    ASSERT_TRUE(importHall(source.string(), hall.string(), counting).imported);
+    const auto after = contents(hall);
+    const int renames = counting.calls(support::FileCall::rename);
+
+    int finished = 0;
+    for (int n = 1; n <= renames; ++n) {
+        SCOPED_TRACE("rename " + std::to_string(n));
+        fs::remove_all(hall);
+        fs::copy(pristine, hall, fs::copy_options::recursive);
+        support::FaultyFileSystem failing;
+        failing.failNth({ support::FileCall::rename }, n, EIO);
+        const ImportResult result = importHall(source.string(), hall.string(), failing);
+        EXPECT_FALSE(result.imported) << report(result);
+
+        const ImportSettlement settled
+            = settleInterruptedImport(hall.string(), platform::systemFileSystem());
+        const auto now = contents(hall);
+        EXPECT_TRUE(now == before || now == after);
+        EXPECT_EQ(
+            settled.outcome, now == after ? InterruptedImport::finished : InterruptedImport::none);
+        finished += settled.outcome == InterruptedImport::finished;
+    }
+    EXPECT_GT(finished, 0) << "some renames fall after the commit";
+}
+
+// An import killed after its commit is finished before the next one starts, or it would be
+// finished over that one later; one killed before is undone.
+TEST_F(HallImport, AnImportCutShortEarlierIsSettledFirstAndReported)
+{
+    fs::create_directories(hall / ".imported-a1B2c3" / "lb");
+    writeBytes(hall / ".imported-a1B2c3" / "lb" / "earlier.dat", "from the earlier import");
+    ImportResult result = run();
+    ASSERT_TRUE(result.imported) << report(result);
+    EXPECT_NE(report(result).find("cut short earlier has been finished"), std::string::npos)
+        << report(result);
+    EXPECT_EQ(fileBytes(hall / "lb" / "earlier.dat"), "from the earlier import");
+
+    fs::create_directories(hall / ".import-d4E5f6" / "lb");
+    writeBytes(hall / ".import-d4E5f6" / "lb" / "staged.dat", "never committed");
+    result = run();
+    ASSERT_TRUE(result.imported) << report(result);
+    EXPECT_NE(report(result).find("cut short earlier has been undone"), std::string::npos)
+        << report(result);
+    EXPECT_FALSE(fs::exists(hall / "lb" / "staged.dat"));
+    for (const auto& entry : fs::directory_iterator(hall))
+        EXPECT_FALSE(isImportScratchName(entry.path().filename().string())) << entry.path();
+}
+
+// A committed import that the disk will not let finish stays committed, named as unfinished,
+// and is finished by the next try that can.
+TEST_F(HallImport, AnImportThatCannotBeFinishedNowIsFinishedLater)
+{
+    fs::create_directories(hall / ".imported-a1B2c3" / "lb");
+    writeBytes(hall / ".imported-a1B2c3" / "lb" / "late.dat", "committed");
+    support::FaultyFileSystem stuck;
+    stuck.failEvery({ support::FileCall::rename }, EIO);
+    const ImportSettlement now = settleInterruptedImport(hall.string(), stuck);
+    EXPECT_EQ(now.outcome, InterruptedImport::unfinished);
+    EXPECT_NE(now.problem.find("late.dat"), std::string::npos) << now.problem;
+    const ImportResult refused = importHall(source.string(), hall.string(), stuck);
+    EXPECT_FALSE(refused.imported) << "no import goes over one that is not finished";
+    EXPECT_NE(report(refused).find("cut short earlier cannot be finished"), std::string::npos)
+        << report(refused);
+    EXPECT_FALSE(fs::exists(hall / "lb" / "late.dat"));
+
+    EXPECT_EQ(settleInterruptedImport(hall.string(), platform::systemFileSystem()).outcome,
+        InterruptedImport::finished);
+    EXPECT_EQ(fileBytes(hall / "lb" / "late.dat"), "committed");
+    EXPECT_FALSE(fs::exists(hall / ".imported-a1B2c3"));
 }
 
 TEST_F(HallImport, RefusesAFolderThatIsNoInstallation)

@@ -136,9 +136,15 @@ TEST_F(StartUp, ADamagedCurrentShowIsNamed)
 }
 
 // What a crash in the middle of an edit leaves: a deleted slot not packed, numbers with a
-// gap, temporary files of saves, the scratch folder of an import.
+// gap, temporary files of saves (tables, shows, settings, the last show's memory, the evening
+// log). Files of other names stay.
 TEST_F(StartUp, CrashLeftoversAreMended)
 {
+    const char* const leftovers[] = { ".dqqf.dat.a1B2c3", ".ss.dat.Zz9900", "lb/.周六.dat.x0X0x0",
+        ".evening.log.Q1w2E3", ".lastshow.ini.pQ7rS8", ".loudness.ini.000000", ".remote.ini.aB3dE5",
+        ".lights.ini.ZZZZZZ" };
+    const char* const kept[] = { ".dancehall.lock", "lb/.周六.dat.old", ".notes.XXXXXX",
+        ".notes.txt.a1B2c3", ".lastshow.ini.a1B2", "lastshow.ini.a1B2c3" };
     writeCurrentShow({ { "1", "慢四", "月光", "/m/月光.mp3" }, { "2", "快四", "", "" },
         { "4", "探戈", "晚风", "/m/晚风.mp3" } });
     recdb::Registry& db = application.databases;
@@ -146,21 +152,10 @@ TEST_F(StartUp, CrashLeftoversAreMended)
     ASSERT_TRUE(db.goTo(2));
     ASSERT_TRUE(db.markDeleted());
     db.closeDatabase(Text("dqqf"));
-    for (const char* leftover :
-        { ".dqqf.dat.a1B2c3", ".ss.dat.Zz9900", "lb/.周六.dat.x0X0x0", ".evening.log.Q1w2E3" })
-        std::ofstream(directory / fs::u8path(leftover)) << "half";
-    for (const char* kept : { ".dancehall.lock", "lb/.周六.dat.old", ".notes.XXXXXX" })
-        std::ofstream(directory / fs::u8path(kept)) << "kept";
-    const fs::path scratch = directory / ".import-k3Q9zA";
-    fs::create_directories(scratch / "lb");
-    std::ofstream(scratch / "lb" / "staged.dat") << "half";
-    // Only a real folder of exactly that name is an import's: a file of a similar name and a
-    // link named like a scratch folder stay, and so does what the link points at.
-    std::ofstream(directory / ".import-notes") << "kept";
-    const fs::path elsewhere = directory / "lb" / "elsewhere";
-    fs::create_directories(elsewhere);
-    std::ofstream(elsewhere / "keep.txt") << "kept";
-    fs::create_directory_symlink(elsewhere, directory / ".import-L1nk00");
+    for (const char* name : leftovers)
+        std::ofstream(directory / fs::u8path(name)) << "half";
+    for (const char* name : kept)
+        std::ofstream(directory / fs::u8path(name)) << "kept";
 
     start();
 
@@ -169,15 +164,84 @@ TEST_F(StartUp, CrashLeftoversAreMended)
     ASSERT_EQ(tree.size(), 4u);
     EXPECT_EQ(tree[0].text, "1  慢四");
     EXPECT_EQ(tree[2].text, "2  探戈");
-    for (const char* leftover :
-        { ".dqqf.dat.a1B2c3", ".ss.dat.Zz9900", "lb/.周六.dat.x0X0x0", ".evening.log.Q1w2E3" })
-        EXPECT_FALSE(fs::exists(directory / fs::u8path(leftover))) << leftover;
-    for (const char* kept : { ".dancehall.lock", "lb/.周六.dat.old", ".notes.XXXXXX" })
-        EXPECT_TRUE(fs::exists(directory / fs::u8path(kept))) << kept;
-    EXPECT_FALSE(fs::exists(scratch));
-    EXPECT_TRUE(fs::exists(directory / ".import-notes"));
-    EXPECT_TRUE(fs::is_symlink(directory / ".import-L1nk00"));
-    EXPECT_TRUE(fs::exists(elsewhere / "keep.txt"));
+    for (const char* name : leftovers)
+        EXPECT_FALSE(fs::exists(directory / fs::u8path(name))) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(fs::exists(directory / fs::u8path(name))) << name;
+}
+
+// A killed import is settled at the next start, and the operator learns how. Only a real
+// folder of exactly such a name is an import's: a file of a similar name and a link named like
+// a scratch folder stay, and so does what the link points at.
+class StartUpAfterAKilledImport : public StartUp {
+protected:
+    StartUpAfterAKilledImport()
+    {
+        saveShow(u8"周六.dat", saturday);
+        std::ofstream(directory / "ss.dat") << oldStyles;
+        std::ofstream(directory / "loudness.ini") << "[loudness]\nenabled=1\n";
+        std::ofstream(directory / ".import-notes") << "kept";
+        fs::create_directories(elsewhere);
+        std::ofstream(elsewhere / "keep.txt") << "kept";
+        fs::create_directory_symlink(elsewhere, directory / ".imported-L1nk00");
+    }
+    void expectOthersKept()
+    {
+        EXPECT_TRUE(fs::exists(directory / ".import-notes"));
+        EXPECT_TRUE(fs::is_symlink(directory / ".imported-L1nk00"));
+        EXPECT_TRUE(fs::exists(elsewhere / "keep.txt"));
+    }
+
+    const std::string oldStyles = "[慢四]\r\n音量=60\r\n";
+    const std::string newStyles = "[慢四]\r\n音量=80\r\n";
+    const fs::path elsewhere = directory / "lb" / "elsewhere";
+};
+
+// Killed before its commit, the import never reached the hall's files: its scratch folder
+// goes and the hall is as before it.
+TEST_F(StartUpAfterAKilledImport, BeforeItsCommitItIsUndone)
+{
+    const std::string saturdayFile = contents(directory / "lb" / u8"周六.dat");
+    const fs::path staging = directory / ".import-k3Q9zA";
+    fs::create_directories(staging / "lb");
+    std::ofstream(staging / "lb" / u8"周六.dat") << "staged";
+    std::ofstream(staging / "ss.dat") << newStyles;
+
+    start();
+
+    EXPECT_EQ(messageTexts(),
+        std::vector<std::string> {
+            "上次导入数据（--import）在完成前中断了，已撤销：数据文件夹保持导入前的样子。" });
+    EXPECT_FALSE(fs::exists(staging));
+    EXPECT_EQ(contents(directory / "lb" / u8"周六.dat"), saturdayFile);
+    EXPECT_EQ(contents(directory / "ss.dat"), oldStyles);
+    EXPECT_TRUE(fs::exists(directory / "loudness.ini"));
+    expectOthersKept();
+}
+
+// Killed after its commit, with some shows moved in already, the import is moved in to the end,
+// and the switch of even loudness goes as a whole import takes it away.
+TEST_F(StartUpAfterAKilledImport, AfterItsCommitItIsFinished)
+{
+    const fs::path committed = directory / ".imported-k3Q9zA";
+    fs::create_directories(committed / "lb");
+    saveShow(u8"周日.dat", sunday);
+    fs::copy_file(directory / "lb" / u8"周日.dat", committed / "lb" / u8"周六.dat");
+    std::ofstream(committed / "ss.dat") << newStyles;
+    const std::string sundayFile = contents(directory / "lb" / u8"周日.dat");
+
+    start();
+
+    EXPECT_EQ(messageTexts(),
+        std::vector<std::string> {
+            "上次导入数据（--import）在完成前中断了，现已完成：数据文件夹中是导入的数据。" });
+    EXPECT_FALSE(fs::exists(committed));
+    EXPECT_EQ(contents(directory / "lb" / u8"周六.dat"), sundayFile);
+    EXPECT_EQ(contents(directory / "ss.dat"), newStyles);
+    EXPECT_FALSE(fs::exists(directory / "loudness.ini"));
+    expectOthersKept();
+    // The show shown is read after the import is whole.
+    EXPECT_EQ(application.globals.playQueue, std::vector<Text> { "/m/晚风.mp3" });
 }
 
 TEST_F(StartUp, SlotsNumberedWithAGapAreNumberedAnew)
@@ -378,7 +442,9 @@ TEST_F(InstanceLock, DoesNotDependOnTheRuntimeDirectory)
     EXPECT_EQ(other.take(first.string()), SingleInstance::Outcome::held);
 }
 
-TEST_F(InstanceLock, FailsClosedOnAPlantedLinkAFifoOrAReadOnlyFolder)
+// A folder this user may not write cannot be changed by two copies either: the lock is not
+// needed there, and not taken (root writes anyway, so only another user sees it).
+TEST_F(InstanceLock, FailsClosedOnAPlantedLinkOrAFifoButNotOnAReadOnlyFolder)
 {
     fs::create_symlink(second / "target", first / instanceLockName);
     SingleInstance linked;
@@ -395,23 +461,23 @@ TEST_F(InstanceLock, FailsClosedOnAPlantedLinkAFifoOrAReadOnlyFolder)
     fs::permissions(first, fs::perms::owner_read | fs::perms::owner_exec);
     SingleInstance readOnly;
     if (::geteuid() != 0) {
-        EXPECT_EQ(readOnly.take(first.string()), SingleInstance::Outcome::failed);
+        EXPECT_EQ(readOnly.take(first.string()), SingleInstance::Outcome::readOnly);
         EXPECT_EQ(readOnly.failure(), "没有写入权限");
     }
     SingleInstance missing;
     EXPECT_EQ(missing.take((second / "gone").string()), SingleInstance::Outcome::failed);
 }
 
-// A lock file the system will not create (a read-only mount refuses even root) or will not
-// lock fails with the reason and holds nothing: the descriptor goes, and a later try may take
-// the lock.
-TEST_F(InstanceLock, FailsWithTheReasonWhenTheSystemRefusesTheLockFile)
+// A lock file the system will not create on a read-only mount (which refuses even root) tells
+// a hall that cannot be written; one it will not lock fails with the reason. Either way
+// nothing is held: the descriptor goes, and a later try may take the lock.
+TEST_F(InstanceLock, SaysWhyTheSystemRefusesTheLockFile)
 {
     support::FaultyFileSystem files;
     files.failNth({ support::FileCall::openOrCreate }, 1, EROFS);
     SingleInstance readOnlyMount(files);
-    EXPECT_EQ(readOnlyMount.take(first.string()), SingleInstance::Outcome::failed);
-    EXPECT_EQ(readOnlyMount.failure(), "没有写入权限");
+    EXPECT_EQ(readOnlyMount.take(first.string()), SingleInstance::Outcome::readOnly);
+    EXPECT_EQ(readOnlyMount.failure(), "文件系统是只读的");
 
     files.failNth({ support::FileCall::lockWholeFile }, 1, ENOLCK);
     SingleInstance noLocks(files);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 
 namespace support {
@@ -18,6 +19,12 @@ void FaultyFileSystem::failNth(
 {
     std::lock_guard lock(mutex_);
     faults_.push_back({ kinds, nth, error, kept });
+}
+
+void FaultyFileSystem::killAtNth(std::initializer_list<FileCall> kinds, int nth)
+{
+    std::lock_guard lock(mutex_);
+    faults_.push_back({ kinds, nth, 0, 0, true });
 }
 
 void FaultyFileSystem::clearFaults()
@@ -119,6 +126,8 @@ FaultyFileSystem::Due FaultyFileSystem::count(FileCall kind)
             due = { fault->error, fault->kept };
             ++fault;
         } else if (--fault->remaining == 0) {
+            if (fault->kills)
+                std::raise(SIGKILL);
             if (due.error == 0)
                 due = { fault->error, fault->kept };
             fault = faults_.erase(fault);

@@ -57,6 +57,9 @@ public:
     // nth 0 every such call does. A failing writeAt first stores its first `kept` bytes.
     void failNth(std::initializer_list<FileCall> kinds, int nth, int error, std::int64_t kept = 0);
     void failEvery(std::initializer_list<FileCall> kinds, int error) { failNth(kinds, 0, error); }
+    // The nth call from now among the given kinds ends the process with SIGKILL before it is
+    // made: a kill -9 at an exact step, for a crash test run in a process of its own.
+    void killAtNth(std::initializer_list<FileCall> kinds, int nth);
     // Drops the faults still waiting; the counts stay.
     void clearFaults();
     // Calls of a kind so far, failed ones included.
@@ -111,6 +114,7 @@ private:
         int remaining; // calls of those kinds until the failing one; 0: every call fails
         int error;
         std::int64_t kept;
+        bool kills = false;
     };
     struct Due {
         int error = 0; // 0: the call goes through

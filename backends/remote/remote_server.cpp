@@ -404,7 +404,8 @@ QByteArray marqueeState(const QByteArray& stateJson)
         return "{}";
     QJsonObject marquee;
     for (const char* key :
-        { "play", "style", "title", "played", "playedFrom", "limitLeft", "limitAt", "nextStyle" })
+        { "play", "style", "title", "played", "playedFrom", "limitLeft", "limitAt", "trackLeft",
+            "trackEndsAt", "nextStyle" })
         marquee.insert(QLatin1String(key), state->value(QLatin1String(key)));
     return QJsonDocument(marquee).toJson(QJsonDocument::Compact);
 }

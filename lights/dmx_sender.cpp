@@ -81,7 +81,8 @@ namespace {
 // When the frame after one due at `due` and taken at `takenAt` is due: a period after `due`,
 // so a late wake-up or a slow send does not stretch every period; a period after `takenAt`
 // when a change brought the frame early or the sender fell a whole period behind.
-platform::Millis nextFrameDue(platform::Millis due, platform::Millis takenAt, platform::Millis period)
+platform::Millis nextFrameDue(
+    platform::Millis due, platform::Millis takenAt, platform::Millis period)
 {
     return takenAt >= due && takenAt < due + period ? due + period : takenAt + period;
 }

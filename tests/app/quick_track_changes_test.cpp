@@ -38,8 +38,9 @@ struct QuickHall : HallWithTracks {
         }
         std::vector<Slot> slots;
         for (int k = 1; k <= slotCount; ++k)
-            slots.push_back({ std::to_string(k), k % 2 == 1 ? "慢四" : "快四",
-                "曲" + std::to_string(k), track(k % 2 == 1 ? "cbr_stereo_44k.mp3" : "mpeg2_22k.mp3") });
+            slots.push_back(
+                { std::to_string(k), k % 2 == 1 ? "慢四" : "快四", "曲" + std::to_string(k),
+                    track(k % 2 == 1 ? "cbr_stereo_44k.mp3" : "mpeg2_22k.mp3") });
         writeShowTable(application.databases, directory / "dqqf.dat", slots);
         refreshShowView(application);
     }

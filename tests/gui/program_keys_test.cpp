@@ -28,7 +28,7 @@ protected:
 
     // `count` slots named 一, 二, … whose tracks are one file long enough to play on
     // throughout the test.
-    std::vector<Slot> slots(int count)
+    std::vector<Slot> showOf(int count)
     {
         std::ifstream in(fs::path(MEDIA_TEST_DATA) / "cbr_stereo_44k.mp3", std::ios::binary);
         const std::string frames { std::istreambuf_iterator<char>(in), {} };
@@ -53,7 +53,7 @@ protected:
 
 TEST_F(ProgramKeys, CtrlUpTwiceMovesTheSelectedSlotTwoPlacesAndKeepsItSelected)
 {
-    start(slots(6));
+    start(showOf(6));
     application.windows.loadWindow(editor::window, false);
     QTreeWidget& list = widget<QTreeWidget>(editor::window, editor::超级列表框1);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(list.window()));
@@ -79,7 +79,7 @@ TEST_F(ProgramKeys, CtrlUpTwiceMovesTheSelectedSlotTwoPlacesAndKeepsItSelected)
 // The tree and the show list leave Ctrl+→ to their parents, two group boxes deep.
 TEST_F(ProgramKeys, CtrlRightAndLeftGoOneTrackWhereverTheFocusIs)
 {
-    start(slots(6));
+    start(showOf(6));
     QTreeWidget& tree = widget<QTreeWidget>(main::window, main::树型框1);
     QTreeWidget& shows = widget<QTreeWidget>(main::window, main::超级列表框1);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(tree.window()));

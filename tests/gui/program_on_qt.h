@@ -25,6 +25,7 @@ protected:
     explicit ProgramOnQt(const std::string& name)
         : hall(name)
     {
+        application.programDirectory = hall.path.string();
     }
     // A player still running reads the hall's tracks: it stops before the hall goes.
     ~ProgramOnQt() override

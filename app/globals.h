@@ -57,6 +57,7 @@ struct Globals {
     PlayingSlot playing; // the track being played and the slot it came from
     Fades fades;
     std::int32_t trackLightThread = 0; // handle of the running light program thread
+    std::int32_t styleLightThread = 0; // handle of the latest style light application
     SharedText currentStyle; // style of the current track, read by the light threads
     std::int32_t lightLock = 0; // critical section serialising style light applications
     std::vector<Text> playQueue; // track paths of the current show, in record order

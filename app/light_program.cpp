@@ -80,12 +80,16 @@ void lightOff(Application& app, int channel)
 
 void stopTrackLights(Application& app)
 {
+    // The superseded style's states are of no use any more: left running, each quick track
+    // change would add a thread waiting its 800 ms turn for the lock.
+    app.threads.endThread(app.globals.styleLightThread);
     app.threads.endThread(app.globals.trackLightThread);
 }
 
 void startTrackLights(Application& app)
 {
-    app.threads.startThread([&app](std::int32_t) { applyStyleLights(app); });
+    app.threads.startThread([&app](std::int32_t) { applyStyleLights(app); }, std::nullopt,
+        &app.globals.styleLightThread);
     app.threads.startThread([&app](std::int32_t) { runLightProgram(app); }, std::nullopt,
         &app.globals.trackLightThread);
 }
@@ -93,6 +97,9 @@ void startTrackLights(Application& app)
 void applyStyleLights(Application& app)
 {
     SectionGuard guard(app.threads, app.globals.lightLock);
+    // Ended while it waited for the lock: a newer track's run follows.
+    if (app.runtime.platform().clock().stopRequested())
+        return;
     const Text style = app.globals.currentStyle.get();
     std::array<std::optional<bool>, channelCount> states;
     for (int channel = 1; channel <= channelCount; ++channel)

@@ -16,13 +16,17 @@ void startLightOutput(Application& app);
 void lightOn(Application& app, int channel);
 void lightOff(Application& app, int channel);
 
-// The track-start steps, on the interface thread: first end the previous track's switch-off
-// sequence, then set currentStyle, then start the lights of that style.
+// The track-start steps, on the interface thread: first end the previous track's lights (its
+// switch-off sequence, and its style states if they are still being applied or wait for the
+// lock), then set currentStyle, then start the lights of that style.
 void stopTrackLights(Application& app);
-// Starts applyStyleLights detached and runLightProgram with its handle in trackLightThread.
+// Starts applyStyleLights with its handle in styleLightThread and runLightProgram with its
+// handle in trackLightThread.
 void startTrackLights(Application& app);
 
-// Thread bodies. Under lightLock: the style's "1" … "16" states, channel by channel.
+// Thread bodies. Under lightLock: the style's "1" … "16" states, channel by channel. A run
+// the next track start ends stops at its next wait, or passes the lock on untouched when it
+// gets it, so quick track changes never pile runs up behind the lock.
 void applyStyleLights(Application& app);
 // After 5 s, each channel with a "nc" delay goes dark after that many seconds, channel 1
 // first. Takes no lock, so ending it at any wait leaves nothing held.

@@ -61,6 +61,14 @@ Text styleOfNextSlot(const Application& app, const std::vector<RemoteSlot>& slot
     return slots[std::size_t(record) - 1].style;
 }
 
+std::optional<platform::Millis> timeLeftInTrack(const Application& app, platform::Millis played)
+{
+    const TrackDurations::Length length = app.durations.length(app.globals.playing.path);
+    if (length.state != TrackDurations::State::measured)
+        return std::nullopt;
+    return std::max<platform::Millis>(length.millis - played, 0);
+}
+
 const char* playName(PlayState play)
 {
     switch (play) {
@@ -110,13 +118,16 @@ RemoteState remoteState(Application& app)
     state.play = app.trackPlayer.queryPlayState();
     state.slots = slotsShown(app);
     state.playingSlot = globals.playing.record;
-    if (state.playingSlot != 0) {
-        state.style = globals.currentStyle.get();
+    if (state.playingSlot != 0)
         state.played = globals.playing.position.at(now);
-    }
     state.title = caption(app, role::trackTitle);
-    if (state.play != PlayState::stopped)
+    // Stopped, the last style is no longer the dance on: after a show is loaded it need not
+    // even be one of the show's.
+    if (state.playingSlot != 0 && state.play != PlayState::stopped) {
+        state.style = globals.currentStyle.get();
         state.limitLeft = globals.styleStatus.timeLimit.leftAt(now);
+        state.trackLeft = timeLeftInTrack(app, state.played);
+    }
     state.nextStyle = styleOfNextSlot(app, state.slots);
     if (globals.styleStatus.appliedTrackSerial != 0 && state.play != PlayState::stopped)
         state.volumePercent = static_cast<std::int32_t>(std::lround(globals.volumeFactor * 100));
@@ -140,6 +151,9 @@ std::string remoteStateJson(const RemoteState& state)
     json += ",\"limitLeft\":" + millisOrNull(counting ? none : state.limitLeft);
     json += ",\"limitAt\":"
         + millisOrNull(counting && state.limitLeft ? state.now + *state.limitLeft : none);
+    json += ",\"trackLeft\":" + millisOrNull(counting ? none : state.trackLeft);
+    json += ",\"trackEndsAt\":"
+        + millisOrNull(counting && state.trackLeft ? state.now + *state.trackLeft : none);
     json += ",\"nextStyle\":" + quoted(state.nextStyle);
     json += ",\"volume\":" + (state.volumePercent ? std::to_string(*state.volumePercent) : "null");
     json += ",\"playingSlot\":" + std::to_string(state.playingSlot);

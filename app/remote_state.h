@@ -26,11 +26,12 @@ struct RemoteSlot {
 // Texts are GBK, as everywhere in the application; the JSON is UTF-8.
 struct RemoteState {
     media::PlayState play = media::PlayState::stopped;
-    runtime::Text style; // of the playing track; empty before the first start
+    runtime::Text style; // of the track playing or paused; empty while stopped
     runtime::Text title; // the play-state caption's track title
     platform::Millis now = 0; // on the platform clock, when the state was read
     platform::Millis played = 0; // into the playing track
     std::optional<platform::Millis> limitLeft; // before the style's time limit ends the track
+    std::optional<platform::Millis> trackLeft; // before the track ends, once its length is known
     runtime::Text nextStyle; // of the slot the next track comes from
     std::optional<std::int32_t> volumePercent; // the style's volume, once applied
     std::vector<RemoteSlot> slots; // the current show, in record order

@@ -59,59 +59,66 @@ void DmxSender::stop(bool sendOffLevels)
     thread_.reset();
 }
 
-bool DmxSender::takeFrameLocked(std::unique_lock<platform::OwnedMutex>& lock, bool linked,
-    platform::Millis nextTry, platform::Millis lastSent, DmxFrame& frame, bool& last)
+std::optional<DmxSender::TakenFrame> DmxSender::takeFrameLocked(
+    std::unique_lock<platform::OwnedMutex>& lock, bool linked, platform::Millis dueAt)
 {
     mutex_.assertHeld();
-    // The moment the next frame is due when nothing changes meanwhile.
-    const auto dueAt = [&] {
-        if (!linked)
-            return nextTry;
-        // A frame sent mid-fade is followed 40 ms later even when the fade ends meanwhile,
-        // so its last frame holds the lamps' final levels.
-        return lastSent + (fadeInFlight_ ? fadeFrameMillis : refreshMillis);
-    };
-    while (!stopping_ && !(linked && changed_) && clock_.now() < dueAt())
+    while (!stopping_ && !(linked && changed_) && clock_.now() < dueAt)
         wake_->wait(
-            lock, [&] { return stopping_ || (linked && changed_); }, dueAt() - clock_.now());
+            lock, [&] { return stopping_ || (linked && changed_); }, dueAt - clock_.now());
     if (stopping_ && !offAtStop_)
-        return false;
-    last = stopping_;
+        return std::nullopt;
     changed_ = false;
-    frame = fades_.frameAt(clock_.now());
-    fadeInFlight_ = fades_.fadingAt(clock_.now());
-    return true;
+    const platform::Millis now = clock_.now();
+    // A frame sent mid-fade is followed by another even when the fade ends meanwhile, so the
+    // last one holds the lamps' final levels.
+    const platform::Millis period = fades_.fadingAt(now) ? fadeFrameMillis : refreshMillis;
+    return TakenFrame { fades_.frameAt(now), now, period, stopping_ };
 }
+
+namespace {
+
+// When the frame after one due at `due` and taken at `takenAt` is due: a period after `due`,
+// so a late wake-up or a slow send does not stretch every period; a period after `takenAt`
+// when a change brought the frame early or the sender fell a whole period behind.
+platform::Millis nextFrameDue(
+    platform::Millis due, platform::Millis takenAt, platform::Millis period)
+{
+    return takenAt >= due && takenAt < due + period ? due + period : takenAt + period;
+}
+
+} // namespace
 
 void DmxSender::run()
 {
     bool linked = false;
     platform::Millis nextTry = clock_.now();
-    platform::Millis lastSent = 0;
+    platform::Millis frameDue = 0;
     for (;;) {
-        DmxFrame frame;
-        bool last = false;
+        const platform::Millis dueAt = linked ? frameDue : nextTry;
+        std::optional<TakenFrame> taken;
         {
             std::unique_lock lock(mutex_);
-            if (!takeFrameLocked(lock, linked, nextTry, lastSent, frame, last))
-                return;
+            taken = takeFrameLocked(lock, linked, dueAt);
         }
+        if (!taken)
+            return;
         if (!linked) {
             linked = link_->connect();
             connected_ = linked;
             if (!linked) {
                 nextTry = clock_.now() + retryMillis;
-                if (last)
+                if (taken->last)
                     return;
                 continue;
             }
         }
-        linked = link_->send(universe_, frame);
+        linked = link_->send(universe_, taken->frame);
         connected_ = linked;
         // A lost daemon is looked for again at once: it may have been restarted already.
         nextTry = clock_.now();
-        lastSent = clock_.now();
-        if (last)
+        frameDue = nextFrameDue(dueAt, taken->at, taken->period);
+        if (taken->last)
             return;
     }
 }

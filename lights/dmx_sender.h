@@ -1,9 +1,11 @@
 #pragma once
 // The light output on a thread of its own: lamp changes only update the lamps' levels under a
 // short lock and wake the sender, which hands the latest frame to the daemon's link. It sends
-// at once on a change and on connecting, every 40 ms while a fade runs (25 frames a second),
-// and at least once a second otherwise, because DMX nodes drop an output that falls silent.
-// While the daemon is away it tries again every 2 s and the program plays on.
+// at once on a change and on connecting, every 25 ms while a fade runs and every 800 ms
+// otherwise: at least 25 frames a second in a fade and a frame at least once a second at rest
+// (DMX nodes drop an output that falls silent), with room for a late wake-up. Frames keep to
+// their schedule, so the time a send takes is not added to each period. While the daemon is
+// away it tries again every 2 s and the program plays on.
 // Not a protocol stack: the link decides how a frame reaches the lamps.
 
 #include "lights/dmx_link.h"
@@ -15,14 +17,15 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 
 namespace lights {
 
 class DmxSender final : public LightOutput {
 public:
     static constexpr platform::Millis retryMillis = 2000;
-    static constexpr platform::Millis refreshMillis = 1000;
-    static constexpr platform::Millis fadeFrameMillis = 40;
+    static constexpr platform::Millis refreshMillis = 800;
+    static constexpr platform::Millis fadeFrameMillis = 25;
 
     // Starts the sender thread through the clock; the first connect is tried at once.
     DmxSender(platform::Clock& clock, const LightSettings& settings, std::unique_ptr<DmxLink> link);
@@ -38,12 +41,19 @@ public:
     void switchOff() override;
 
 private:
+    struct TakenFrame {
+        DmxFrame frame;
+        platform::Millis at; // the moment its levels are of
+        platform::Millis period; // until the next one when nothing changes meanwhile
+        bool last; // the off levels at the end
+    };
+
     // Sender thread.
     void run();
-    // Waits until a frame is due (or the end is asked for) and takes it; false when the thread
-    // is to end without sending.
-    bool takeFrameLocked(std::unique_lock<platform::OwnedMutex>& lock, bool linked,
-        platform::Millis nextTry, platform::Millis lastSent, DmxFrame& frame, bool& last);
+    // Waits until `dueAt` (or a change while linked, or the end) and takes the frame; nothing
+    // when the thread is to end without sending.
+    std::optional<TakenFrame> takeFrameLocked(
+        std::unique_lock<platform::OwnedMutex>& lock, bool linked, platform::Millis dueAt);
     void stop(bool sendOffLevels);
 
     platform::Clock& clock_;
@@ -51,14 +61,12 @@ private:
     // Touched by the sender thread only.
     std::unique_ptr<DmxLink> link_;
 
-    // mutex_ guards fades_, changed_ (a change not yet sent), fadeInFlight_ (the last frame
-    // taken was mid-fade), stopping_ and offAtStop_; it is
+    // mutex_ guards fades_, changed_ (a change not yet sent), stopping_ and offAtStop_; it is
     // never held while the link is called. Lock order: docs/architecture.md.
     platform::OwnedMutex mutex_;
     std::unique_ptr<platform::CondVar> wake_;
     LampFades fades_;
     bool changed_ = true;
-    bool fadeInFlight_ = false;
     bool stopping_ = false;
     bool offAtStop_ = false;
 

@@ -137,15 +137,18 @@ bool Input::editText(WindowId w, ComponentId c, const Text& content)
     return true;
 }
 
-void Input::key(WindowId w, ComponentId c, bool down, std::int32_t code, std::int32_t keyState)
+bool Input::key(WindowId w, ComponentId c, bool down, std::int32_t code, std::int32_t keyState)
 {
     if (!admits(w, c))
-        return;
+        return false;
     const int event = down ? commonEvent::keyDown : commonEvent::keyUp;
     EventRecord record { w, c, event, { code, keyState } };
     core_.raise(record);
-    if (!record.hasResult && c != 0 && admits(w, 0))
-        raise(w, 0, event, { code, keyState });
+    if (!record.hasResult && c != 0 && admits(w, 0)) {
+        record = { w, 0, event, { code, keyState } };
+        core_.raise(record);
+    }
+    return record.hasResult;
 }
 
 void Input::focus(WindowId w, ComponentId c, bool gained)

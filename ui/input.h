@@ -59,7 +59,8 @@ public:
     // A key pressed (down) or released on the component that has the focus: event -9 or -10.
     // When that component's handler gives no result (or it has none), the window's own item
     // gets the event too, so keys meant for the whole window work wherever the focus is.
-    void key(WindowId w, ComponentId c, bool down, std::int32_t code, std::int32_t keyState = 0);
+    // True when a handler took the key (gave a result): the control must not act on it too.
+    bool key(WindowId w, ComponentId c, bool down, std::int32_t code, std::int32_t keyState = 0);
     void focus(WindowId w, ComponentId c, bool gained);
     void wheel(WindowId w, ComponentId c, std::int32_t steps, std::int32_t keyState = 0);
 

@@ -10,6 +10,19 @@ struct Threads::Section {
     std::unique_ptr<platform::Mutex> mutex;
 };
 
+Threads::~Threads()
+{
+    std::map<std::int32_t, std::unique_ptr<platform::Thread>> kept;
+    {
+        std::lock_guard lock(mutex_);
+        kept.swap(threads_);
+    }
+    for (auto& [handle, thread] : kept)
+        thread->requestStop();
+    for (auto& [handle, thread] : kept)
+        thread->join();
+}
+
 bool Threads::startThread(std::function<void(std::int32_t)> routine,
     std::optional<std::int32_t> parameter, std::int32_t* handle)
 {

@@ -24,6 +24,11 @@ public:
         : clock_(clock)
     {
     }
+    // Asks every thread with a handle to end and waits for it: their routines use what the
+    // owner of this object is about to destroy.
+    ~Threads();
+    Threads(const Threads&) = delete;
+    Threads& operator=(const Threads&) = delete;
 
     // Starts routine(parameter, or 0). With handle, stores the thread's handle there; without
     // it the thread can never be ended. False when the thread could not be started. Threads

@@ -326,6 +326,13 @@ void HeadlessClock::finish(ThreadRecord& thread)
     idle_.notify_all();
 }
 
+std::size_t HeadlessClock::liveThreadCount() const
+{
+    std::lock_guard lock(mutex_);
+    return static_cast<std::size_t>(std::count_if(
+        threads_.begin(), threads_.end(), [](const auto& thread) { return !thread->finished; }));
+}
+
 void HeadlessClock::joinFinishedThreads()
 {
     std::vector<std::shared_ptr<ThreadRecord>> finished;

@@ -90,6 +90,8 @@ public:
     // Asks every started thread, now and later, to stop and joins them. Used before the
     // things those threads use are destroyed.
     void stopAllThreads();
+    // Started threads that have not finished yet: what a test watches to see threads pile up.
+    [[nodiscard]] std::size_t liveThreadCount() const;
 
 private:
     friend class HeadlessMutex;

@@ -403,8 +403,8 @@ QByteArray marqueeState(const QByteArray& stateJson)
     if (!state)
         return "{}";
     QJsonObject marquee;
-    for (const char* key :
-        { "play", "style", "title", "played", "playedFrom", "limitLeft", "limitAt", "nextStyle" })
+    for (const char* key : { "play", "style", "title", "played", "playedFrom", "limitLeft",
+             "limitAt", "trackLeft", "trackEndsAt", "nextStyle" })
         marquee.insert(QLatin1String(key), state->value(QLatin1String(key)));
     return QJsonDocument(marquee).toJson(QJsonDocument::Compact);
 }

@@ -1,6 +1,6 @@
 // The light program on the headless platform in virtual time: a style's states applied in
-// 50 ms steps, the switch-off sequence, track changes ending the previous sequence, the lock
-// between overlapping applications.
+// 50 ms steps, the switch-off sequence, track changes ending the previous sequence and the
+// previous style's application, the lock between overlapping applications.
 
 #include "app/application.h"
 #include "app/light_program.h"
@@ -130,7 +130,9 @@ TEST_F(LightProgram, ATrackChangeEndsThePreviousSequenceWhereverItIs)
     EXPECT_EQ(colour(2), untouched);
 }
 
-TEST_F(LightProgram, OverlappingApplicationsRunOneAfterTheOther)
+// The previous track's style is no longer wanted: its run stops where it is, and one that has
+// not even had the lock yet draws nothing.
+TEST_F(LightProgram, ANewerTrackStartCutsTheLightsOfTheTrackBeforeShort)
 {
     setAllChannels("慢四", "1");
     setAllChannels("快四", "0");
@@ -138,15 +140,26 @@ TEST_F(LightProgram, OverlappingApplicationsRunOneAfterTheOther)
     startTrack("慢四");
     headless.advance(100);
     startTrack("快四");
-
-    // The second run waits for the lock: the first one finishes all sixteen channels.
-    headless.advance(700);
-    EXPECT_EQ(colours(), std::vector<std::int32_t>(channelCount, lit));
-    headless.advance(50);
+    headless.advance(49);
+    EXPECT_EQ(colour(1), lit);
+    EXPECT_EQ(colour(3), untouched) << "the first run went no further";
+    headless.advance(1);
     EXPECT_EQ(colour(1), dark);
-    EXPECT_EQ(colour(2), lit);
     headless.advance(750);
     EXPECT_EQ(colours(), std::vector<std::int32_t>(channelCount, dark));
+
+    // Three starts in 20 ms: the middle one is passed over while it waits for the lock.
+    startTrack("慢四");
+    headless.advance(10);
+    startTrack("快四");
+    headless.advance(10);
+    startTrack("慢四");
+    headless.advance(49);
+    EXPECT_EQ(colours(), std::vector<std::int32_t>(channelCount, dark));
+    headless.advance(1);
+    EXPECT_EQ(colour(1), lit);
+    headless.advance(750);
+    EXPECT_EQ(colours(), std::vector<std::int32_t>(channelCount, lit));
 }
 
 TEST_F(LightProgram, ADeletedLockNoLongerHoldsRunsBack)

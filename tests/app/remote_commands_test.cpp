@@ -191,6 +191,36 @@ TEST(RemoteState, FollowsThePlayingSlotItsStyleTheNextStyleAndTheTimePlayed)
     EXPECT_EQ(hall.state().played, held);
 }
 
+// A show loaded while a track plays stops it: the style that was on is not the new show's.
+// Without a time limit, the time left is the track's.
+TEST(RemoteState, ShowsTheTimeLeftInATrackWithoutLimitAndNoStyleOnceALoadStopsIt)
+{
+    Hall hall;
+    ASSERT_EQ(hall.remote(Kind::playSlot, 3), RemoteAnswer::done);
+    hall.advance(1000);
+    RemoteState state = hall.state();
+    ASSERT_EQ(state.play, PlayState::playing);
+    EXPECT_EQ(state.style, "探戈");
+    EXPECT_EQ(state.limitLeft, std::nullopt);
+    const TrackDurations::Length length
+        = hall.application.durations.length(hall.track("cbr_mono_44k.mp3"));
+    ASSERT_EQ(length.state, TrackDurations::State::measured);
+    ASSERT_TRUE(state.trackLeft);
+    EXPECT_EQ(*state.trackLeft, length.millis - state.played);
+    EXPECT_NE(hall.json().find("\"trackEndsAt\":" + std::to_string(state.now + *state.trackLeft)),
+        std::string::npos)
+        << hall.json();
+
+    ASSERT_EQ(hall.remote(Kind::loadShow, 0, utf8(u8"周日")), RemoteAnswer::done);
+    hall.advance(500);
+    state = hall.state();
+    EXPECT_EQ(state.play, PlayState::stopped);
+    EXPECT_EQ(state.show, "周日");
+    EXPECT_EQ(state.style, "");
+    EXPECT_EQ(state.trackLeft, std::nullopt);
+    EXPECT_NE(hall.json().find(R"("style":"")"), std::string::npos) << hall.json();
+}
+
 // The server reads the state between any two events, also inside a question a handler asks
 // while it holds the show table open.
 TEST(RemoteState, IsReadWithoutTouchingAShowTableAHandlerHasOpen)

@@ -1,16 +1,9 @@
 // The real program's main window on Qt: a slot dragged to another place in the slot tree moves
 // there in the show table, and the tree the operator sees, the core's items and dqqf.dat agree.
 
-#include "tests/app/private_session.h"
-#include "tests/gui/gui_fixture.h"
+#include "tests/gui/program_on_qt.h"
 
-#include "app/application.h"
-#include "app/globals.h"
-#include "app/show_tables.h"
 #include "backends/qt/qt_text.h"
-#include "media/simulated_mixer.h"
-#include "ui/templates/segment.h"
-#include "ui/templates/window_ids.h"
 
 #include <QDropEvent>
 #include <QMimeData>
@@ -32,45 +25,17 @@ std::string contents(const fs::path& file)
     return { std::istreambuf_iterator<char>(in), {} };
 }
 
-class SlotDrag : public ::testing::Test, private ApplicationFirst {
+class SlotDrag : public ProgramOnQt {
 protected:
     SlotDrag()
+        : ProgramOnQt("slot_drag")
     {
-        application.programDirectory = hall.path.string();
-        writeShow({ { "1", "慢四", "月光", "/m/月光.mp3" }, { "2", "探戈", "", "" },
+        start({ { "1", "慢四", "月光", "/m/月光.mp3" }, { "2", "探戈", "", "" },
             { "3", "快四", "晚风", "/m/晚风.mp3" } });
-        fs::copy_file(hall.path / "dqqf.dat", hall.path / "lb" / u8"周六.dat");
-        application.windows.readTemplates(templates::segment());
-        app::initGlobals(application.globals);
-        application.windows.loadStartWindow(main::window);
     }
-    ~SlotDrag() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-    void writeShow(const std::vector<Slot>& shown)
-    {
-        recdb::Registry& db = application.databases;
-        ASSERT_TRUE(db.openDatabase((hall.path / "dqqf.dat").string(), runtime::Text("dqqf")));
-        for (const Slot& slot : shown) {
-            ASSERT_TRUE(db.appendBlankRecord());
-            EXPECT_TRUE(db.writeField(runtime::Text(app::fields::number), {}, slot.number));
-            EXPECT_TRUE(db.writeField(runtime::Text(app::fields::style), {}, slot.style));
-            EXPECT_TRUE(db.writeField(runtime::Text(app::fields::title), {}, slot.title));
-            EXPECT_TRUE(db.writeField(runtime::Text(app::fields::path), {}, slot.path));
-        }
-        db.closeDatabase(runtime::Text("dqqf"));
-    }
-    QTreeWidget& tree()
-    {
-        auto* view = static_cast<platform::qt::WindowView*>(application.windows.view(main::window));
-        return static_cast<QTreeWidget&>(*view->controlWidget(main::树型框1));
-    }
-    std::vector<std::string> tableTitles()
-    {
-        std::vector<std::string> titles;
-        for (const Slot& slot : app::readCurrentShow(application))
-            titles.push_back(slot.title.empty() ? "选择更换舞曲" : slot.title);
-        return titles;
-    }
+    QTreeWidget& tree() { return widget<QTreeWidget>(main::window, main::树型框1); }
+
     // Drags the heading of one slot onto the heading of another, as Qt delivers a drag
     // inside one tree: enter, move, drop, with the data the tree itself gives its items.
     bool drag(int fromSlot, int ontoSlot)
@@ -90,15 +55,6 @@ protected:
         QCoreApplication::sendEvent(widget.viewport(), &drop);
         return enter.isAccepted() && move.isAccepted() && drop.isAccepted();
     }
-
-    app::test::ScratchProgramDirectory hall { "slot_drag" };
-    platform::qt::QtPlatform qt;
-    platform::Platform platform = qt.platform();
-    runtime::Runtime runtime { platform };
-    platform::qt::QtViewFactory views;
-    std::shared_ptr<media::SimulatedMixer> mixer
-        = std::make_shared<media::SimulatedMixer>(platform.clock());
-    app::Application application { runtime, views, media::simulatedMixerFactory(mixer) };
 };
 
 TEST_F(SlotDrag, TheTreeAndTheShowTableAgreeAfterASlotIsDraggedToAnotherPlace)

@@ -218,5 +218,44 @@ TEST_F(UserInputTest, KeysPressedOnAFocusedTreeReachItsComponent)
     EXPECT_EQ(calls, (std::vector<std::string> { "h6(13,0)", "h6(113,0)" }));
 }
 
+// A window whose tree sits in a group box, and whose own item has a key handler.
+constexpr WindowId groupedWindow = 0x52010096;
+constexpr ComponentId groupedOwnItem = 0x06010097, group = 0x16010098, groupedTree = 0x16010099;
+constexpr int onWindowKey = 0;
+
+class GroupedTreeKeys : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        load({ window(groupedWindow, groupedOwnItem, { { commonEvent::keyDown, onWindowKey } },
+            { component(group, unit::groupBox, { 10, 10, 200, 200 }),
+                component(groupedTree, unit::treeBox, { 10, 20, 180, 170 }, {}, group) }) });
+        for (const char* heading : { "1 慢四", "2 快三" })
+            commands->treeAddItem(windowId, groupedTree, std::nullopt, heading);
+    }
+    QTreeWidget& tree() const { return static_cast<QTreeWidget&>(*widgetOf(groupedTree)); }
+};
+
+// A key the focused tree leaves (Ctrl+→ on an item without children) travels up through the
+// group box around it: the window's handler hears of it once. And a key a handler takes is
+// not the tree's to act on as well.
+TEST_F(GroupedTreeKeys, AKeyIsHandledOnceAndOneAHandlerTakesGoesNoFurther)
+{
+    tree().setFocus();
+    tree().setCurrentItem(tree().topLevelItem(0));
+    calls.clear();
+
+    QTest::keyClick(&tree(), Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(calls, (std::vector<std::string> { "h0(17,1)", "h0(39,1)" })) << "Ctrl, then →";
+
+    results[onWindowKey] = 1;
+    QTest::keyClick(&tree(), Qt::Key_Down);
+    EXPECT_EQ(calls.back(), "h0(40,0)");
+    EXPECT_EQ(tree().currentItem(), tree().topLevelItem(0)) << "the handler took the key";
+    results.erase(onWindowKey);
+    QTest::keyClick(&tree(), Qt::Key_Down);
+    EXPECT_EQ(tree().currentItem(), tree().topLevelItem(1));
+}
+
 } // namespace
 } // namespace gui::test

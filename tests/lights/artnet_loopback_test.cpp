@@ -14,9 +14,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstring>
+#include <iostream>
 #include <map>
 #include <optional>
 #include <vector>
@@ -75,6 +77,22 @@ public:
 
     bool bound() const { return bound_; }
 
+    // Every ArtDmx packet that arrives within the limit, with when it came.
+    std::vector<std::pair<Clock::time_point, ArtDmx>> collect(milliseconds limit)
+    {
+        std::vector<std::pair<Clock::time_point, ArtDmx>> seen;
+        const auto deadline = Clock::now() + limit;
+        std::array<std::uint8_t, 1024> packet;
+        while (Clock::now() < deadline) {
+            const ssize_t size = recv(fd_, packet.data(), packet.size(), 0);
+            if (size <= 0)
+                continue;
+            if (auto dmx = parseArtDmx(packet.data(), static_cast<std::size_t>(size)))
+                seen.emplace_back(Clock::now(), std::move(*dmx));
+        }
+        return seen;
+    }
+
     // The first ArtDmx packet within the limit whose channels are the wanted ones, or the
     // last one seen when none is.
     std::optional<ArtDmx> waitFor(const std::vector<std::uint8_t>& wanted, milliseconds limit)
@@ -108,16 +126,26 @@ std::vector<std::uint8_t> frameOf(const std::map<int, std::uint8_t>& channels)
     return frame;
 }
 
-TEST(ArtNetLoopback, TheArtDmxPacketsCarryTheLampsChannels)
+// The Art-Net plugin (plugin 2, device 1) on the loopback interface, whose broadcast goes to
+// the local host; its first output port patched to the universe.
+test_support::OlaDaemon artNetDaemon(unsigned universe)
 {
-    constexpr unsigned universe = 7;
-    // The Art-Net plugin (plugin 2, device 1) on the loopback interface, whose broadcast goes
-    // to the local host; its first output port patched to the universe.
-    test_support::OlaDaemon daemon(universe,
+    return test_support::OlaDaemon(universe,
         { { "artnet",
               { "enabled = true", "ip = 127.0.0.1", "use_loopback = true",
                   "always_broadcast = true" } },
             { "port", { "2-1-O-0 = " + std::to_string(universe) } } });
+}
+
+double millisBetween(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+TEST(ArtNetLoopback, TheArtDmxPacketsCarryTheLampsChannels)
+{
+    constexpr unsigned universe = 7;
+    test_support::OlaDaemon daemon = artNetDaemon(universe);
     ArtNetListener listener;
     ASSERT_TRUE(listener.bound()) << "UDP 127.0.0.1:6454 is taken";
     ASSERT_TRUE(daemon.start());
@@ -143,6 +171,52 @@ TEST(ArtNetLoopback, TheArtDmxPacketsCarryTheLampsChannels)
     EXPECT_EQ(seen->portAddress, universe);
     EXPECT_EQ(seen->channels, wanted);
     EXPECT_EQ(daemon.fetch(universe), wanted);
+}
+
+// What a lamp sees: a fade as at least 25 frames a second, and a lamp at rest refreshed at
+// least once a second. The sender aims well inside both (40 frames a second, a refresh every
+// 0.8 s), so the wire keeps to them on a busy machine too.
+TEST(ArtNetLoopback, AFadeReachesTheWireAtTwentyFiveFramesASecondAndRestAtLeastOnceASecond)
+{
+    constexpr unsigned universe = 3;
+    test_support::OlaDaemon daemon = artNetDaemon(universe);
+    ArtNetListener listener;
+    ASSERT_TRUE(listener.bound()) << "UDP 127.0.0.1:6454 is taken";
+    ASSERT_TRUE(daemon.start());
+    lights::LightSettings settings;
+    settings.enabled = true;
+    settings.universe = universe;
+    settings.fadeMillis = 400;
+    platform::SystemClock clock;
+    lights::DmxSender output(
+        clock, settings, std::make_unique<platform::ola::OlaLink>(daemon.port()));
+    ASSERT_TRUE(listener.waitFor(frameOf({}), milliseconds(3000))) << "no frame at connecting";
+
+    const auto resting = listener.collect(milliseconds(4500));
+    ASSERT_GE(resting.size(), 3u);
+    double longestRest = 0;
+    for (std::size_t i = 1; i < resting.size(); ++i)
+        longestRest = std::max(longestRest, millisBetween(resting[i - 1].first, resting[i].first));
+    EXPECT_LE(longestRest, 1000.0);
+
+    output.setLamp(1, true);
+    const auto fading = listener.collect(milliseconds(1000));
+    // From the first frame that left the off level to the first at the full level.
+    std::vector<Clock::time_point> fadeFrames;
+    for (const auto& [at, dmx] : fading) {
+        if (dmx.channels[0] == 0)
+            continue;
+        fadeFrames.push_back(at);
+        if (dmx.channels[0] == 255)
+            break;
+    }
+    ASSERT_GE(fadeFrames.size(), 2u);
+    const double span = millisBetween(fadeFrames.front(), fadeFrames.back());
+    EXPECT_GT(span, 300.0) << "the fade went out in " << fadeFrames.size() << " frames";
+    const double framesPerSecond = 1000.0 * double(fadeFrames.size() - 1) / span;
+    EXPECT_GE(framesPerSecond, 25.0) << fadeFrames.size() << " frames in " << span << " ms";
+    std::cout << "at rest a frame at least every " << longestRest << " ms; the fade at "
+              << framesPerSecond << " frames a second\n";
 }
 
 } // namespace

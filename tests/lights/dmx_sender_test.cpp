@@ -27,6 +27,7 @@ struct Daemon {
     std::vector<platform::Millis> connectTries;
     std::atomic<bool> up { true };
     platform::Clock* clock = nullptr;
+    platform::Millis sendMillis = 0; // how long handing over a frame takes
 };
 
 class RecordingLink final : public DmxLink {
@@ -45,8 +46,11 @@ public:
     {
         if (!daemon_.up)
             return false;
-        std::lock_guard lock(daemon_.mutex);
-        daemon_.frames.push_back({ daemon_.clock->now(), universe, frame });
+        {
+            std::lock_guard lock(daemon_.mutex);
+            daemon_.frames.push_back({ daemon_.clock->now(), universe, frame });
+        }
+        daemon_.clock->sleep(daemon_.sendMillis);
         return true;
     }
     void disconnect() override { }
@@ -81,7 +85,7 @@ protected:
     platform::headless::HeadlessClock clock_;
 };
 
-TEST_F(DmxSenderTest, SendsAChangeAtOnceAndRefreshesEverySecond)
+TEST_F(DmxSenderTest, SendsAChangeAtOnceAndRefreshesWithinASecond)
 {
     LightSettings settings;
     settings.universe = 12;
@@ -105,7 +109,7 @@ TEST_F(DmxSenderTest, SendsAChangeAtOnceAndRefreshesEverySecond)
     }
 }
 
-TEST_F(DmxSenderTest, FadeGoesOutAsFramesAtTwentyFivePerSecond)
+TEST_F(DmxSenderTest, FadeGoesOutAsFramesAtFortyPerSecond)
 {
     LightSettings settings;
     settings.fadeMillis = 400;
@@ -116,12 +120,33 @@ TEST_F(DmxSenderTest, FadeGoesOutAsFramesAtTwentyFivePerSecond)
     for (const Sent& sent : frames())
         if (sent.at >= 0 && sent.at <= 400)
             levels.push_back(sent.frame[0]);
-    // The one at connecting, then one at 0 and every 40 ms up to 400.
-    ASSERT_EQ(levels.size(), 12u);
+    // The one at connecting, then one at 0 and every 25 ms up to 400.
+    ASSERT_EQ(levels.size(), 18u);
     for (std::size_t i = 2; i < levels.size(); ++i)
         EXPECT_GT(levels[i], levels[i - 1]);
     EXPECT_EQ(levels.back(), 255);
-    EXPECT_EQ(frames().back().at, 1400) << "back to a refresh a second after the last fade frame";
+    EXPECT_EQ(frames().back().at, 400 + DmxSender::refreshMillis)
+        << "back to refreshing after the last fade frame";
+}
+
+// A frame that takes its time to hand over (a busy daemon, a loaded machine) must not push
+// every later one back: the lamps would fade in steps and a node would drop an idle output.
+TEST_F(DmxSenderTest, ASlowSendStretchesNeitherTheFadeFramesNorTheRefresh)
+{
+    LightSettings settings;
+    settings.fadeMillis = 400;
+    daemon_.sendMillis = 9;
+    auto sender = start(settings);
+    clock_.advance(100);
+    sender->setLamp(1, true);
+    clock_.advance(6000);
+    const std::vector<Sent> sent = frames();
+    ASSERT_GT(sent.size(), 20u);
+    for (std::size_t i = 1; i < sent.size(); ++i) {
+        const bool fading = sent[i - 1].at >= 100 && sent[i - 1].at < 500;
+        EXPECT_LE(sent[i].at - sent[i - 1].at, fading ? 40 : 1000)
+            << "frame " << i << " at " << sent[i].at;
+    }
 }
 
 TEST_F(DmxSenderTest, AbsentDaemonIsTriedEveryTwoSecondsAndGetsTheCurrentStateAtOnce)
@@ -147,9 +172,11 @@ TEST_F(DmxSenderTest, LostDaemonIsLookedForAgainAtOnceThenEveryTwoSeconds)
     auto sender = start();
     clock_.advance(100);
     daemon_.up = false;
-    clock_.advance(5000); // the refresh at 1000 fails
+    clock_.advance(5000); // the first refresh fails
     EXPECT_FALSE(sender->connected());
-    EXPECT_EQ(connectTries(), (std::vector<platform::Millis> { 0, 1000, 3000, 5000 }));
+    constexpr platform::Millis refresh = DmxSender::refreshMillis;
+    EXPECT_EQ(connectTries(),
+        (std::vector<platform::Millis> { 0, refresh, refresh + 2000, refresh + 4000 }));
 }
 
 TEST_F(DmxSenderTest, SwitchOffSendsTheOffLevelsAndIgnoresLaterChanges)

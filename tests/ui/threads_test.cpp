@@ -166,5 +166,31 @@ TEST(ThreadsOnTheSystemClock, FinishedThreadsWithAHandleAreReleased)
     EXPECT_LE(threads.keptThreadCount(), 2u);
 }
 
+// A thread's routine uses what the owner of the threads holds (the windows, the settings):
+// once the owner is gone, none of its threads may still be running.
+TEST(ThreadsOnTheSystemClock, EndingTheOwnerEndsItsThreadsAndWaitsForThem)
+{
+    platform::SystemClock clock;
+    std::atomic<bool> running = false, ended = false;
+    {
+        Threads threads(clock);
+        std::int32_t handle = 0;
+        ASSERT_TRUE(threads.startThread(
+            [&](std::int32_t) {
+                running = true;
+                try {
+                    clock.sleep(60'000);
+                } catch (const platform::ThreadCancelled&) {
+                    ended = true;
+                    throw;
+                }
+            },
+            std::nullopt, &handle));
+        while (!running)
+            std::this_thread::yield();
+    }
+    EXPECT_TRUE(ended);
+}
+
 } // namespace
 } // namespace ui::test

@@ -65,6 +65,17 @@ void CommonEvents::forget(const Control& control)
     }
 }
 
+// Qt hands a key that the focused control leaves to each of its parents in turn; the key
+// belongs to the watched control nearest the focus alone.
+bool CommonEvents::cameUpFromInside(QWidget* watched) const
+{
+    for (QWidget* widget = watched->window()->focusWidget(); widget && widget != watched;
+         widget = widget->parentWidget())
+        if (watched_.count(widget) && watched->isAncestorOf(widget))
+            return true;
+    return false;
+}
+
 bool CommonEvents::eventFilter(QObject* watched, QEvent* event)
 {
     auto it = watched_.find(watched);
@@ -89,10 +100,11 @@ bool CommonEvents::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyPress:
     case QEvent::KeyRelease: {
         const auto& key = static_cast<const QKeyEvent&>(*event);
-        if (std::int32_t code = virtualKeyCode(key))
-            input.key(window_, component, event->type() == QEvent::KeyPress, code,
+        const std::int32_t code = virtualKeyCode(key);
+        // A key a handler took is not the control's to act on as well, nor its parents'.
+        return code != 0 && !cameUpFromInside(static_cast<QWidget*>(watched))
+            && input.key(window_, component, event->type() == QEvent::KeyPress, code,
                 keyState(key.modifiers()));
-        break;
     }
     case QEvent::FocusIn:
     case QEvent::FocusOut:

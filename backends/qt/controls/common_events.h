@@ -3,11 +3,13 @@
 // events −1 … −12 of their components. One filter per window; it knows components by id only,
 // so it never touches a control that an event handler has just destroyed. Keys go to the
 // focused widget itself, which for a scrolling control is not its mouse surface: both are
-// watched.
+// watched. A key is its focused component's event only, raised once; one a handler took goes
+// no further.
 
 #include "backends/qt/controls/control.h"
 
 #include <QObject>
+#include <QWidget>
 
 #include <map>
 
@@ -24,6 +26,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    [[nodiscard]] bool cameUpFromInside(QWidget* watched) const;
+
     struct Watched {
         ui::ComponentId component;
         unsigned ownEvents;

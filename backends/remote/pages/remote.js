@@ -13,6 +13,7 @@ function showTimes(state, receivedAt) {
   const times = trackTimes(state, receivedAt);
   const stopped = state.play === "stopped";
   document.getElementById("played").textContent = stopped ? "--:--" : clock(times.played);
+  document.getElementById("leftCaption").textContent = times.byLimit ? "限时剩余" : "剩余";
   document.getElementById("left").textContent = stopped ? "--:--" : clock(times.left, "不限时");
 }
 

@@ -94,14 +94,21 @@ function follow(hello, onState) {
 
 // Time played and time left in whole seconds, now: while a track plays the state gives the
 // moments they count from and to on the program's clock (state.now when it was sent), and the
-// page counts on from when the state arrived; otherwise the times themselves.
+// page counts on from when the state arrived; otherwise the times themselves. The time left
+// runs to the style's time limit or to the track's end, whichever comes first (`byLimit` says
+// which); null when the track has no limit and its length is not known yet.
 function trackTimes(state, receivedAt) {
   const since = Date.now() - receivedAt;
   const played = state.playedFrom !== null ? state.now - state.playedFrom + since : state.played;
-  const left = state.limitAt !== null ? state.limitAt - state.now - since : state.limitLeft;
+  const leftUntil = (at, left) => (at != null ? at - state.now - since : left ?? null);
+  const limit = leftUntil(state.limitAt, state.limitLeft);
+  const track = leftUntil(state.trackEndsAt, state.trackLeft);
+  const byLimit = limit !== null && (track === null || limit <= track);
+  const left = byLimit ? limit : track;
   return {
     played: played === null ? null : Math.floor(played / 1000),
     left: left === null ? null : Math.max(0, Math.floor(left / 1000)),
+    byLimit,
   };
 }
 

@@ -37,7 +37,8 @@ public:
     {
         return R"({"play":"playing","style":")" + style
             + R"(","title":"月光","played":3,)"
-              R"("limitLeft":null,"nextStyle":"探戈","volume":80,"shows":["周六"]})";
+              R"("limitLeft":null,"trackLeft":95000,"nextStyle":"探戈","volume":80,)"
+              R"("shows":["周六"]})";
     }
     std::int64_t now() override { return 123'456; }
     ui::RemoteAnswer run(const ui::RemoteCommand& command) override
@@ -303,6 +304,7 @@ TEST_F(Server, TheMarqueeNeedsNoPinUnlessAskedAndGetsOnlyWhatItShows)
     const QJsonObject state = QJsonDocument::fromJson(marquee.received.back()).object();
     EXPECT_EQ(state.value("style").toString(), QString::fromUtf8("慢四"));
     EXPECT_EQ(state.value("nextStyle").toString(), QString::fromUtf8("探戈"));
+    EXPECT_EQ(state.value("trackLeft").toInteger(), 95'000) << "the time left without a limit";
     EXPECT_FALSE(state.contains("shows"));
     EXPECT_EQ(state.value("now").toInteger(), 123'456);
     EXPECT_FALSE(state.contains("volume"));
